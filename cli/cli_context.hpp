@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/config.hpp"
+#include "console_dialogs.hpp"
+#include "store/database.hpp"
+#include "ui/clock.hpp"
+#include "ui/headless_event_loop.hpp"
+
+namespace lw::cli {
+
+// Exit codes: success, a failure or refusal the command reported, wrong usage.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// What every command gets: configuration, the opened database and the ports.
+struct CliContext {
+    Config config;
+    std::string programFolder;
+    std::string dataFolder;
+    std::unique_ptr<Database> db;
+    HeadlessEventLoop loop;
+    ConsoleDialogs dialogs;
+    ConsoleDesktop desktop;
+    SystemClock clock;
+    bool yes = false;
+};
+
+// The command's words after the global options, with helpers to take options out.
+class Args {
+public:
+    explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}
+    // Removes "--name" and returns whether it was there.
+    bool flag(const std::string& name);
+    // Removes every "--name VALUE" and returns the values; sets error when a value is
+    // missing.
+    std::vector<std::string> values(const std::string& name);
+    std::string value(const std::string& name);
+    const std::vector<std::string>& rest() const { return words_; }
+    bool missingValue() const { return missingValue_; }
+    // The remaining words start with "--": an option nobody took.
+    std::string unknownOption() const;
+
+private:
+    std::vector<std::string> words_;
+    bool missingValue_ = false;
+};
+
+int Usage(const std::string& text);
+
+} // namespace lw::cli

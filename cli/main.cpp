@@ -1,0 +1,88 @@
+// listwright-cli: the headless front end over the same core as the desktop program.
+#include <exception>
+#include <iostream>
+
+#include "commands.hpp"
+#include "store/data_module.hpp"
+#include "store/text_routines.hpp"
+
+using namespace lw;
+using namespace lw::cli;
+
+namespace {
+
+void printHelp() {
+    std::cout << "listwright-cli " << GetVersionText() << "\n"
+              << "用法: listwright-cli [--data-dir DIR] [--config FILE] [--yes] 命令 ...\n\n";
+    for (const Command& c : AllCommands())
+        std::cout << "  " << c.usage << "\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    Args global(words);
+    if (global.flag("--version")) {
+        std::cout << "listwright-cli " << GetVersionText() << "\n";
+        return kExitOk;
+    }
+    if (global.flag("--help") || global.flag("-h") || words.empty()) {
+        printHelp();
+        return words.empty() ? kExitUsage : kExitOk;
+    }
+
+    CliContext context;
+    std::string dataDir = global.value("--data-dir");
+    std::string configFile = global.value("--config");
+    context.yes = global.flag("--yes");
+    context.dialogs.answerYes = context.yes;
+    if (global.missingValue())
+        return Usage("--data-dir 和 --config 需要一个值");
+    if (global.rest().empty()) {
+        printHelp();
+        return kExitUsage;
+    }
+
+    std::vector<std::string> rest = global.rest();
+    std::string name = rest.front();
+    rest.erase(rest.begin());
+    const Command* command = nullptr;
+    for (const Command& c : AllCommands())
+        if (name == c.name)
+            command = &c;
+    if (!command) {
+        std::cerr << "未知命令: " << name << "\n";
+        printHelp();
+        return kExitUsage;
+    }
+
+    context.programFolder = ProgramFolder();
+    context.config = LoadConfig(context.programFolder, configFile);
+    context.dataFolder = ResolveDataFolder(context.programFolder, dataDir);
+    try {
+        if (command->needsDatabase) {
+            std::string error = EnsureDatabaseFile(context.dataFolder,
+                                                   FindDeliveredDatabase(context.programFolder));
+            if (!error.empty()) {
+                std::cerr << "[错误] " << error << "\n";
+                return kExitFailed;
+            }
+            DataModuleOptions options;
+            options.databasePath = DatabasePathIn(context.dataFolder);
+            options.password = context.config.dbPassword;
+            options.programFolder = context.programFolder;
+            context.db = DataModuleCreate(options, context.dialogs);
+            if (!context.db)
+                return kExitFailed;
+        }
+        Args args(rest);
+        int rc = command->run(context, args);
+        if (rc == kExitOk && context.dialogs.sawFailure)
+            rc = kExitFailed;
+        return rc;
+    } catch (const std::exception& e) {
+        std::cerr << "[错误] " << e.what() << "\n";
+        return kExitFailed;
+    }
+}

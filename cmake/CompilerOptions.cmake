@@ -1,0 +1,14 @@
+# Language level, warnings and defines shared by every target of ours.
+add_library(listwright_options INTERFACE)
+target_compile_features(listwright_options INTERFACE cxx_std_20)
+target_compile_options(listwright_options INTERFACE -Wall -Wextra -Wpedantic)
+target_compile_definitions(listwright_options INTERFACE
+  $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>
+  LISTWRIGHT_VERSION="${PROJECT_VERSION}")
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+set(LISTWRIGHT_SANITIZE "" CACHE STRING "Sanitizers to build with: address,undefined or thread")
+if(LISTWRIGHT_SANITIZE)
+  add_compile_options(-fsanitize=${LISTWRIGHT_SANITIZE} -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${LISTWRIGHT_SANITIZE})
+endif()

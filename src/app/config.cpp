@@ -1,0 +1,214 @@
+#include "app/config.hpp"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "store/text_routines.hpp"
+
+namespace fs = std::filesystem;
+
+namespace lw {
+namespace {
+
+std::string env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+std::string readFile(const std::string& path, bool& ok) {
+    std::ifstream in(path, std::ios::binary);
+    ok = static_cast<bool>(in);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+std::string DefaultDatabasePassword() {
+#ifdef LISTWRIGHT_DEFAULT_DB_PASSWORD
+    return LISTWRIGHT_DEFAULT_DB_PASSWORD;
+#else
+    return {};
+#endif
+}
+
+std::string Config::missingRelayValue() const {
+    const std::pair<const std::string*, const char*> required[] = {
+        {&relayHost, "host"},
+        {&appKey, "app_key"},
+        {&accessToken, "access_token"},
+        {&accountCode, "account_code"},
+    };
+    for (const auto& [value, key] : required) {
+        if (Trim(*value).empty()) {
+            std::string where = sourceFile.empty() ? expectedFile : sourceFile;
+            std::string envName = "LISTWRIGHT_" + std::string(key);
+            for (char& c : envName)
+                if (c >= 'a' && c <= 'z')
+                    c = static_cast<char>(c - 'a' + 'A');
+            if (std::string(key) == "host")
+                envName = "LISTWRIGHT_RELAY_HOST";
+            return "缺少配置项 [relay] " + std::string(key) + "，请写入配置文件 " + where +
+                   " 或设置环境变量 " + envName + "。";
+        }
+    }
+    return {};
+}
+
+std::map<std::string, std::string> ParseIni(const std::string& text) {
+    std::map<std::string, std::string> values;
+    std::string section;
+    std::string body = text;
+    if (body.rfind("\xEF\xBB\xBF", 0) == 0)
+        body.erase(0, 3);
+    for (const std::string& raw : SplitText(body, "\n")) {
+        std::string line = Trim(raw);
+        if (line.empty() || line[0] == ';' || line[0] == '#')
+            continue;
+        if (line.front() == '[' && line.back() == ']') {
+            section = LowerAscii(Trim(line.substr(1, line.size() - 2)));
+            continue;
+        }
+        size_t eq = line.find('=');
+        if (eq == std::string::npos)
+            continue;
+        std::string key = LowerAscii(Trim(line.substr(0, eq)));
+        std::string value = line.substr(eq + 1);
+        // A comment after the value needs a blank before it, so values may hold ";".
+        for (const char* mark : {" ;", "\t;", " #", "\t#"}) {
+            size_t c = value.find(mark);
+            if (c != std::string::npos)
+                value.erase(c);
+        }
+        value = Trim(value);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+            value = value.substr(1, value.size() - 2);
+        values[section.empty() ? key : section + "." + key] = value;
+    }
+    return values;
+}
+
+std::string UserConfigFolder() {
+    std::string base = env("XDG_CONFIG_HOME");
+    if (base.empty())
+        base = env("HOME") + "/.config";
+    return base + "/listwright";
+}
+
+std::string UserDataFolder() {
+    std::string base = env("XDG_DATA_HOME");
+    if (base.empty())
+        base = env("HOME") + "/.local/share";
+    return base + "/listwright";
+}
+
+Config LoadConfig(const std::string& programFolder, const std::string& explicitFile) {
+    Config config;
+    config.dbPassword = DefaultDatabasePassword();
+    std::vector<std::string> candidates;
+    if (!explicitFile.empty())
+        candidates.push_back(explicitFile);
+    else if (!env("LISTWRIGHT_CONFIG").empty())
+        candidates.push_back(env("LISTWRIGHT_CONFIG"));
+    else {
+        candidates.push_back(programFolder + "/listwright.conf");
+        candidates.push_back(UserConfigFolder() + "/listwright.conf");
+    }
+    config.expectedFile = candidates.back();
+    for (const std::string& path : candidates) {
+        bool ok = false;
+        std::string text = readFile(path, ok);
+        if (!ok)
+            continue;
+        config.sourceFile = path;
+        auto values = ParseIni(text);
+        auto take = [&](const char* key, std::string& into) {
+            auto it = values.find(key);
+            if (it != values.end())
+                into = it->second;
+        };
+        take("relay.host", config.relayHost);
+        take("relay.app_key", config.appKey);
+        take("relay.access_token", config.accessToken);
+        take("relay.account_code", config.accountCode);
+        take("database.password", config.dbPassword);
+        break;
+    }
+    auto over = [](const char* name, std::string& into) {
+        const char* v = std::getenv(name);
+        if (v)
+            into = v;
+    };
+    over("LISTWRIGHT_RELAY_HOST", config.relayHost);
+    over("LISTWRIGHT_APP_KEY", config.appKey);
+    over("LISTWRIGHT_ACCESS_TOKEN", config.accessToken);
+    over("LISTWRIGHT_ACCOUNT_CODE", config.accountCode);
+    over("LISTWRIGHT_DB_PASSWORD", config.dbPassword);
+    return config;
+}
+
+std::string ResolveDataFolder(const std::string& programFolder, const std::string& explicitDir) {
+    if (!explicitDir.empty())
+        return explicitDir;
+    if (!env("LISTWRIGHT_DATA_DIR").empty())
+        return env("LISTWRIGHT_DATA_DIR");
+    std::error_code ec;
+    if (fs::is_directory(programFolder + "/TBData", ec))
+        return programFolder;
+    return UserDataFolder();
+}
+
+std::string DatabasePathIn(const std::string& dataFolder) {
+    return dataFolder + "/TBData/TBDataPlover2.db";
+}
+
+std::string FindDeliveredDatabase(const std::string& programFolder) {
+    std::error_code ec;
+    for (const std::string& candidate :
+         {programFolder + "/TBData/TBDataPlover2.db",
+          programFolder + "/../share/listwright/TBDataPlover2.db",
+          std::string("/usr/share/listwright/TBDataPlover2.db")}) {
+        if (fs::is_regular_file(candidate, ec))
+            return fs::weakly_canonical(candidate, ec).string();
+    }
+    return {};
+}
+
+std::string EnsureDatabaseFile(const std::string& dataFolder, const std::string& deliveredFile) {
+    std::string target = DatabasePathIn(dataFolder);
+    std::error_code ec;
+    if (fs::exists(target, ec))
+        return {};
+    if (deliveredFile.empty())
+        return "找不到随程序提供的数据库文件 TBDataPlover2.db";
+    fs::create_directories(fs::path(target).parent_path(), ec);
+    if (ec)
+        return "无法创建数据文件夹 " + fs::path(target).parent_path().string() + ": " + ec.message();
+    // Copy under a temporary name so an interrupted copy never looks like a database.
+    std::string temp = target + ".part";
+    fs::copy_file(deliveredFile, temp, fs::copy_options::overwrite_existing, ec);
+    if (!ec)
+        fs::rename(temp, target, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        return "无法复制数据库文件到 " + target + ": " + ec.message();
+    }
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::add, ec);
+    return {};
+}
+
+std::string ProgramFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return fs::current_path(ec).string();
+    return exe.parent_path().string();
+}
+
+} // namespace lw

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace lw {
+
+// The shell and the clipboard.
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+    virtual bool openFolder(const std::string& path) = 0;
+    virtual bool openUrl(const std::string& url) = 0;
+    virtual bool openProgram(const std::string& path) = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
+};
+
+} // namespace lw

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace lw {
+class Database;
+}
+
+namespace lw::test {
+
+// A fresh folder under the system's temporary folder, removed with its content.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+// A copy of the delivered database file in dir/TBData, as a data folder holds it.
+std::string CopyDeliveredDatabase(const std::string& dataFolder);
+std::unique_ptr<Database> OpenTestDatabase(const std::string& path);
+// Copies the delivered file into a data folder and opens it (with its upgrade).
+std::unique_ptr<Database> MakeTestDatabase(const std::string& dataFolder);
+
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string TestDataPath(const std::string& relative);
+std::string TestDatabasePassword();
+
+} // namespace lw::test

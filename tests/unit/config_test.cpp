@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/config.hpp"
+#include "temp_dir.hpp"
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+// Sets an environment variable for one test and restores it afterwards.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        const char* old = std::getenv(name);
+        if (old)
+            old_ = old;
+        had_ = old != nullptr;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (had_)
+            setenv(name_.c_str(), old_.c_str(), 1);
+        else
+            unsetenv(name_.c_str());
+    }
+
+private:
+    std::string name_, old_;
+    bool had_ = false;
+};
+
+} // namespace
+
+TEST(Config, ParsesIniWithSectionsCommentsAndQuotes) {
+    auto v = ParseIni("\xEF\xBB\xBF; comment\n[relay]\nhost = 127.0.0.1:8080 ; where\n"
+                      "app_key=\"k;1\"\n# more\n[Database]\r\npassword = p;w\r\n");
+    EXPECT_EQ(v["relay.host"], "127.0.0.1:8080");
+    EXPECT_EQ(v["relay.app_key"], "k;1");
+    EXPECT_EQ(v["database.password"], "p;w");
+}
+
+TEST(Config, FileThenEnvironmentOverrides) {
+    TempDir dir;
+    WriteFileBytes(dir.file("listwright.conf"),
+                   "[relay]\nhost=relay.example.com\napp_key=K\naccess_token=T\n"
+                   "account_code=A B\n[database]\npassword=secret\n");
+    ScopedEnv noConfig("LISTWRIGHT_CONFIG", nullptr);
+    ScopedEnv host("LISTWRIGHT_RELAY_HOST", "127.0.0.1:9");
+    ScopedEnv pw("LISTWRIGHT_DB_PASSWORD", nullptr);
+    Config c = LoadConfig(dir.path());
+    EXPECT_EQ(c.sourceFile, dir.file("listwright.conf"));
+    EXPECT_EQ(c.relayHost, "127.0.0.1:9");
+    EXPECT_EQ(c.accountCode, "A B");
+    EXPECT_EQ(c.dbPassword, "secret");
+    EXPECT_EQ(c.missingRelayValue(), "");
+}
+
+TEST(Config, NoFileGivesTheDeliveredPasswordAndNamesMissingValues) {
+    TempDir dir;
+    ScopedEnv config("LISTWRIGHT_CONFIG", dir.file("absent.conf").c_str());
+    ScopedEnv host("LISTWRIGHT_RELAY_HOST", "h");
+    ScopedEnv key("LISTWRIGHT_APP_KEY", nullptr);
+    ScopedEnv pw("LISTWRIGHT_DB_PASSWORD", nullptr);
+    Config c = LoadConfig(dir.path());
+    EXPECT_EQ(c.sourceFile, "");
+    EXPECT_EQ(c.dbPassword, TestDatabasePassword());
+    std::string missing = c.missingRelayValue();
+    EXPECT_NE(missing.find("app_key"), std::string::npos);
+    EXPECT_NE(missing.find(dir.file("absent.conf")), std::string::npos);
+    EXPECT_NE(missing.find("LISTWRIGHT_APP_KEY"), std::string::npos);
+}
+
+TEST(Config, DataFolderChoiceAndFirstStartCopy) {
+    TempDir dir;
+    ScopedEnv data("LISTWRIGHT_DATA_DIR", nullptr);
+    EXPECT_EQ(ResolveDataFolder(dir.path(), "/x"), "/x");
+    {
+        ScopedEnv env("LISTWRIGHT_DATA_DIR", "/y");
+        EXPECT_EQ(ResolveDataFolder(dir.path()), "/y");
+    }
+    EXPECT_EQ(ResolveDataFolder(dir.path()), UserDataFolder());
+    std::string target = dir.file("data");
+    EXPECT_EQ(EnsureDatabaseFile(target, LISTWRIGHT_DELIVERED_DB), "");
+    EXPECT_EQ(ReadFileBytes(DatabasePathIn(target)), ReadFileBytes(LISTWRIGHT_DELIVERED_DB));
+    // A folder that already holds a database keeps it.
+    WriteFileBytes(DatabasePathIn(target), "mine");
+    EXPECT_EQ(EnsureDatabaseFile(target, LISTWRIGHT_DELIVERED_DB), "");
+    EXPECT_EQ(ReadFileBytes(DatabasePathIn(target)), "mine");
+    EXPECT_NE(EnsureDatabaseFile(dir.file("other"), ""), "");
+}
