@@ -70,6 +70,9 @@ bool WriteAll(int fd, const std::string& bytes, off_t offset) {
 } // namespace
 
 std::string ExportCSV5_5(const std::string& row, const std::string& fileName, int mode) {
+    // Neither header lines nor a blank line for a row that is not there.
+    if (row.empty())
+        return {};
     const std::string line = ReplaceAll(row, kFieldMarker, "\t");
     if (mode == kNewPackageFile) {
         std::string text;

@@ -10,8 +10,8 @@ inline constexpr int kExistingPackageFile = 1;
 
 // Writes one row (fields joined by the field marker, which becomes a tab) to the
 // package file: mode 0 makes a new file with the header lines, mode 1 adds the row to
-// an existing file, any other mode writes nothing. Returns the failure text, empty on
-// success.
+// an existing file; an empty row or any other mode writes nothing. Returns the failure text, empty
+// on success.
 std::string ExportCSV5_5(const std::string& row, const std::string& fileName, int mode);
 
 // Makes (or replaces) fileName with text as UTF-16LE, after the mark FF FE when asked
