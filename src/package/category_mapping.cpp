@@ -6,6 +6,12 @@
 #include <set>
 
 namespace lw {
+namespace {
+
+// The cid of an offer for which no category was found.
+const std::string kNoCategory = "0";
+
+} // namespace
 
 void ChooseCategory(Database& db, const std::string& categoryText, const std::string& gender,
                     const std::string& preferredCid, CategoryChoice& choice) {
@@ -21,14 +27,14 @@ void ChooseCategory(Database& db, const std::string& categoryText, const std::st
         }
     }
     if (searchName.empty()) {
-        choice.cid = "0";
+        choice.cid = kNoCategory;
         return;
     }
     Query leaves =
         db.query("select cid from tb_itemcats where is_parent=0 and name like '%' || ? || '%'",
                  {searchName});
     if (leaves.eof()) {
-        choice.cid = "0";
+        choice.cid = kNoCategory;
         return;
     }
     std::string last;
