@@ -195,7 +195,7 @@ protected:
                  {std::string("T恤"), std::string("女"), std::string(" T恤 ")});
     }
     void process(const std::string& fixture, TestRun& run, const OfferOptions& options) {
-        answer = test::ReadFileBytes(test::TestDataPath("offers/" + fixture));
+        answer = test::ReadFileBytes(test::TestDataPath("package/offers/" + fixture));
         ProcessXML_Source(answer, run, options, {*db, dialogs, log, lookup});
     }
 
@@ -203,8 +203,8 @@ protected:
     std::unique_ptr<Database> db;
     test::ScriptedDialogs dialogs;
     DiagnosticLog log;
-    test::TableLookup lookup{test::TestDataPath("offers/props.tsv"),
-                             test::TestDataPath("offers/propvalues.tsv")};
+    test::TableLookup lookup{test::TestDataPath("package/props.tsv"),
+                             test::TestDataPath("package/propvalues.tsv")};
     std::string answer;
 };
 

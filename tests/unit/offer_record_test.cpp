@@ -10,7 +10,7 @@ using lw::test::TestDataPath;
 namespace {
 
 std::string Answer(const std::string& name) {
-    return ReadFileBytes(TestDataPath("offers/" + name));
+    return ReadFileBytes(TestDataPath("package/offers/" + name));
 }
 
 } // namespace

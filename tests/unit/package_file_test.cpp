@@ -49,7 +49,7 @@ TEST(ExportCSV5_5, NewFileThenAppendGivesTheGoldenFile) {
     TempDir dir;
     const std::string file = dir.file("淘宝助理数据包_1203051407.csv");
     EXPECT_EQ(ExportCSV5_5(kRow1, file, kNewPackageFile), "");
-    const std::string golden = ReadFileBytes(TestDataPath("offers/two_rows.csv"));
+    const std::string golden = ReadFileBytes(TestDataPath("package/two_rows.csv"));
     const std::string afterFirst = ReadFileBytes(file);
     // The first row alone: everything up to the second row's CR LF.
     const std::string secondLine = std::string("\r\0\n\0", 4);
@@ -67,7 +67,7 @@ TEST(ExportCSV5_5, NewFileModeReplacesAnOldFile) {
     const std::string file = dir.file("p.csv");
     WriteFileBytes(file, std::string(100000, 'x'));
     EXPECT_EQ(ExportCSV5_5(kRow1, file, kNewPackageFile), "");
-    const std::string golden = ReadFileBytes(TestDataPath("offers/two_rows.csv"));
+    const std::string golden = ReadFileBytes(TestDataPath("package/two_rows.csv"));
     EXPECT_EQ(ReadFileBytes(file), golden.substr(0, golden.rfind(std::string("\r\0\n\0", 4))));
 }
 

@@ -13,8 +13,8 @@ namespace {
 const std::string kCid = "50000671";
 
 test::TableLookup FixtureLookup() {
-    test::TableLookup lookup(test::TestDataPath("offers/props.tsv"),
-                             test::TestDataPath("offers/propvalues.tsv"));
+    test::TableLookup lookup(test::TestDataPath("package/props.tsv"),
+                             test::TestDataPath("package/propvalues.tsv"));
     lookup.addProperty(kCid, "颜色分类", "1627207");
     lookup.addValue(kCid, "1627207", "", "99999"); // an empty colour that is known
     lookup.addValue(kCid, "20000", "耐克", "20001");
