@@ -1,15 +1,15 @@
 // Appends 10,000 rows of 20 KB to one package file and compares the time of the last
 // 100 appends with the first 100: appending must not grow with the file.
 //   package_append_bench [rows] [folder]
+#include "package/package_file.hpp"
+#include "package/package_row.hpp"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include "package/package_file.hpp"
-#include "package/package_row.hpp"
 
 namespace fs = std::filesystem;
 
@@ -40,9 +40,9 @@ int main(int argc, char** argv) {
     for (int i = 0; i < rows && failure.empty(); ++i) {
         auto start = std::chrono::steady_clock::now();
         failure = lw::ExportCSV5_5(row, file, lw::kExistingPackageFile);
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() -
-                                                               start)
-                         .count());
+        ms.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     const auto size = fs::file_size(file);
     fs::remove(file);
