@@ -1,5 +1,7 @@
 #include "net/http_client.hpp"
 
+#include "store/text_routines.hpp"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -8,8 +10,6 @@
 #include <cstdlib>
 #include <mutex>
 #include <stdexcept>
-
-#include "store/text_routines.hpp"
 
 namespace lw {
 namespace {
@@ -285,8 +285,8 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
             silenceLimit = sending ? options_.sendTimeoutMs : options_.readTimeoutMs;
             int waitMs = 50;
             if (silenceLimit > 0) {
-                auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                  Clock::now() - t.lastActivity)
+                auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -
+                                                                                    t.lastActivity)
                                   .count();
                 if (silent >= silenceLimit) {
                     timedOut = true;

@@ -76,8 +76,7 @@ std::string OfferRequestBody(const TTBAPP& app, const std::string& offerId) {
     return Join(fields, "&") + "&codeid=" + CodeIdValue(app) + "&rvversion=" + app.clientVersion;
 }
 
-std::string offer_get(TTBAPP& app, TWinHTTP& http, const std::string& offerId,
-                      DiagnosticLog& log) {
+std::string offer_get(TTBAPP& app, TWinHTTP& http, const std::string& offerId, DiagnosticLog& log) {
     app.answer.clear();
     if (!app.missing.empty())
         return app.missing;
@@ -99,8 +98,7 @@ bool TakeOfferAnswer(TTBAPP& app, MemoryStream& stream, MainState& state, Dialog
 }
 
 std::vector<std::string> TaobaoMethodFields(const TTBAPP& app, const std::string& method,
-                                            const std::string& cids,
-                                            const std::string& parentCid) {
+                                            const std::string& cids, const std::string& parentCid) {
     std::vector<std::string> fields = {"fields=cid,parent_cid,name,is_parent,status,sort_order"};
     if (method == "user.itemcats.get") {
         if (!cids.empty())
@@ -178,12 +176,12 @@ std::string LookupPropertyId(const TTBAPP& app, const std::string& cid, const st
                   "tablename=TB_ItemProps&cid=" + cid + "&name=" + name, "pid", log, options);
 }
 
-std::string LookupPropertyValueId(const TTBAPP& app, const std::string& cid,
-                                  const std::string& pid, const std::string& name,
-                                  DiagnosticLog& log, const HttpOptions& options) {
+std::string LookupPropertyValueId(const TTBAPP& app, const std::string& cid, const std::string& pid,
+                                  const std::string& name, DiagnosticLog& log,
+                                  const HttpOptions& options) {
     return Lookup(app, PropertyValueLookupQuery(cid, pid, name),
-                  "tablename=TB_ItemPropValue&cid=" + cid + "&pid=" + pid + "&name=" + name,
-                  "vid", log, options);
+                  "tablename=TB_ItemPropValue&cid=" + cid + "&pid=" + pid + "&name=" + name, "vid",
+                  log, options);
 }
 
 bool IsErrorResponse(const std::string& answer) {

@@ -1,13 +1,13 @@
 #include "net/win_http.hpp"
 
-#include <algorithm>
-#include <climits>
-#include <exception>
-
 #include "net/http_client.hpp"
 #include "store/text_routines.hpp"
 #include "ui/event_loop.hpp"
 #include "util/encode.hpp"
+
+#include <algorithm>
+#include <climits>
+#include <exception>
 
 namespace lw {
 namespace {
@@ -161,8 +161,8 @@ void TWinHTTP::complete(Job& job) {
     int status = r.status;
     std::int64_t dataSize = ContentLength(r);
     std::int64_t bytesRead = stream.size();
-    bool success = (status == 200 || status == 206) && (dataSize == 0 || dataSize == bytesRead) &&
-                   !r.tooLarge;
+    bool success =
+        (status == 200 || status == 206) && (dataSize == 0 || dataSize == bytesRead) && !r.tooLarge;
 
     bool live = true;
     if (success) {
