@@ -252,6 +252,7 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
         {"bad-json", FaultKind::BadJson},
         {"no-length", FaultKind::NoLength},
         {"empty", FaultKind::Empty},
+        {"redirect", FaultKind::Redirect},
     };
     Fault fault;
     fault.match = fields[0];
@@ -260,7 +261,8 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
     if (kind == std::end(kinds))
         return fail("unknown kind " + fields[1]);
     fault.kind = kind->second;
-    if (fields.size() > 2)
+    // "-" stands for no argument where a times field follows.
+    if (fields.size() > 2 && fields[2] != "-")
         fault.argument = fields[2];
     if (fields.size() > 3) {
         if (!IsNumber(fields[3]))
@@ -271,6 +273,8 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
                        fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody;
     if (needsNumber && !IsNumber(fault.argument))
         return fail(fields[1] + " needs a number");
+    if (fault.kind == FaultKind::Redirect && fault.argument.empty())
+        return fail("redirect needs an address");
     if (fault.kind == FaultKind::ShortBody && !fault.argument.empty() && !IsNumber(fault.argument))
         return fail("short-body takes a byte count");
     const std::string& m = fault.match;
@@ -547,14 +551,18 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
         case FaultKind::Empty:
             a = {200, a.contentType, ""};
             break;
+        case FaultKind::Redirect:
+            a = {302, "text/plain", "relay-sim: moved"};
+            res.set_header("Location", fault->argument);
+            break;
         default:
             break;
         }
     }
     res.status = a.status;
-    if (!fault || kind == FaultKind::Latency || kind == FaultKind::Stall ||
-        kind == FaultKind::Status || kind == FaultKind::ErrorResponse ||
-        kind == FaultKind::BadJson || kind == FaultKind::Empty) {
+    bool streamed = fault && (kind == FaultKind::NoLength || kind == FaultKind::ShortBody ||
+                              kind == FaultKind::StallBody);
+    if (!streamed) {
         res.set_content(a.body, a.contentType.c_str());
         return;
     }
@@ -622,6 +630,9 @@ int Server::start(const std::string& fixtureDir, int port) {
         throw std::runtime_error("relay-sim cannot listen on 127.0.0.1:" + std::to_string(port));
     impl_->port = bound;
     impl_->listener = std::thread([impl] { impl->http.listen_after_bind(); });
+    // A stop before the listener runs would be lost and leave it in accept() for good.
+    for (int i = 0; i < 2000 && !impl_->http.is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return bound;
 }
 

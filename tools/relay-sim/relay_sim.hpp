@@ -21,7 +21,8 @@ enum class FaultKind {
     ShortBody,     // announce the full length, send argument bytes (default half), close
     BadJson,       // answer 200 with a body that is not JSON
     NoLength,      // answer normally but chunked, without Content-Length
-    Empty          // answer 200 with "Content-Length: 0"
+    Empty,         // answer 200 with "Content-Length: 0"
+    Redirect       // answer 302 with Location: argument
 };
 
 // One thing to break. match selects the requests:
@@ -40,7 +41,7 @@ struct Fault {
 
 // One faults.tsv line: match, kind, argument, times, separated by TABs (or blanks,
 // when the argument holds none). Kinds: latency, status, error-response, stall,
-// stall-body, short-body, bad-json, no-length, empty. Returns nullopt and sets error
+// stall-body, short-body, bad-json, no-length, empty, redirect. Returns nullopt and sets error
 // when the line is malformed; blank and "#" lines give nullopt with an empty error.
 std::optional<Fault> ParseFault(const std::string& line, std::string* error = nullptr);
 
