@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ui/signal.hpp"
-
 #include <string>
+
+#include "ui/signal.hpp"
 
 namespace lw {
 
@@ -86,14 +86,14 @@ private:
 struct MainState {
     ProgressPanel panel;
     DiagnosticLog log;
-    std::string saveFile;      // _SaveFile: the Data Package path
-    bool chkClearLink = true;  // "自动去除原宝贝描述超链接"
-    bool chkDescLocal = true;  // "宝贝描述中图片自动转成本地图片"
-    bool pagePrice = false;    // "采用页面价格"
-    std::string itemCatsText;  // the preferred top-level category's name
-    std::string programFolder; // with a trailing separator
+    std::string saveFile;           // _SaveFile: the Data Package path
+    bool chkClearLink = true;       // "自动去除原宝贝描述超链接"
+    bool chkDescLocal = true;       // "宝贝描述中图片自动转成本地图片"
+    bool pagePrice = false;         // "采用页面价格"
+    std::string itemCatsText;       // the preferred top-level category's name
+    std::string programFolder;      // with a trailing separator
     std::string productTitle = "Listwright";
-    Signal<> optionsChanged; // saveFile, tick boxes or itemCatsText changed
+    Signal<> optionsChanged;        // saveFile, tick boxes or itemCatsText changed
 
     bool busy() const { return panel.visible(); }
 };
