@@ -6,6 +6,7 @@
 #include "util/encode.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <exception>
 
@@ -64,7 +65,29 @@ struct TWinHTTP::Job {
     std::string body;
     HttpOptions options;
     HttpResult result;
+    std::atomic<bool> finished{false}; // the worker has nothing left to do
 };
+
+namespace {
+
+// Joins a worker once it has finished. Used when the component is destroyed from
+// inside one of its own events: the worker then still waits for that event to return,
+// so it cannot be joined on the spot.
+struct Reaper {
+    std::jthread worker;
+    std::shared_ptr<TWinHTTP::Job> job;
+};
+
+void ReapLater(EventLoop& loop, std::shared_ptr<Reaper> reaper) {
+    loop.startTimer(1, [&loop, reaper] {
+        if (reaper->job->finished)
+            reaper->worker.join();
+        else
+            ReapLater(loop, reaper);
+    });
+}
+
+} // namespace
 
 TWinHTTP::TWinHTTP(EventLoop& loop) : loop_(loop), alive_(std::make_shared<bool>(true)) {}
 
@@ -73,14 +96,10 @@ TWinHTTP::~TWinHTTP() {
     if (!worker_.joinable())
         return;
     worker_.request_stop();
-    if (inCompletion_) {
-        // Destroyed from inside one of its own events: the worker waits for that call,
-        // which returns only after we are gone. It touches nothing of ours after it.
-        worker_.detach();
-    } else {
-        // The stop ends the transfer at once and drops a completion not yet taken up.
-        worker_.join();
-    }
+    if (inCompletion_)
+        ReapLater(loop_, std::make_shared<Reaper>(Reaper{std::move(worker_), job_}));
+    else
+        worker_.join(); // the stop ends the transfer at once and drops a pending completion
 }
 
 std::string TWinHTTP::RequestAddress(const std::string& url) {
@@ -102,6 +121,7 @@ bool TWinHTTP::StartRequest() {
         worker_.join();
 
     auto job = std::make_shared<Job>();
+    job_ = job;
     job->address = RequestAddress(URL);
     job->post = RequestMethod == rmPOST || (RequestMethod == rmAutoDetect && !POSTData.empty());
     job->body = POSTData;
@@ -118,6 +138,10 @@ bool TWinHTTP::StartRequest() {
     o.maxBodyBytes = MaxBodyBytes;
 
     worker_ = std::jthread([this, job, &loop = loop_](std::stop_token stop) {
+        struct Finished {
+            Job& job;
+            ~Finished() { job.finished = true; }
+        } finished{*job};
         try {
             HttpClient client(job->options);
             job->result = job->post ? client.postForm(job->address, job->body, stop)

@@ -132,6 +132,7 @@ private:
     bool started_ = false;
     bool inCompletion_ = false;
     std::shared_ptr<bool> alive_;
+    std::shared_ptr<Job> job_;
     std::jthread worker_;
 };
 
