@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 using namespace lw;
@@ -192,15 +193,44 @@ TEST_F(HttpClientTest, ShopAndPictureHostsAreReachedThroughTheProxy) {
     EXPECT_EQ(requests[1].role, "shop");
 }
 
+// Sets environment variables for one scope and puts the old values back.
+class ScopedEnv {
+public:
+    void set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    ~ScopedEnv() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second)
+                ::setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                ::unsetenv(it->first.c_str());
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
 TEST_F(HttpClientTest, LoopbackBypassesTheEnvironmentProxy) {
-    // A proxy that refuses every connection: only a request that bypasses it succeeds.
-    ::setenv("http_proxy", "http://127.0.0.1:1", 1);
     HttpClient client;
-    HttpResult r = client.get(lookupUrl());
-    HttpResult viaLocalhost =
-        client.get("http://localhost:" + std::to_string(sim.port()) + "/xml/getxml.asp?x=1");
-    HttpResult remote = client.get("http://shop1234567890.1688.com/page/offerlist.htm");
-    ::unsetenv("http_proxy");
+    HttpResult r, viaLocalhost, remote;
+    {
+        // A proxy that refuses every connection: only a request that bypasses it works.
+        ScopedEnv env;
+        env.set("http_proxy", "http://127.0.0.1:1");
+        env.set("no_proxy", nullptr);
+        env.set("NO_PROXY", nullptr);
+        r = client.get(lookupUrl());
+        viaLocalhost =
+            client.get("http://localhost:" + std::to_string(sim.port()) + "/xml/getxml.asp?x=1");
+        remote = client.get("http://shop1234567890.1688.com/page/offerlist.htm");
+    }
     EXPECT_TRUE(r.ok()) << r.error;
     EXPECT_TRUE(viaLocalhost.ok()) << viaLocalhost.error;
     EXPECT_FALSE(remote.ok()); // went to the dead proxy

@@ -50,6 +50,17 @@ bool IsNumber(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// Digits as a number, capped so that no fixture value can overflow.
+int ToInt(std::string_view digits) {
+    long long value = 0;
+    for (char c : digits) {
+        value = value * 10 + (c - '0');
+        if (value > 1000000000)
+            return 1000000000;
+    }
+    return static_cast<int>(value);
+}
+
 std::vector<std::string> Split(std::string_view text, char separator) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -267,7 +278,7 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
     if (fields.size() > 3) {
         if (!IsNumber(fields[3]))
             return fail("times must be a number");
-        fault.times = std::stoi(fields[3]);
+        fault.times = ToInt(fields[3]);
     }
     bool needsNumber = fault.kind == FaultKind::Latency || fault.kind == FaultKind::Status ||
                        fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody;
@@ -523,7 +534,7 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
     }
     std::optional<Fault> fault = takeFault(rec);
     FaultKind kind = fault ? fault->kind : FaultKind::Latency;
-    int number = fault && IsNumber(fault->argument) ? std::stoi(fault->argument) : 0;
+    int number = fault && IsNumber(fault->argument) ? ToInt(fault->argument) : 0;
 
     if (fault && (kind == FaultKind::Latency || kind == FaultKind::Stall) && !wait(number))
         return;
