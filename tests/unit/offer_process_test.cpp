@@ -407,7 +407,7 @@ TEST_F(OfferProcessTest, DiagnosticLogLines) {
         "\n" + stars;
     ASSERT_EQ(log.text().substr(0, fields.size()), fields);
     std::vector<std::string> columns = SplitText(log.text().substr(fields.size()), "\n");
-    columns.pop_back();             // after the last line break
+    columns.pop_back(); // after the last line break
     // 50 columns, 5 group ends, and the line break inside the description.
     EXPECT_EQ(columns.size(), 56u);
     EXPECT_EQ(columns.front(), "title:女式T恤 \"夏\"款");

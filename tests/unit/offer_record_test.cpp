@@ -185,9 +185,12 @@ TEST(DecidePrice, PagePriceOnlyWhenAskedAndFound) {
         std::string expected;
     };
     const Case cases[] = {
-        {"12.50", "1001", false, "12.50"}, {"12.50", "1001", true, "9.90"}, // the first position
-                                                                            // found
-        {"12.50", "555", true, "12.50"},   {"", "1001", true, "9.90"},      {"", "555", true, ""},
+        {"12.50", "1001", false, "12.50"},
+        // The first position found.
+        {"12.50", "1001", true, "9.90"},
+        {"12.50", "555", true, "12.50"},
+        {"", "1001", true, "9.90"},
+        {"", "555", true, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(DecidePrice(c.jsonPrice, c.offerId, c.usePagePrice, ids, at), c.expected)
