@@ -1,12 +1,13 @@
 #include "app/config.hpp"
 
-#include "store/text_routines.hpp"
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
+
+#include "store/text_routines.hpp"
 
 namespace fs = std::filesystem;
 
@@ -168,9 +169,10 @@ std::string DatabasePathIn(const std::string& dataFolder) {
 
 std::string FindDeliveredDatabase(const std::string& programFolder) {
     std::error_code ec;
-    for (const std::string& candidate : {programFolder + "/TBData/TBDataPlover2.db",
-                                         programFolder + "/../share/listwright/TBDataPlover2.db",
-                                         std::string("/usr/share/listwright/TBDataPlover2.db")}) {
+    for (const std::string& candidate :
+         {programFolder + "/TBData/TBDataPlover2.db",
+          programFolder + "/../share/listwright/TBDataPlover2.db",
+          std::string("/usr/share/listwright/TBDataPlover2.db")}) {
         if (fs::is_regular_file(candidate, ec))
             return fs::weakly_canonical(candidate, ec).string();
     }
@@ -186,8 +188,7 @@ std::string EnsureDatabaseFile(const std::string& dataFolder, const std::string&
         return "找不到随程序提供的数据库文件 TBDataPlover2.db";
     fs::create_directories(fs::path(target).parent_path(), ec);
     if (ec)
-        return "无法创建数据文件夹 " + fs::path(target).parent_path().string() + ": " +
-               ec.message();
+        return "无法创建数据文件夹 " + fs::path(target).parent_path().string() + ": " + ec.message();
     // Copy under a temporary name so an interrupted copy never looks like a database.
     std::string temp = target + ".part";
     fs::copy_file(deliveredFile, temp, fs::copy_options::overwrite_existing, ec);
@@ -197,8 +198,8 @@ std::string EnsureDatabaseFile(const std::string& dataFolder, const std::string&
         fs::remove(temp, ec);
         return "无法复制数据库文件到 " + target + ": " + ec.message();
     }
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                    ec);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::add, ec);
     return {};
 }
 

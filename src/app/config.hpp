@@ -8,12 +8,12 @@ namespace lw {
 
 // Deployment values: listwright.conf (INI) plus LISTWRIGHT_* environment overrides.
 struct Config {
-    std::string relayHost;    // [relay] host           LISTWRIGHT_RELAY_HOST
-    std::string appKey;       // [relay] app_key        LISTWRIGHT_APP_KEY
-    std::string accessToken;  // [relay] access_token   LISTWRIGHT_ACCESS_TOKEN
-    std::string accountCode;  // [relay] account_code   LISTWRIGHT_ACCOUNT_CODE
-    std::string dbPassword;   // [database] password    LISTWRIGHT_DB_PASSWORD
-    std::string sourceFile;   // the file the values came from, empty when none was found
+    std::string relayHost;   // [relay] host           LISTWRIGHT_RELAY_HOST
+    std::string appKey;      // [relay] app_key        LISTWRIGHT_APP_KEY
+    std::string accessToken; // [relay] access_token   LISTWRIGHT_ACCESS_TOKEN
+    std::string accountCode; // [relay] account_code   LISTWRIGHT_ACCOUNT_CODE
+    std::string dbPassword;  // [database] password    LISTWRIGHT_DB_PASSWORD
+    std::string sourceFile;  // the file the values came from, empty when none was found
     std::string expectedFile; // where the file goes when none was found
 
     // The first Relay value that is missing, with a message naming it and the file;
@@ -40,8 +40,7 @@ std::string UserDataFolder();
 // The folder holding TBData/TBDataPlover2.db: explicitDir (--data-dir), else
 // LISTWRIGHT_DATA_DIR, else the program folder when it holds TBData (portable), else the
 // user's data folder.
-std::string ResolveDataFolder(const std::string& programFolder,
-                              const std::string& explicitDir = {});
+std::string ResolveDataFolder(const std::string& programFolder, const std::string& explicitDir = {});
 
 // The database file inside a data folder.
 std::string DatabasePathIn(const std::string& dataFolder);
