@@ -83,7 +83,7 @@ void TfrmFromDownload::FormShow() {
     if (shown_)
         return;
     shown_ = true;
-    ports_.loop.startTimer(500, [this] {
+    ports_.loop.startTimer(loadDelayMs, [this] {
         view_.GetGroupList();
         view_.GetTotal();
         view_.RefreshData();
@@ -94,7 +94,7 @@ void TfrmFromDownload::FormShow() {
         if (hooks.startAllowance)
             hooks.startAllowance();
     });
-    ports_.loop.startTimer(1000, [this] {
+    ports_.loop.startTimer(tipsDelayMs, [this] {
         if (hooks.startTips)
             hooks.startTips();
     });

@@ -87,6 +87,9 @@ public:
     std::string version;
     // Where the default Data Package folder goes on systems without drive letters.
     std::string homeFolder;
+    // FormShow's timers: the start-up loading and the tips ticker.
+    int loadDelayMs = 500;
+    int tipsDelayMs = 1000;
 
     MainState& state() { return state_; }
     const MainState& state() const { return state_; }
