@@ -22,8 +22,9 @@ FileExistsChoice ConsoleDialogs::fileExists(const std::string& text) {
     return fileExistsChoice;
 }
 
-std::optional<std::string>
-ConsoleDialogs::inputText(const std::string& title, const std::string& prompt, const std::string&) {
+std::optional<std::string> ConsoleDialogs::inputText(const std::string& title,
+                                                     const std::string& prompt,
+                                                     const std::string&) {
     if (inputs.empty())
         return std::nullopt;
     std::string value = inputs.front();
