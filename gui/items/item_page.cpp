@@ -19,6 +19,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace lw::gui {
 
 ItemPage::ItemPage(ItemView& view, ItemCommands& commands, QWidget* parent)
@@ -123,6 +125,10 @@ void ItemPage::buildList() {
     header->setMinimumSectionSize(1);
     for (int c = 0; c < kColumnCount; ++c)
         header->resizeSection(c, kItemColumns[static_cast<size_t>(c)].width);
+    // The state column holds a tick box and an icon before its text; it stays wide
+    // enough to read "已下载" whatever the style's margins.
+    int stateWidth = list_->fontMetrics().horizontalAdvance(ToQ(kStateDownloaded)) + 64;
+    header->resizeSection(0, std::max(kItemColumns[0].width, stateWidth));
     connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.ColumnClick(c); });
 
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -21,10 +21,10 @@ LinkLine ParseLinkLine(const std::string& line) {
     std::string rest = GetBetween(line, out.title + ",", "");
     out.price = GetBetween(rest, ",", "");
     if (!IsNumber(out.price))
-        out.price = "0";
+        out.price = std::string("0");
     out.sales = GetBetween(rest, "", ",");
     if (!IsNumber(out.sales))
-        out.sales = "0";
+        out.sales = std::string("0");
     out.address = GetBetween(line, "", ",");
     return out;
 }

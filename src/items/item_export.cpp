@@ -12,13 +12,18 @@ namespace lw {
 std::string ExportField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
-    return "\"" + ReplaceAll(text, "\"", "\"\"") + "\"";
+    std::string quoted(1, '"');
+    quoted += ReplaceAll(text, "\"", "\"\"");
+    quoted += '"';
+    return quoted;
 }
 
 std::string ExportLine(const ItemRow& row) {
     std::string line = ExportField(row.state);
-    for (int i = kSubUrl; i <= kSubRemark; ++i)
-        line += "," + ExportField(row.sub[static_cast<size_t>(i)]);
+    for (int i = kSubUrl; i <= kSubRemark; ++i) {
+        line += ',';
+        line += ExportField(row.sub[static_cast<size_t>(i)]);
+    }
     return line;
 }
 
