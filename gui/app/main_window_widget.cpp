@@ -270,7 +270,8 @@ void MainWindowWidget::buildTray() {
         if (r == QSystemTrayIcon::DoubleClick)
             l.TrayDblClick();
     });
-    tray_->show();
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        tray_->show();
 }
 
 void MainWindowWidget::bindState() {

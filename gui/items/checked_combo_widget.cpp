@@ -36,6 +36,8 @@ CheckedComboWidget::CheckedComboWidget(TCheckedComboBox& model, QWidget* parent)
     popup_ = new QFrame(this, Qt::Popup);
     popup_->setObjectName("_GroupDropDown");
     popup_->setFrameShape(QFrame::Box);
+    // A second click on the button closes the list instead of opening it again.
+    popup_->setAttribute(Qt::WA_NoMouseReplay);
     list_ = new QListWidget(popup_);
     list_->setObjectName("_GroupList");
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
