@@ -127,8 +127,11 @@ void ItemView::AutoSaveStatus() {
             DbParams params;
             for (std::int64_t id : slice)
                 params.emplace_back(id);
-            db_.exec("update tb_url set bcheck=" + std::to_string(value) + " where uniqid in " +
-                         Placeholders(slice.size()),
+            // Rows that already hold the value are left alone: storing 100,000 ticks at
+            // shutdown then rewrites only the pages that changed.
+            std::string flag = std::to_string(value);
+            db_.exec("update tb_url set bcheck=" + flag + " where uniqid in " +
+                         Placeholders(slice.size()) + " and bcheck<>" + flag,
                      params);
         });
     };
