@@ -2,7 +2,7 @@
 // the time from RefreshData to the last row and the peak memory (target: < 1.5 s and
 // < 200 MB). Also times a header-click sort and storing the ticks.
 #include "app/main_state.hpp"
-#include "bench_support.hpp"
+#include "bench_database.hpp"
 #include "items/item_view.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/headless_event_loop.hpp"

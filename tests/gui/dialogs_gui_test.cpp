@@ -1,13 +1,10 @@
 #include "ui/qt_dialogs.hpp"
-#include "ui/qt_enter_to_tab.hpp"
 
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 using namespace lw;
@@ -61,22 +58,4 @@ TEST(MsgBoxDialog, FourButtonsWithHintsGiveTheirResults) {
 TEST(QtDialogs, FilterTextsBecomeQtNameFilters) {
     EXPECT_EQ(QtDialogs::NameFilters("csv 文件(*.csv)|*.csv"), "csv 文件(*.csv)");
     EXPECT_EQ(QtDialogs::NameFilters("文本|*.txt|全部|*.*"), "文本 (*.txt);;全部 (*.*)");
-}
-
-TEST(EnterToTab, EnterMovesTheFocusToTheNextEdit) {
-    QWidget form;
-    auto* layout = new QVBoxLayout(&form);
-    auto* first = new QLineEdit(&form);
-    auto* second = new QLineEdit(&form);
-    layout->addWidget(first);
-    layout->addWidget(second);
-    EnterToTabFilter::Install(first);
-    form.show();
-    QApplication::setActiveWindow(&form);
-    first->setFocus();
-    QTest::keyClick(first, Qt::Key_Return);
-    EXPECT_TRUE(second->hasFocus());
-    // Other keys pass.
-    QTest::keyClick(second, Qt::Key_A);
-    EXPECT_EQ(second->text(), "a");
 }

@@ -3,7 +3,7 @@
 // the peak memory of the whole program.
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
-#include "bench_support.hpp"
+#include "bench_database.hpp"
 #include "items/item_page.hpp"
 #include "ui/clock.hpp"
 #include "ui/qt_desktop.hpp"
