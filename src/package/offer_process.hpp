@@ -12,7 +12,8 @@ class Dialogs;
 class DiagnosticLog;
 class PropertyLookup;
 
-// The picture and picture_status texts of a row; steps 7 and 8 fill them.
+// The picture and picture_status texts of a row; the main and property picture steps
+// fill them (MainPictureEntry, PropertyPictureEntry, PictureStatusText).
 struct PictureTexts {
     std::string picture;
     std::string pictureStatus;
@@ -20,6 +21,13 @@ struct PictureTexts {
 
 // What the offer processing needs of the download run that calls it: the run's state
 // for the current item, and the picture and description steps. The run implements it.
+//
+// ProcessXML_Source calls, in this order: processEvents; setCompletionCount(0, or 1
+// without local description pictures); setPackageRow(""); setProgress; (reads the
+// offer, decides the price, maps category and properties) setCategoryText;
+// mainPictures; propertyPictures unless cancelled; descriptionPictures when asked for
+// and not cancelled; then, unless cancelled, cleanDescription, setPackageRow(row) and
+// addCompletion. The run writes the row when its completion count reaches 4.
 class OfferRun {
 public:
     virtual ~OfferRun() = default;
