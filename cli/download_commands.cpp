@@ -85,8 +85,8 @@ int RunDownloadCommand(CliContext& context, Args& args) {
 
     MainState state;
     DownloadDialogs dialogs(context.dialogs, choice);
-    // The rows RefreshData shows for these Groups, state "全部", no keyword; the stored
-    // picker ticks stay as they are.
+    // The rows RefreshData shows for these Groups, state "全部", no keyword; the
+    // window's stored Group ticks stay as they are.
     ItemFilter filter;
     for (const std::string& name : groups) {
         Query q = context.db->query("select GroupName from TB_Groups where GroupName=?", {name});
@@ -96,7 +96,8 @@ int RunDownloadCommand(CliContext& context, Args& args) {
         }
         filter.groupText += (filter.groupText.empty() ? "" : ",") + name;
     }
-    ItemList list;
+    ItemView view(*context.db, dialogs, context.loop, state);
+    ItemList& list = view.list;
     LoadItemRows(*context.db, filter, list);
 
     state.saveFile = out.empty() ? StoredPackagePath(context) : out;
@@ -130,6 +131,8 @@ int RunDownloadCommand(CliContext& context, Args& args) {
         return context.dialogs.sawFailure ? kExitFailed : kExitOk;
     context.loop.runUntil([&] { return run.outcome() != RunOutcome::Running; },
                           std::chrono::hours(24 * 365));
+    // The ticks removed by the run are stored, as the window stores them when it closes.
+    view.AutoSaveStatus();
     std::cout << run.packagePath() << "\t" << run.rowsWritten() << std::endl;
     return run.outcome() == RunOutcome::Completed ? kExitOk : kExitFailed;
 }
