@@ -4,8 +4,8 @@
 
 #include "app/package_path.hpp"
 #include "items/item_view.hpp"
-#include "store/database.hpp"
 #include "package/download_run.hpp"
+#include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
 
@@ -122,11 +122,11 @@ int RunDownloadCommand(CliContext& context, Args& args) {
 
     DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
                     list, context.config);
-    run.offerEnded.connect([](int ordinal, int total, const std::string& offerId,
-                              const std::string& result) {
-        std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
-                  << ReplaceAll(ReplaceAll(result, "\r\n", " "), "\n", " ") << std::endl;
-    });
+    run.offerEnded.connect(
+        [](int ordinal, int total, const std::string& offerId, const std::string& result) {
+            std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
+                      << ReplaceAll(ReplaceAll(result, "\r\n", " "), "\n", " ") << std::endl;
+        });
     if (!run.StartClick())
         return context.dialogs.sawFailure ? kExitFailed : kExitOk;
     context.loop.runUntil([&] { return run.outcome() != RunOutcome::Running; },

@@ -42,8 +42,7 @@ void MakeFolder(const std::string& path) {
 
 DownloadRun::DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list,
                          const Config& config)
-    : ports_(ports), state_(state), list_(list), app_(MakeRelayContext(config)),
-      http_(ports.loop) {
+    : ports_(ports), state_(state), list_(list), app_(MakeRelayContext(config)), http_(ports.loop) {
     ConfigureOfferComponent(http_);
     http_.OnDone = [this](TWinHTTP&, const std::string& contentType, std::int64_t size,
                           MemoryStream& stream) { WinHTTP_SourceDone(contentType, size, stream); };
@@ -55,8 +54,8 @@ DownloadRun::DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list
     };
     http_.OnConnLost = [this](TWinHTTP&, const std::string&, std::int64_t size, std::int64_t read,
                               MemoryStream&) {
-        transportError_ = "连接中断,只收到 " + std::to_string(read) + "/" + std::to_string(size) +
-                          " 字节";
+        transportError_ =
+            "连接中断,只收到 " + std::to_string(read) + "/" + std::to_string(size) + " 字节";
     };
     http_.OnAnyError = [this](TWinHTTP&) { transportFailure(); };
 }
@@ -102,6 +101,7 @@ bool DownloadRun::StartClick() {
     stopJobs();
     ++offerSerial_;
 
+    awaitingAnswer_ = false;
     int index = GetURLIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
@@ -136,9 +136,9 @@ bool DownloadRun::StartClick() {
             std::error_code ec;
             std::filesystem::remove(file, ec);
             if (ec || FileExists(file)) {
-                dialogs.message("提示",
-                                "\"" + shown + "\",另外一个程序正在使用此文件,进程无法访问．请关闭.",
-                                Icon::Error);
+                dialogs.message(
+                    "提示", "\"" + shown + "\",另外一个程序正在使用此文件,进程无法访问．请关闭.",
+                    Icon::Error);
                 return false;
             }
             break;
@@ -209,11 +209,18 @@ void DownloadRun::Timer_SourceTimer() {
     list_.setState(index, kStateDownloading, kIconDownloading);
     offerId_ = GetBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
     std::string error = offer_get(app_, http_, offerId_, state_.log);
-    if (!error.empty())
+    if (!error.empty()) {
         fail(kOfferErrorPrefix + error);
+        return;
+    }
+    awaitingAnswer_ = true;
 }
 
 void DownloadRun::WinHTTP_SourceDone(const std::string&, std::int64_t, MemoryStream& stream) {
+    // An answer to a request of a run that was cancelled and started again is dropped.
+    if (!awaitingAnswer_)
+        return;
+    awaitingAnswer_ = false;
     if (outcome_ != RunOutcome::Running)
         return;
     if (cancelled()) {
@@ -249,6 +256,9 @@ void DownloadRun::WinHTTP_SourceDone(const std::string&, std::int64_t, MemoryStr
 }
 
 void DownloadRun::transportFailure() {
+    if (!awaitingAnswer_)
+        return;
+    awaitingAnswer_ = false;
     if (outcome_ != RunOutcome::Running)
         return;
     if (cancelled()) {
@@ -389,7 +399,8 @@ bool DownloadRun::descriptionPictures(std::string& description) {
             continue;
         urls.push_back(address);
         files.push_back(descriptionFolder_ + kPathSeparator + name);
-        description = ReplaceAll(description, address, LocalPictureAddress(descriptionFolder_, name));
+        description =
+            ReplaceAll(description, address, LocalPictureAddress(descriptionFolder_, name));
     }
     startJob(kDescriptionPictures, std::move(urls), std::move(files));
     return !cancelled();
@@ -422,9 +433,8 @@ void DownloadRun::stopJobs() {
 
 void DownloadRun::reapJobs() {
     // Only jobs past their last message: joining them never waits on the UI thread.
-    std::erase_if(jobs_, [](const std::unique_ptr<TThreadDownload>& job) {
-        return job->finished();
-    });
+    std::erase_if(jobs_,
+                  [](const std::unique_ptr<TThreadDownload>& job) { return job->finished(); });
 }
 
 void DownloadRun::WMPictureProgress(const std::string& message) {

@@ -83,8 +83,7 @@ public:
     void addCompletion() override;
     void setPackageRow(const std::string& row) override { packageRow_ = row; }
     void setCategoryText(const std::string& text) override { categoryText_ = text; }
-    void mainPictures(const std::vector<std::string>& imageAddresses,
-                      PictureTexts& texts) override;
+    void mainPictures(const std::vector<std::string>& imageAddresses, PictureTexts& texts) override;
     void propertyPictures(std::string_view answer, PictureTexts& texts) override;
     bool descriptionPictures(std::string& description) override;
     void cleanDescription(std::string& description) override;
@@ -122,6 +121,8 @@ private:
     // Every offer gets a new number; messages of older jobs are not counted.
     std::uint64_t offerSerial_ = 0;
     bool completing_ = false;
+    // An offer request of this run is out and its answer not yet taken.
+    bool awaitingAnswer_ = false;
     TimerId timer_ = 0;
     std::string transportError_;
     std::vector<std::unique_ptr<TThreadDownload>> jobs_;

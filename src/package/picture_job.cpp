@@ -68,8 +68,7 @@ std::string WritePictureFile(const std::string& path, std::string_view bytes) {
 }
 
 TThreadDownload::TThreadDownload(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
-                                 std::vector<std::string> files, Notify notify,
-                                 HttpOptions options)
+                                 std::vector<std::string> files, Notify notify, HttpOptions options)
     : loop_(loop), kind_(pictureKind), urls_(std::move(urls)), files_(std::move(files)),
       notify_(std::move(notify)), options_(std::move(options)) {
     files_.resize(urls_.size());

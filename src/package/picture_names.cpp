@@ -69,7 +69,8 @@ bool CollectAfter(std::string_view description, std::string_view marker, std::st
         size_t end = description.find('"', start);
         if (end == std::string_view::npos)
             return true;
-        std::string address = std::string(keep) + std::string(description.substr(start, end - start));
+        std::string address =
+            std::string(keep) + std::string(description.substr(start, end - start));
         if (seen.insert(LowerAscii(address)).second)
             addresses.push_back(address);
         from = end + 1;

@@ -106,7 +106,8 @@ protected:
 
     // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
     std::string expectedPackage(std::initializer_list<int> rows) {
-        std::string golden = test::ReadFileBytes(test::TestDataPath("download/expected_package.txt"));
+        std::string golden =
+            test::ReadFileBytes(test::TestDataPath("download/expected_package.txt"));
         golden = ReplaceAll(golden, "@DESC@", descFolder());
         std::vector<std::string> lines;
         size_t from = 0;
@@ -308,6 +309,23 @@ TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
     EXPECT_FALSE(window->state().panel.visible());
 }
 
+TEST_F(DownloadFlow, CancelWhileTheOfferIsRequestedDropsItsAnswer) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("offer=2001 latency 300");
+    startWindow();
+    dialogs.answers.push_back(Answer::Yes);
+    window->StartClick();
+    ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
+    window->CancelClick();
+    ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 5s));
+    EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
+    loop.runUntil([] { return false; }, 100ms);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(sim.requests().size(), 1u) << "no look-up, no picture";
+    EXPECT_TRUE(rowOf("2001").ticked);
+    EXPECT_FALSE(fs::exists(package));
+}
+
 TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     addLink(group, "2002", "围巾", "0", "0", false, true);
     // A folder where the package file should be: it cannot be written.
@@ -349,9 +367,10 @@ TEST_F(DownloadFlow, StartChecks) {
     window->setPagePrice(true);
     window->StartClick();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.last().text,
-              "是否开始下载勾选的宝贝?\r\n\r\n警告:勾选了采用页面价格,下载时,宝贝的价格将会统一处理成列表"
-              "中的页面价格(含SKU价格)");
+    EXPECT_EQ(
+        dialogs.last().text,
+        "是否开始下载勾选的宝贝?\r\n\r\n警告:勾选了采用页面价格,下载时,宝贝的价格将会统一处理成列表"
+        "中的页面价格(含SKU价格)");
     EXPECT_EQ(run->outcome(), RunOutcome::Idle);
     EXPECT_TRUE(fs::is_directory(pictureFolder()));
     EXPECT_TRUE(fs::is_directory(descFolder()));

@@ -48,15 +48,14 @@ TEST(PictureNames, DescriptionAddressesInOrderWithoutRepeats) {
                     "<img src=\"http://h/a.jpg\"><img src=\"http://h/open.jpg";
     auto found = CollectDescriptionAddresses(d);
     ASSERT_TRUE(found);
-    EXPECT_EQ(*found,
-              (std::vector<std::string>{"http://h/a.jpg", "", "http://h/b.jpg", "http://h/bg.gif"}));
+    EXPECT_EQ(*found, (std::vector<std::string>{"http://h/a.jpg", "", "http://h/b.jpg",
+                                                "http://h/bg.gif"}));
 }
 
 TEST(PictureNames, CollectingStopsWhenTheRunIsCancelled) {
     int calls = 0;
-    auto found = CollectDescriptionAddresses("src=\"a\" src=\"b\" src=\"c\"", [&] {
-        return ++calls < 3;
-    });
+    auto found =
+        CollectDescriptionAddresses("src=\"a\" src=\"b\" src=\"c\"", [&] { return ++calls < 3; });
     EXPECT_FALSE(found);
     EXPECT_EQ(calls, 3);
 }
