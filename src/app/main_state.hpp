@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "catalog/item_cats.hpp"
 #include "ui/signal.hpp"
 
 namespace lw {
@@ -66,6 +67,12 @@ public:
         text_ += "\n";
         appended.emit(line);
     }
+    // Appends one line whether or not the log is visible (errors worth keeping).
+    void appendAlways(const std::string& line) {
+        text_ += line;
+        text_ += "\n";
+        appended.emit(line);
+    }
     void clear() { text_.clear(); }
 
     Signal<> changed;
@@ -85,6 +92,7 @@ struct MainState {
     bool chkDescLocal = true;       // "宝贝描述中图片自动转成本地图片"
     bool pagePrice = false;         // "采用页面价格"
     std::string itemCatsText;       // the preferred top-level category's name
+    ItemCatsPicker itemCats;        // _ItemCats entries; itemCats.value() is the cid
     std::string programFolder;      // with a trailing separator
     std::string productTitle = "Listwright";
     Signal<> optionsChanged;        // saveFile, tick boxes or itemCatsText changed
