@@ -1,17 +1,13 @@
 #pragma once
 
 #include "harvest/link_box.hpp"
+#include "harvest/site.hpp"
 
 #include <functional>
 #include <string>
 #include <string_view>
 
 namespace lw {
-
-// The offer address prefix of the wholesale site and its domain for shop addresses.
-inline constexpr std::string_view kOfferPrefix = "http://detail.1688.com/offer/";
-inline constexpr std::string_view kShopDomain = "1688.com";
-inline constexpr std::string_view kExampleShop = "http://shop1234567890.1688.com";
 
 // What the harvest window keeps between listing pages.
 struct SearchState {
