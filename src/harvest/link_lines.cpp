@@ -6,19 +6,42 @@
 #include "ui/dialogs.hpp"
 
 namespace lw {
+namespace {
+
+// The offer id of an address that the check let pass in any letter case.
+std::string OfferIdOf(std::string_view line, std::string_view end) {
+    size_t start = FindNoCase(line, "offer/");
+    if (start == std::string_view::npos)
+        return {};
+    start += 6;
+    size_t stop = FindNoCase(line, end, start);
+    if (stop == std::string_view::npos)
+        return {};
+    return std::string(line.substr(start, stop - start));
+}
+
+} // namespace
 
 LinkLine ParseLinkLine(const std::string& line) {
     LinkLine out;
     if (line.find(',') == std::string::npos) {
-        out.id = GetBetween(line, "offer/", ".html");
+        out.id = OfferIdOf(line, ".html");
         out.address = line;
         return out;
     }
-    out.id = GetBetween(line, "offer/", ".html,");
-    out.title = GetBetween(line, ",", ",");
-    if (out.title.empty())
-        out.title = GetBetween(line, ",", "");
-    std::string rest = GetBetween(line, out.title + ",", "");
+    out.id = OfferIdOf(line, ".html,");
+    // The fields are cut at the commas themselves: searching for the title text
+    // again would find it inside the address (a title "html") and an empty title
+    // would swallow the figures.
+    size_t first = line.find(',');
+    size_t second = line.find(',', first + 1);
+    std::string rest;
+    if (second == std::string::npos) {
+        out.title = line.substr(first + 1);
+    } else {
+        out.title = line.substr(first + 1, second - first - 1);
+        rest = line.substr(second + 1);
+    }
     out.price = GetBetween(rest, ",", "");
     if (!IsNumber(out.price))
         out.price = std::string("0");
