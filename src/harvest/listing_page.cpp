@@ -49,11 +49,12 @@ std::string lineOf(std::string_view block) {
     std::string id = Trim(GetBetween(block, linkStart, kLinkEnd));
     std::string title = titleOf(block);
     std::string price = Trim(GetBetween(block, "<em>", kEmEnd));
+    // Whole-string assignments: g++ 12 warns wrongly (-Wrestrict) on literal ones.
     if (!IsNumber(price))
-        price = "0.00";
+        price = std::string("0.00");
     std::string sales = Trim(GetBetween(block, kSalesStart, kSalesEnd));
     if (!IsNumber(sales))
-        sales = "0";
+        sales = std::string("0");
     return std::string(kOfferPrefix) + id + ".html," + title + "," + sales + "," + price;
 }
 
@@ -78,7 +79,10 @@ bool ParseCount(std::string_view text, int& value, std::string& error) {
             break;
     }
     if (!digits || i != t.size()) {
-        error = "'" + std::string(text) + "' is not a valid integer value";
+        std::string message(1, '\'');
+        message += text;
+        message += "' is not a valid integer value";
+        error = std::move(message);
         return false;
     }
     value = static_cast<int>(negative ? -v : v);
