@@ -1,5 +1,7 @@
 #include "catalog/category_commands.hpp"
 
+#include "store/text_routines.hpp"
+
 #include <utility>
 
 namespace lw {
@@ -8,6 +10,16 @@ namespace {
 
 const char* const kTitle = "提示";
 const char* const kCategoryFields = "fields=cid,parent_cid,name,is_parent,status,sort_order";
+
+bool IsErrorResponse(std::string_view answer) {
+    return answer.find("<error_response>") != std::string_view::npos;
+}
+
+std::string ErrorResponseMessage(std::string_view answer, const std::string& prefix) {
+    return prefix + GetBetween(answer, "<msg>", "</msg>") + "," +
+           GetBetween(answer, "<sub_code>", "</sub_code>") + "," +
+           GetBetween(answer, "<sub_msg>", "</sub_msg>");
+}
 
 } // namespace
 
@@ -26,8 +38,9 @@ CategoryCommands::CategoryCommands(Database& db, MainState& state, Dialogs& dial
     : db_(db), state_(state), dialogs_(dialogs), loop_(loop), appKey_(std::move(appKey)),
       accessToken_(std::move(accessToken)), post_(std::move(post)) {}
 
-std::vector<std::string> CategoryCommands::user_itemcats_get_fields(
-    const std::string& cids, const std::string& parentCid) const {
+std::vector<std::string>
+CategoryCommands::user_itemcats_get_fields(const std::string& cids,
+                                           const std::string& parentCid) const {
     std::vector<std::string> fields = {kCategoryFields};
     if (!cids.empty())
         fields.push_back("cids=" + cids);
@@ -42,13 +55,23 @@ std::vector<std::string> CategoryCommands::user_itemcats_get_fields(
 }
 
 std::vector<std::string> CategoryCommands::user_itemprops_get_fields() const {
-    return {kCategoryFields, "cid=0", "format=xml", "method=user.itemprops.get",
-            "app_key=" + appKey_, "access_token=" + accessToken_, "v=2.0"};
+    return {kCategoryFields,
+            "cid=0",
+            "format=xml",
+            "method=user.itemprops.get",
+            "app_key=" + appKey_,
+            "access_token=" + accessToken_,
+            "v=2.0"};
 }
 
 std::vector<std::string> CategoryCommands::user_itemprops_value_get_fields() const {
-    return {kCategoryFields, "cid=0", "format=xml", "method=user.itemprops_value.get",
-            "app_key=" + appKey_, "access_token=" + accessToken_, "v=2.0"};
+    return {kCategoryFields,
+            "cid=0",
+            "format=xml",
+            "method=user.itemprops_value.get",
+            "app_key=" + appKey_,
+            "access_token=" + accessToken_,
+            "v=2.0"};
 }
 
 void CategoryCommands::D01Click() {
@@ -59,8 +82,8 @@ void CategoryCommands::D01Click() {
 
 void CategoryCommands::D02Click() {
     download({"是否开始下载淘宝商品类目属性1?", "下载淘宝商品类目属性1，请耐心等待...(3.00MB)",
-              user_itemprops_get_fields(), "获取类目属性1失败.\r\n错误原因: ",
-              ProcessXML_Itemprops, "商品类目属性1下载完成，请确认"});
+              user_itemprops_get_fields(), "获取类目属性1失败.\r\n错误原因: ", ProcessXML_Itemprops,
+              "商品类目属性1下载完成，请确认"});
 }
 
 void CategoryCommands::D03Click() {
@@ -121,8 +144,9 @@ void CategoryCommands::download(const Download& d) {
         return;
     state_.panel.hide();
     if (result.empty) {
-        dialogs_.message(kTitle, std::string(d.errorPrefix) + "没有收到数据,原有数据未改变.",
-                         Icon::Error);
+        dialogs_.message(
+            kTitle, std::string(d.errorPrefix) + "没有收到数据(网络错误或空的应答),原有数据未改变.",
+            Icon::Error);
         return;
     }
     lastStored_ = true;

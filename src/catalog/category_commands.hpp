@@ -1,14 +1,14 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
 #include "app/main_state.hpp"
 #include "catalog/category_store.hpp"
 #include "catalog/method_post.hpp"
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/event_loop.hpp"
+
+#include <string>
+#include <vector>
 
 namespace lw {
 

@@ -1,11 +1,11 @@
 #include "catalog/category_store.hpp"
 
+#include "store/text_routines.hpp"
+
 #include <charconv>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include "store/text_routines.hpp"
 
 namespace lw {
 namespace {
@@ -86,8 +86,8 @@ bool writeItemcat(Database& db, const std::string& piece) {
     if (name.empty())
         return false;
     std::string status = tag(piece, "status");
-    DbValue statusValue = IsNumber(status) ? NumberValue(status)
-                                           : DbValue(std::int64_t{status == "normal" ? 1 : 0});
+    DbValue statusValue =
+        IsNumber(status) ? NumberValue(status) : DbValue(std::int64_t{status == "normal" ? 1 : 0});
     db.exec(kItemcatsInsert, {tag(piece, "cid"), tag(piece, "parent_cid"), std::move(name),
                               std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
                               NumberValue(tag(piece, "layer_level")), statusValue,
@@ -113,8 +113,9 @@ bool writeItempropValue(Database& db, const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
         return false;
-    db.exec(kItempropValueInsert, {std::move(cid), tag(piece, "pid"), tag(piece, "prop_name"),
-                                   tag(piece, "vid"), tag(piece, "name"), tag(piece, "name_alias")});
+    db.exec(kItempropValueInsert,
+            {std::move(cid), tag(piece, "pid"), tag(piece, "prop_name"), tag(piece, "vid"),
+             tag(piece, "name"), tag(piece, "name_alias")});
     return true;
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "store/database.hpp"
+
 #include <functional>
 #include <string_view>
-
-#include "store/database.hpp"
 
 namespace lw {
 

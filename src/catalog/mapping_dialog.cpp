@@ -57,8 +57,8 @@ void TfrmFormModi::OKClick() {
     }
 
     if (rowId == 0) {
-        db_.exec(JoinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "select",
-                          "?,", "?,", "?"}),
+        db_.exec(JoinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "select", "?,",
+                          "?,", "?"}),
                  {category, gender, target});
     } else {
         db_.exec(JoinSql({"update TB_Mapping set", "FromValue01=?,", "FromValue02=?,", "ToValue=?",

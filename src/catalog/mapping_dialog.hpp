@@ -1,11 +1,11 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/signal.hpp"
+
+#include <cstdint>
+#include <string>
 
 namespace lw {
 

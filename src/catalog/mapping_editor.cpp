@@ -1,10 +1,10 @@
 #include "catalog/mapping_editor.hpp"
 
-#include <algorithm>
-#include <utility>
-
 #include "catalog/mapping_import.hpp"
 #include "store/text_routines.hpp"
+
+#include <algorithm>
+#include <utility>
 
 namespace lw {
 
@@ -159,9 +159,10 @@ void TfrmFormAdmin::ImportClick() {
                             " 个字段,应为 3 个: " + line;
                     break;
                 }
-                error = db_.tryExec(JoinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
-                                             "Select ?,?,?"}),
-                                    {fields[0], fields[1], fields[2]});
+                error =
+                    db_.tryExec(JoinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
+                                         "Select ?,?,?"}),
+                                {fields[0], fields[1], fields[2]});
                 if (!error.empty())
                     break;
                 ++count;

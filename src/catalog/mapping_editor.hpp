@@ -1,14 +1,14 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <string>
-#include <vector>
-
 #include "catalog/mapping_dialog.hpp"
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/signal.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
 namespace lw {
 
@@ -53,10 +53,10 @@ public:
     void N6Click();
     void CloseClick();
 
-    Signal<> rowsChanged;          // rows and status text reloaded
-    Signal<> selectionChanged;     // selection or current row set by the logic
-    Signal<> panelChanged;         // progress panel shown, hidden or its text changed
-    Signal<> focusListRequested;   // the list should take the focus
+    Signal<> rowsChanged;        // rows and status text reloaded
+    Signal<> selectionChanged;   // selection or current row set by the logic
+    Signal<> panelChanged;       // progress panel shown, hidden or its text changed
+    Signal<> focusListRequested; // the list should take the focus
     Signal<> closeRequested;
 
 private:

@@ -1,10 +1,10 @@
 #include "catalog/mapping_import.hpp"
 
+#include "util/codec.hpp"
+
 #include <fstream>
 #include <optional>
 #include <sstream>
-
-#include "util/codec.hpp"
 
 namespace lw {
 

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace lw {
@@ -16,10 +15,5 @@ struct MethodAnswer {
 // Posts the request fields of a Taobao Method Request to the relay's API endpoint; the
 // transport adds the account code and the client version.
 using MethodPost = std::function<MethodAnswer(const std::vector<std::string>& fields)>;
-
-// The answer holds "<error_response>" anywhere.
-bool IsErrorResponse(std::string_view answer);
-// prefix + msg + "," + sub_code + "," + sub_msg of an Error Response.
-std::string ErrorResponseMessage(std::string_view answer, const std::string& prefix);
 
 } // namespace lw

@@ -1,13 +1,5 @@
 // The Tools-menu category downloads: request fields, storing rules, and the table kept
 // whole whenever a download does not finish.
-#include <gtest/gtest.h>
-
-#include <functional>
-#include <map>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/main_state.hpp"
 #include "catalog/category_commands.hpp"
 #include "catalog/category_store.hpp"
@@ -15,6 +7,14 @@
 #include "store/database.hpp"
 #include "temp_dir.hpp"
 #include "ui/headless_event_loop.hpp"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
 
 using namespace lw;
 using namespace lw::test;
@@ -52,13 +52,13 @@ protected:
     std::vector<std::vector<std::string>> sent;
     MethodAnswer reply;
     std::function<void()> duringPost;
-    CategoryCommands commands{*db, state, dialogs, loop, "key1", "tok'1",
-                              [this](const std::vector<std::string>& fields) {
-                                  sent.push_back(fields);
-                                  if (duringPost)
-                                      duringPost();
-                                  return reply;
-                              }};
+    CategoryCommands commands{
+        *db, state, dialogs, loop, "key1", "tok'1", [this](const std::vector<std::string>& fields) {
+            sent.push_back(fields);
+            if (duringPost)
+                duringPost();
+            return reply;
+        }};
 
     void answerYes() { dialogs.answers.push_back(Answer::Yes); }
 
@@ -68,7 +68,8 @@ protected:
         db->exec("insert into TB_ItemPropValue(cid,pid,name) select '1','2','旧值'");
     }
     void expectOldTables() {
-        EXPECT_EQ(rowsOf(*db, "select cid,name from TB_Itemcats"), (std::vector<Row>{{"1", "旧类目"}}));
+        EXPECT_EQ(rowsOf(*db, "select cid,name from TB_Itemcats"),
+                  (std::vector<Row>{{"1", "旧类目"}}));
         EXPECT_EQ(rowsOf(*db, "select name from TB_ItemProps"), (std::vector<Row>{{"旧属性"}}));
         EXPECT_EQ(rowsOf(*db, "select name from TB_ItemPropValue"), (std::vector<Row>{{"旧值"}}));
     }
@@ -81,10 +82,10 @@ TEST_F(CatalogDownload, CategoryTreeIsStoredWithEveryFieldRule) {
     commands.D01Click();
 
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (std::vector<std::string>{
-                           "fields=cid,parent_cid,name,is_parent,status,sort_order", "format=xml",
-                           "method=user.itemcats.get", "app_key=key1", "access_token=tok'1",
-                           "v=2.0"}));
+    EXPECT_EQ(sent[0],
+              (std::vector<std::string>{"fields=cid,parent_cid,name,is_parent,status,sort_order",
+                                        "format=xml", "method=user.itemcats.get", "app_key=key1",
+                                        "access_token=tok'1", "v=2.0"}));
     ASSERT_GE(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载淘宝商品类目?");
     EXPECT_EQ(dialogs.shown[0].buttons, Buttons::YesNo);
@@ -139,9 +140,12 @@ TEST_F(CatalogDownload, ErrorResponseLeavesTablesAndNamesTheFault) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {[this] { commands.D01Click(); }, "获取类目失败.\r\n错误原因: 无效的会话,27,session-expired"},
-        {[this] { commands.D02Click(); }, "获取类目属性1失败.\r\n错误原因: 无效的会话,27,session-expired"},
-        {[this] { commands.D03Click(); }, "获取类目属性2失败.\r\n错误原因: 无效的会话,27,session-expired"},
+        {[this] { commands.D01Click(); },
+         "获取类目失败.\r\n错误原因: 无效的会话,27,session-expired"},
+        {[this] { commands.D02Click(); },
+         "获取类目属性1失败.\r\n错误原因: 无效的会话,27,session-expired"},
+        {[this] { commands.D03Click(); },
+         "获取类目属性2失败.\r\n错误原因: 无效的会话,27,session-expired"},
     };
     seedOldTables();
     reply.text = "<?xml version=\"1.0\"?><error_response><code>27</code><msg>无效的会话</msg>"
@@ -172,8 +176,9 @@ TEST_F(CatalogDownload, EmptyAnswerOrTransportFailureKeepsTheTables) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {{"", ""}, "获取类目失败.\r\n错误原因: 没有收到数据,原有数据未改变."},
-        {{"<html>busy</html>", ""}, "获取类目失败.\r\n错误原因: 没有收到数据,原有数据未改变."},
+        {{"", ""}, "获取类目失败.\r\n错误原因: 没有收到数据(网络错误或空的应答),原有数据未改变."},
+        {{"<html>busy</html>", ""},
+         "获取类目失败.\r\n错误原因: 没有收到数据(网络错误或空的应答),原有数据未改变."},
         {{"", "网络错误:Couldn't connect to server"},
          "获取类目失败.\r\n错误原因: 网络错误:Couldn't connect to server"},
     };
@@ -199,7 +204,7 @@ TEST_F(CatalogDownload, CancelDuringTheSplitKeepsTheOldTable) {
     expectOldTables();
     EXPECT_FALSE(state.panel.visible());
     EXPECT_FALSE(state.panel.cancelled()); // cleared by the storing loop
-    EXPECT_EQ(dialogs.shown.size(), 1u);    // the question only
+    EXPECT_EQ(dialogs.shown.size(), 1u);   // the question only
     EXPECT_FALSE(commands.lastStored());
 }
 
@@ -234,22 +239,21 @@ TEST_F(CatalogDownload, PropertiesAreStoredWithFlags) {
     commands.D02Click();
 
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0], (std::vector<std::string>{
-                           "fields=cid,parent_cid,name,is_parent,status,sort_order", "cid=0",
-                           "format=xml", "method=user.itemprops.get", "app_key=key1",
-                           "access_token=tok'1", "v=2.0"}));
+    EXPECT_EQ(sent[0],
+              (std::vector<std::string>{"fields=cid,parent_cid,name,is_parent,status,sort_order",
+                                        "cid=0", "format=xml", "method=user.itemprops.get",
+                                        "app_key=key1", "access_token=tok'1", "v=2.0"}));
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载淘宝商品类目属性1?");
     EXPECT_EQ(state.panel.caption(), "下载淘宝商品类目属性1，请耐心等待...(3.00MB)");
     EXPECT_EQ(dialogs.last().text, "商品类目属性1下载完成，请确认");
-    EXPECT_EQ(
-        rowsOf(*db, "select is_input_prop,cid,pid,parent_pid,parent_vid,name,is_key_prop,"
-                    "is_sale_prop,is_color_prop,is_enum_prop,is_item_prop,must,multi,status,"
-                    "sort_order,child_template,is_allow_alias from TB_ItemProps order by rowid"),
-        (std::vector<Row>{
-            {"0", "50000697", "20509", "0", "0", "尺码", "0", "1", "0", "1", "0", "1", "0", "0",
-             "1", "", "1"},
-            {"1", "50000697", "1627207", "0", "0", "颜色分类", "0", "0", "1", "0", "0", "0", "1",
-             "1", "3", "x'y", "0"}}));
+    EXPECT_EQ(rowsOf(*db,
+                     "select is_input_prop,cid,pid,parent_pid,parent_vid,name,is_key_prop,"
+                     "is_sale_prop,is_color_prop,is_enum_prop,is_item_prop,must,multi,status,"
+                     "sort_order,child_template,is_allow_alias from TB_ItemProps order by rowid"),
+              (std::vector<Row>{{"0", "50000697", "20509", "0", "0", "尺码", "0", "1", "0", "1",
+                                 "0", "1", "0", "0", "1", "", "1"},
+                                {"1", "50000697", "1627207", "0", "0", "颜色分类", "0", "0", "1",
+                                 "0", "0", "0", "1", "1", "3", "x'y", "0"}}));
 }
 
 TEST_F(CatalogDownload, PropertyValuesAreStored) {
@@ -283,7 +287,8 @@ TEST_F(CatalogDownload, RowCounts) {
     commands.N20Click();
     commands.N21Click();
     commands.N23Click();
-    EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{"记录数:1", "记录数:1", "记录数:2"}));
+    EXPECT_EQ(dialogs.messageTexts(),
+              (std::vector<std::string>{"记录数:1", "记录数:1", "记录数:2"}));
     EXPECT_EQ(dialogs.last().icon, Icon::Information);
     EXPECT_EQ(dialogs.last().title, "提示");
 }

@@ -1,5 +1,12 @@
 // The mapping editor and its dialog: list, add, modify, delete, select-all, the
 // duplicate test on the joined key, and the import of GBK files.
+#include "catalog/mapping_dialog.hpp"
+#include "catalog/mapping_editor.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/database.hpp"
+#include "temp_dir.hpp"
+#include "util/codec.hpp"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -7,13 +14,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "catalog/mapping_dialog.hpp"
-#include "catalog/mapping_editor.hpp"
-#include "scripted_dialogs.hpp"
-#include "store/database.hpp"
-#include "temp_dir.hpp"
-#include "util/codec.hpp"
 
 using namespace lw;
 using namespace lw::test;
@@ -198,8 +198,9 @@ TEST_F(MappingEditor, ModifyAndDeleteNeedASelectedRow) {
     // A current row that is no longer selected counts as none.
     admin.setSelection({}, 0);
     admin.DelClick();
-    EXPECT_EQ(dialogs.messageTexts(),
-              (std::vector<std::string>{"请选择要修改的项.", "请选择要删除的项", "请选择要删除的项"}));
+    EXPECT_EQ(
+        dialogs.messageTexts(),
+        (std::vector<std::string>{"请选择要修改的项.", "请选择要删除的项", "请选择要删除的项"}));
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
     EXPECT_EQ(focusRequests, 2);
     EXPECT_EQ(dialogCaptions.size(), 1u);
@@ -261,9 +262,9 @@ TEST_F(MappingEditor, ImportReadsGbkWithTitleAndKeepsBlanks) {
     EXPECT_EQ(dialogs.shown[1].text, "请确认是否要从文件导入数据?");
     EXPECT_EQ(dialogs.last().text, "导入成功,请确认. 共 3 项");
     EXPECT_EQ(dialogs.last().icon, Icon::Information);
-    EXPECT_EQ(captions, (std::vector<std::string>{"正在加载导入文件...", "正在从文件导入...(1/5)",
-                                                  "正在从文件导入...(3/5)",
-                                                  "正在从文件导入...(5/5)"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"正在加载导入文件...", "正在从文件导入...(1/5)",
+                                        "正在从文件导入...(3/5)", "正在从文件导入...(5/5)"}));
     EXPECT_FALSE(admin.panelVisible());
 
     // Stored with the blanks, listed trimmed; an existing key gets a second row.
