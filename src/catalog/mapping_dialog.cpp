@@ -43,13 +43,10 @@ void TfrmFormModi::OKClick() {
 
     // The key is the joined text, so "ab"+"" clashes with "a"+"b".
     std::string key = category + gender;
-    std::string sql = "select count(*) from TB_Mapping where FromValue01||FromValue02=?";
-    DbParams params = {key};
-    if (rowId != 0) {
-        sql += " and uniqid<>?";
-        params.push_back(rowId);
-    }
-    if (db_.query(sql, params).first() != "0") {
+    const std::string sql = "select count(*) from TB_Mapping where FromValue01||FromValue02=?";
+    Query existing =
+        rowId == 0 ? db_.query(sql, {key}) : db_.query(sql + " and uniqid<>?", {key, rowId});
+    if (existing.first() != "0") {
         dialogs_.message("提示", "值:\"" + key + "\" 已存在,请重新输入.", Icon::Warning);
         focus = ModiField::FromValue01;
         changed.emit();
@@ -57,8 +54,8 @@ void TfrmFormModi::OKClick() {
     }
 
     if (rowId == 0) {
-        db_.exec(JoinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "select", "?,",
-                          "?,", "?"}),
+        db_.exec(JoinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "values",
+                          "(?,", "?,", "?)"}),
                  {category, gender, target});
     } else {
         db_.exec(JoinSql({"update TB_Mapping set", "FromValue01=?,", "FromValue02=?,", "ToValue=?",

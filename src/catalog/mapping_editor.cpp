@@ -117,11 +117,9 @@ void TfrmFormAdmin::DelClick() {
     for (size_t start = 0; start < ids.size(); start += kDeleteBatch) {
         size_t end = std::min(ids.size(), start + kDeleteBatch);
         std::string marks;
-        DbParams params;
-        for (size_t i = start; i < end; ++i) {
+        for (size_t i = start; i < end; ++i)
             marks += i == start ? "?" : ",?";
-            params.push_back(ids[i]);
-        }
+        DbParams params(ids.begin() + start, ids.begin() + end);
         db_.exec("Delete From TB_Mapping where Uniqid in (" + marks + ")", params);
     }
     transaction.commit();
@@ -161,7 +159,7 @@ void TfrmFormAdmin::ImportClick() {
                 }
                 error =
                     db_.tryExec(JoinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
-                                         "Select ?,?,?"}),
+                                         "values (?,?,?)"}),
                                 {fields[0], fields[1], fields[2]});
                 if (!error.empty())
                     break;
