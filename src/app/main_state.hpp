@@ -66,6 +66,12 @@ public:
         text_ += "\n";
         appended.emit(line);
     }
+    // Appends one line whether or not the log is visible (errors worth keeping).
+    void appendAlways(const std::string& line) {
+        text_ += line;
+        text_ += "\n";
+        appended.emit(line);
+    }
     void clear() { text_.clear(); }
 
     Signal<> changed;

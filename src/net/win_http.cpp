@@ -1,0 +1,218 @@
+#include "net/win_http.hpp"
+
+#include "net/http_client.hpp"
+#include "store/text_routines.hpp"
+#include "ui/event_loop.hpp"
+#include "util/encode.hpp"
+
+#include <algorithm>
+#include <atomic>
+#include <climits>
+#include <exception>
+
+namespace lw {
+namespace {
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// The query encoder over path and query; "%XX" escapes already there are kept, so an
+// encoded "&" or "=" keeps its meaning.
+std::string EncodeKeepingEscapes(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size() && IsHexDigit(text[i + 1]) &&
+            IsHexDigit(text[i + 2])) {
+            out.append(text.substr(i, 3));
+            i += 2;
+        } else {
+            out += EncodeQueryText(text.substr(i, 1));
+        }
+    }
+    return out;
+}
+
+int ClampMs(std::uint32_t ms) {
+    return static_cast<int>(std::min<std::uint32_t>(ms, INT_MAX));
+}
+
+// The Content-Length value; 0 when absent or not a number.
+std::int64_t ContentLength(const HttpResult& result) {
+    std::string text = result.header("Content-Length");
+    if (text.empty() || text.size() > 18 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    return std::stoll(text);
+}
+
+} // namespace
+
+void MemoryStream::setPosition(std::int64_t position) {
+    position_ = static_cast<std::size_t>(std::clamp<std::int64_t>(position, 0, size()));
+}
+
+std::string MemoryStream::read(std::size_t n) {
+    std::size_t count = std::min(n, bytes_.size() - position_);
+    std::string out = bytes_.substr(position_, count);
+    position_ += count;
+    return out;
+}
+
+struct TWinHTTP::Job {
+    std::string address;
+    bool post = false;
+    std::string body;
+    HttpOptions options;
+    HttpResult result;
+    std::atomic<bool> finished{false}; // the worker has nothing left to do
+};
+
+namespace {
+
+// Joins a worker once it has finished. Used when the component is destroyed from
+// inside one of its own events: the worker then still waits for that event to return,
+// so it cannot be joined on the spot.
+struct Reaper {
+    std::jthread worker;
+    std::shared_ptr<TWinHTTP::Job> job;
+};
+
+void ReapLater(EventLoop& loop, std::shared_ptr<Reaper> reaper) {
+    loop.startTimer(1, [&loop, reaper] {
+        if (reaper->job->finished)
+            reaper->worker.join();
+        else
+            ReapLater(loop, reaper);
+    });
+}
+
+} // namespace
+
+TWinHTTP::TWinHTTP(EventLoop& loop) : loop_(loop), alive_(std::make_shared<bool>(true)) {}
+
+TWinHTTP::~TWinHTTP() {
+    *alive_ = false;
+    if (!worker_.joinable())
+        return;
+    worker_.request_stop();
+    if (inCompletion_)
+        ReapLater(loop_, std::make_shared<Reaper>(Reaper{std::move(worker_), job_}));
+    else
+        worker_.join(); // the stop ends the transfer at once and drops a pending completion
+}
+
+std::string TWinHTTP::RequestAddress(const std::string& url) {
+    std::string address = url.find("://") == std::string::npos ? "http://" + url : url;
+    size_t authority = address.find("://") + 3;
+    size_t pathStart = address.find_first_of("/?#", authority);
+    if (pathStart == std::string::npos)
+        return address;
+    std::string rest = address.substr(pathStart);
+    return address.substr(0, pathStart) + EncodeKeepingEscapes(rest);
+}
+
+bool TWinHTTP::StartRequest() {
+    if (started_)
+        return false;
+    started_ = true;
+    // The previous worker has handed over its completion and is ending.
+    if (worker_.joinable())
+        worker_.join();
+
+    auto job = std::make_shared<Job>();
+    job_ = job;
+    job->address = RequestAddress(URL);
+    job->post = RequestMethod == rmPOST || (RequestMethod == rmAutoDetect && !POSTData.empty());
+    job->body = POSTData;
+    HttpOptions& o = job->options;
+    o.agent = Agent;
+    o.accept = AcceptTypes;
+    o.referer = Referer;
+    o.extraHeaders = AddHeaders;
+    o.connectTimeoutMs = ClampMs(Timeouts.ConnectTimeout);
+    o.readTimeoutMs = ClampMs(Timeouts.ReceiveTimeout);
+    o.sendTimeoutMs = ClampMs(Timeouts.SendTimeout);
+    o.followRedirects = !InternetOptions.count(ioNoAutoRedirect);
+    o.cookies = !InternetOptions.count(ioNoCookies);
+    o.maxBodyBytes = MaxBodyBytes;
+
+    worker_ = std::jthread([this, job, &loop = loop_](std::stop_token stop) {
+        struct Finished {
+            Job& job;
+            ~Finished() { job.finished = true; }
+        } finished{*job};
+        try {
+            HttpClient client(job->options);
+            job->result = job->post ? client.postForm(job->address, job->body, stop)
+                                    : client.get(job->address, stop);
+        } catch (const std::exception&) {
+            // Reported at once; the completion below still tells how far it got.
+            bool delivered = loop.invokeBlocking(
+                [this] {
+                    if (OnAnyError)
+                        OnAnyError(*this);
+                },
+                stop);
+            if (!delivered)
+                return;
+        }
+        if (stop.stop_requested())
+            return;
+        loop.invokeBlocking([this, job] { complete(*job); }, stop);
+    });
+    return true;
+}
+
+void TWinHTTP::complete(Job& job) {
+    std::shared_ptr<bool> alive = alive_;
+    inCompletion_ = true;
+    bool handlerFailed = false;
+    // Runs one handler; false when the component was destroyed inside it.
+    auto raise = [&](auto& handler, auto&&... args) {
+        if (handler) {
+            try {
+                handler(*this, args...);
+            } catch (...) {
+                handlerFailed = true;
+            }
+        }
+        return *alive;
+    };
+
+    const HttpResult& r = job.result;
+    MemoryStream stream(std::move(job.result.body));
+    int status = r.status;
+    std::int64_t dataSize = ContentLength(r);
+    std::int64_t bytesRead = stream.size();
+    bool success =
+        (status == 200 || status == 206) && (dataSize == 0 || dataSize == bytesRead) && !r.tooLarge;
+
+    bool live = true;
+    if (success) {
+        live = raise(OnDone, r.contentType, bytesRead, stream);
+    } else {
+        if (status == 200 || status == 206)
+            live = raise(OnConnLost, r.contentType, dataSize, bytesRead, stream);
+        else if (status == -1)
+            live = raise(OnHostUnreachable);
+        else
+            live = raise(OnHTTPError, status, stream);
+        if (live)
+            live = raise(OnAnyError);
+    }
+    if (!live)
+        return;
+    if (handlerFailed && OnAnyError) {
+        try {
+            OnAnyError(*this);
+        } catch (...) {
+        }
+        if (!*alive)
+            return;
+    }
+    inCompletion_ = false;
+    started_ = false;
+}
+
+} // namespace lw

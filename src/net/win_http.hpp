@@ -1,0 +1,139 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lw {
+
+class EventLoop;
+
+enum TWinHTTPRequestMethod { rmAutoDetect, rmGET, rmPOST };
+
+enum TCacheOption {
+    coAlwaysReload,
+    coReloadIfNoExpireInformation,
+    coReloadUpdatedObjects,
+    coPragmaNoCache,
+    coNoCacheWrite,
+    coCreateTempFilesIfCantCache,
+    coUseCacheIfNetFail
+};
+using TCacheOptions = std::set<TCacheOption>;
+
+enum TInternetOption {
+    ioIgnoreCertificateInvalid,
+    ioIgnoreCertificateDateInvalid,
+    ioIgnoreUnknownCertificateAuthority,
+    ioIgnoreRedirectToHTTP,
+    ioIgnoreRedirectToHTTPS,
+    ioKeepConnection,
+    ioNoAuthentication,
+    ioNoAutoRedirect,
+    ioNoCookies
+};
+using TInternetOptions = std::set<TInternetOption>;
+
+// Milliseconds; 0 leaves the transfer without that limit.
+struct TWinHTTPTimeouts {
+    std::uint32_t ConnectTimeout = 0;
+    std::uint32_t ReceiveTimeout = 0;
+    std::uint32_t SendTimeout = 0;
+};
+
+// The answer body handed to the events, at position 0. It lives only while the
+// event runs: handlers copy what they need.
+class MemoryStream {
+public:
+    MemoryStream() = default;
+    explicit MemoryStream(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    const std::string& bytes() const { return bytes_; }
+    std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
+    std::int64_t position() const { return static_cast<std::int64_t>(position_); }
+    void setPosition(std::int64_t position);
+    // Up to n bytes from the position, which moves past them.
+    std::string read(std::size_t n);
+    // Everything from the position to the end.
+    std::string readAll() { return read(bytes_.size()); }
+
+private:
+    std::string bytes_;
+    std::size_t position_ = 0;
+};
+
+// One HTTP request at a time on a fresh worker thread; the outcome arrives as events
+// on the UI thread through the event loop. Properties are read when StartRequest is
+// called; change them only while no request is started.
+//
+// Outcome events, in order:
+//   success (status 200/206, whole body)     OnDone
+//   no HTTP answer (name, connect, time-out) OnHostUnreachable, OnAnyError
+//   status other than 200/206                OnHTTPError, OnAnyError
+//   200/206 with a body cut short or too big OnConnLost, OnAnyError
+// Destroying the component abandons a running request: no event follows.
+class TWinHTTP {
+public:
+    explicit TWinHTTP(EventLoop& loop);
+    ~TWinHTTP();
+    TWinHTTP(const TWinHTTP&) = delete;
+    TWinHTTP& operator=(const TWinHTTP&) = delete;
+
+    // Starts the request described by the properties and returns at once. Returns
+    // false, changing nothing, while a request of this component is started; the
+    // started mark is cleared only after the completion events, so a start made from
+    // inside one of them is refused too.
+    bool StartRequest();
+    // A request is started and its completion events have not all run yet.
+    bool started() const { return started_; }
+
+    std::string AcceptTypes = "text/html, */*";
+    std::vector<std::string> AddHeaders; // "Name: value" lines
+    std::string Agent = "Mozilla/4.0 (compatible; Listwright)";
+    // An address without "://" is requested as "http://" + address.
+    std::string URL;
+    std::string POSTData; // bytes sent as they are
+    std::string Referer;
+    TWinHTTPRequestMethod RequestMethod = rmAutoDetect;
+    TWinHTTPTimeouts Timeouts;
+    // Kept for the windows that set them; without a cache they change nothing.
+    TCacheOptions CacheOptions = {coReloadIfNoExpireInformation, coReloadUpdatedObjects,
+                                  coCreateTempFilesIfCantCache};
+    // Only ioNoAutoRedirect changes the request; the others are kept for the forms.
+    TInternetOptions InternetOptions = {ioKeepConnection};
+    // Largest answer body kept in memory; a larger one fails the request.
+    std::size_t MaxBodyBytes = 64u * 1024u * 1024u;
+
+    std::function<void(TWinHTTP& sender, const std::string& contentType, std::int64_t fileSize,
+                       MemoryStream& stream)>
+        OnDone;
+    std::function<void(TWinHTTP& sender, int errorCode, MemoryStream& stream)> OnHTTPError;
+    std::function<void(TWinHTTP& sender, const std::string& contentType, std::int64_t fileSize,
+                       std::int64_t bytesRead, MemoryStream& stream)>
+        OnConnLost;
+    std::function<void(TWinHTTP& sender)> OnHostUnreachable;
+    std::function<void(TWinHTTP& sender)> OnAnyError;
+
+    // The request as it goes on the wire: "http://" added when no scheme is given,
+    // the path and query made safe with the query encoder (escapes already present
+    // stay as written).
+    static std::string RequestAddress(const std::string& url);
+
+    struct Job; // one request, shared by the UI thread and its worker
+
+private:
+    void complete(Job& job);
+
+    EventLoop& loop_;
+    bool started_ = false;
+    bool inCompletion_ = false;
+    std::shared_ptr<bool> alive_;
+    std::shared_ptr<Job> job_;
+    std::jthread worker_;
+};
+
+} // namespace lw

@@ -1,0 +1,157 @@
+#include "app/config.hpp"
+#include "app/main_state.hpp"
+#include "net/http_client.hpp"
+#include "net/relay.hpp"
+#include "net/win_http.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/text_routines.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace lw;
+
+TEST(RelayContext, EndpointsAndTrimmedAccountCodeFromConfig) {
+    Config config;
+    config.relayHost = " relay.example.com:8080 ";
+    config.appKey = "k";
+    config.accessToken = "t";
+    config.accountCode = "  A 1  ";
+    TTBAPP app = MakeRelayContext(config);
+    EXPECT_EQ(app.baseAddress, "http://relay.example.com:8080");
+    EXPECT_EQ(app.apiEndpoint, "http://relay.example.com:8080/openapi/getdata.aspx");
+    EXPECT_EQ(app.lookupEndpoint, "http://relay.example.com:8080/xml/getxml.asp");
+    EXPECT_EQ(app.accountCode, "A 1");
+    EXPECT_EQ(app.clientVersion, GetVersionText());
+    EXPECT_EQ(app.missing, "");
+}
+
+TEST(RelayContext, OfferBodyEncodesOnlyTheAccountCode) {
+    struct Case {
+        std::string accountCode;
+        std::string codeid;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"a b", "a%20b"},
+        {"a+b", "a%2Bb"},
+        {"中文", "%E4%B8%AD%E6%96%87"},
+        {"x#%*<>y/=&", "x%23%25%2A%3C%3Ey/=&"},
+    };
+    for (const auto& c : cases) {
+        Config config;
+        config.relayHost = "r";
+        config.appKey = "k y"; // sent as it is
+        config.accountCode = c.accountCode;
+        TTBAPP app = MakeRelayContext(config);
+        EXPECT_EQ(OfferRequestBody(app, "12 3"),
+                  "app_key=k y&method=offer.get&offerId=12 3&returnFields=subject,details,offerId,"
+                  "postCategryId,amountOnSale,priceRanges,skuArray,productFeatureList,imageList"
+                  "&codeid=" +
+                      c.codeid + "&rvversion=" + GetVersionText())
+            << c.accountCode;
+    }
+}
+
+TEST(RelayLookup, QueriesEncodeTheNameAsFormValue) {
+    EXPECT_EQ(PropertyLookupQuery("50010850", "颜色 分类+"),
+              "tablename=TB_ItemProps&cid=50010850&name=%E9%A2%9C%E8%89%B2+%E5%88%86%E7%B1%BB%2B");
+    EXPECT_EQ(PropertyValueLookupQuery("1", "20509", "M&L"),
+              "tablename=TB_ItemPropValue&cid=1&pid=20509&name=M%26L");
+}
+
+TEST(ErrorResponse, MessageFromItsTags) {
+    struct Case {
+        std::string answer;
+        bool isError;
+        std::string message;
+    };
+    const std::string p = kOfferErrorPrefix;
+    const Case cases[] = {
+        {"<error_response><code>15</code><msg>Remote service error</msg><sub_code>isv.x</sub_code>"
+         "<sub_msg>不存在</sub_msg></error_response>",
+         true, p + "Remote service error,isv.x,不存在"},
+        {"<error_response><msg>Invalid app Key</msg></error_response>", true,
+         p + "Invalid app Key,,"},
+        // Merely mentioned inside other text: still an Error Response.
+        {"{\"details\":\"see <error_response> here\"}", true, p + ",,"},
+        {"{\"result\":{\"toReturn\":[]}}", false, ""},
+        {"<error_response/>", false, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsErrorResponse(c.answer), c.isError) << c.answer;
+        if (c.isError) {
+            EXPECT_EQ(ErrorResponseMessage(c.answer, p), c.message);
+        }
+    }
+}
+
+TEST(ErrorResponse, CheckShowsTheMessageAndHidesThePanel) {
+    test::ScriptedDialogs dialogs;
+    ProgressPanel panel;
+    panel.show("正在处理中...");
+    EXPECT_FALSE(CheckErrorResponse("<itemcats/>", kItemCatsErrorPrefix, dialogs, panel));
+    EXPECT_TRUE(panel.visible());
+    EXPECT_TRUE(dialogs.shown.empty());
+
+    EXPECT_TRUE(CheckErrorResponse("<error_response><msg>m</msg><sub_code>c</sub_code>"
+                                   "<sub_msg>s</sub_msg></error_response>",
+                                   kItemPropValuesErrorPrefix, dialogs, panel));
+    EXPECT_FALSE(panel.visible());
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "提示");
+    EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
+    EXPECT_EQ(dialogs.shown[0].text, "获取类目属性2失败.\r\n错误原因: m,c,s");
+}
+
+TEST(RelayAnswer, InvalidUtf8BytesBecomeReplacementCharacters) {
+    EXPECT_EQ(RelayAnswerText("中文"), "中文");
+    EXPECT_EQ(RelayAnswerText("a\xC4\xD0z"), "a\xEF\xBF\xBD\xEF\xBF\xBDz");
+}
+
+TEST(HttpClientHelpers, ProxyBypassAlwaysHoldsLoopback) {
+    EXPECT_EQ(ProxyBypassList(""), "127.0.0.1,localhost,::1");
+    EXPECT_EQ(ProxyBypassList(" .corp.example "), ".corp.example,127.0.0.1,localhost,::1");
+    EXPECT_EQ(ProxyBypassList("*"), "*");
+}
+
+TEST(HttpClientHelpers, UnsafeUrlBytesAreEscaped) {
+    EXPECT_EQ(EscapeUnsafeUrlBytes("http://h/a b?q=中&r=%20#x y"),
+              "http://h/a%20b?q=%E4%B8%AD&r=%20#x%20y");
+}
+
+TEST(WinHttpAddress, SchemeAddedAndPathAndQueryEncoded) {
+    struct Case {
+        std::string url;
+        std::string address;
+    };
+    const Case cases[] = {
+        {"relay.example.com/openapi/getdata.aspx", "http://relay.example.com/openapi/getdata.aspx"},
+        {"https://h/p", "https://h/p"},
+        {"h", "http://h"},
+        {"http://h/a b/c?x=1 2&y=+*#f", "http://h/a%20b/c?x=1%202&y=%2B%2A%23f"},
+        {"http://h/?n=%E4%B8%AD&a=%26", "http://h/?n=%E4%B8%AD&a=%26"},
+        {"http://h/?n=中%", "http://h/?n=%E4%B8%AD%25"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TWinHTTP::RequestAddress(c.url), c.address) << c.url;
+}
+
+TEST(WinHttpStream, ReadsFromItsPosition) {
+    MemoryStream stream("abcdef");
+    EXPECT_EQ(stream.position(), 0);
+    EXPECT_EQ(stream.read(2), "ab");
+    EXPECT_EQ(stream.readAll(), "cdef");
+    EXPECT_EQ(stream.read(3), "");
+    stream.setPosition(-5);
+    EXPECT_EQ(stream.readAll(), "abcdef");
+}
+
+TEST(HttpResultHeaders, LookUpByNameIgnoringCase) {
+    HttpResult r;
+    r.headers = {"Content-Length: 12", "X-Long-Name:  v  ", "Content-Type: text/xml"};
+    EXPECT_EQ(r.header("content-length"), "12");
+    EXPECT_EQ(r.header("X-LONG-NAME"), "v");
+    EXPECT_EQ(r.header("Content"), "");
+    EXPECT_TRUE(r.hasHeader("content-type"));
+    EXPECT_FALSE(r.hasHeader("Content"));
+}
