@@ -31,14 +31,27 @@ std::optional<std::int64_t> parseId(const std::string& text) {
 // The categories and props commands share one set of window commands.
 struct Categories {
     MainState state;
+    TTBAPP app;
+    HttpClient client{RelayPostOptions()};
     CategoryCommands commands;
-    Categories(CliContext& context, MethodPost post)
-        : commands(*context.db, state, context.dialogs, context.loop, context.config.appKey,
-                   context.config.accessToken, std::move(post)) {}
+    explicit Categories(CliContext& context)
+        : app(MakeRelayContext(context.config)),
+          commands(*context.db, state, context.dialogs, context.loop, app, client) {}
 };
 
+int download(CliContext& context, void (CategoryCommands::*click)()) {
+    std::string missing = context.config.missingRelayValue();
+    if (!missing.empty()) {
+        std::cerr << "[错误] " << missing << "\n";
+        return kExitFailed;
+    }
+    Categories categories(context);
+    (categories.commands.*click)();
+    return kExitOk;
+}
+
 int count(CliContext& context, void (CategoryCommands::*click)()) {
-    Categories categories(context, {});
+    Categories categories(context);
     (categories.commands.*click)();
     return kExitOk;
 }
@@ -79,6 +92,8 @@ int CategoriesCommand(CliContext& context, Args& args) {
     const auto& words = args.rest();
     if (words.size() != 1)
         return Usage(kCategoriesUsage);
+    if (words[0] == "download")
+        return download(context, &CategoryCommands::D01Click);
     if (words[0] == "count")
         return count(context, &CategoryCommands::N20Click);
     return Usage(kCategoriesUsage);
@@ -89,6 +104,8 @@ int PropsCommand(CliContext& context, Args& args) {
     if (words.size() != 2 || (words[1] != "1" && words[1] != "2"))
         return Usage(kPropsUsage);
     bool first = words[1] == "1";
+    if (words[0] == "download")
+        return download(context, first ? &CategoryCommands::D02Click : &CategoryCommands::D03Click);
     if (words[0] == "count")
         return count(context, first ? &CategoryCommands::N21Click : &CategoryCommands::N23Click);
     return Usage(kPropsUsage);

@@ -1,98 +1,67 @@
 #include "catalog/category_commands.hpp"
 
-#include "store/text_routines.hpp"
-
-#include <utility>
-
 namespace lw {
 
-namespace {
-
-const char* const kTitle = "提示";
-const char* const kCategoryFields = "fields=cid,parent_cid,name,is_parent,status,sort_order";
-
-bool IsErrorResponse(std::string_view answer) {
-    return answer.find("<error_response>") != std::string_view::npos;
-}
-
-std::string ErrorResponseMessage(std::string_view answer, const std::string& prefix) {
-    return prefix + GetBetween(answer, "<msg>", "</msg>") + "," +
-           GetBetween(answer, "<sub_code>", "</sub_code>") + "," +
-           GetBetween(answer, "<sub_msg>", "</sub_msg>");
-}
-
-} // namespace
-
-struct CategoryCommands::Download {
+// What differs between the three downloads.
+struct CategoryDownloadSpec {
     const char* question;
     const char* panelText;
-    std::vector<std::string> fields;
+    const char* method;
     const char* errorPrefix;
     StoreResult (*store)(Database&, std::string_view, const SplitHooks&);
     const char* doneText;
 };
 
+namespace {
+
+const char* const kTitle = "提示";
+
+const CategoryDownloadSpec kItemcats = {
+    "是否开始下载淘宝商品类目?", "下载所有商品类目中，请耐心等待...(2.20MB)",
+    "user.itemcats.get",         kItemCatsErrorPrefix,
+    ProcessXML_Itemcats,         "商品类目下载完成，请确认"};
+const CategoryDownloadSpec kItemprops = {"是否开始下载淘宝商品类目属性1?",
+                                         "下载淘宝商品类目属性1，请耐心等待...(3.00MB)",
+                                         "user.itemprops.get",
+                                         kItemPropsErrorPrefix,
+                                         ProcessXML_Itemprops,
+                                         "商品类目属性1下载完成，请确认"};
+const CategoryDownloadSpec kItempropValues = {
+    "是否开始下载淘宝商品类目属性2?", "下载淘宝商品类目属性2，请耐心等待...(3.00MB)",
+    "user.itemprops_value.get",       kItemPropValuesErrorPrefix,
+    ProcessXML_Itemprops_value,       "商品类目属性2下载完成，请确认"};
+
+} // namespace
+
 CategoryCommands::CategoryCommands(Database& db, MainState& state, Dialogs& dialogs,
-                                   EventLoop& loop, std::string appKey, std::string accessToken,
-                                   MethodPost post)
-    : db_(db), state_(state), dialogs_(dialogs), loop_(loop), appKey_(std::move(appKey)),
-      accessToken_(std::move(accessToken)), post_(std::move(post)) {}
-
-std::vector<std::string>
-CategoryCommands::user_itemcats_get_fields(const std::string& cids,
-                                           const std::string& parentCid) const {
-    std::vector<std::string> fields = {kCategoryFields};
-    if (!cids.empty())
-        fields.push_back("cids=" + cids);
-    if (!parentCid.empty())
-        fields.push_back("parent_cid=" + parentCid);
-    fields.push_back("format=xml");
-    fields.push_back("method=user.itemcats.get");
-    fields.push_back("app_key=" + appKey_);
-    fields.push_back("access_token=" + accessToken_);
-    fields.push_back("v=2.0");
-    return fields;
-}
-
-std::vector<std::string> CategoryCommands::user_itemprops_get_fields() const {
-    return {kCategoryFields,
-            "cid=0",
-            "format=xml",
-            "method=user.itemprops.get",
-            "app_key=" + appKey_,
-            "access_token=" + accessToken_,
-            "v=2.0"};
-}
-
-std::vector<std::string> CategoryCommands::user_itemprops_value_get_fields() const {
-    return {kCategoryFields,
-            "cid=0",
-            "format=xml",
-            "method=user.itemprops_value.get",
-            "app_key=" + appKey_,
-            "access_token=" + accessToken_,
-            "v=2.0"};
-}
+                                   EventLoop& loop, TTBAPP& app, HttpClient& client)
+    : db_(db), state_(state), dialogs_(dialogs), loop_(loop), app_(app), client_(client) {}
 
 void CategoryCommands::D01Click() {
-    download({"是否开始下载淘宝商品类目?", "下载所有商品类目中，请耐心等待...(2.20MB)",
-              user_itemcats_get_fields(), "获取类目失败.\r\n错误原因: ", ProcessXML_Itemcats,
-              "商品类目下载完成，请确认"});
+    run(kItemcats);
 }
 
 void CategoryCommands::D02Click() {
-    download({"是否开始下载淘宝商品类目属性1?", "下载淘宝商品类目属性1，请耐心等待...(3.00MB)",
-              user_itemprops_get_fields(), "获取类目属性1失败.\r\n错误原因: ", ProcessXML_Itemprops,
-              "商品类目属性1下载完成，请确认"});
+    run(kItemprops);
 }
 
 void CategoryCommands::D03Click() {
-    download({"是否开始下载淘宝商品类目属性2?", "下载淘宝商品类目属性2，请耐心等待...(3.00MB)",
-              user_itemprops_value_get_fields(), "获取类目属性2失败.\r\n错误原因: ",
-              ProcessXML_Itemprops_value, "商品类目属性2下载完成，请确认"});
+    run(kItempropValues);
 }
 
-void CategoryCommands::download(const Download& d) {
+void CategoryCommands::user_itemcats_get(const std::string& cids, const std::string& parentCid) {
+    request(kItemcats, cids, parentCid);
+}
+
+void CategoryCommands::user_itemprops_get() {
+    request(kItemprops, {}, {});
+}
+
+void CategoryCommands::user_itemprops_value_get() {
+    request(kItempropValues, {}, {});
+}
+
+void CategoryCommands::run(const CategoryDownloadSpec& d) {
     // running_ also covers the moments the panel is hidden by _Cancel while the split
     // still lets events run.
     if (state_.busy() || running_)
@@ -101,27 +70,27 @@ void CategoryCommands::download(const Download& d) {
     state_.panel.clearCancel();
     if (!dialogs_.question(kTitle, d.question))
         return;
+    state_.panel.show(d.panelText);
+    loop_.processEvents();
+    request(d, {}, {});
+}
+
+void CategoryCommands::request(const CategoryDownloadSpec& d, const std::string& cids,
+                               const std::string& parentCid) {
+    if (running_)
+        return;
     running_ = true;
     struct Reset {
         bool& flag;
         ~Reset() { flag = false; }
     } reset{running_};
+    lastStored_ = false;
 
-    state_.panel.show(d.panelText);
-    loop_.processEvents();
-
-    MethodAnswer answer = post_(d.fields);
-    if (!answer.error.empty()) {
-        state_.panel.hide();
-        dialogs_.message(kTitle, d.errorPrefix + answer.error, Icon::Error);
+    app_.answer = PostHttps(app_, client_, app_.apiEndpoint,
+                            TaobaoMethodFields(app_, d.method, cids, parentCid), state_.log);
+    state_.log.append(app_.answer);
+    if (CheckErrorResponse(app_.answer, d.errorPrefix, dialogs_, state_.panel))
         return;
-    }
-    state_.log.append(answer.text);
-    if (IsErrorResponse(answer.text)) {
-        dialogs_.message(kTitle, ErrorResponseMessage(answer.text, d.errorPrefix), Icon::Error);
-        state_.panel.hide();
-        return;
-    }
 
     SplitHooks hooks;
     hooks.between = [this] { loop_.processEvents(); };
@@ -133,7 +102,7 @@ void CategoryCommands::download(const Download& d) {
     };
     StoreResult result;
     try {
-        result = d.store(db_, answer.text, hooks);
+        result = d.store(db_, app_.answer, hooks);
     } catch (const DbError& e) {
         // Rolled back: the previous table is intact.
         state_.panel.hide();
@@ -144,6 +113,7 @@ void CategoryCommands::download(const Download& d) {
         return;
     state_.panel.hide();
     if (result.empty) {
+        // A transport failure other than an HTTP error status leaves the answer empty.
         dialogs_.message(
             kTitle, std::string(d.errorPrefix) + "没有收到数据(网络错误或空的应答),原有数据未改变.",
             Icon::Error);

@@ -1,23 +1,31 @@
 // The Tools-menu category downloads: request fields, storing rules, and the table kept
 // whole whenever a download does not finish.
+#include "app/config.hpp"
 #include "app/main_state.hpp"
 #include "catalog/category_commands.hpp"
 #include "catalog/category_store.hpp"
+#include "net/http_client.hpp"
+#include "net/relay.hpp"
+#include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
+#include "store/text_routines.hpp"
 #include "temp_dir.hpp"
 #include "ui/headless_event_loop.hpp"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace lw;
 using namespace lw::test;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -34,38 +42,46 @@ std::vector<Row> rowsOf(Database& db, const std::string& sql) {
     return rows;
 }
 
-std::string fixture(const std::string& name) {
-    return ReadFileBytes(TestDataPath("catalog/" + name));
-}
-
 std::string item(const std::string& body) {
     return "<item_cat>" + body + "</item_cat>";
 }
 
+// The commands against relay-sim serving tests/data/catalog (copied, so a test can
+// change an answer).
 class CatalogDownload : public ::testing::Test {
 protected:
-    TempDir dir;
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
-    MainState state;
-    ScriptedDialogs dialogs;
-    HeadlessEventLoop loop;
-    std::vector<std::vector<std::string>> sent;
-    MethodAnswer reply;
-    std::function<void()> duringPost;
-    CategoryCommands commands{
-        *db, state, dialogs, loop, "key1", "tok'1", [this](const std::vector<std::string>& fields) {
-            sent.push_back(fields);
-            if (duringPost)
-                duringPost();
-            return reply;
-        }};
+    void SetUp() override {
+        fs::copy(TestDataPath("catalog"), fixtures, fs::copy_options::recursive);
+        sim.start(fixtures);
+        Config config;
+        config.relayHost = sim.hostPort();
+        config.appKey = "key1";
+        config.accessToken = "tok'1";
+        config.accountCode = "acc";
+        app = MakeRelayContext(config);
+        commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
+    }
 
+    void serve(const std::string& name, const std::string& text) {
+        WriteFileBytes(fixtures + "/" + name, text);
+    }
+    std::string fixture(const std::string& name) { return ReadFileBytes(fixtures + "/" + name); }
+    // The body of the only relay post, up to the fields PostHttps adds.
+    std::string postedFields() {
+        auto requests = sim.requests();
+        EXPECT_EQ(requests.size(), 1u);
+        if (requests.empty())
+            return {};
+        EXPECT_EQ(requests[0].path, "/openapi/getdata.aspx");
+        std::string body = requests[0].body;
+        return body.substr(0, body.find("&codeid="));
+    }
     void answerYes() { dialogs.answers.push_back(Answer::Yes); }
 
     void seedOldTables() {
-        db->exec("insert into TB_Itemcats(cid,parent_cid,name) select 1,0,'旧类目'");
-        db->exec("insert into TB_ItemProps(cid,pid,name) select '1','2','旧属性'");
-        db->exec("insert into TB_ItemPropValue(cid,pid,name) select '1','2','旧值'");
+        db->exec("insert into TB_Itemcats(cid,parent_cid,name) values (1,0,'旧类目')");
+        db->exec("insert into TB_ItemProps(cid,pid,name) values ('1','2','旧属性')");
+        db->exec("insert into TB_ItemPropValue(cid,pid,name) values ('1','2','旧值')");
     }
     void expectOldTables() {
         EXPECT_EQ(rowsOf(*db, "select cid,name from TB_Itemcats"),
@@ -73,19 +89,26 @@ protected:
         EXPECT_EQ(rowsOf(*db, "select name from TB_ItemProps"), (std::vector<Row>{{"旧属性"}}));
         EXPECT_EQ(rowsOf(*db, "select name from TB_ItemPropValue"), (std::vector<Row>{{"旧值"}}));
     }
+
+    TempDir dir;
+    std::string fixtures = dir.file("relay");
+    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    relaysim::Server sim;
+    TTBAPP app;
+    HttpClient client{RelayPostOptions()};
+    MainState state;
+    ScriptedDialogs dialogs;
+    HeadlessEventLoop loop;
+    std::unique_ptr<CategoryCommands> commands;
 };
 
 TEST_F(CatalogDownload, CategoryTreeIsStoredWithEveryFieldRule) {
     seedOldTables();
-    reply.text = fixture("itemcats.xml");
     answerYes();
-    commands.D01Click();
+    commands->D01Click();
 
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0],
-              (std::vector<std::string>{"fields=cid,parent_cid,name,is_parent,status,sort_order",
-                                        "format=xml", "method=user.itemcats.get", "app_key=key1",
-                                        "access_token=tok'1", "v=2.0"}));
+    EXPECT_EQ(postedFields(), "fields=cid,parent_cid,name,is_parent,status,sort_order&format=xml&"
+                              "method=user.itemcats.get&app_key=key1&access_token=tok'1&v=2.0");
     ASSERT_GE(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载淘宝商品类目?");
     EXPECT_EQ(dialogs.shown[0].buttons, Buttons::YesNo);
@@ -93,6 +116,7 @@ TEST_F(CatalogDownload, CategoryTreeIsStoredWithEveryFieldRule) {
     EXPECT_EQ(dialogs.last().icon, Icon::Information);
     EXPECT_FALSE(state.panel.visible());
     EXPECT_EQ(state.panel.caption(), "下载所有商品类目中，请耐心等待...(2.20MB)");
+    EXPECT_EQ(app.answer, fixture("itemcats.xml"));
 
     // TRUE / false / missing is_parent; normal / deleted / 3 status; missing
     // layer_level and sort_order give 0; the tail after the last item stores nothing.
@@ -101,7 +125,7 @@ TEST_F(CatalogDownload, CategoryTreeIsStoredWithEveryFieldRule) {
               (std::vector<Row>{{"16", "0", "女装/女士精品", "1", "1", "1", "2"},
                                 {"50010850", "16", "Levi's 牛仔裤", "0", "2", "0", "7"},
                                 {"50000697", "16", "毛针织衫", "0", "0", "3", "0"}}));
-    EXPECT_TRUE(commands.lastStored());
+    EXPECT_TRUE(commands->lastStored());
 }
 
 TEST_F(CatalogDownload, ItemFieldRules) {
@@ -124,97 +148,103 @@ TEST_F(CatalogDownload, ItemFieldRules) {
     }
 }
 
-TEST_F(CatalogDownload, ValuesNeverBecomeSql) {
+TEST_F(CatalogDownload, ValuesInTheAnswerNeverBecomeSql) {
     const std::string evil = "x'); drop table TB_Itemcats; --";
-    StoreResult r = ProcessXML_Itemcats(
-        *db, item("<cid>1' or '1'='1</cid><parent_cid>0</parent_cid><name>" + evil +
-                  "</name><layer_level>1); delete from TB_Mapping; --</layer_level>"));
-    EXPECT_TRUE(r.committed());
+    serve("itemcats.xml", item("<cid>1' or '1'='1</cid><parent_cid>0</parent_cid><name>" + evil +
+                               "</name><layer_level>1); delete from TB_Mapping; --</layer_level>"));
+    db->exec("insert into TB_Mapping(FromValue01) values ('kept')");
+    answerYes();
+    commands->D01Click();
     EXPECT_EQ(rowsOf(*db, "select cid,name,layer_level from TB_Itemcats"),
               (std::vector<Row>{{"1' or '1'='1", evil, "0"}}));
+    EXPECT_EQ(rowsOf(*db, "select count(*) from TB_Mapping"), (std::vector<Row>{{"1"}}));
 }
 
-TEST_F(CatalogDownload, ErrorResponseLeavesTablesAndNamesTheFault) {
+TEST_F(CatalogDownload, ErrorResponsesLeaveTheTables) {
     struct Case {
         std::function<void()> click;
+        std::string fault;
         std::string message;
     };
     const std::vector<Case> cases = {
-        {[this] { commands.D01Click(); },
+        {[this] { commands->D01Click(); },
+         "method=user.itemcats.get\terror-response\t无效的会话|27|session-expired",
          "获取类目失败.\r\n错误原因: 无效的会话,27,session-expired"},
-        {[this] { commands.D02Click(); },
+        {[this] { commands->D02Click(); },
+         "method=user.itemprops.get\terror-response\t无效的会话|27|session-expired",
          "获取类目属性1失败.\r\n错误原因: 无效的会话,27,session-expired"},
-        {[this] { commands.D03Click(); },
+        {[this] { commands->D03Click(); },
+         "method=user.itemprops_value.get\terror-response\t无效的会话|27|session-expired",
          "获取类目属性2失败.\r\n错误原因: 无效的会话,27,session-expired"},
+        // An HTTP error status comes back as the fixed Error Response, without codes.
+        {[this] { commands->D01Click(); }, "method=user.itemcats.get\tstatus\t500",
+         "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.,,"},
     };
     seedOldTables();
-    reply.text = "<?xml version=\"1.0\"?><error_response><code>27</code><msg>无效的会话</msg>"
-                 "<sub_code>27</sub_code><sub_msg>session-expired</sub_msg></error_response>";
     for (const Case& c : cases) {
-        dialogs.clear();
+        SCOPED_TRACE(c.fault);
+        sim.clearFaults();
+        sim.addFault(c.fault);
         answerYes();
         c.click();
         EXPECT_EQ(dialogs.last().text, c.message);
         EXPECT_EQ(dialogs.last().icon, Icon::Error);
         EXPECT_FALSE(state.panel.visible());
-        EXPECT_FALSE(commands.lastStored());
+        EXPECT_FALSE(commands->lastStored());
     }
-    expectOldTables();
-
-    // Without sub_code and sub_msg the message ends in ",,".
-    reply.text = "<error_response><msg>与淘宝网络通讯错误，请稍后重试.</msg></error_response>";
-    answerYes();
-    commands.D01Click();
-    EXPECT_EQ(dialogs.last().text, "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.,,");
     expectOldTables();
 }
 
 TEST_F(CatalogDownload, EmptyAnswerOrTransportFailureKeepsTheTables) {
     seedOldTables();
-    struct Case {
-        MethodAnswer reply;
-        std::string message;
-    };
-    const std::vector<Case> cases = {
-        {{"", ""}, "获取类目失败.\r\n错误原因: 没有收到数据(网络错误或空的应答),原有数据未改变."},
-        {{"<html>busy</html>", ""},
-         "获取类目失败.\r\n错误原因: 没有收到数据(网络错误或空的应答),原有数据未改变."},
-        {{"", "网络错误:Couldn't connect to server"},
-         "获取类目失败.\r\n错误原因: 网络错误:Couldn't connect to server"},
-    };
-    for (const Case& c : cases) {
-        reply = c.reply;
+    const std::string message =
+        "获取类目失败.\r\n错误原因: 没有收到数据(网络错误或空的应答),原有数据未改变.";
+    for (const std::string fault :
+         {"method=user.itemcats.get\tempty", "method=user.itemcats.get\tshort-body\t10"}) {
+        SCOPED_TRACE(fault);
+        sim.clearFaults();
+        sim.addFault(fault);
         answerYes();
-        commands.D01Click();
-        EXPECT_EQ(dialogs.last().text, c.message);
+        commands->D01Click();
+        EXPECT_EQ(dialogs.last().text, message);
         EXPECT_EQ(dialogs.last().icon, Icon::Error);
         EXPECT_FALSE(state.panel.visible());
     }
+    // An answer that holds no item at all.
+    sim.clearFaults();
+    serve("itemcats.xml", "<html>busy</html>");
+    answerYes();
+    commands->D01Click();
+    EXPECT_EQ(dialogs.last().text, message);
     expectOldTables();
 }
 
 TEST_F(CatalogDownload, CancelDuringTheSplitKeepsTheOldTable) {
     seedOldTables();
-    reply.text = fixture("itemcats.xml");
-    // Pressed while the post blocks: the click is handled when the split lets events run.
-    duringPost = [this] { loop.post([this] { state.panel.cancelClick(); }); };
+    // The click arrives while the post blocks and is handled when the split lets events
+    // run.
+    sim.addFault("method=user.itemcats.get\tlatency\t400");
+    std::thread user([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        loop.post([this] { state.panel.cancelClick(); });
+    });
     answerYes();
-    commands.D01Click();
+    commands->D01Click();
+    user.join();
 
     expectOldTables();
     EXPECT_FALSE(state.panel.visible());
     EXPECT_FALSE(state.panel.cancelled()); // cleared by the storing loop
     EXPECT_EQ(dialogs.shown.size(), 1u);   // the question only
-    EXPECT_FALSE(commands.lastStored());
+    EXPECT_FALSE(commands->lastStored());
 }
 
 TEST_F(CatalogDownload, DatabaseErrorRollsBackAndHidesThePanel) {
     seedOldTables();
     db->exec("create trigger boom before insert on TB_Itemcats when new.name='毛针织衫' "
              "begin select raise(abort, 'disk says no'); end");
-    reply.text = fixture("itemcats.xml");
     answerYes();
-    commands.D01Click();
+    commands->D01Click();
 
     EXPECT_EQ(dialogs.last().title, "错误");
     EXPECT_NE(dialogs.last().text.find("disk says no"), std::string::npos);
@@ -223,29 +253,27 @@ TEST_F(CatalogDownload, DatabaseErrorRollsBackAndHidesThePanel) {
 }
 
 TEST_F(CatalogDownload, QuestionNoOrBusyWindowDoesNothing) {
-    commands.D01Click(); // scripted answer: No
-    EXPECT_TRUE(sent.empty());
+    commands->D01Click(); // scripted answer: No
+    EXPECT_TRUE(sim.requests().empty());
     EXPECT_FALSE(state.panel.visible());
 
     state.panel.show("另一个命令");
-    commands.D02Click();
-    EXPECT_TRUE(sent.empty());
+    commands->D02Click();
+    EXPECT_TRUE(sim.requests().empty());
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 TEST_F(CatalogDownload, PropertiesAreStoredWithFlags) {
-    reply.text = fixture("itemprops.xml");
     answerYes();
-    commands.D02Click();
+    commands->D02Click();
 
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0],
-              (std::vector<std::string>{"fields=cid,parent_cid,name,is_parent,status,sort_order",
-                                        "cid=0", "format=xml", "method=user.itemprops.get",
-                                        "app_key=key1", "access_token=tok'1", "v=2.0"}));
+    EXPECT_EQ(postedFields(),
+              "fields=cid,parent_cid,name,is_parent,status,sort_order&cid=0&format=xml&"
+              "method=user.itemprops.get&app_key=key1&access_token=tok'1&v=2.0");
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载淘宝商品类目属性1?");
     EXPECT_EQ(state.panel.caption(), "下载淘宝商品类目属性1，请耐心等待...(3.00MB)");
     EXPECT_EQ(dialogs.last().text, "商品类目属性1下载完成，请确认");
+    // must true / multi false; status normal 0 / deleted 1.
     EXPECT_EQ(rowsOf(*db,
                      "select is_input_prop,cid,pid,parent_pid,parent_vid,name,is_key_prop,"
                      "is_sale_prop,is_color_prop,is_enum_prop,is_item_prop,must,multi,status,"
@@ -257,12 +285,12 @@ TEST_F(CatalogDownload, PropertiesAreStoredWithFlags) {
 }
 
 TEST_F(CatalogDownload, PropertyValuesAreStored) {
-    reply.text = fixture("itemprops_value.xml");
     answerYes();
-    commands.D03Click();
+    commands->D03Click();
 
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0][3], "method=user.itemprops_value.get");
+    EXPECT_EQ(postedFields(),
+              "fields=cid,parent_cid,name,is_parent,status,sort_order&cid=0&format=xml&"
+              "method=user.itemprops_value.get&app_key=key1&access_token=tok'1&v=2.0");
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载淘宝商品类目属性2?");
     EXPECT_EQ(state.panel.caption(), "下载淘宝商品类目属性2，请耐心等待...(3.00MB)");
     EXPECT_EQ(dialogs.last().text, "商品类目属性2下载完成，请确认");
@@ -283,22 +311,31 @@ TEST_F(CatalogDownload, PiecesWithoutCidStoreNothing) {
 
 TEST_F(CatalogDownload, RowCounts) {
     seedOldTables();
-    db->exec("insert into TB_ItemPropValue(cid) select '3'");
-    commands.N20Click();
-    commands.N21Click();
-    commands.N23Click();
+    db->exec("insert into TB_ItemPropValue(cid) values ('3')");
+    commands->N20Click();
+    commands->N21Click();
+    commands->N23Click();
     EXPECT_EQ(dialogs.messageTexts(),
               (std::vector<std::string>{"记录数:1", "记录数:1", "记录数:2"}));
     EXPECT_EQ(dialogs.last().icon, Icon::Information);
     EXPECT_EQ(dialogs.last().title, "提示");
 }
 
-TEST_F(CatalogDownload, DiagnosticLogGetsTheAnswerWhenShown) {
+TEST_F(CatalogDownload, DiagnosticLogGetsRequestAndAnswerWhenShown) {
     state.log.setVisible(true);
-    reply.text = fixture("itemcats.xml");
     answerYes();
-    commands.D01Click();
+    commands->D01Click();
+    EXPECT_NE(state.log.text().find(app.apiEndpoint + "?fields="), std::string::npos);
     EXPECT_NE(state.log.text().find("<cid>50000697</cid>"), std::string::npos);
+}
+
+TEST_F(CatalogDownload, MissingConfigurationIsNamed) {
+    app = MakeRelayContext(Config{});
+    answerYes();
+    commands->D01Click();
+    EXPECT_TRUE(sim.requests().empty());
+    EXPECT_NE(dialogs.last().text.find("[relay] host"), std::string::npos);
+    EXPECT_EQ(dialogs.last().text.rfind("获取类目失败.\r\n错误原因: ", 0), 0u);
 }
 
 } // namespace
