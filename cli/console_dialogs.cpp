@@ -6,7 +6,8 @@ namespace lw::cli {
 
 Answer ConsoleDialogs::show(const MessageSpec& spec) {
     std::cerr << "[" << spec.title << "] " << spec.text << "\n";
-    if (spec.icon == Icon::Error || spec.icon == Icon::Warning)
+    // A question with the warning icon asks; only a message box reports.
+    if ((spec.icon == Icon::Error || spec.icon == Icon::Warning) && spec.buttons == Buttons::Ok)
         sawFailure = true;
     if (spec.buttons == Buttons::YesNo) {
         Answer a = answerYes ? Answer::Yes : Answer::No;

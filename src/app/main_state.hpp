@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "catalog/item_cats.hpp"
 #include "ui/signal.hpp"
 
 namespace lw {
@@ -91,6 +92,7 @@ struct MainState {
     bool chkDescLocal = true;       // "宝贝描述中图片自动转成本地图片"
     bool pagePrice = false;         // "采用页面价格"
     std::string itemCatsText;       // the preferred top-level category's name
+    ItemCatsPicker itemCats;        // _ItemCats entries; itemCats.value() is the cid
     std::string programFolder;      // with a trailing separator
     std::string productTitle = "Listwright";
     Signal<> optionsChanged;        // saveFile, tick boxes or itemCatsText changed

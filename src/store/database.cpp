@@ -84,6 +84,8 @@ std::unique_ptr<Database> Database::open(const std::string& path, const std::str
         return nullptr;
     }
     sqlite3_busy_timeout(db, 5000);
+    // Decrypted pages stay cached; long lists are read twice (count, rows).
+    result->tryExec("PRAGMA cache_size=-32768");
     return result;
 }
 

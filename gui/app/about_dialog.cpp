@@ -1,0 +1,51 @@
+#include "about_dialog.hpp"
+
+#include "app/maker_info.hpp"
+#include "ui/qt_icons.hpp"
+#include "ui/qt_text.hpp"
+
+#include <QKeyEvent>
+#include <QLabel>
+
+namespace lw::gui {
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName("frmAbout");
+    setFixedSize(TfrmAbout::kWidth, TfrmAbout::kHeight);
+    auto* picture = new QLabel(this);
+    picture->setObjectName("_Image");
+    picture->setPixmap(SplashPicture(TfrmAbout::kWidth, TfrmAbout::kHeight));
+    picture->setGeometry(rect());
+    version_ = new QLabel(this);
+    version_->setObjectName("_lblVersion");
+    version_->setStyleSheet("color: white;");
+    version_->setGeometry(28, 190, TfrmAbout::kWidth - 56, 22);
+    int y = 220;
+    for (const char* line : kContactLines) {
+        auto* label = new QLabel(ToQ(line), this);
+        label->setStyleSheet("color: white;");
+        label->setGeometry(28, y, TfrmAbout::kWidth - 56, 22);
+        y += 24;
+    }
+    // A click on any label closes the box too.
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void AboutDialog::setAbout(const TfrmAbout& about) {
+    version_->setText(ToQ(about.versionLabel()));
+}
+
+void AboutDialog::mousePressEvent(QMouseEvent*) {
+    accept();
+}
+
+void AboutDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_W && (event->modifiers() & Qt::ControlModifier)) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+} // namespace lw::gui

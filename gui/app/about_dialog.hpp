@@ -1,0 +1,27 @@
+#pragma once
+
+#include "app/about_box.hpp"
+
+#include <QDialog>
+
+class QLabel;
+
+namespace lw::gui {
+
+// The about box: a borderless picture with the version and the maker's contact
+// details; a click anywhere or Ctrl+W closes it.
+class AboutDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit AboutDialog(QWidget* parent = nullptr);
+    void setAbout(const TfrmAbout& about);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QLabel* version_;
+};
+
+} // namespace lw::gui

@@ -1,0 +1,397 @@
+#include "main_window_widget.hpp"
+
+#include "app/about_dialog.hpp"
+#include "app/colour_scheme.hpp"
+#include "items/item_page.hpp"
+#include "ui/qt_icons.hpp"
+#include "ui/qt_text.hpp"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QStyle>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace lw::gui {
+
+namespace {
+
+QAction* AddAction(QWidget* owner, QMenu* menu, const char* name, const QString& text,
+                   std::function<void()> fn) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    QObject::connect(action, &QAction::triggered, owner, [fn = std::move(fn)] { fn(); });
+    return action;
+}
+
+} // namespace
+
+MainWindowWidget::MainWindowWidget(TfrmFromDownload& logic, QWidget* parent)
+    : QMainWindow(parent), logic_(logic) {
+    setObjectName("frmFromDownload");
+    setWindowIcon(AppIcon());
+    resize(1100, 720);
+    buildMenus();
+    buildToolBar();
+    buildOptionsBar();
+    buildCentre();
+    buildProgressPanel();
+    buildTray();
+    setStyleSheet(ColourSchemeStyleSheet());
+    bindState();
+    // Keys reach the window before its controls.
+    qApp->installEventFilter(this);
+}
+
+MainWindowWidget::~MainWindowWidget() {
+    qApp->removeEventFilter(this);
+}
+
+void MainWindowWidget::buildMenus() {
+    TfrmFromDownload& l = logic_;
+    QMenu* file = menuBar()->addMenu("文件(&F)");
+    file->setObjectName("_MenuFile");
+    AddAction(this, file, "_Exit", "退出(&X)", [&l] { l.ExitClick(); });
+
+    QMenu* tools = menuBar()->addMenu("工具(&T)");
+    tools->setObjectName("_MenuTools");
+    QMenu* basic = tools->addMenu("淘宝基础数据下载");
+    basic->setObjectName("_MenuBasicData");
+    AddAction(this, basic, "D01", "下载淘宝商品类目...            ", [&l] { l.D01Click(); });
+    AddAction(this, basic, "D02", "下载淘宝商品类目属性1...", [&l] {
+        l.D02Click();
+    })->setVisible(false);
+    AddAction(this, basic, "D03", "下载淘宝商品类目属性2...", [&l] {
+        l.D03Click();
+    })->setVisible(false);
+    basic->addSeparator();
+    AddAction(this, basic, "N20", "统计已下载淘宝商品类目记录数", [&l] { l.N20Click(); });
+    AddAction(this, basic, "N21", "统计已下载淘宝商品类目属性1记录数", [&l] {
+        l.N21Click();
+    })->setVisible(false);
+    AddAction(this, basic, "N23", "统计已下载淘宝商品类目属性2记录数", [&l] {
+        l.N23Click();
+    })->setVisible(false);
+    AddAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.ResetPathClick(); });
+    AddAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.CalcClick(); });
+    AddAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...",
+              [&l] { l.InstallSqlceClick(); });
+
+    QMenu* help = menuBar()->addMenu("帮助(&H)");
+    help->setObjectName("_MenuHelp");
+    AddAction(this, help, "_OnlineHelp", "联机帮助(&H)", [&l] { l.HelpClick(); });
+    AddAction(this, help, "_Website", "官方网站(&K)", [&l] { l.WebsiteClick(); });
+    AddAction(this, help, "_Feedback", "意见反馈(&F)", [&l] { l.FeedbackClick(); });
+    AddAction(this, help, "_MenuUpdate", "在线升级(&U)", [&l] { l.UpdateClick(); });
+    AddAction(this, help, "_About", "关于(&A)...", [&l] { l.AboutClick(); });
+}
+
+void MainWindowWidget::buildToolBar() {
+    TfrmFromDownload& l = logic_;
+    toolBar_ = addToolBar("main");
+    toolBar_->setObjectName("_ToolBar");
+    toolBar_->setMovable(false);
+    toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto button = [&](const char* name, const char* text, const char* hint,
+                      QStyle::StandardPixmap icon, std::function<void()> fn) {
+        QAction* a = toolBar_->addAction(style()->standardIcon(icon), ToQ(text));
+        a->setObjectName(name);
+        if (*hint)
+            a->setToolTip(ToQ(hint));
+        connect(a, &QAction::triggered, this, [fn = std::move(fn)] { fn(); });
+        return a;
+    };
+    button("_SearchAdd", "搜索添加对方店铺宝贝", "", QStyle::SP_FileDialogContentsView,
+           [&l] { l.HarvestClick(); });
+    toolBar_->addSeparator();
+    toolBar_->addWidget(new QLabel(" 存放位置:"));
+    saveFile_ = new QLineEdit;
+    saveFile_->setObjectName("_SaveFile");
+    saveFile_->setReadOnly(true);
+    saveFile_->setMinimumWidth(360);
+    QAction* browse = saveFile_->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                           QLineEdit::TrailingPosition);
+    browse->setObjectName("_SaveFileButton");
+    connect(browse, &QAction::triggered, this, [&l] { l.SaveFileClick(); });
+    saveFile_->installEventFilter(this);
+    toolBar_->addWidget(saveFile_);
+    toolBar_->addSeparator();
+    button("_Start", "开始下载", "开始下载并生成淘宝助理数据包", QStyle::SP_MediaPlay,
+           [&l] { l.StartClick(); });
+    button("_OpenFolder", "打开文件位置", "", QStyle::SP_DirIcon, [&l] { l.OpenFolderClick(); });
+    button("_Minimize", "最小化窗口", "最小化窗口到任务栏", QStyle::SP_TitleBarMinButton,
+           [&l] { l.MinimizeClick(); });
+    button("_Update", "在线升级", "", QStyle::SP_BrowserReload, [&l] { l.UpdateClick(); });
+    button("_Help", "帮助", "联机在线帮助", QStyle::SP_DialogHelpButton, [&l] { l.HelpClick(); });
+}
+
+void MainWindowWidget::buildOptionsBar() {
+    TfrmFromDownload& l = logic_;
+    addToolBarBreak();
+    optionsBar_ = addToolBar("options");
+    optionsBar_->setObjectName("_OptionsBar");
+    optionsBar_->setMovable(false);
+    optionsBar_->addWidget(new QLabel(" 优先匹配淘宝类目:"));
+    itemCats_ = new QComboBox;
+    itemCats_->setObjectName("_ItemCats");
+    itemCats_->setMaxVisibleItems(20);
+    itemCats_->setMinimumWidth(160);
+    connect(itemCats_, &QComboBox::activated, this, [&l](int index) { l.ItemCatsChange(index); });
+    optionsBar_->addWidget(itemCats_);
+    auto* mapping = new QPushButton("产品类别与淘宝类目映射定义");
+    mapping->setObjectName("_Mapping");
+    connect(mapping, &QPushButton::clicked, this, [&l] { l.MappingClick(); });
+    optionsBar_->addWidget(mapping);
+    optionsBar_->addSeparator();
+    chkClearLink_ = new QCheckBox("自动去除原宝贝描述超链接");
+    chkClearLink_->setObjectName("_chkClearLink");
+    connect(chkClearLink_, &QCheckBox::clicked, this, [&l](bool on) { l.setChkClearLink(on); });
+    optionsBar_->addWidget(chkClearLink_);
+    chkDescLocal_ = new QCheckBox("宝贝描述中图片自动转成本地图片");
+    chkDescLocal_->setObjectName("_chkDescLocal");
+    connect(chkDescLocal_, &QCheckBox::clicked, this, [&l](bool on) { l.setChkDescLocal(on); });
+    optionsBar_->addWidget(chkDescLocal_);
+    pagePrice_ = new QCheckBox("采用页面价格");
+    pagePrice_->setObjectName("_PagePrice");
+    pagePrice_->setToolTip(
+        "常规获取的是原始价格,对打折价格无法获取,此选项可以将页面的打折价格直接获取生成到数据包中");
+    connect(pagePrice_, &QCheckBox::clicked, this, [&l](bool on) { l.setPagePrice(on); });
+    optionsBar_->addWidget(pagePrice_);
+}
+
+void MainWindowWidget::buildCentre() {
+    auto* centre = new QWidget(this);
+    centre->setObjectName("_Centre");
+    auto* layout = new QVBoxLayout(centre);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    pages_ = new QTabWidget(centre);
+    pages_->setObjectName("_PageControl");
+    auto* sheet = new QWidget;
+    sheet->setObjectName("_TabSheet");
+    auto* sheetLayout = new QVBoxLayout(sheet);
+    sheetLayout->setContentsMargins(2, 2, 2, 2);
+    page_ = new ItemPage(logic_.view(), logic_.commands(), sheet);
+    sheetLayout->addWidget(page_, 1);
+    debug_ = new QPlainTextEdit(sheet);
+    debug_->setObjectName("_Debug");
+    debug_->setReadOnly(true);
+    debug_->setMaximumHeight(160);
+    debug_->hide();
+    sheetLayout->addWidget(debug_);
+    pages_->addTab(sheet, ToQ(ItemView::kPageCaption));
+    layout->addWidget(pages_, 1);
+
+    statusBar_ = new QStatusBar(centre);
+    statusBar_->setObjectName("_StatusBar");
+    statusBar_->setSizeGripEnabled(false);
+    statusText_ = new QLabel(statusBar_);
+    statusText_->setObjectName("_StatusText");
+    statusBar_->addWidget(statusText_, 1);
+    layout->addWidget(statusBar_);
+
+    statusBar2_ = new QStatusBar(centre);
+    statusBar2_->setObjectName("_StatusBar2");
+    versionStatus_ = new QLabel(statusBar2_);
+    versionStatus_->setObjectName("_VersionStatus");
+    versionStatus_->setMinimumWidth(140);
+    statusBar2_->addWidget(versionStatus_);
+    allowance_ = new QLabel(statusBar2_);
+    allowance_->setObjectName("_AllowanceStatus");
+    allowance_->hide();
+    statusBar2_->addWidget(allowance_);
+    tips_ = new QLabel(statusBar2_);
+    tips_->setObjectName("_TipsStatus");
+    statusBar2_->addWidget(tips_, 1);
+    layout->addWidget(statusBar2_);
+    setCentralWidget(centre);
+}
+
+void MainWindowWidget::buildProgressPanel() {
+    panel_ = new QFrame(this);
+    panel_->setObjectName("_ProcessPanel");
+    panel_->setFrameShape(QFrame::Panel);
+    panel_->setFrameShadow(QFrame::Raised);
+    panel_->setAutoFillBackground(true);
+    panel_->setFixedSize(340, 120);
+    auto* layout = new QVBoxLayout(panel_);
+    auto* animation = new QProgressBar(panel_);
+    animation->setObjectName("_Animate");
+    animation->setRange(0, 0);
+    animation->setTextVisible(false);
+    animation->setFixedHeight(12);
+    layout->addWidget(animation);
+    panelCaption_ = new QLabel(ToQ(logic_.state().panel.caption()), panel_);
+    panelCaption_->setObjectName("_lblCaption");
+    layout->addWidget(panelCaption_);
+    QFont bold = font();
+    bold.setBold(true);
+    for (const char* name : {"_lblInfo1", "_lblInfo2"}) {
+        auto* label = new QLabel(panel_);
+        label->setObjectName(name);
+        label->setFont(bold);
+        layout->addWidget(label);
+    }
+    auto* cancel = new QPushButton("取消", panel_);
+    cancel->setObjectName("_Cancel");
+    connect(cancel, &QPushButton::clicked, this, [this] { logic_.CancelClick(); });
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+    panel_->hide();
+}
+
+void MainWindowWidget::buildTray() {
+    TfrmFromDownload& l = logic_;
+    tray_ = new QSystemTrayIcon(AppIcon(), this);
+    tray_->setObjectName("RzTrayIcon");
+    trayMenu_ = new QMenu(this);
+    trayMenu_->setObjectName("_PopupMenuTray");
+    AddAction(this, trayMenu_, "_ShowMain", "显示主界面", [&l] { l.ShowMainClick(); });
+    AddAction(this, trayMenu_, "_ExitSoft", "退出软件", [&l] { l.ExitSoftClick(); });
+    connect(tray_, &QSystemTrayIcon::activated, this, [&l](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::DoubleClick)
+            l.TrayDblClick();
+    });
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        tray_->show();
+}
+
+void MainWindowWidget::bindState() {
+    TfrmFromDownload& l = logic_;
+    MainState& s = l.state();
+    s.optionsChanged.connect([this] { readOptions(); });
+    s.panel.changed.connect([this] { readPanel(); });
+    s.log.changed.connect([this] { debug_->setVisible(logic_.state().log.visible()); });
+    s.log.appended.connect([this](const std::string& line) { debug_->appendPlainText(ToQ(line)); });
+    l.view().statusTextChanged.connect(
+        [this] { statusText_->setText(ToQ(logic_.view().statusText())); });
+    l.view().placePanelOverPage.connect([this] { placePanelOverPage(); });
+    l.frameChanged.connect([this] { readFrame(); });
+    l.trayChanged.connect([this] { readTray(); });
+    l.hooks.closeWindow = [this] { close(); };
+    l.hooks.terminate = [this] {
+        terminating_ = true;
+        QCoreApplication::exit(0);
+    };
+    l.hooks.showAbout = [this](const TfrmAbout& about) {
+        if (!about_)
+            about_ = new AboutDialog(this);
+        about_->setAbout(about);
+        about_->exec();
+    };
+    // No database driver to install on this platform: nothing to register.
+    l.hooks.registerDll = [](const std::string&) { return false; };
+    readOptions();
+    readPanel();
+    readFrame();
+}
+
+void MainWindowWidget::readOptions() {
+    const MainState& s = logic_.state();
+    saveFile_->setText(ToQ(s.saveFile));
+    saveFile_->setToolTip(saveFile_->text());
+    QSignalBlocker a(chkClearLink_), b(chkDescLocal_), c(pagePrice_), d(itemCats_);
+    chkClearLink_->setChecked(s.chkClearLink);
+    chkDescLocal_->setChecked(s.chkDescLocal);
+    pagePrice_->setChecked(s.pagePrice);
+    if (itemCats_->count() != static_cast<int>(s.itemCats.names.size())) {
+        itemCats_->clear();
+        for (const std::string& name : s.itemCats.names)
+            itemCats_->addItem(ToQ(name));
+    }
+    itemCats_->setCurrentIndex(s.itemCats.selected);
+}
+
+void MainWindowWidget::readPanel() {
+    const ProgressPanel& p = logic_.state().panel;
+    panelCaption_->setText(ToQ(p.caption()));
+    if (p.visible() != panel_->isVisible()) {
+        panel_->setVisible(p.visible());
+        if (p.visible())
+            panel_->raise();
+    }
+}
+
+void MainWindowWidget::readFrame() {
+    setWindowTitle(ToQ(logic_.caption()));
+    versionStatus_->setText(ToQ(logic_.versionStatus()));
+    tray_->setToolTip(ToQ(logic_.trayHint()));
+}
+
+void MainWindowWidget::readTray() {
+    if (logic_.trayMenuAttached() && tray_->contextMenu() != trayMenu_)
+        tray_->setContextMenu(trayMenu_);
+    if (logic_.hiddenToTray()) {
+        // Without a notification area hiding would leave no way back.
+        if (QSystemTrayIcon::isSystemTrayAvailable())
+            hide();
+        else
+            showMinimized();
+    } else {
+        if (isMinimized())
+            showMaximized();
+        show();
+        raise();
+        activateWindow();
+    }
+}
+
+void MainWindowWidget::placePanelOverPage() {
+    Point p = PanelPlaceOverPage(pages_->mapTo(this, QPoint(0, 0)).y(), pages_->width(),
+                                 pages_->height(), panel_->width());
+    panel_->move(p.x, p.y);
+}
+
+void MainWindowWidget::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Point p = TfrmFromDownload::FormResize(width(), height(), panel_->width(), panel_->height());
+    panel_->move(p.x, p.y);
+}
+
+void MainWindowWidget::closeEvent(QCloseEvent* event) {
+    if (!closing_ && !terminating_) {
+        closing_ = true;
+        logic_.FormCloseQuery();
+    }
+    tray_->hide();
+    event->accept();
+    Q_EMIT closed();
+}
+
+bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == saveFile_ && event->type() == QEvent::MouseButtonDblClick) {
+        logic_.SaveFileClick();
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
+            if (code && logic_.FormKeyDown(key->modifiers() & Qt::ControlModifier,
+                                           key->modifiers() & Qt::AltModifier, code))
+                return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+} // namespace lw::gui

@@ -1,0 +1,32 @@
+#include "splash_window.hpp"
+
+#include "ui/qt_icons.hpp"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+namespace lw::gui {
+
+SplashWindow::SplashWindow(TfrmLoginShow& logic, QWidget* parent)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), logic_(logic) {
+    setObjectName("frmLoginShow");
+    setFixedSize(TfrmLoginShow::kWidth, TfrmLoginShow::kHeight);
+    auto* picture = new QLabel(this);
+    picture->setObjectName("_Image");
+    picture->setPixmap(SplashPicture(width(), height()));
+    picture->setGeometry(rect());
+    auto* loading = new QLabel(TfrmLoginShow::kLabel, this);
+    loading->setObjectName("_lblLoading");
+    loading->setStyleSheet("color: white;");
+    loading->setGeometry(16, height() - 32, 200, 20);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void SplashWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    logic_.FormShow();
+}
+
+} // namespace lw::gui

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "items/checked_combo_box.hpp"
+
+#include <QFrame>
+#include <QWidget>
+
+class QLineEdit;
+class QListWidget;
+class QToolButton;
+
+namespace lw::gui {
+
+// The look of TCheckedComboBox: a read-only box with the picker text and a button that
+// opens the drop-down list of tick boxes (with its "全选"/"取消全选" menu).
+class CheckedComboWidget : public QWidget {
+    Q_OBJECT
+public:
+    CheckedComboWidget(TCheckedComboBox& model, QWidget* parent = nullptr);
+
+    // Rows the drop-down shows (kept between 6 and 10).
+    int dropDownCount = 10;
+
+    void showPopup();
+    void hidePopup();
+    bool popupVisible() const;
+    QListWidget* listWidget() const { return list_; }
+    QLineEdit* textBox() const { return edit_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void rebuild();
+    void refresh();
+
+    TCheckedComboBox& model_;
+    QLineEdit* edit_;
+    QToolButton* button_;
+    QFrame* popup_;
+    QListWidget* list_;
+};
+
+} // namespace lw::gui

@@ -1,0 +1,94 @@
+#include "item_table_model.hpp"
+
+#include "ui/qt_icons.hpp"
+#include "ui/qt_text.hpp"
+
+#include <QBrush>
+#include <QColor>
+
+namespace lw::gui {
+
+ItemTableModel::ItemTableModel(ItemList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), shown_(list.updating() ? 0 : list.size()) {
+    list_.updateBegun.connect([this] {
+        beginResetModel();
+        shown_ = 0;
+        endResetModel();
+    });
+    list_.reset.connect([this] {
+        beginResetModel();
+        shown_ = list_.size();
+        endResetModel();
+    });
+    list_.rowsAppended.connect([this](int first, int count) {
+        beginInsertRows({}, first, first + count - 1);
+        shown_ = list_.size();
+        endInsertRows();
+    });
+    list_.rowsChanged.connect([this](int first, int last) {
+        if (first >= shown_)
+            return;
+        last = std::min(last, shown_ - 1);
+        Q_EMIT dataChanged(index(first, 0), index(last, kColumnCount - 1));
+    });
+}
+
+int ItemTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : shown_;
+}
+
+int ItemTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= shown_ || index.row() >= list_.size())
+        return {};
+    const ItemRow& row = list_.row(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+        return ToQ(row.columnText(index.column()));
+    case Qt::CheckStateRole:
+        if (index.column() == 0)
+            return row.ticked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::DecorationRole:
+        if (index.column() == 0)
+            return StateIcon(row.icon);
+        return {};
+    case Qt::BackgroundRole: {
+        Rgb c = SetFillColor(index.row());
+        return QBrush(QColor(c.r, c.g, c.b));
+    }
+    case Qt::ForegroundRole:
+        return QBrush(Qt::black);
+    default:
+        return {};
+    }
+}
+
+bool ItemTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= shown_)
+        return false;
+    list_.setTicked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= kColumnCount)
+        return {};
+    return ToQ(kItemColumns[static_cast<size_t>(section)].header);
+}
+
+Qt::ItemFlags ItemTableModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+} // namespace lw::gui

@@ -1,0 +1,103 @@
+// listwright: the desktop program.
+#include "app/application.hpp"
+#include "app/config.hpp"
+#include "app/login_show.hpp"
+#include "app/main_window.hpp"
+#include "app/main_window_widget.hpp"
+#include "app/splash_window.hpp"
+#include "app/window_hooks.hpp"
+#include "store/data_module.hpp"
+#include "store/database.hpp"
+#include "ui/clock.hpp"
+#include "ui/qt_desktop.hpp"
+#include "ui/qt_dialogs.hpp"
+#include "ui/qt_event_loop.hpp"
+#include "ui/qt_text.hpp"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <exception>
+#include <memory>
+
+using namespace lw;
+using namespace lw::gui;
+
+int main(int argc, char** argv) {
+    Application app(argc, argv);
+    // 1. The application title.
+    QApplication::setApplicationName("Listwright");
+    QApplication::setApplicationDisplayName("Listwright");
+    // The program ends when the main window closes, not when a hidden-to-tray window's
+    // last dialog does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    QtEventLoop loop;
+    QtDialogs dialogs; // 4. the file-exists dialog is created here, hidden
+    QtDesktop desktop;
+    SystemClock clock;
+
+    // 2. The splash; it shows when the event loop runs.
+    TfrmLoginShow splashLogic(loop);
+    auto* splash = new SplashWindow(splashLogic);
+
+    // 3. The data module: configuration, the data folder and the database.
+    std::string programFolder = ProgramFolder();
+    Config config = LoadConfig(programFolder);
+    std::string dataFolder = ResolveDataFolder(programFolder);
+    std::string error = EnsureDatabaseFile(dataFolder, FindDeliveredDatabase(programFolder));
+    if (!error.empty()) {
+        delete splash;
+        Application::ReportError(ToQ(error));
+        return 1;
+    }
+    DataModuleOptions options;
+    options.databasePath = DatabasePathIn(dataFolder);
+    options.password = config.dbPassword;
+    options.programFolder = programFolder;
+    std::unique_ptr<Database> db = DataModuleCreate(options, dialogs);
+    if (!db) {
+        // The program ends before the main window exists.
+        delete splash;
+        return 1;
+    }
+    // 4. The mapping editor and the mapping dialog are created hidden here once they
+    // exist (see InstallWindowHooks).
+
+    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowWidget> window;
+    // 6. One second after the splash shows: create and show the main window.
+    splashLogic.onTimer = [&] {
+        try {
+            splash->hide();
+            logic = std::make_unique<TfrmFromDownload>(
+                MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder, config);
+            logic->hooks.destroySplash = [&] {
+                splash->deleteLater();
+                splash = nullptr;
+            };
+            window = std::make_unique<MainWindowWidget>(*logic);
+            dialogs.setParentWidget(window.get());
+            InstallWindowHooks(*logic, window.get());
+            QObject::connect(window.get(), &MainWindowWidget::closed, &app, &QApplication::quit);
+            logic->FormCreate();
+            window->showMaximized();
+            logic->FormShow();
+        } catch (const std::exception& e) {
+            Application::ReportError(QString::fromUtf8(e.what()));
+            QCoreApplication::exit(1);
+        }
+    };
+    // 5. The event loop.
+    splash->show();
+    int rc = QApplication::exec();
+    window.reset();
+    logic.reset();
+    delete splash;
+    return rc;
+}

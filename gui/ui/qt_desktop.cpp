@@ -1,0 +1,38 @@
+#include "qt_desktop.hpp"
+
+#include "qt_text.hpp"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace lw::gui {
+
+bool QtDesktop::openFolder(const std::string& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(path)));
+}
+
+bool QtDesktop::openUrl(const std::string& url) {
+    return QDesktopServices::openUrl(QUrl(ToQ(url)));
+}
+
+bool QtDesktop::openProgram(const std::string& path) {
+    if (path == "calc.exe") {
+        for (const char* name : {"gnome-calculator", "kcalc", "galculator", "mate-calc", "xcalc"}) {
+            QString program = QStandardPaths::findExecutable(name);
+            if (!program.isEmpty())
+                return QProcess::startDetached(program, {});
+        }
+        return false;
+    }
+    return QProcess::startDetached(ToQ(path), {});
+}
+
+void QtDesktop::setClipboardText(const std::string& text) {
+    QGuiApplication::clipboard()->setText(ToQ(text));
+}
+
+} // namespace lw::gui

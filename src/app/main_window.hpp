@@ -1,0 +1,188 @@
+#pragma once
+
+#include "app/about_box.hpp"
+#include "app/config.hpp"
+#include "app/geometry.hpp"
+#include "app/main_state.hpp"
+#include "items/item_commands.hpp"
+#include "items/item_view.hpp"
+#include "ui/signal.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace lw {
+
+class Clock;
+class Database;
+class Desktop;
+class Dialogs;
+class EventLoop;
+
+// Everything the main window reaches the outside through.
+struct MainWindowPorts {
+    Database& db;
+    Dialogs& dialogs;
+    Desktop& desktop;
+    EventLoop& loop;
+    const Clock& clock;
+};
+
+// Hook points. The commands of later subsystems are present in the window and stay
+// inert while their hook is empty; the frame hooks are filled by the desktop program.
+struct MainWindowHooks {
+    // "开始下载" (_StartClick): the download run.
+    std::function<void()> startDownload;
+    // "搜索添加对方店铺宝贝": the harvest window, created on first use and kept, shown
+    // modally with this caption and target Group (Uniqid, 0 when none); returns true
+    // when it added Item Links, upon which the list is reloaded.
+    std::function<bool(const std::string& caption, std::int64_t targetGroup)> showHarvest;
+    // "产品类别与淘宝类目映射定义": the mapping editor, modal.
+    std::function<void()> showMappingEditor;
+    // "工具(&T)" > "淘宝基础数据下载": D01 category tree, D02/D03 properties (hidden),
+    // N20 count of categories, N21/N23 counts of properties (hidden).
+    std::function<void()> D01Click;
+    std::function<void()> D02Click;
+    std::function<void()> D03Click;
+    std::function<void()> N20Click;
+    std::function<void()> N21Click;
+    std::function<void()> N23Click;
+    // 500 ms after the first show, after the list is loaded: form the relay addresses
+    // and start the allowance display; 1000 ms after: start the tips ticker.
+    std::function<void()> formRelayAddresses;
+    std::function<void()> startAllowance;
+    std::function<void()> startTips;
+
+    // Frame (desktop program).
+    std::function<void()> destroySplash;                 // main window creation, step 2
+    std::function<bool(const std::string&)> registerDll; // "安装 SQLCE 动态库(dll) ..."
+    std::function<void(const TfrmAbout&)> showAbout;     // modal about box
+    std::function<void()> closeWindow; // close the main window (the view runs FormCloseQuery)
+    std::function<void()> terminate;   // end the program at once, nothing stored
+};
+
+// The main window TfrmFromDownload: its state (MainState), the item list page
+// (ItemView), the Group and Item Link commands (ItemCommands), the frame's own
+// commands, start-up and shutdown. Views bind to the signals and forward user actions
+// to the handlers; every handler runs on the UI thread.
+//
+// A long command of a later subsystem uses the shared progress panel like this:
+//   if (window.state().busy()) return;
+//   window.state().panel.clearCancel();
+//   window.state().panel.show("...");            // busy from here
+//   ... loop: window.ports().loop.processEvents(); if (panel.cancelled()) stop;
+//   window.state().panel.hide();
+// and reads or updates list rows through window.list() (ItemList: row(i), setState,
+// setSubItem, setTicked, firstTicked ...), whose views follow on their own.
+class TfrmFromDownload {
+public:
+    TfrmFromDownload(MainWindowPorts ports, std::string programFolder, Config config = {});
+    TfrmFromDownload(const TfrmFromDownload&) = delete;
+    TfrmFromDownload& operator=(const TfrmFromDownload&) = delete;
+
+    MainWindowHooks hooks;
+
+    // The version text shown and used for the caption; GetVersionText() by default.
+    std::string version;
+    // Where the default Data Package folder goes on systems without drive letters.
+    std::string homeFolder;
+    // FormShow's timers: the start-up loading and the tips ticker.
+    int loadDelayMs = 500;
+    int tipsDelayMs = 1000;
+
+    MainState& state() { return state_; }
+    const MainState& state() const { return state_; }
+    ItemView& view() { return view_; }
+    ItemList& list() { return view_.list; }
+    ItemCommands& commands() { return commands_; }
+    const MainWindowPorts& ports() const { return ports_; }
+    const Config& config() const { return config_; }
+
+    // Frame texts.
+    const std::string& caption() const { return caption_; }
+    const std::string& trayHint() const { return trayHint_; }
+    const std::string& versionStatus() const { return versionStatus_; } // _VersionStatus
+    const std::string& relayHost() const { return relayHost_; }
+    // Hidden to the tray by "最小化窗口".
+    bool hiddenToTray() const { return hiddenToTray_; }
+    // The tray menu _PopupMenuTray is attached 500 ms after the first show.
+    bool trayMenuAttached() const { return trayMenuAttached_; }
+
+    // Start-up and shutdown.
+    void FormCreate();
+    void FormShow();
+    // Keys reach the window before its controls; true when the key was used.
+    bool FormKeyDown(bool ctrl, bool alt, int key);
+    static Point FormResize(int width, int height, int panelWidth, int panelHeight) {
+        return PanelPlaceInWindow(width, height, panelWidth, panelHeight);
+    }
+    // Stores settings 500, 501, 502 and the list's ticks; the window may close.
+    bool FormCloseQuery();
+
+    // Main toolbar.
+    void HarvestClick();    // "搜索添加对方店铺宝贝"
+    void SaveFileClick();   // _SaveFile's button or double click: the Data Package path dialog
+    void StartClick();      // "开始下载"
+    void OpenFolderClick(); // "打开文件位置"
+    void MinimizeClick();   // "最小化窗口"
+    void UpdateClick();     // "在线升级" (toolbar and menu)
+    void HelpClick();       // "帮助" and "联机帮助(&H)"
+
+    // Options bar.
+    void ItemCatsChange(int index);
+    void MappingClick(); // "产品类别与淘宝类目映射定义"
+    void setChkClearLink(bool on);
+    void setChkDescLocal(bool on);
+    void setPagePrice(bool on);
+
+    // Menus.
+    void ExitClick(); // "退出(&X)"
+    void D01Click();
+    void D02Click();
+    void D03Click();
+    void N20Click();
+    void N21Click();
+    void N23Click();
+    void ResetPathClick();    // "重置默认存放位置"
+    void CalcClick();         // "计算器(&C)"
+    void InstallSqlceClick(); // "安装 SQLCE 动态库(dll) ..."
+    void WebsiteClick();      // "官方网站(&K)"
+    void FeedbackClick();     // "意见反馈(&F)"
+    void AboutClick();        // "关于(&A)..."
+
+    // Progress panel.
+    void CancelClick(); // _Cancel
+
+    // Tray icon.
+    void TrayDblClick();  // double click with the left button
+    void ShowMainClick(); // "显示主界面"
+    void ExitSoftClick(); // "退出软件"
+
+    // Caption, tray hint or version status changed.
+    Signal<> frameChanged;
+    // Hidden to the tray or restored.
+    Signal<> trayChanged;
+
+private:
+    void restore();
+
+    MainWindowPorts ports_;
+    Config config_;
+    MainState state_;
+    ItemView view_;
+    ItemCommands commands_;
+    TfrmAbout about_;
+    std::string caption_;
+    std::string trayHint_;
+    std::string versionStatus_;
+    std::string relayHost_;
+    bool hiddenToTray_ = false;
+    bool trayMenuAttached_ = false;
+    bool shown_ = false;
+};
+
+// "Listwright V" + the first three characters of the version text.
+std::string MainCaption(const std::string& productTitle, const std::string& version);
+
+} // namespace lw

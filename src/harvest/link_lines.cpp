@@ -1,0 +1,138 @@
+#include "harvest/link_lines.hpp"
+
+#include "items/item_list.hpp"
+#include "store/database.hpp"
+#include "store/text_routines.hpp"
+#include "ui/dialogs.hpp"
+
+namespace lw {
+
+LinkLine ParseLinkLine(const std::string& line) {
+    LinkLine out;
+    if (line.find(',') == std::string::npos) {
+        out.id = GetBetween(line, "offer/", ".html");
+        out.address = line;
+        return out;
+    }
+    out.id = GetBetween(line, "offer/", ".html,");
+    out.title = GetBetween(line, ",", ",");
+    if (out.title.empty())
+        out.title = GetBetween(line, ",", "");
+    std::string rest = GetBetween(line, out.title + ",", "");
+    out.price = GetBetween(rest, ",", "");
+    if (!IsNumber(out.price))
+        out.price = std::string("0");
+    out.sales = GetBetween(rest, "", ",");
+    if (!IsNumber(out.sales))
+        out.sales = std::string("0");
+    out.address = GetBetween(line, "", ",");
+    return out;
+}
+
+std::vector<std::string> SplitLinkBox(const std::string& text) {
+    std::vector<std::string> lines = SplitText(text, "\n");
+    for (std::string& line : lines)
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+    return lines;
+}
+
+void AutoCorrectLinkLines(std::vector<std::string>& lines) {
+    for (std::string& line : lines) {
+        if (line.find(',') != std::string::npos)
+            continue;
+        std::string id = GetBetween(line, kOfferAddressPrefix, ".html");
+        if (!id.empty())
+            line = std::string(kOfferAddressPrefix) + id + ".html";
+    }
+}
+
+std::string CheckLinkLines(const std::vector<std::string>& lines) {
+    std::string errors;
+    std::string prefix = LowerAscii(kOfferAddressPrefix);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string trimmed = Trim(lines[i]);
+        if (trimmed.empty() || LowerAscii(trimmed).rfind(prefix, 0) == 0)
+            continue;
+        std::string id = GetBetween(lines[i], kOfferAddressPrefix, ".html");
+        size_t comma = id.find(',');
+        if (comma != std::string::npos)
+            id.erase(comma);
+        if (!IsNumber(id))
+            errors += "第 " + std::to_string(i + 1) + " 行:" + trimmed + "\r\n\r\n";
+    }
+    return errors;
+}
+
+LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bool autoCorrect) {
+    std::string box;
+    for (const std::string& line : lines)
+        box += line + "\n";
+    if (Trim(box).empty()) {
+        dialogs.message("提示",
+                        std::string("请输入阿里巴巴的宝贝链接地址.格式如:") + kOfferAddressPrefix +
+                            "数字.html\r\n(提示:可添加多个宝贝链接地址,一行一个宝贝链接地址)",
+                        Icon::Warning);
+        return LinkCheck::Empty;
+    }
+    if (autoCorrect)
+        AutoCorrectLinkLines(lines);
+    std::string errors = CheckLinkLines(lines);
+    if (!errors.empty()) {
+        dialogs.message("提示",
+                        std::string("以下阿里巴巴宝贝链接地址格式不正确,请重新输入.格式如: ") +
+                            kOfferAddressPrefix + "数字.html\r\n\r\n" + errors,
+                        Icon::Warning);
+        return LinkCheck::Malformed;
+    }
+    if (!dialogs.question("提示", "是否确认添加至下载源?"))
+        return LinkCheck::Declined;
+    return LinkCheck::Confirmed;
+}
+
+std::string AddProgressText(int line, int count) {
+    return "正在添加至下载源...(" + std::to_string(line) + "/" + std::to_string(count) + ")";
+}
+
+LinkAddResult AddLinkLines(Database& db, const std::vector<std::string>& lines,
+                           std::int64_t targetGroup,
+                           const std::function<void(int line, int count)>& progress) {
+    LinkAddResult result;
+    int count = static_cast<int>(lines.size());
+    Transaction transaction(db);
+    try {
+        for (int i = 0; i < count; ++i) {
+            if (progress)
+                progress(i + 1, count);
+            std::string line = Trim(lines[static_cast<size_t>(i)]);
+            if (line.empty()) {
+                ++result.skipped;
+                continue;
+            }
+            LinkLine link = ParseLinkLine(line);
+            Query dup =
+                db.query(JoinSql({"select count(*) from TB_URL where num_iid=?", "and tag=?"}),
+                         {link.id, std::int64_t{kListKind}});
+            if (dup.first() != "0") {
+                ++result.skipped;
+                continue;
+            }
+            // Sales and price go in as the number texts they are; the columns make
+            // numbers of them.
+            db.exec(JoinSql({"insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,"
+                             "SalePrice)",
+                             "select ?,?,?,?,?,?,?"}),
+                    {std::int64_t{kListKind}, targetGroup, link.id, link.address, link.title,
+                     link.sales, link.price});
+            ++result.added;
+        }
+    } catch (...) {
+        // The lines added before the failing one stay added.
+        transaction.commit();
+        throw;
+    }
+    transaction.commit();
+    return result;
+}
+
+} // namespace lw

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace lw {
+
+class Database;
+class Dialogs;
+
+// Site constants of the wholesale site.
+inline constexpr const char* kOfferAddressPrefix = "http://detail.1688.com/offer/";
+inline constexpr const char* kSiteDomain = "1688.com";
+inline constexpr const char* kExampleShopAddress = "http://shop1234567890.1688.com";
+
+// A Link Line taken apart: an offer address alone, or address,title,sales,price as the
+// listing page parser writes it.
+struct LinkLine {
+    std::string id;      // the offer id (num_iid)
+    std::string address; // detail_url
+    std::string title;
+    std::string sales = "0";
+    std::string price = "0";
+};
+// L is the trimmed line.
+LinkLine ParseLinkLine(const std::string& line);
+
+// The lines of the link box (split at line breaks, CR LF or LF).
+std::vector<std::string> SplitLinkBox(const std::string& text);
+
+// Auto-correct: a line without "," that holds an offer id between the prefix and ".html"
+// becomes prefix + id + ".html"; other lines stay.
+void AutoCorrectLinkLines(std::vector<std::string>& lines);
+
+// The format check: one entry "第 i 行:" + line + CR LF CR LF per bad line; empty when
+// every line passes.
+std::string CheckLinkLines(const std::vector<std::string>& lines);
+
+// What the add button's checks decided.
+enum class LinkCheck {
+    Empty,     // nothing to add (message shown; focus the link box)
+    Malformed, // bad lines (message shown; focus the link box)
+    Declined,  // the user answered No
+    Confirmed, // run the add step
+};
+// The add button ("添加至下载源") up to the add step: empty box, auto-correct (when on,
+// changing lines in place), format check and the confirmation.
+LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bool autoCorrect);
+
+struct LinkAddResult {
+    int added = 0;
+    int skipped = 0; // empty lines and offers already stored in the list kind
+};
+// The add step: every line in order, skipping empty lines and offer ids that are
+// already an Item Link of the list kind; inserts into the target Group. progress runs
+// before each line with its number (from 1) and the line count. Runs in one
+// transaction; a database error keeps the lines added before it and is rethrown.
+LinkAddResult AddLinkLines(Database& db, const std::vector<std::string>& lines,
+                           std::int64_t targetGroup,
+                           const std::function<void(int line, int count)>& progress = {});
+
+// "正在添加至下载源...(i/n)"
+std::string AddProgressText(int line, int count);
+
+} // namespace lw

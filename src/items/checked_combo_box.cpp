@@ -1,0 +1,115 @@
+#include "items/checked_combo_box.hpp"
+
+#include "store/text_routines.hpp"
+#include "util/codec.hpp"
+
+#include <algorithm>
+
+namespace lw {
+namespace {
+
+// Lengths count bytes of the GBK text the limit was made for, so as many Chinese names
+// fit as ever.
+int GbkLength(const std::string& text) {
+    auto gbk = Utf8ToGb18030(text);
+    return static_cast<int>(gbk ? gbk->size() : text.size());
+}
+
+} // namespace
+
+std::string TCheckedComboBox::text() const {
+    std::string out;
+    for (size_t i = 0; i < order_.size(); ++i) {
+        if (i > 0)
+            out += ",";
+        out += order_[i];
+    }
+    return out;
+}
+
+int TCheckedComboBox::indexOfNoCase(const std::string& name) const {
+    std::string wanted = LowerAscii(name);
+    for (int i = 0; i < count(); ++i)
+        if (LowerAscii(items_[static_cast<size_t>(i)]) == wanted)
+            return i;
+    return -1;
+}
+
+void TCheckedComboBox::rebuild() {
+    ticks_.assign(items_.size(), false);
+    order_.clear();
+    rebuilt.emit();
+}
+
+void TCheckedComboBox::clear() {
+    items_.clear();
+    rebuild();
+}
+
+void TCheckedComboBox::addItem(const std::string& name) {
+    items_.push_back(name);
+    rebuild();
+}
+
+void TCheckedComboBox::removeItem(int index) {
+    items_.erase(items_.begin() + index);
+    rebuild();
+}
+
+bool TCheckedComboBox::tick(int index) {
+    const std::string& name = items_.at(static_cast<size_t>(index));
+    if (std::find(order_.begin(), order_.end(), name) == order_.end()) {
+        if (GbkLength(text()) + GbkLength(name) + 1 >= kTextLimit) {
+            // Neither the name nor the tick: a tick box without its name in the text
+            // would show a selection the program does not use.
+            if (noRoom)
+                noRoom();
+            return false;
+        }
+        order_.push_back(name);
+    }
+    ticks_[static_cast<size_t>(index)] = true;
+    return true;
+}
+
+void TCheckedComboBox::untick(int index) {
+    ticks_.at(static_cast<size_t>(index)) = false;
+    auto it = std::find(order_.begin(), order_.end(), items_[static_cast<size_t>(index)]);
+    if (it != order_.end())
+        order_.erase(it);
+}
+
+void TCheckedComboBox::clickItem(int index) {
+    if (ticked(index)) {
+        untick(index);
+    } else if (!tick(index)) {
+        return;
+    }
+    changed.emit();
+}
+
+void TCheckedComboBox::setTicked(int index, bool on) {
+    if (ticked(index) == on)
+        return;
+    if (on) {
+        if (!tick(index))
+            return;
+    } else {
+        untick(index);
+    }
+    changed.emit();
+}
+
+void TCheckedComboBox::selectAll() {
+    ticks_.assign(items_.size(), true);
+    order_ = items_;
+    changed.emit();
+}
+
+void TCheckedComboBox::clearAll() {
+    ticks_.assign(items_.size(), false);
+    order_.clear();
+    changed.emit();
+}
+
+} // namespace lw

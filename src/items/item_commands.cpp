@@ -1,0 +1,231 @@
+#include "items/item_commands.hpp"
+
+#include "items/item_export.hpp"
+#include "items/item_query.hpp"
+#include "items/item_view.hpp"
+#include "store/database.hpp"
+#include "ui/clock.hpp"
+#include "ui/desktop.hpp"
+#include "ui/dialogs.hpp"
+
+namespace lw {
+
+ItemCommands::ItemCommands(Database& db, Dialogs& dialogs, Desktop& desktop, const Clock& clock,
+                           MainState& state, ItemView& view)
+    : db_(db), dialogs_(dialogs), desktop_(desktop), clock_(clock), state_(state), view_(view) {}
+
+bool ItemCommands::groupExists(const std::string& name) {
+    Query q = db_.query(JoinSql({"select * from TB_Groups where GroupName=?", "and Tag=?"}),
+                        {name, std::int64_t{kListKind}});
+    return !q.eof();
+}
+
+void ItemCommands::NewGroupClick() {
+    std::optional<std::string> name = dialogs_.inputText("新建组", "请输入新组名:", "");
+    if (name)
+        AddGroup(*name);
+}
+
+bool ItemCommands::AddGroup(const std::string& name) {
+    // Not trimmed: blanks alone count as a name.
+    if (name.empty()) {
+        dialogs_.message("提示", "新建失败,组名不能为空.", Icon::Information);
+        return false;
+    }
+    if (groupExists(name)) {
+        dialogs_.message("提示", "\"" + name + "\"该组已存在,请重新输入组名.", Icon::Warning);
+        return false;
+    }
+    db_.exec(JoinSql({"Insert Into TB_Groups(GroupName,Tag)", "Select ?", ",?"}),
+             {name, std::int64_t{kListKind}});
+    dialogs_.message("提示", "新建组完成,请确认.", Icon::Information);
+    // Appending rebuilds the picker: its ticks and text are cleared without a change
+    // event, so setting 4 keeps the previous selection until the next tick.
+    view_.group.addItem(name);
+    return true;
+}
+
+void ItemCommands::RenameGroupClick() {
+    if (view_.group.text().empty()) {
+        dialogs_.message("提示", "请选择组.(如果选择多组,将以第一个组为准)", Icon::Warning);
+        return;
+    }
+    std::string old = view_.group.firstTicked();
+    std::optional<std::string> answer =
+        dialogs_.inputText("修改组名:\"" + old + "\"", "请输入新组名:", old);
+    if (answer)
+        RenameGroup(old, *answer);
+}
+
+bool ItemCommands::RenameGroup(const std::string& oldName, const std::string& newName) {
+    if (newName.empty()) {
+        dialogs_.message("提示", "修改失败,组名不能为空.", Icon::Information);
+        return false;
+    }
+    if (newName == oldName)
+        return true;
+    if (groupExists(newName)) {
+        dialogs_.message("提示", "\"" + newName + "\"该组已存在,请重新输入组名.", Icon::Warning);
+        return false;
+    }
+    // Every Group of that name, whatever its list kind.
+    db_.exec("Update Tb_Groups Set Groupname=? where Groupname=?", {newName, oldName});
+    dialogs_.message("提示", "修改组名完成,请确认.", Icon::Information);
+    view_.GetGroupList();
+    return true;
+}
+
+void ItemCommands::DeleteGroupClick() {
+    std::string text = view_.group.text();
+    if (text.empty()) {
+        dialogs_.message("提示", "请选择组.", Icon::Warning);
+        return;
+    }
+    DeleteGroups(text);
+}
+
+bool ItemCommands::DeleteGroups(const std::string& pickerText) {
+    if (state_.busy())
+        return true;
+    if (!dialogs_.question("提示",
+                           "是否要删除所选组:\"" + pickerText +
+                               "\"\r\n\r\n注意:删除组将会删除该组下所有人员,是否继续?",
+                           Icon::Warning))
+        return true;
+    Transaction transaction(db_);
+    // The Item Links first, then their Groups.
+    {
+        DbParams params{std::int64_t{kListKind}};
+        std::string filter = GroupNameCondition(pickerText, params);
+        db_.exec(JoinSql({"delete from tb_url",
+                          "where uGroup in (select Uniqid from TB_Groups where 1=1", "and Tag=?",
+                          filter + ")"}),
+                 params);
+    }
+    {
+        DbParams params{std::int64_t{kListKind}};
+        std::string filter = GroupNameCondition(pickerText, params);
+        db_.exec(JoinSql({"Delete From TB_Groups Where 1=1", "and Tag=?", filter}), params);
+    }
+    transaction.commit();
+    dialogs_.message("提示", "删除组完成,请确认.", Icon::Information);
+    view_.GetGroupList();
+    view_.RefreshData();
+    return true;
+}
+
+std::int64_t ItemCommands::TargetGroupOf(const std::string& groupName) {
+    Query q = db_.query("select uniqid from tb_groups where groupname=?", {groupName});
+    return q.eof() ? 0 : q.integer("uniqid");
+}
+
+void ItemCommands::HarvestClick() {
+    if (state_.busy())
+        return;
+    if (view_.group.text().empty()) {
+        dialogs_.message(
+            "提示", "使用搜索添加宝贝链接地址(URL)前,请先选择组.(如果选择多组,将以第一个组为准)",
+            Icon::Warning);
+        return;
+    }
+    std::string first = view_.group.firstTicked();
+    std::int64_t target = TargetGroupOf(first);
+    if (showHarvest && showHarvest("搜索添加宝贝链接(URL)-" + first, target))
+        view_.RefreshData();
+}
+
+namespace {
+
+std::vector<std::int64_t> IdsOf(const ItemList& list, const std::vector<int>& indexes) {
+    std::vector<std::int64_t> ids;
+    ids.reserve(indexes.size());
+    for (int i : indexes)
+        ids.push_back(list.row(i).uniqid);
+    return ids;
+}
+
+} // namespace
+
+void ItemCommands::DeleteItemsClick() {
+    if (state_.busy())
+        return;
+    std::vector<int> selected = view_.list.selectedIndexes();
+    if (selected.empty()) {
+        dialogs_.message("提示", "请选择要删除的项", Icon::Warning);
+        focusList.emit();
+        return;
+    }
+    std::vector<std::int64_t> ids = IdsOf(view_.list, selected);
+    std::string question = ids.size() == 1
+                               ? "是否要删除: " + view_.list.row(selected.front()).sub[kSubUrl]
+                               : "是否要删除选中的 " + std::to_string(ids.size()) + " 个项?";
+    if (!dialogs_.question("提示", question))
+        return;
+    Transaction transaction(db_);
+    ForEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
+        DbParams params(slice.begin(), slice.end());
+        db_.exec("Delete From TB_URL where Uniqid in " + Placeholders(slice.size()), params);
+    });
+    transaction.commit();
+    view_.RefreshData();
+}
+
+void ItemCommands::MoveItemsClick() {
+    if (state_.busy())
+        return;
+    std::vector<int> selected = view_.list.selectedIndexes();
+    if (selected.empty()) {
+        dialogs_.message("提示", "请选择要移动到组的项", Icon::Warning);
+        return;
+    }
+    moveDialog.ids = IdsOf(view_.list, selected);
+    moveDialog.n = static_cast<int>(selected.size());
+    if (moveDialog.ShowModal(db_, dialogs_))
+        view_.RefreshData();
+}
+
+void ItemCommands::CopyText_URL(int subItem) {
+    std::string text;
+    bool collected = false;
+    for (int i : view_.list.selectedIndexes()) {
+        const std::string& value = view_.list.row(i).sub.at(static_cast<size_t>(subItem));
+        if (!collected) {
+            if (value.empty())
+                continue;
+            text = value;
+            collected = true;
+        } else {
+            text += "\r\n" + value;
+        }
+    }
+    if (!text.empty())
+        desktop_.setClipboardText(text);
+}
+
+void ItemCommands::ExportClick() {
+    FileDialogSpec spec;
+    spec.title = "另存为";
+    spec.defaultExtension = "csv";
+    spec.filter = "csv 文件(*.csv)|*.csv";
+    spec.initialPath = "urlExport" + FormatDateTime(clock_.now(), "yyyymmddhhnnss");
+    std::optional<std::string> path = dialogs_.saveFile(spec);
+    if (!path)
+        return;
+    std::vector<std::string> lines;
+    for (int i : view_.list.selectedIndexes())
+        lines.push_back(ExportLine(view_.list.row(i)));
+    std::string error = WriteItemExport(*path, lines);
+    if (!error.empty()) {
+        dialogs_.message("错误", error, Icon::Error);
+        return;
+    }
+    dialogs_.message("提示", "完成另存，请确认.", Icon::Information);
+}
+
+void ItemCommands::OpenPageClick() {
+    int first = view_.list.firstSelected();
+    if (first >= 0)
+        desktop_.openUrl(view_.list.row(first).sub[kSubUrl]);
+}
+
+} // namespace lw

@@ -1,0 +1,45 @@
+#include "items/item_export.hpp"
+
+#include "store/text_routines.hpp"
+#include "util/codec.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace lw {
+
+std::string ExportField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string quoted(1, '"');
+    quoted += ReplaceAll(text, "\"", "\"\"");
+    quoted += '"';
+    return quoted;
+}
+
+std::string ExportLine(const ItemRow& row) {
+    std::string line = ExportField(row.state);
+    for (int i = kSubUrl; i <= kSubRemark; ++i) {
+        line += ',';
+        line += ExportField(row.sub[static_cast<size_t>(i)]);
+    }
+    return line;
+}
+
+std::string WriteItemExport(const std::string& path, const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    std::optional<std::string> gbk = Utf8ToGb18030(text);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return "无法写入文件 " + path + ": " + std::strerror(errno);
+    out << (gbk ? *gbk : text);
+    out.close();
+    if (!out)
+        return "无法写入文件 " + path + ": " + std::strerror(errno);
+    return {};
+}
+
+} // namespace lw

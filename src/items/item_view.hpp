@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/main_state.hpp"
+#include "items/checked_combo_box.hpp"
+#include "items/item_list.hpp"
+#include "items/item_query.hpp"
+#include "ui/signal.hpp"
+
+#include <chrono>
+#include <string>
+
+namespace lw {
+
+class Database;
+class Dialogs;
+class EventLoop;
+
+// The tab page "选择定义要下载对方店铺宝贝": the bar above the list (_Group, _Select,
+// cmbStatus, _Keyword, _Refresh) and the list _RzListView, with loading, counts, tick
+// storage, sorting and the tick and selection commands.
+class ItemView {
+public:
+    static constexpr const char* kPageCaption = "选择定义要下载对方店铺宝贝";
+    static constexpr const char* kLoadingCaption = "读取数据中...";
+
+    ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state);
+
+    TCheckedComboBox group; // _Group
+    ItemList list;          // _RzListView
+
+    // Bar state; the setters announce through barChanged when the value changes.
+    const std::string& keyword() const { return keyword_; }
+    void setKeyword(const std::string& keyword);
+    StateFilter status() const { return status_; }
+    void setStatus(StateFilter status);
+    bool selectBox() const { return selectBox_; } // _Select "宝贝列表"
+    // The filter the next reload uses.
+    ItemFilter filter() const;
+
+    // First panel of _StatusBar.
+    const std::string& statusText() const { return statusText_; }
+    // The list area is disabled while it loads.
+    bool listEnabled() const { return listEnabled_; }
+    // The sort direction flag shared by every column; starts descending.
+    bool sortDescending() const { return sortDescending_; }
+
+    // Refill the picker and restore its ticks from setting 4.
+    void GetGroupList();
+    // Reload the list from the database with the picker, keyword and state filter.
+    void RefreshData();
+    // Rewrite the counts text.
+    void GetTotal();
+    // Store every row's tick in TB_URL.bcheck.
+    void AutoSaveStatus();
+
+    // "搜索" (_Refresh) and Enter in _Keyword.
+    void RefreshClick();
+    // List context menu and bar.
+    void SelectAllClick();          // "全选(&A)"
+    void TickAllClick();            // "全部勾选(&Q)"
+    void UntickAllClick();          // "取消所有勾选"
+    void TickSelectedClick();       // "选中-勾选"
+    void UntickSelectedClick();     // "选中-取消勾选"
+    void SelectClick(bool checked); // _Select clicked, with its new state
+    // Header click on a shown column (0 for "状态").
+    void ColumnClick(int column);
+
+    // How often the long loops let events run.
+    std::chrono::milliseconds pumpInterval{15};
+
+    Signal<> barChanged;
+    Signal<> statusTextChanged;
+    Signal<> listEnabledChanged;
+    // RefreshData is about to show the progress panel: views place it over the page.
+    Signal<> placePanelOverPage;
+
+private:
+    void setListEnabled(bool enabled);
+
+    Database& db_;
+    Dialogs& dialogs_;
+    EventLoop& loop_;
+    MainState& state_;
+    std::string keyword_;
+    StateFilter status_ = StateFilter::All;
+    bool selectBox_ = false;
+    std::string statusText_;
+    bool listEnabled_ = true;
+    bool sortDescending_ = true;
+};
+
+// Loads every row of a filter into a list at once (no progress panel).
+void LoadItemRows(Database& db, const ItemFilter& filter, ItemList& list);
+
+} // namespace lw

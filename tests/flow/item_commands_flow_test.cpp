@@ -1,0 +1,289 @@
+#include "main_window_fixture.hpp"
+#include "util/codec.hpp"
+
+using namespace lw;
+using namespace lw::test;
+
+using GroupCommands = MainWindowFlow;
+
+TEST_F(GroupCommands, GroupWithApostropheIsCreatedRenamedAndDeleted) {
+    start();
+    ItemCommands& c = window->commands();
+    dialogs.inputs.push_back("Tom's");
+    c.NewGroupClick();
+    EXPECT_EQ(dialogs.shown[0].title, "新建组");
+    EXPECT_EQ(dialogs.shown[0].text, "请输入新组名:");
+    EXPECT_EQ(dialogs.last().text, "新建组完成,请确认.");
+    EXPECT_EQ(dialogs.last().icon, Icon::Information);
+    EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"Tom's"});
+
+    tickGroups({"Tom's"});
+    dialogs.clear();
+    dialogs.inputs.push_back("Tom's 'new'");
+    c.RenameGroupClick();
+    EXPECT_EQ(dialogs.shown[0].title, "修改组名:\"Tom's\"");
+    EXPECT_EQ(dialogs.shown[0].items, std::vector<std::string>{"Tom's"}); // initial text
+    EXPECT_EQ(dialogs.last().text, "修改组名完成,请确认.");
+    EXPECT_EQ(
+        count("select count(*) from TB_Groups where GroupName=?", {std::string("Tom's 'new'")}), 1);
+    // Setting 4 still names the old name, so the renamed Group comes back unticked.
+    EXPECT_EQ(window->view().group.text(), "");
+
+    tickGroups({"Tom's 'new'"});
+    dialogs.clear();
+    dialogs.answers.push_back(Answer::Yes);
+    c.DeleteGroupClick();
+    EXPECT_EQ(count("select count(*) from TB_Groups"), 0);
+    EXPECT_EQ(dialogs.last().text, "删除组完成,请确认.");
+}
+
+TEST_F(GroupCommands, NewGroupRefusals) {
+    addGroup("A");
+    start();
+    ItemCommands& c = window->commands();
+    c.NewGroupClick(); // cancelled
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    dialogs.inputs.push_back("");
+    c.NewGroupClick();
+    EXPECT_EQ(dialogs.last().text, "新建失败,组名不能为空.");
+    EXPECT_EQ(dialogs.last().icon, Icon::Information);
+    dialogs.inputs.push_back("A");
+    c.NewGroupClick();
+    EXPECT_EQ(dialogs.last().text, "\"A\"该组已存在,请重新输入组名.");
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+    EXPECT_EQ(count("select count(*) from TB_Groups"), 1);
+    // Blanks alone are a name.
+    dialogs.inputs.push_back(" ");
+    c.NewGroupClick();
+    EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=' '"), 1);
+}
+
+TEST_F(GroupCommands, NewGroupClearsPickerTicksButNotTheListOrSetting4) {
+    std::int64_t a = addGroup("A");
+    addGroup("B");
+    addLink(a, "1");
+    SetParameter(*db, 4, "A");
+    start();
+    EXPECT_EQ(window->list().size(), 1);
+    dialogs.inputs.push_back("C");
+    window->commands().NewGroupClick();
+    EXPECT_EQ(window->view().group.text(), "");
+    EXPECT_EQ(window->view().group.count(), 3);
+    EXPECT_EQ(window->list().size(), 1);
+    EXPECT_EQ(GetParameter(*db, 4), "A");
+}
+
+TEST_F(GroupCommands, RenameToSameNameDoesNothingAndToAnotherGroupsNameWarns) {
+    addGroup("A");
+    addGroup("B");
+    start();
+    ItemCommands& c = window->commands();
+    c.RenameGroupClick();
+    EXPECT_EQ(dialogs.last().text, "请选择组.(如果选择多组,将以第一个组为准)");
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+
+    tickGroups({"A"});
+    dialogs.clear();
+    dialogs.inputs.push_back("A");
+    c.RenameGroupClick();
+    EXPECT_EQ(dialogs.shown.size(), 1u); // only the input
+    dialogs.inputs.push_back("B");
+    c.RenameGroupClick();
+    EXPECT_EQ(dialogs.last().text, "\"B\"该组已存在,请重新输入组名.");
+    dialogs.inputs.push_back("");
+    c.RenameGroupClick();
+    EXPECT_EQ(dialogs.last().text, "修改失败,组名不能为空.");
+    EXPECT_EQ(count("select count(*) from TB_Groups where GroupName='A'"), 1);
+}
+
+TEST_F(GroupCommands, DeletingTwoTickedGroupsDeletesThemWithTheirLinks) {
+    std::int64_t a = addGroup("A");
+    std::int64_t b = addGroup("B");
+    std::int64_t keep = addGroup("Keep");
+    addLink(a, "1");
+    addLink(b, "2");
+    addLink(b, "3");
+    addLink(keep, "4");
+    start();
+    window->commands().DeleteGroupClick();
+    EXPECT_EQ(dialogs.last().text, "请选择组.");
+    tickGroups({"B", "A"});
+    dialogs.clear();
+    window->commands().DeleteGroupClick(); // answered No
+    EXPECT_EQ(dialogs.last().text,
+              "是否要删除所选组:\"B,A\"\r\n\r\n注意:删除组将会删除该组下所有人员,是否继续?");
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+    EXPECT_EQ(dialogs.last().buttons, Buttons::YesNo);
+    EXPECT_EQ(count("select count(*) from TB_Groups"), 3);
+
+    dialogs.answers.push_back(Answer::Yes);
+    window->commands().DeleteGroupClick();
+    EXPECT_EQ(count("select count(*) from TB_Groups"), 1);
+    EXPECT_EQ(count("select count(*) from TB_URL"), 1);
+    EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"Keep"});
+    EXPECT_EQ(column(kSubNumIid), std::vector<std::string>{"4"});
+}
+
+TEST_F(GroupCommands, HarvestNeedsAGroupAndGetsTheFirstTickedOne) {
+    addGroup("A");
+    std::int64_t b = addGroup("B");
+    start();
+    std::string caption;
+    std::int64_t target = -1;
+    window->hooks.showHarvest = [&](const std::string& c, std::int64_t t) {
+        caption = c;
+        target = t;
+        addLink(t, "99");
+        return true;
+    };
+    window->HarvestClick();
+    EXPECT_EQ(dialogs.last().text,
+              "使用搜索添加宝贝链接地址(URL)前,请先选择组.(如果选择多组,将以第一个组为准)");
+    EXPECT_EQ(target, -1);
+    tickGroups({"B", "A"});
+    window->HarvestClick();
+    EXPECT_EQ(caption, "搜索添加宝贝链接(URL)-B");
+    EXPECT_EQ(target, b);
+    EXPECT_EQ(column(kSubNumIid), std::vector<std::string>{"99"}); // reloaded on OK
+}
+
+using LinkCommands = MainWindowFlow;
+
+TEST_F(LinkCommands, DeleteOneAndThreeRows) {
+    std::int64_t g = addGroup("G");
+    for (int i = 1; i <= 5; ++i)
+        addLink(g, std::to_string(i));
+    start();
+    ItemCommands& c = window->commands();
+    int focused = 0;
+    c.focusList.connect([&] { ++focused; });
+    c.DeleteItemsClick();
+    EXPECT_EQ(dialogs.last().text, "请选择要删除的项");
+    EXPECT_EQ(focused, 1);
+
+    selectIds({"2"});
+    dialogs.answers.push_back(Answer::Yes);
+    c.DeleteItemsClick();
+    EXPECT_EQ(dialogs.last().text, "是否要删除: http://detail.1688.com/offer/2.html");
+    EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"1", "3", "4", "5"}));
+
+    selectIds({"1", "3", "5"});
+    c.DeleteItemsClick(); // No
+    EXPECT_EQ(dialogs.last().text, "是否要删除选中的 3 个项?");
+    EXPECT_EQ(window->list().size(), 4);
+    dialogs.answers.push_back(Answer::Yes);
+    c.DeleteItemsClick();
+    EXPECT_EQ(column(kSubNumIid), std::vector<std::string>{"4"});
+    EXPECT_EQ(count("select count(*) from TB_URL"), 1);
+}
+
+TEST_F(LinkCommands, MoveOneAndThreeRowsThroughTheDialog) {
+    std::int64_t a = addGroup("A");
+    std::int64_t b = addGroup("B's");
+    addGroup("other kind", 1);
+    for (int i = 1; i <= 4; ++i)
+        addLink(a, std::to_string(i));
+    start();
+    ItemCommands& c = window->commands();
+    c.MoveItemsClick();
+    EXPECT_EQ(dialogs.last().text, "请选择要移动到组的项");
+
+    selectIds({"1"});
+    dialogs.clear();
+    dialogs.choices.push_back(1);
+    dialogs.answers.push_back(Answer::Yes);
+    c.MoveItemsClick();
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[0].title, "移动到组...");
+    EXPECT_EQ(dialogs.shown[0].text, "请选择组:");
+    EXPECT_EQ(dialogs.shown[0].items, (std::vector<std::string>{"A", "B's"}));
+    EXPECT_EQ(dialogs.shown[1].text, "确定要将所选的 1 项移动到组\"B's\" 吗?");
+    EXPECT_EQ(dialogs.shown[2].text, "完成移动到组,共移动 1 项，请确认.");
+    EXPECT_EQ(count("select count(*) from TB_URL where uGroup=?", {b}), 1);
+
+    // No keeps the dialog open; the second 确定 moves.
+    selectIds({"2", "3", "4"});
+    dialogs.clear();
+    dialogs.choices = {1, 1};
+    dialogs.answers = {Answer::No, Answer::Yes};
+    c.MoveItemsClick();
+    EXPECT_EQ(dialogs.messageTexts().back(), "完成移动到组,共移动 3 项，请确认.");
+    EXPECT_EQ(count("select count(*) from TB_URL where uGroup=?", {b}), 4);
+
+    // No entry chosen: the warning, and the dialog stays until cancelled.
+    selectIds({"1"});
+    dialogs.clear();
+    dialogs.choices = {-1};
+    c.MoveItemsClick();
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"请选择组."});
+}
+
+TEST_F(LinkCommands, CopySkipsLeadingEmptyTitlesButKeepsLaterOnes) {
+    std::int64_t g = addGroup("G");
+    addLink(g, "1", "");
+    addLink(g, "2", "second");
+    addLink(g, "3", "");
+    addLink(g, "4", "fourth");
+    start();
+    selectIds({"1", "2", "3", "4"});
+    window->commands().CopyText_URL(kSubTitle);
+    EXPECT_EQ(desktop.clipboard, "second\r\n\r\nfourth");
+    window->commands().CopyText_URL(kSubUrl);
+    EXPECT_EQ(desktop.clipboard.substr(0, 38), "http://detail.1688.com/offer/1.html\r\nh");
+    desktop.clipboard = "kept";
+    selectIds({"1", "3"});
+    window->commands().CopyText_URL(kSubTitle);
+    EXPECT_EQ(desktop.clipboard, "kept");
+}
+
+TEST_F(LinkCommands, ExportPlainRowsAsDescribedAndQuotesOnlyWhereNeeded) {
+    std::int64_t g = addGroup("G");
+    addLink(g, "1", "连衣裙", "15", "8.50", true);
+    addLink(g, "2", "dress, red \"A\"", "0", "0");
+    addLink(g, "3", "skip me");
+    start();
+    selectIds({"1", "2"});
+    std::string out = dir.file("export.csv");
+    dialogs.files.push_back(out);
+    window->commands().ExportClick();
+    const Shown& fileDialog = dialogs.shown.front();
+    EXPECT_EQ(fileDialog.file.title, "另存为");
+    EXPECT_EQ(fileDialog.file.defaultExtension, "csv");
+    EXPECT_EQ(fileDialog.file.filter, "csv 文件(*.csv)|*.csv");
+    EXPECT_EQ(fileDialog.file.initialPath, "urlExport20120305140700");
+    EXPECT_EQ(dialogs.last().text, "完成另存，请确认.");
+
+    std::string expected =
+        "已下载,http://detail.1688.com/offer/1.html,连衣裙,15,8.5,1,\r\n"
+        "未下载,http://detail.1688.com/offer/2.html,\"dress, red \"\"A\"\"\",0,0,2,\r\n";
+    EXPECT_EQ(ReadFileBytes(out), *Utf8ToGb18030(expected));
+
+    // No row selected: an empty file, replacing the old one.
+    window->list().selectOnly({});
+    dialogs.files.push_back(out);
+    window->commands().ExportClick();
+    EXPECT_EQ(ReadFileBytes(out), "");
+}
+
+TEST_F(LinkCommands, ExportToAnUnwritablePlaceReportsTheError) {
+    std::int64_t g = addGroup("G");
+    addLink(g, "1");
+    start();
+    selectIds({"1"});
+    dialogs.files.push_back(dir.file("no/such/folder/x.csv"));
+    window->commands().ExportClick();
+    EXPECT_EQ(dialogs.last().title, "错误");
+    EXPECT_EQ(dialogs.last().icon, Icon::Error);
+}
+
+TEST_F(LinkCommands, OpenPageOpensTheFirstSelectedAddress) {
+    std::int64_t g = addGroup("G");
+    addLink(g, "1");
+    addLink(g, "2");
+    start();
+    window->commands().OpenPageClick();
+    EXPECT_TRUE(desktop.openedUrls.empty());
+    selectIds({"2", "1"});
+    window->commands().OpenPageClick();
+    EXPECT_EQ(desktop.openedUrls, std::vector<std::string>{"http://detail.1688.com/offer/1.html"});
+}

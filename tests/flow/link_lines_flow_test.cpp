@@ -1,0 +1,99 @@
+#include "harvest/link_lines.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/database.hpp"
+#include "temp_dir.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+const std::string kPrefix = "http://detail.1688.com/offer/";
+
+} // namespace
+
+TEST(LinkLines, ParseBothForms) {
+    struct Case {
+        std::string line;
+        LinkLine expected;
+    };
+    const Case cases[] = {
+        {kPrefix + "123.html", {"123", kPrefix + "123.html", "", "0", "0"}},
+        {kPrefix + "123.html,Title,15,8.50", {"123", kPrefix + "123.html", "Title", "15", "8.50"}},
+        {kPrefix + "5.html,T,many,n/a", {"5", kPrefix + "5.html", "T", "0", "0"}},
+        {kPrefix + "6.html,OnlyTitle", {"6", kPrefix + "6.html", "OnlyTitle", "0", "0"}},
+    };
+    for (const Case& c : cases) {
+        LinkLine got = ParseLinkLine(c.line);
+        EXPECT_EQ(got.id, c.expected.id) << c.line;
+        EXPECT_EQ(got.address, c.expected.address) << c.line;
+        EXPECT_EQ(got.title, c.expected.title) << c.line;
+        EXPECT_EQ(got.sales, c.expected.sales) << c.line;
+        EXPECT_EQ(got.price, c.expected.price) << c.line;
+    }
+}
+
+TEST(LinkLines, AutoCorrectAndCheck) {
+    std::vector<std::string> lines = {
+        kPrefix + "123.html?spm=a.b",          "see " + kPrefix + "9.html#x", "not an address", "",
+        "HTTP://DETAIL.1688.COM/OFFER/7.html", kPrefix + "8.html,t,1,2"};
+    AutoCorrectLinkLines(lines);
+    EXPECT_EQ(lines[0], kPrefix + "123.html");
+    EXPECT_EQ(lines[1], kPrefix + "9.html");
+    EXPECT_EQ(lines[2], "not an address");
+    EXPECT_EQ(lines[5], kPrefix + "8.html,t,1,2");
+    // Upper-case prefix passes; the unchanged bad line is listed with its number.
+    EXPECT_EQ(CheckLinkLines(lines), "第 3 行:not an address\r\n\r\n");
+}
+
+TEST(LinkLines, ConfirmShowsTheMessagesOfTheAddButton) {
+    ScriptedDialogs dialogs;
+    std::vector<std::string> empty = {" ", ""};
+    EXPECT_EQ(ConfirmLinkLines(dialogs, empty, true), LinkCheck::Empty);
+    EXPECT_EQ(dialogs.last().text,
+              "请输入阿里巴巴的宝贝链接地址.格式如:" + kPrefix +
+                  "数字.html\r\n(提示:可添加多个宝贝链接地址,一行一个宝贝链接地址)");
+    std::vector<std::string> bad = {kPrefix + "1.html", "x"};
+    EXPECT_EQ(ConfirmLinkLines(dialogs, bad, true), LinkCheck::Malformed);
+    EXPECT_EQ(dialogs.last().text, "以下阿里巴巴宝贝链接地址格式不正确,请重新输入.格式如: " +
+                                       kPrefix + "数字.html\r\n\r\n第 2 行:x\r\n\r\n");
+    std::vector<std::string> good = {kPrefix + "1.html?a=b"};
+    // A line that starts with the prefix passes as it is.
+    EXPECT_EQ(ConfirmLinkLines(dialogs, good, false), LinkCheck::Declined);
+    EXPECT_EQ(dialogs.last().text, "是否确认添加至下载源?");
+    EXPECT_EQ(good[0], kPrefix + "1.html?a=b");
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_EQ(ConfirmLinkLines(dialogs, good, true), LinkCheck::Confirmed);
+    EXPECT_EQ(good[0], kPrefix + "1.html");
+}
+
+TEST(LinkLines, AddStepSkipsDuplicatesInAnyGroupAndStoresNumbers) {
+    TempDir dir;
+    auto db = MakeTestDatabase(dir.path());
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,1,'123',''");
+    std::vector<std::string> lines = {kPrefix + "123.html", "", kPrefix + "456.html,Title,15,8.50",
+                                      kPrefix + "456.html", kPrefix + "789.html,T's,x,y"};
+    std::vector<std::string> progress;
+    LinkAddResult r = AddLinkLines(
+        *db, lines, 2, [&](int i, int n) { progress.push_back(AddProgressText(i, n)); });
+    EXPECT_EQ(r.added, 2);
+    EXPECT_EQ(r.skipped, 3);
+    EXPECT_EQ(progress.front(), "正在添加至下载源...(1/5)");
+    EXPECT_EQ(progress.size(), 5u);
+    Query q = db->query("select * from TB_URL where uGroup=2 order by Uniqid");
+    ASSERT_FALSE(q.eof());
+    EXPECT_EQ(q.text("num_iid"), "456");
+    EXPECT_EQ(q.text("detail_url"), kPrefix + "456.html");
+    EXPECT_EQ(q.text("title"), "Title");
+    EXPECT_EQ(q.integer("SaleNum"), 15);
+    EXPECT_DOUBLE_EQ(q.real("SalePrice"), 8.5);
+    EXPECT_EQ(q.integer("IsDownload"), 0);
+    EXPECT_EQ(q.integer("bcheck"), 0);
+    EXPECT_EQ(q.text("remark"), "");
+    q.next();
+    EXPECT_EQ(q.text("title"), "T's");
+    EXPECT_EQ(q.integer("SaleNum"), 0);
+    EXPECT_DOUBLE_EQ(q.real("SalePrice"), 0);
+}

@@ -1,0 +1,263 @@
+#include "app/main_window.hpp"
+#include "app/main_window_widget.hpp"
+#include "fake_clock.hpp"
+#include "items/checked_combo_widget.hpp"
+#include "items/item_page.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/database.hpp"
+#include "temp_dir.hpp"
+#include "ui/qt_event_loop.hpp"
+#include "ui/qt_text.hpp"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTabWidget>
+#include <QTest>
+#include <QThread>
+#include <QToolBar>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+// Readable failures.
+void PrintTo(const QString& text, std::ostream* out) {
+    *out << text.toStdString();
+}
+
+using namespace lw;
+using namespace lw::gui;
+using namespace lw::test;
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return done();
+}
+
+class MainWindowGui : public ::testing::Test {
+protected:
+    MainWindowGui() : db(MakeTestDatabase(dir.path())) {
+        std::int64_t g = addGroup("女装");
+        addGroup("男装");
+        db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,SalePrice) "
+                 "select 0,?,'11','http://detail.1688.com/offer/11.html','连衣裙',9,12.5",
+                 {g});
+        db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,SalePrice) "
+                 "select 0,?,'12','http://detail.1688.com/offer/12.html','半身裙',10,8",
+                 {g});
+        logic = std::make_unique<TfrmFromDownload>(
+            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path());
+        logic->homeFolder = dir.path();
+        logic->version = "1.0.0.1";
+        logic->loadDelayMs = 0;
+        window = std::make_unique<MainWindowWidget>(*logic);
+        logic->FormCreate();
+        window->show();
+        logic->FormShow();
+        EXPECT_TRUE(WaitUntil([&] { return logic->trayMenuAttached(); }));
+    }
+
+    std::int64_t addGroup(const std::string& name) {
+        db->exec("insert into TB_Groups(GroupName,Tag) select ?,0", {name});
+        return db->lastInsertId();
+    }
+
+    template <typename T> T* child(const char* name) {
+        T* w = window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    QAction* action(const char* name) { return child<QAction>(name); }
+
+    TempDir dir;
+    std::unique_ptr<Database> db;
+    ScriptedDialogs dialogs;
+    FakeDesktop desktop;
+    QtEventLoop loop;
+    FakeClock clock;
+    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowWidget> window;
+};
+
+QString Text(QAction* a) {
+    return a ? a->text() : QString();
+}
+
+} // namespace
+
+TEST_F(MainWindowGui, BuildsToolbarOptionsAndStatusTexts) {
+    EXPECT_EQ(window->windowTitle(), "Listwright V1.0");
+    EXPECT_EQ(Text(action("_SearchAdd")), "搜索添加对方店铺宝贝");
+    EXPECT_EQ(Text(action("_Start")), "开始下载");
+    EXPECT_EQ(action("_Start")->toolTip(), "开始下载并生成淘宝助理数据包");
+    EXPECT_EQ(Text(action("_OpenFolder")), "打开文件位置");
+    EXPECT_EQ(action("_Minimize")->toolTip(), "最小化窗口到任务栏");
+    EXPECT_EQ(Text(action("_Update")), "在线升级");
+    EXPECT_EQ(action("_Help")->toolTip(), "联机在线帮助");
+    auto* saveFile = child<QLineEdit>("_SaveFile");
+    EXPECT_TRUE(saveFile->isReadOnly());
+    EXPECT_EQ(FromQ(saveFile->text()), logic->state().saveFile);
+
+    EXPECT_EQ(child<QComboBox>("_ItemCats")->maxVisibleItems(), 20);
+    EXPECT_EQ(child<QPushButton>("_Mapping")->text(), "产品类别与淘宝类目映射定义");
+    EXPECT_TRUE(child<QCheckBox>("_chkClearLink")->isChecked());
+    EXPECT_EQ(child<QCheckBox>("_chkClearLink")->text(), "自动去除原宝贝描述超链接");
+    EXPECT_TRUE(child<QCheckBox>("_chkDescLocal")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("_PagePrice")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>("_PagePrice")->toolTip().startsWith("常规获取的是原始价格"));
+
+    EXPECT_EQ(child<QTabWidget>("_PageControl")->tabText(0), "选择定义要下载对方店铺宝贝");
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), " 共 2 项  ,  当前显示2 项");
+    EXPECT_EQ(child<QLabel>("_VersionStatus")->text(), "版本:1.0.0.1");
+    EXPECT_FALSE(child<QLabel>("_AllowanceStatus")->isVisible());
+    EXPECT_FALSE(child<QFrame>("_ProcessPanel")->isVisible());
+    // The label keeps the last loading text.
+    EXPECT_EQ(child<QLabel>("_lblCaption")->text(), "读取数据中...1/2");
+    EXPECT_EQ(child<QPushButton>("_Cancel")->text(), "取消");
+    EXPECT_FALSE(child<QPlainTextEdit>("_Debug")->isVisible());
+    auto* status = child<QComboBox>("cmbStatus");
+    ASSERT_EQ(status->count(), 3);
+    EXPECT_EQ(status->itemText(2), "未下载");
+    EXPECT_EQ(child<QPushButton>("_Refresh")->text(), "搜索");
+    EXPECT_EQ(child<QCheckBox>("_Select")->text(), "宝贝列表");
+}
+
+TEST_F(MainWindowGui, MenusWithHiddenEntriesHidden) {
+    QStringList titles;
+    for (QAction* a : window->menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"文件(&F)", "工具(&T)", "帮助(&H)"}));
+    EXPECT_EQ(Text(action("_Exit")), "退出(&X)");
+    EXPECT_EQ(Text(action("D01")), "下载淘宝商品类目...            ");
+    for (const char* hidden : {"D02", "D03", "N21", "N23"})
+        EXPECT_FALSE(action(hidden)->isVisible()) << hidden;
+    for (const char* shown : {"D01", "N20", "_ResetPath", "_Calc", "_InstallSqlce", "_About"})
+        EXPECT_TRUE(action(shown)->isVisible()) << shown;
+    EXPECT_EQ(Text(action("_InstallSqlce")), "安装 SQLCE 动态库(dll) ...");
+    EXPECT_EQ(Text(action("_MenuUpdate")), "在线升级(&U)");
+    EXPECT_EQ(Text(action("_ShowMain")), "显示主界面");
+    EXPECT_EQ(Text(action("_ExitSoft")), "退出软件");
+    EXPECT_EQ(window->trayMenu(), window->trayIcon()->contextMenu());
+    QStringList groupMenu;
+    for (QAction* a : window->itemPage()->groupMenu()->actions())
+        groupMenu << a->text();
+    EXPECT_EQ(groupMenu, (QStringList{"新建分组", "修改组名", "删除分组"}));
+    EXPECT_EQ(Text(action("_DeleteItems")), "删除选中项(&D)");
+    EXPECT_EQ(Text(action("_CopyURL")), "复制宝贝链接地址(URL)");
+}
+
+TEST_F(MainWindowGui, ListShowsColumnsRowsAndTicks) {
+    QTreeView* view = window->itemPage()->listView();
+    QAbstractItemModel* model = view->model();
+    QStringList headers;
+    for (int c = 0; c < model->columnCount(); ++c)
+        headers << model->headerData(c, Qt::Horizontal).toString();
+    EXPECT_EQ(headers, (QStringList{"状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格",
+                                    "numiid", ""}));
+    EXPECT_EQ(view->header()->sectionSize(1), 300);
+    EXPECT_EQ(view->header()->sectionSize(5), 1);
+    ASSERT_EQ(model->rowCount(), 2);
+    EXPECT_EQ(model->index(0, 0).data().toString(), "未下载");
+    EXPECT_EQ(model->index(0, 4).data().toString(), "12.5");
+    EXPECT_EQ(model->index(1, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(255, 255, 240));
+    // A tick in the view reaches the core list; a core change reaches the view.
+    model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_TRUE(logic->list().row(1).ticked);
+    logic->list().setTicked(0, true);
+    EXPECT_EQ(model->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+}
+
+TEST_F(MainWindowGui, ActionsReachTheLogic) {
+    int started = 0;
+    logic->hooks.startDownload = [&] { ++started; };
+    action("_Start")->trigger();
+    EXPECT_EQ(started, 1);
+
+    action("_SearchAdd")->trigger();
+    EXPECT_EQ(dialogs.last().text,
+              "使用搜索添加宝贝链接地址(URL)前,请先选择组.(如果选择多组,将以第一个组为准)");
+
+    action("_ResetPath")->trigger();
+    EXPECT_EQ(dialogs.last().text, "是否重置默认存放位置?");
+
+    action("_TickAll")->trigger();
+    EXPECT_EQ(logic->list().tickedIndexes().size(), 2u);
+
+    // Header click: the first sorts 总销量 descending.
+    QTreeView* view = window->itemPage()->listView();
+    QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(view->header()->sectionViewportPosition(3) + 10, 5));
+    EXPECT_EQ(logic->list().row(0).sub[kSubSales], "10");
+
+    // Selecting in the view selects in the core; deleting asks about that row.
+    view->selectionModel()->select(view->model()->index(1, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    EXPECT_EQ(logic->list().selectedIndexes(), std::vector<int>{1});
+    action("_DeleteItems")->trigger();
+    EXPECT_EQ(dialogs.last().text, "是否要删除: http://detail.1688.com/offer/11.html");
+    // "全选" selects every row in the view too.
+    action("_SelectAll")->trigger();
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 2);
+
+    // Ctrl+Alt+I shows the diagnostic log.
+    QTest::keyClick(view, Qt::Key_I, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_TRUE(logic->state().log.visible());
+    EXPECT_TRUE(child<QPlainTextEdit>("_Debug")->isVisible());
+}
+
+TEST_F(MainWindowGui, GroupPickerAndSearchReload) {
+    auto* picker = window->itemPage()->groupPicker();
+    QListWidget* list = picker->listWidget();
+    ASSERT_EQ(list->count(), 2);
+    picker->showPopup();
+    QRect second = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    EXPECT_EQ(logic->view().group.text(), "男装");
+    EXPECT_EQ(picker->textBox()->text(), "男装");
+    EXPECT_EQ(list->item(1)->checkState(), Qt::Checked);
+    picker->hidePopup();
+    QTest::mouseClick(child<QPushButton>("_Refresh"), Qt::LeftButton);
+    EXPECT_EQ(window->itemPage()->listView()->model()->rowCount(), 0);
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), " 共 2 项  ,  当前显示0 项");
+}
+
+TEST_F(MainWindowGui, ProgressPanelFollowsTheStateAndCancels) {
+    logic->state().panel.show("读取数据中...");
+    auto* panel = child<QFrame>("_ProcessPanel");
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(child<QLabel>("_lblCaption")->text(), "读取数据中...");
+    QTest::mouseClick(child<QPushButton>("_Cancel"), Qt::LeftButton);
+    EXPECT_TRUE(logic->state().panel.cancelled());
+    EXPECT_FALSE(panel->isVisible());
+    // Resizing places it in the middle, raised by its height + 10.
+    window->resize(1000, 700);
+    Point p = TfrmFromDownload::FormResize(window->width(), window->height(), panel->width(),
+                                           panel->height());
+    EXPECT_EQ(panel->pos(), QPoint(p.x, p.y));
+}
+
+TEST_F(MainWindowGui, ClosingStoresTheSettings) {
+    logic->setChkClearLink(false);
+    window->close();
+    Query q = db->query("select ParaValue from _Parameter where NM=501");
+    EXPECT_EQ(q.first(), "0");
+}

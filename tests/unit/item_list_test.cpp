@@ -1,0 +1,128 @@
+#include "app/package_path.hpp"
+#include "catalog/item_cats.hpp"
+#include "items/item_export.hpp"
+#include "items/item_list.hpp"
+#include "items/item_query.hpp"
+#include "store/database.hpp"
+#include "temp_dir.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace lw;
+using namespace lw::test;
+
+TEST(CompareItemTexts, NumbersRoundHalfToEvenTextsFoldCase) {
+    struct Case {
+        const char* a;
+        const char* b;
+        int sign;
+    };
+    const Case cases[] = {
+        {"9", "10", -1},        {"12.4", "12.5", 0},    {"12.4", "12.6", -1},
+        {"13.5", "14", 0},      {"0.5", "0", 0},        {"007", "7", 0},
+        {"abc", "ABC", 0},      {"a", "B", -1},         {"9", "10a", 1}, // text: '9' > '1'
+        {"2147483648", "1", 0}, {"2147483647", "1", 1}, {"99999999999", "5", 0},
+        {"", "a", -1},          {"_", "a", 1}, // '_' after folded 'A'
+    };
+    for (const Case& c : cases) {
+        int got = CompareItemTexts(c.a, c.b);
+        int sign = got < 0 ? -1 : got > 0 ? 1 : 0;
+        EXPECT_EQ(sign, c.sign) << c.a << " vs " << c.b;
+    }
+}
+
+TEST(ItemList, SignalsFollowChangesAndBulkLoadsAnnounceOnce) {
+    ItemList list;
+    int resets = 0, begun = 0, appended = 0;
+    std::vector<std::pair<int, int>> changed;
+    list.reset.connect([&] { ++resets; });
+    list.updateBegun.connect([&] { ++begun; });
+    list.rowsAppended.connect([&](int, int) { ++appended; });
+    list.rowsChanged.connect([&](int a, int b) { changed.emplace_back(a, b); });
+    list.beginUpdate();
+    list.clear();
+    for (int i = 0; i < 3; ++i)
+        list.append(ItemRow{});
+    list.endUpdate();
+    EXPECT_EQ(begun, 1);
+    EXPECT_EQ(resets, 1);
+    EXPECT_EQ(appended, 0);
+    list.append(ItemRow{});
+    EXPECT_EQ(appended, 1);
+    list.setState(1, kStateDownloading, kIconDownloading);
+    list.setTicked(2, true);
+    list.setTicked(2, true); // no change, no signal
+    EXPECT_EQ(changed, (std::vector<std::pair<int, int>>{{1, 1}, {2, 2}}));
+    EXPECT_EQ(list.firstTicked(), 2);
+    EXPECT_EQ(list.row(1).state, "下载中");
+}
+
+TEST(ItemList, FillColoursRepeatEverySixRows) {
+    EXPECT_EQ(SetFillColor(0), (Rgb{240, 255, 240}));
+    EXPECT_EQ(SetFillColor(5), (Rgb{255, 240, 255}));
+    EXPECT_EQ(SetFillColor(8), (Rgb{255, 240, 240}));
+}
+
+TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
+    EXPECT_EQ(ExportField("plain 文本"), "plain 文本");
+    EXPECT_EQ(ExportField("a,b"), "\"a,b\"");
+    EXPECT_EQ(ExportField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(ExportField("two\r\nlines"), "\"two\r\nlines\"");
+}
+
+TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
+    ItemStatement s = BuildItemStatement({"A's,B", "x'y", StateFilter::Pending});
+    EXPECT_EQ(s.sql(), "select * from TB_URL where uGroup in (\r\n"
+                       "select Uniqid from Tb_Groups where 1=1 and GroupName in (?,?)\r\n"
+                       "and Tag=?)\r\n"
+                       "and (detail_url like ?\r\n"
+                       "or title like ?)\r\n"
+                       "and isDownload=0");
+    ASSERT_EQ(s.params.size(), 5u);
+    EXPECT_EQ(std::get<std::string>(s.params[0]), "A's");
+    EXPECT_EQ(std::get<std::string>(s.params[3]), "%x'y%");
+    EXPECT_EQ(ShortestDecimal(12.5), "12.5");
+    EXPECT_EQ(ShortestDecimal(0), "0");
+    EXPECT_EQ(ShortestDecimal(100), "100");
+}
+
+TEST(PackagePath, DefaultFolderByDriveOrHome) {
+    EXPECT_EQ(DefaultPackageFolder("D:\\Tools\\Listwright\\", "", true), "D:\\RARorurivo\\");
+    // A network path: the text before the first backslash is empty.
+    EXPECT_EQ(DefaultPackageFolder("\\\\server\\share\\", "", true), "\\RARorurivo\\");
+    EXPECT_EQ(DefaultPackageFolder("/opt/listwright/", "/home/ann", false),
+              "/home/ann/RARorurivo/");
+    EXPECT_EQ(DefaultPackageFolder("/opt/listwright/", "/home/ann/", false),
+              "/home/ann/RARorurivo/");
+    LocalDateTime t{2011, 5, 6, 12, 30, 59, 0};
+    EXPECT_EQ(DefaultPackagePath("D:\\RARorurivo\\", t),
+              "D:\\RARorurivo\\淘宝助理数据包_1105061230.csv");
+    EXPECT_EQ(FolderOfPath("/a/b/c.csv"), "/a/b/");
+    EXPECT_EQ(FolderOfPath("D:\\x\\c.csv"), "D:\\x\\");
+    EXPECT_EQ(FolderOfPath("c.csv"), "");
+}
+
+TEST(GetItemcats, TopLevelBySortOrderAndSetting502IgnoringCase) {
+    TempDir dir;
+    auto db = MakeTestDatabase(dir.path());
+    db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '50',0,'Shoes',2");
+    db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '16','0','女装',1");
+    db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '99',16,'裙',0");
+    db->exec("update _Parameter set ParaValue=' shoes ' where NM=502");
+    ItemCatsPicker picker;
+    GetItemcats(*db, picker);
+    EXPECT_EQ(picker.names, (std::vector<std::string>{"女装", "Shoes"}));
+    EXPECT_EQ(picker.values, (std::vector<std::string>{"16", "50"}));
+    EXPECT_EQ(picker.selected, 1);
+    EXPECT_EQ(picker.text(), "Shoes");
+    EXPECT_EQ(picker.value(), "50");
+
+    db->exec("update _Parameter set ParaValue='' where NM=502");
+    GetItemcats(*db, picker);
+    EXPECT_EQ(picker.selected, -1);
+    EXPECT_EQ(picker.value(), "");
+    // A delivered file without row 502: nothing selected, no error.
+    db->exec("delete from _Parameter where NM=502");
+    GetItemcats(*db, picker);
+    EXPECT_EQ(picker.selected, -1);
+}
