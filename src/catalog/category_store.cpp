@@ -13,10 +13,11 @@ namespace {
 // The callers of the split pass this limit; answers never come near it.
 constexpr int kMaxPieces = 99999;
 
-using PieceWriter = std::function<bool(Database& db, const std::string& piece)>;
+using PieceWriter = std::function<bool(Statement& insert, const std::string& piece)>;
 
 StoreResult storePieces(Database& db, std::string_view answer, std::string_view separator,
-                        const char* clearSql, const SplitHooks& hooks, const PieceWriter& write) {
+                        const char* clearSql, const std::string& insertSql, const SplitHooks& hooks,
+                        const PieceWriter& write) {
     StoreResult result;
     if (Trim(answer).empty()) {
         result.empty = true;
@@ -29,12 +30,13 @@ StoreResult storePieces(Database& db, std::string_view answer, std::string_view 
 
     Transaction transaction(db);
     db.exec(clearSql);
+    Statement insert = db.prepare(insertSql);
     for (const std::string& piece : pieces) {
         if (cancelled()) {
             result.cancelled = true;
             return result;
         }
-        if (write(db, piece))
+        if (write(insert, piece))
             ++result.rows;
     }
     if (result.rows == 0) {
@@ -77,41 +79,40 @@ const std::string kItempropValueInsert = JoinSql({
     "values (?,?,?,?,?,?)",
 });
 
-bool writeItemcat(Database& db, const std::string& piece) {
+bool writeItemcat(Statement& insert, const std::string& piece) {
     std::string name = tag(piece, "name");
     if (name.empty())
         return false;
     std::string status = tag(piece, "status");
     DbValue statusValue =
         IsNumber(status) ? NumberValue(status) : DbValue(std::int64_t{status == "normal" ? 1 : 0});
-    db.exec(kItemcatsInsert, {tag(piece, "cid"), tag(piece, "parent_cid"), std::move(name),
-                              std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
-                              NumberValue(tag(piece, "layer_level")), statusValue,
-                              NumberValue(tag(piece, "sort_order"))});
+    insert.run({tag(piece, "cid"), tag(piece, "parent_cid"), std::move(name),
+                std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
+                NumberValue(tag(piece, "layer_level")), statusValue,
+                NumberValue(tag(piece, "sort_order"))});
     return true;
 }
 
-bool writeItemprop(Database& db, const std::string& piece) {
+bool writeItemprop(Statement& insert, const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
         return false;
-    db.exec(kItempropsInsert,
-            {flag(piece, "is_input_prop"), std::move(cid), tag(piece, "pid"),
-             tag(piece, "parent_pid"), tag(piece, "parent_vid"), tag(piece, "name"),
-             flag(piece, "is_key_prop"), flag(piece, "is_sale_prop"), flag(piece, "is_color_prop"),
-             flag(piece, "is_enum_prop"), flag(piece, "is_item_prop"), flag(piece, "must"),
-             flag(piece, "multi"), flag(piece, "status"), tag(piece, "sort_order"),
-             tag(piece, "child_template"), flag(piece, "is_allow_alias")});
+    insert.run({flag(piece, "is_input_prop"), std::move(cid), tag(piece, "pid"),
+                tag(piece, "parent_pid"), tag(piece, "parent_vid"), tag(piece, "name"),
+                flag(piece, "is_key_prop"), flag(piece, "is_sale_prop"),
+                flag(piece, "is_color_prop"), flag(piece, "is_enum_prop"),
+                flag(piece, "is_item_prop"), flag(piece, "must"), flag(piece, "multi"),
+                flag(piece, "status"), tag(piece, "sort_order"), tag(piece, "child_template"),
+                flag(piece, "is_allow_alias")});
     return true;
 }
 
-bool writeItempropValue(Database& db, const std::string& piece) {
+bool writeItempropValue(Statement& insert, const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
         return false;
-    db.exec(kItempropValueInsert,
-            {std::move(cid), tag(piece, "pid"), tag(piece, "prop_name"), tag(piece, "vid"),
-             tag(piece, "name"), tag(piece, "name_alias")});
+    insert.run({std::move(cid), tag(piece, "pid"), tag(piece, "prop_name"), tag(piece, "vid"),
+                tag(piece, "name"), tag(piece, "name_alias")});
     return true;
 }
 
@@ -133,18 +134,19 @@ DbValue NumberValue(std::string_view text) {
 }
 
 StoreResult ProcessXML_Itemcats(Database& db, std::string_view answer, const SplitHooks& hooks) {
-    return storePieces(db, answer, "</item_cat>", "delete from TB_Itemcats", hooks, writeItemcat);
+    return storePieces(db, answer, "</item_cat>", "delete from TB_Itemcats", kItemcatsInsert, hooks,
+                       writeItemcat);
 }
 
 StoreResult ProcessXML_Itemprops(Database& db, std::string_view answer, const SplitHooks& hooks) {
-    return storePieces(db, answer, "</item_prop>", "delete from TB_Itemprops", hooks,
-                       writeItemprop);
+    return storePieces(db, answer, "</item_prop>", "delete from TB_Itemprops", kItempropsInsert,
+                       hooks, writeItemprop);
 }
 
 StoreResult ProcessXML_Itemprops_value(Database& db, std::string_view answer,
                                        const SplitHooks& hooks) {
-    return storePieces(db, answer, "</item_prop>", "delete from TB_ItemPropValue", hooks,
-                       writeItempropValue);
+    return storePieces(db, answer, "</item_prop>", "delete from TB_ItemPropValue",
+                       kItempropValueInsert, hooks, writeItempropValue);
 }
 
 } // namespace lw
