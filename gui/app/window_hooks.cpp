@@ -1,5 +1,6 @@
 #include "window_hooks.hpp"
 
+#include "catalog/catalog_hooks.hpp"
 #include "harvest/harvest_dialog.hpp"
 
 #include <memory>
@@ -8,8 +9,8 @@ namespace lw::gui {
 
 void InstallWindowHooks(TfrmFromDownload& logic, QWidget* mainWindow) {
     // Each subsystem assigns its hook here when its window lands:
-    //   logic.hooks.startDownload, showMappingEditor, D01Click ... N23Click,
-    //   formRelayAddresses, startAllowance, startTips.
+    //   logic.hooks.startDownload, formRelayAddresses, startAllowance, startTips.
+    InstallCatalogHooks(logic, mainWindow);
 
     // The harvest window: created on first use and kept with the main window's logic.
     auto harvest = std::make_shared<std::unique_ptr<HarvestWindow>>();

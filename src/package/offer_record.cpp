@@ -1,0 +1,195 @@
+#include "package/offer_record.hpp"
+
+#include "store/text_routines.hpp"
+
+#include <stdexcept>
+
+namespace lw {
+namespace {
+
+bool IsJsonBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// End of the string whose opening quote is at start (one past the closing quote), or
+// npos when it is not closed.
+std::size_t StringEnd(std::string_view text, std::size_t start) {
+    for (std::size_t i = start + 1; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == '"')
+            return i + 1;
+    }
+    return std::string_view::npos;
+}
+
+std::string JsonText(const OfferJson& value) {
+    if (value.is_null())
+        return {};
+    if (value.is_string())
+        return value.get<std::string>();
+    // Compact, and never throwing on a stray byte inside a string.
+    return value.dump(-1, ' ', false, OfferJson::error_handler_t::replace);
+}
+
+OfferJson ParseJson(std::string_view text) {
+    return OfferJson::parse(text.begin(), text.end());
+}
+
+const char* const kFailurePrefix = "宝贝数据无法解析:";
+
+} // namespace
+
+std::size_t FirstJsonValueLength(std::string_view answer) {
+    std::size_t i = 0;
+    while (i < answer.size() && IsJsonBlank(answer[i]))
+        ++i;
+    if (i == answer.size())
+        return answer.size();
+    const char first = answer[i];
+    if (first == '"') {
+        std::size_t end = StringEnd(answer, i);
+        return end == std::string_view::npos ? answer.size() : end;
+    }
+    if (first != '{' && first != '[') {
+        // A bare number or literal ends at a blank or at the first tag.
+        while (i < answer.size() && !IsJsonBlank(answer[i]) && answer[i] != '<')
+            ++i;
+        return i;
+    }
+    int depth = 0;
+    for (; i < answer.size(); ++i) {
+        const char c = answer[i];
+        if (c == '"') {
+            std::size_t end = StringEnd(answer, i);
+            if (end == std::string_view::npos)
+                return answer.size();
+            i = end - 1;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            if (--depth == 0)
+                return i + 1;
+        }
+    }
+    return answer.size();
+}
+
+std::string MemberText(const OfferJson& value, const std::string& name) {
+    if (!value.is_object())
+        throw std::runtime_error("读取成员\"" + name +
+                                 "\"时,JSON值不是对象: " + JsonText(value).substr(0, 200));
+    auto it = value.find(name);
+    if (it == value.end())
+        return {};
+    return JsonText(*it);
+}
+
+AnswerReading ReadOfferAnswer(std::string_view answer) {
+    AnswerReading reading;
+    OfferRecord& r = reading.record;
+    try {
+        OfferJson top = ParseJson(answer.substr(0, FirstJsonValueLength(answer)));
+        std::string result = MemberText(top, "result");
+        if (result.empty())
+            return reading;
+        std::string toReturn = MemberText(ParseJson(result), "toReturn");
+        if (toReturn.empty())
+            return reading;
+        // A one-element array becomes its element.
+        std::string_view inner = toReturn;
+        inner = inner.size() >= 2 ? inner.substr(1, inner.size() - 2) : std::string_view{};
+        reading.offer = ParseJson(inner);
+        const OfferJson& offer = *reading.offer;
+
+        r.title = MemberText(offer, "subject");
+        r.description = MemberText(offer, "details");
+        r.offerId = MemberText(offer, "offerId");
+        r.postCategryId = MemberText(offer, "postCategryId");
+        r.amountOnSale = MemberText(offer, "amountOnSale");
+        r.priceRanges = MemberText(offer, "priceRanges");
+        r.jsonPrice = GetBetween(r.priceRanges, "\"price\":\"", "\"");
+
+        r.featureListText = MemberText(offer, "productFeatureList");
+        if (r.featureListText.empty())
+            return reading;
+        OfferJson list = ParseJson(r.featureListText);
+        if (!list.is_array())
+            throw std::runtime_error("productFeatureList 不是数组: " +
+                                     r.featureListText.substr(0, 200));
+        for (const OfferJson& element : list) {
+            OfferFeature f{MemberText(element, "name"), MemberText(element, "value")};
+            // Exact names; a later feature of the same name wins.
+            if (f.name == "货号")
+                r.articleNumber = f.value;
+            else if (f.name == "产品类别")
+                r.categoryText = f.value;
+            else if (f.name == "适用性别")
+                r.gender = f.value;
+            r.features.push_back(std::move(f));
+        }
+    } catch (const std::exception& e) {
+        reading.failure = std::string(kFailurePrefix) + e.what();
+    }
+    return reading;
+}
+
+std::vector<std::string> ImageAddresses(const std::optional<OfferJson>& offer) {
+    std::vector<std::string> addresses;
+    if (!offer)
+        return addresses;
+    try {
+        std::string text = MemberText(*offer, "imageList");
+        if (text.empty())
+            return addresses;
+        OfferJson list = ParseJson(text);
+        if (!list.is_array())
+            return {};
+        for (const OfferJson& element : list)
+            addresses.push_back(ReplaceAll(MemberText(element, "originalImageURI"), "\\/", "/"));
+    } catch (const std::exception&) {
+        return {};
+    }
+    return addresses;
+}
+
+std::string DecidePrice(const std::string& jsonPrice, const std::string& offerId, bool usePagePrice,
+                        const std::vector<std::string>& runOfferIds,
+                        const std::function<std::string(std::size_t)>& pagePriceAt) {
+    if (!usePagePrice)
+        return jsonPrice;
+    for (std::size_t k = 0; k < runOfferIds.size(); ++k)
+        if (runOfferIds[k] == offerId)
+            return pagePriceAt(k);
+    return jsonPrice;
+}
+
+AnswerTags ReadAnswerTags(std::string_view answer) {
+    auto tag = [&](const std::string& name) {
+        return GetBetween(answer, "<" + name + ">", "</" + name + ">");
+    };
+    AnswerTags t;
+    t.autoFill = tag("auto_fill");
+    if (t.autoFill.empty())
+        t.autoFill = "0";
+    else if (t.autoFill == "no_mark")
+        t.autoFill = "1";
+    else if (t.autoFill == "time_card")
+        t.autoFill = "2";
+    else if (t.autoFill == "fee_card")
+        t.autoFill = "3";
+    t.nick = tag("nick");
+    t.features = tag("features");
+    t.globalStockType = tag("global_stock_type");
+    if (t.globalStockType.empty())
+        t.globalStockType = "1704753246";
+    t.subStockType = tag("sub_stock");
+    if (t.subStockType.empty())
+        t.subStockType = "1";
+    t.itemSize = tag("item_size");
+    t.itemWeight = tag("item_weight");
+    t.sellPromise = tag("sell_promise") == "false" ? "0" : "1";
+    return t;
+}
+
+} // namespace lw

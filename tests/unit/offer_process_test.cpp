@@ -1,0 +1,425 @@
+#include "app/main_state.hpp"
+#include "package/offer_process.hpp"
+#include "package/package_names.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/database.hpp"
+#include "store/text_routines.hpp"
+#include "table_lookup.hpp"
+#include "temp_dir.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace lw;
+
+namespace {
+
+// The run's side of one offer, with picture steps that only write the picture texts
+// (no fetching) and an identity description clean-up.
+class TestRun : public OfferRun {
+public:
+    std::vector<std::string> ids;
+    std::vector<std::string> pagePrices;
+    int completion = -1;
+    std::string row = "(not set)";
+    std::string categoryText = "(not set)";
+    std::vector<std::string> progress;
+    std::vector<std::string> steps;
+    std::string cancelAfter; // the step after which the user has cancelled
+    bool descriptionGoesOn = true;
+
+    void processEvents() override { steps.push_back("events"); }
+    bool cancelled() const override { return cancelled_; }
+    void setProgress(const std::string& text) override { progress.push_back(text); }
+    const std::vector<std::string>& offerIds() const override { return ids; }
+    std::string pagePriceAt(std::size_t index) const override { return pagePrices.at(index); }
+    void setCompletionCount(int count) override { completion = count; }
+    void addCompletion() override { ++completion; }
+    void setPackageRow(const std::string& text) override { row = text; }
+    void setCategoryText(const std::string& text) override { categoryText = text; }
+
+    void mainPictures(const std::vector<std::string>& addresses, PictureTexts& texts) override {
+        step("main");
+        EXPECT_EQ(texts.picture, "");
+        for (std::size_t i = 0; i < addresses.size(); ++i) {
+            if (addresses[i].empty())
+                continue;
+            texts.picture += MainPictureEntry(PictureName(addresses[i]), i);
+            texts.pictureStatus += "1;";
+        }
+    }
+    void propertyPictures(std::string_view answer, PictureTexts& texts) override {
+        step("property");
+        std::string url = GetBetween(answer, "<url>", "</url>");
+        if (url.empty())
+            return;
+        texts.picture +=
+            PropertyPictureEntry(PictureName(url), GetBetween(answer, "<position>", "</position>"),
+                                 GetBetween(answer, "<properties>", "</properties>"));
+        texts.pictureStatus += "1;";
+    }
+    bool descriptionPictures(std::string&) override {
+        step("description");
+        return descriptionGoesOn;
+    }
+    void cleanDescription(std::string&) override { step("clean"); }
+
+private:
+    void step(const std::string& name) {
+        steps.push_back(name);
+        if (name == cancelAfter)
+            cancelled_ = true;
+    }
+    bool cancelled_ = false;
+};
+
+// The row of an answer that holds no offer, field by field as the file holds it.
+const std::vector<std::string> kEmptyOfferFields = {
+    R"("")",      // 1 title
+    "",           // 2 cid
+    R"("0")",     // 3 seller_cids
+    "1",          // 4 stuff_status
+    R"("")",      // 5 location_state
+    R"("")",      // 6 location_city
+    "1",          // 7 item_type
+    "",           // 8 price
+    "0",          // 9 auction_increment
+    "",           // 10 num
+    "7",          // 11 valid_thru
+    "2",          // 12 freight_payer
+    "10",         // 13 post_fee
+    "40",         // 14 ems_fee
+    "10",         // 15 express_fee
+    "0",          // 16 has_invoice
+    "0",          // 17 has_warranty
+    "2",          // 18 approve_status
+    "0",          // 19 has_showcase
+    R"("")",      // 20 list_time
+    R"("")",      // 21 description
+    R"("")",      // 22 cateProps
+    "0",          // 23 postage_id
+    "0",          // 24 has_discount
+    R"("")",      // 25 modified
+    "",           // 26 upload_fail_msg
+    "",           // 27 picture_status
+    "",           // 28 auction_point
+    R"("")",      // 29 picture
+    R"("")",      // 30 video
+    R"("")",      // 31 skuProps
+    R"("")",      // 32 inputPids
+    R"("")",      // 33 inputValues
+    R"("")",      // 34 outer_id
+    R"("")",      // 35 propAlias
+    R"("0")",     // 36 auto_fill
+    R"("")",      // 37 num_id
+    "0",          // 38 local_cid
+    "",           // 39 navigation_type
+    "",           // 40 user_name
+    "1",          // 41 syncStatus
+    "28",         // 42 is_lighting_consigment
+    "220",        // 43 is_xinpin
+    "",           // 44 foodparame
+    R"("")",      // 45 features
+    "1704753246", // 46 global_stock_type
+    "1",          // 47 sub_stock_type
+    "",           // 48 item_size
+    "",           // 49 item_weight
+    "1",          // 50 sell_promise
+};
+
+// The expected row: the fields above with some replaced, by column number.
+std::string ExpectedRow(const std::map<int, std::string>& changes) {
+    std::vector<std::string> fields = kEmptyOfferFields;
+    for (const auto& [column, text] : changes)
+        fields.at(column - 1) = text;
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        row += (i ? "{[,]}" : "") + fields[i];
+    return row;
+}
+
+const std::string kColourSizeSku =
+    "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28315;1627207:28326;"
+    "12.50:1::20509:28314;1627207:28338;12.50:1::20509:28315;1627207:28338;";
+
+const std::map<int, std::string> kColourSizeRow = {
+    {1, R"("女式T恤 "夏"款")"},
+    {2, "50000671"},
+    {8, "12.50"},
+    {10, "4"},
+    {21, "\"<p>纯棉\t舒适\r\n好穿</p>\""},
+    {22,
+     R"("20021:105255;1627207:28326;20509:28314;20509:28315;1627207:28338;20509:28314;20509:28315")"},
+    {27, "1;1;1;"},
+    {29, R"("cbb47f999c6c8ce52d12b4cf6f762e0d:1:0:|;6b42d707e0e24529c11bbb9b01ef4b3b:1:2:|;)"
+         R"(bbac4e4cee416f79bb42eb6a01dfe9d5:2:0:1627207:28326|;")"},
+    {31, "\"" + kColourSizeSku + "\""},
+    {32, R"("20000")"},
+    {33, R"("花花公子;型号;A-123")"},
+    {34, R"("A-123")"},
+    {35, R"("1627207:28326:红色;1627207:28338:蓝色")"},
+    {36, R"("1")"},
+    {37, R"("1001")"},
+    {40, "小店"},
+    {45, R"("mysize_tp:-1")"},
+    {48, "bulk:0.5"},
+    {49, "1.2"},
+    {50, "0"},
+};
+
+std::map<int, std::string> With(std::map<int, std::string> row,
+                                const std::map<int, std::string>& changes) {
+    for (const auto& [column, text] : changes)
+        row[column] = text;
+    return row;
+}
+
+class OfferProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = test::MakeTestDatabase(dir.path());
+        // Two leaves named T恤; the second lies under the preferred category 16.
+        const std::vector<DbParams> categories = {
+            {std::int64_t{16}, std::int64_t{0}, std::string("女装/女士精品"), std::int64_t{1}},
+            {std::int64_t{30}, std::int64_t{0}, std::string("男装"), std::int64_t{1}},
+            {std::int64_t{50000436}, std::int64_t{30}, std::string("T恤"), std::int64_t{0}},
+            {std::int64_t{50000671}, std::int64_t{16}, std::string("T恤"), std::int64_t{0}},
+        };
+        for (const DbParams& c : categories)
+            db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (?,?,?,?)", c);
+    }
+    void addMapping() {
+        db->exec("insert into TB_Mapping (FromValue01,FromValue02,ToValue) values (?,?,?)",
+                 {std::string("T恤"), std::string("女"), std::string(" T恤 ")});
+    }
+    void process(const std::string& fixture, TestRun& run, const OfferOptions& options) {
+        answer = test::ReadFileBytes(test::TestDataPath("package/offers/" + fixture));
+        ProcessXML_Source(answer, run, options, {*db, dialogs, log, lookup});
+    }
+
+    test::TempDir dir;
+    std::unique_ptr<Database> db;
+    test::ScriptedDialogs dialogs;
+    DiagnosticLog log;
+    test::TableLookup lookup{test::TestDataPath("package/props.tsv"),
+                             test::TestDataPath("package/propvalues.tsv")};
+    std::string answer;
+};
+
+struct RowCase {
+    std::string name;
+    std::string fixture;
+    bool mappingRow;
+    OfferOptions options;
+    std::vector<std::string> ids;
+    std::map<int, std::string> row;
+    std::string categoryText;
+    std::string messageStart; // of the one "提示" error box, "" when none is shown
+};
+
+} // namespace
+
+TEST_F(OfferProcessTest, BuildsWholeRows) {
+    const OfferOptions plain{true, false, "16"};
+    const OfferOptions pagePrice{true, true, "16"};
+    const RowCase cases[] = {
+        {"colour x size, mapping row present",
+         "colour_size.json",
+         true,
+         plain,
+         {},
+         kColourSizeRow,
+         "T恤->T恤",
+         ""},
+        {"mapping row absent: the category text is searched",
+         "colour_size.json",
+         false,
+         plain,
+         {},
+         kColourSizeRow,
+         "T恤",
+         ""},
+        {"page price found",
+         "colour_size.json",
+         true,
+         pagePrice,
+         {"77", "1001"},
+         With(kColourSizeRow,
+              {{8, "9.90"}, {31, "\"" + ReplaceAll(kColourSizeSku, "12.50", "9.90") + "\""}}),
+         "T恤->T恤",
+         ""},
+        {"page price not found",
+         "colour_size.json",
+         true,
+         pagePrice,
+         {"77", "1002"},
+         kColourSizeRow,
+         "T恤->T恤",
+         ""},
+        {"one-element toReturn, numeric offerId",
+         "one_element.json",
+         true,
+         plain,
+         {},
+         {{1, R"("A")"}, {2, "0"}, {10, "0"}, {37, R"("123")"}},
+         "",
+         ""},
+        {"result held as text",
+         "result_as_text.json",
+         true,
+         plain,
+         {},
+         {{1, R"("B")"}, {2, "0"}, {10, "0"}, {21, R"("<p>b</p>")"}, {37, R"("456")"}},
+         "",
+         ""},
+        {"only sizes",
+         "only_sizes.json",
+         true,
+         plain,
+         {},
+         {{1, R"("裤子")"},
+          {2, "50000671"},
+          {8, "30.00"},
+          {10, "0"},
+          {36, R"("2")"},
+          {37, R"("2002")"},
+          {46, "2"},
+          {47, "2"}},
+         "T恤",
+         ""},
+        {"category name with a blank, numeric price, duplicate 货号",
+         "category_with_blank.json",
+         true,
+         plain,
+         {},
+         {{1, R"("衬衫")"}, {2, "0"}, {10, "0"}, {34, R"("K-2")"}, {37, R"("3003")"}},
+         "",
+         ""},
+        {"answer that is not JSON", "not_json.txt", true, plain, {}, {}, "", "宝贝数据无法解析:"},
+        {"answer without result", "no_result.json", true, plain, {}, {}, "", ""},
+        {"feature list that cannot be read",
+         "bad_feature_list.json",
+         true,
+         plain,
+         {},
+         {{1, R"("C")"}, {8, "5.00"}, {37, R"("4004")"}, {50, "0"}},
+         "",
+         "宝贝数据无法解析:"},
+    };
+    for (const RowCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        db->exec("delete from TB_Mapping");
+        if (c.mappingRow)
+            addMapping();
+        dialogs.clear();
+        TestRun run;
+        run.ids = c.ids;
+        run.pagePrices = {"1.00", "9.90"};
+        process(c.fixture, run, c.options);
+        EXPECT_EQ(run.row, ExpectedRow(c.row));
+        EXPECT_EQ(run.categoryText, c.categoryText);
+        EXPECT_EQ(run.completion, 1);
+        EXPECT_EQ(run.progress, std::vector<std::string>{"正在下载中...(解析XML)"});
+        if (c.messageStart.empty()) {
+            EXPECT_TRUE(dialogs.shown.empty());
+        } else {
+            ASSERT_EQ(dialogs.shown.size(), 1u);
+            EXPECT_EQ(dialogs.shown[0].title, "提示");
+            EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
+            EXPECT_EQ(dialogs.shown[0].text.rfind(c.messageStart, 0), 0u) << dialogs.shown[0].text;
+        }
+    }
+}
+
+TEST_F(OfferProcessTest, StepsRunInOrder) {
+    TestRun run;
+    process("colour_size.json", run, {true, false, "16"});
+    EXPECT_EQ(run.steps,
+              (std::vector<std::string>{"events", "main", "property", "description", "clean"}));
+    EXPECT_EQ(run.completion, 1);
+}
+
+TEST_F(OfferProcessTest, WithoutLocalDescriptionPicturesTheCountStartsAtOne) {
+    TestRun run;
+    process("colour_size.json", run, {false, false, "16"});
+    EXPECT_EQ(run.steps, (std::vector<std::string>{"events", "main", "property", "clean"}));
+    EXPECT_EQ(run.completion, 2);
+    EXPECT_EQ(run.row, ExpectedRow(kColourSizeRow));
+}
+
+TEST_F(OfferProcessTest, ACancelLeavesNoRow) {
+    struct Case {
+        std::string cancelAfter;
+        bool descriptionGoesOn;
+        std::vector<std::string> steps;
+    };
+    const Case cases[] = {
+        {"main", true, {"events", "main"}},
+        {"property", true, {"events", "main", "property"}},
+        {"description", true, {"events", "main", "property", "description"}},
+        // The description step noticed the cancel itself.
+        {"", false, {"events", "main", "property", "description"}},
+    };
+    for (const auto& c : cases) {
+        TestRun run;
+        run.cancelAfter = c.cancelAfter;
+        run.descriptionGoesOn = c.descriptionGoesOn;
+        process("colour_size.json", run, {true, false, "16"});
+        EXPECT_EQ(run.steps, c.steps) << c.cancelAfter;
+        EXPECT_EQ(run.row, "") << c.cancelAfter;
+        EXPECT_EQ(run.completion, 0) << c.cancelAfter;
+    }
+}
+
+TEST_F(OfferProcessTest, DatabaseFailureInTheMappingIsShownAndTheRowStillBuilt) {
+    addMapping();
+    db->exec("drop table TB_Itemcats");
+    TestRun run;
+    process("colour_size.json", run, {true, false, "16"});
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].title, "提示");
+    EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
+    EXPECT_EQ(dialogs.shown[0].text.rfind("类目属性匹配失败:", 0), 0u) << dialogs.shown[0].text;
+    EXPECT_EQ(run.categoryText, "T恤->T恤");
+    EXPECT_EQ(run.row, ExpectedRow(With(kColourSizeRow, {{2, ""},
+                                                         {10, ""},
+                                                         {22, R"("")"},
+                                                         {31, R"("")"},
+                                                         {32, R"("")"},
+                                                         {33, R"("")"},
+                                                         {35, R"("")"}})));
+    EXPECT_EQ(run.completion, 1);
+}
+
+TEST_F(OfferProcessTest, DiagnosticLogLines) {
+    addMapping();
+    TestRun run;
+    log.setVisible(true);
+    process("colour_size.json", run, {true, false, "16"});
+    const std::string stars = "**********************\n";
+    const std::string fields =
+        "subject:女式T恤 \"夏\"款\n" + stars + "details:<p>纯棉\t舒适\r\n好穿</p>\n" + stars +
+        "offerId:1001\n" + stars + "postCategryId:1031910\n" + stars + "amountOnSale:500\n" +
+        stars + "price:12.50\n" + stars +
+        "productFeatureList:" + GetBetween(answer, "\"productFeatureList\":", ",\"imageList\"") +
+        "\n" + stars;
+    ASSERT_EQ(log.text().substr(0, fields.size()), fields);
+    std::vector<std::string> columns = SplitText(log.text().substr(fields.size()), "\n");
+    columns.pop_back(); // after the last line break
+    // 50 columns, 5 group ends, and the line break inside the description.
+    EXPECT_EQ(columns.size(), 56u);
+    EXPECT_EQ(columns.front(), "title:女式T恤 \"夏\"款");
+    EXPECT_EQ(columns[1], "cid:50000671");
+    EXPECT_EQ(std::count(columns.begin(), columns.end(), "---------"), 5);
+    EXPECT_EQ(columns[10], "---------");
+    EXPECT_EQ(columns.back(), "sell_promise:0");
+
+    // Nothing is kept while the log is hidden.
+    log.setVisible(false);
+    log.clear();
+    TestRun quiet;
+    process("colour_size.json", quiet, {true, false, "16"});
+    EXPECT_EQ(log.text(), "");
+}
