@@ -1,5 +1,7 @@
 #include "window_hooks.hpp"
 
+#include "catalog/catalog_hooks.hpp"
+#include "harvest/harvest_dialog.hpp"
 #include "package/download_run.hpp"
 
 #include <QObject>
@@ -22,11 +24,24 @@ private:
 } // namespace
 
 void InstallWindowHooks(TfrmFromDownload& logic, QWidget* mainWindow) {
-    // Other subsystems assign their hooks here when their windows land, for example
-    // logic.hooks.showHarvest, showMappingEditor, D01Click ... N23Click,
-    // formRelayAddresses, startAllowance, startTips.
+    // Each subsystem assigns its hook here when its window lands:
+    //   logic.hooks.formRelayAddresses, startAllowance, startTips.
+    InstallCatalogHooks(logic, mainWindow);
+
     // "开始下载": the panel and the list follow the run through their signals.
     new DownloadRunHolder(InstallDownloadRun(logic), mainWindow);
+
+    // The harvest window: created on first use and kept with the main window's logic.
+    auto harvest = std::make_shared<std::unique_ptr<HarvestWindow>>();
+    logic.hooks.showHarvest = [&logic, mainWindow, harvest](const std::string& caption,
+                                                            std::int64_t targetGroup) {
+        if (!*harvest) {
+            const MainWindowPorts& ports = logic.ports();
+            *harvest = std::make_unique<HarvestWindow>(
+                HarvestPorts{ports.db, ports.dialogs, ports.loop}, mainWindow);
+        }
+        return (*harvest)->exec(caption, targetGroup);
+    };
 }
 
 } // namespace lw::gui
