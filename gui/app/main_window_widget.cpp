@@ -3,6 +3,7 @@
 #include "app/about_dialog.hpp"
 #include "app/colour_scheme.hpp"
 #include "items/item_page.hpp"
+#include "ui/progress_frame.hpp"
 #include "ui/qt_icons.hpp"
 #include "ui/qt_text.hpp"
 
@@ -227,35 +228,21 @@ void MainWindowWidget::buildCentre() {
 }
 
 void MainWindowWidget::buildProgressPanel() {
-    panel_ = new QFrame(this);
-    panel_->setObjectName("_ProcessPanel");
-    panel_->setFrameShape(QFrame::Panel);
-    panel_->setFrameShadow(QFrame::Raised);
-    panel_->setAutoFillBackground(true);
+    panel_ = new ProgressFrame(this, true);
     panel_->setFixedSize(340, 120);
-    auto* layout = new QVBoxLayout(panel_);
-    auto* animation = new QProgressBar(panel_);
-    animation->setObjectName("_Animate");
-    animation->setRange(0, 0);
-    animation->setTextVisible(false);
-    animation->setFixedHeight(12);
-    layout->addWidget(animation);
-    panelCaption_ = new QLabel(ToQ(logic_.state().panel.caption()), panel_);
-    panelCaption_->setObjectName("_lblCaption");
-    layout->addWidget(panelCaption_);
+    panel_->captionLabel()->setText(ToQ(logic_.state().panel.caption()));
     QFont bold = font();
     bold.setBold(true);
     for (const char* name : {"_lblInfo1", "_lblInfo2"}) {
         auto* label = new QLabel(panel_);
         label->setObjectName(name);
         label->setFont(bold);
-        layout->addWidget(label);
+        panel_->body()->addWidget(label);
     }
     auto* cancel = new QPushButton("取消", panel_);
     cancel->setObjectName("_Cancel");
     connect(cancel, &QPushButton::clicked, this, [this] { logic_.CancelClick(); });
-    layout->addWidget(cancel, 0, Qt::AlignRight);
-    panel_->hide();
+    panel_->body()->addWidget(cancel, 0, Qt::AlignRight);
 }
 
 void MainWindowWidget::buildTray() {
@@ -322,12 +309,7 @@ void MainWindowWidget::readOptions() {
 
 void MainWindowWidget::readPanel() {
     const ProgressPanel& p = logic_.state().panel;
-    panelCaption_->setText(ToQ(p.caption()));
-    if (p.visible() != panel_->isVisible()) {
-        panel_->setVisible(p.visible());
-        if (p.visible())
-            panel_->raise();
-    }
+    panel_->follow(p.caption(), p.visible());
 }
 
 void MainWindowWidget::readFrame() {

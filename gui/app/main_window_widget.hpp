@@ -21,6 +21,8 @@ class QToolBar;
 
 namespace lw::gui {
 
+class ProgressFrame;
+
 class AboutDialog;
 class ItemPage;
 
@@ -35,7 +37,7 @@ public:
 
     TfrmFromDownload& logic() { return logic_; }
     ItemPage* itemPage() const { return page_; }
-    QFrame* progressPanel() const { return panel_; }
+    ProgressFrame* progressPanel() const { return panel_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return trayMenu_; }
     // The logic asked the program to end at once (online update).
@@ -81,8 +83,7 @@ private:
     QLabel* versionStatus_ = nullptr;
     QLabel* allowance_ = nullptr;
     QLabel* tips_ = nullptr;
-    QFrame* panel_ = nullptr;
-    QLabel* panelCaption_ = nullptr;
+    ProgressFrame* panel_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     QPointer<AboutDialog> about_;

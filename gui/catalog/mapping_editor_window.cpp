@@ -1,6 +1,7 @@
 #include "catalog/mapping_editor_window.hpp"
 
 #include "catalog/mapping_dialog_window.hpp"
+#include "ui/progress_frame.hpp"
 
 #include <QAction>
 #include <QFrame>
@@ -86,17 +87,8 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
     layout->addWidget(list_, 1);
     layout->addWidget(statusBar_);
 
-    panel_ = new QFrame(this);
-    panel_->setObjectName("_ProcessPanel");
-    panel_->setFrameShape(QFrame::Panel);
-    panel_->setFrameShadow(QFrame::Raised);
-    panel_->setAutoFillBackground(true);
-    caption_ = new QLabel(panel_);
-    caption_->setObjectName("_lblCaption");
-    caption_->setAlignment(Qt::AlignCenter);
-    auto* panelLayout = new QVBoxLayout(panel_);
-    panelLayout->addWidget(caption_);
-    panel_->hide();
+    panel_ = new ProgressFrame(this, false);
+    panel_->captionLabel()->setAlignment(Qt::AlignCenter);
 
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { pushSelection(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { pushSelection(); });
@@ -168,11 +160,9 @@ void MappingEditorWindow::pushSelection() {
 }
 
 void MappingEditorWindow::pullPanel() {
-    caption_->setText(qs(admin_.panelCaption()));
-    panel_->setVisible(admin_.panelVisible());
+    panel_->follow(admin_.panelCaption(), admin_.panelVisible());
     if (admin_.panelVisible()) {
         placePanel();
-        panel_->raise();
         // The import does not return to the event loop; paint the progress text now.
         panel_->repaint();
     }

@@ -14,6 +14,8 @@ class QTreeWidget;
 
 namespace lw::gui {
 
+class ProgressFrame;
+
 class MappingDialogWindow;
 
 // TfrmFormAdmin's looks: toolbar, list, context menu, progress panel and status bar.
@@ -43,8 +45,7 @@ private:
     MappingDialogWindow* dialogWindow_;
     QTreeWidget* list_;
     QMenu* popup_;
-    QFrame* panel_;
-    QLabel* caption_;
+    ProgressFrame* panel_;
     QStatusBar* statusBar_;
     QLabel* status_;
     bool pulling_ = false;

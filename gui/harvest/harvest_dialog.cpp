@@ -1,5 +1,6 @@
 #include "harvest_dialog.hpp"
 
+#include "ui/progress_frame.hpp"
 #include "ui/qt_text.hpp"
 
 #include <QApplication>
@@ -134,26 +135,11 @@ void HarvestDialog::buildBottomRow() {
 }
 
 void HarvestDialog::buildProgressPanel() {
-    panel_ = new QFrame(this);
-    panel_->setObjectName("_ProcessPanel");
-    panel_->setFrameShape(QFrame::Panel);
-    panel_->setFrameShadow(QFrame::Raised);
-    panel_->setAutoFillBackground(true);
+    panel_ = new ProgressFrame(this, true);
     panel_->setFixedSize(320, 100);
-    auto* layout = new QVBoxLayout(panel_);
-    auto* animation = new QProgressBar(panel_);
-    animation->setObjectName("_Animate");
-    animation->setRange(0, 0);
-    animation->setTextVisible(false);
-    animation->setFixedHeight(12);
-    layout->addWidget(animation);
-    panelCaption_ = new QLabel(panel_);
-    panelCaption_->setObjectName("_lblCaption");
-    layout->addWidget(panelCaption_);
     QPushButton* cancel = MakeButton("_Cancel2", "取消", panel_);
-    layout->addWidget(cancel, 0, Qt::AlignRight);
+    panel_->body()->addWidget(cancel, 0, Qt::AlignRight);
     connect(cancel, &QPushButton::clicked, this, [this] { logic_.Cancel2Click(); });
-    panel_->hide();
 }
 
 void HarvestDialog::bindLogic() {
@@ -216,14 +202,8 @@ void HarvestDialog::readBox() {
 
 void HarvestDialog::readPanel() {
     const ProgressPanel& p = logic_.panel();
-    panelCaption_->setText(ToQ(p.caption()));
-    if (p.visible() != panel_->isVisible()) {
-        panel_->setVisible(p.visible());
-        if (p.visible()) {
-            placePanel();
-            panel_->raise();
-        }
-    }
+    if (panel_->follow(p.caption(), p.visible()))
+        placePanel();
 }
 
 void HarvestDialog::placePanel() {

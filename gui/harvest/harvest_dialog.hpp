@@ -17,6 +17,8 @@ class QStatusBar;
 
 namespace lw::gui {
 
+class ProgressFrame;
+
 // The harvest window TfrmFormAddURL: the search bar, the link box, the bottom row, the
 // status bar, the diagnostic log and the floating progress panel, bound to the logic.
 class HarvestDialog : public QDialog {
@@ -26,7 +28,7 @@ public:
     ~HarvestDialog() override;
 
     TfrmFormAddURL& logic() { return logic_; }
-    QFrame* progressPanel() const { return panel_; }
+    ProgressFrame* progressPanel() const { return panel_; }
 
     // Esc and the frame's close button are the bottom row's "取消".
     void reject() override;
@@ -55,8 +57,7 @@ private:
     QPlainTextEdit* debug_ = nullptr;
     QStatusBar* statusBar_ = nullptr;
     QLabel* statusText_ = nullptr;
-    QFrame* panel_ = nullptr;
-    QLabel* panelCaption_ = nullptr;
+    ProgressFrame* panel_ = nullptr;
     bool syncing_ = false;
     // Cleared when the dialog goes, so the logic's signals no longer reach it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);

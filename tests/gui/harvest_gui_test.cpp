@@ -6,6 +6,7 @@
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"
+#include "ui/progress_frame.hpp"
 #include "ui/qt_event_loop.hpp"
 #include "ui/qt_text.hpp"
 
