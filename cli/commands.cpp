@@ -1,13 +1,19 @@
 #include "commands.hpp"
 
+#include "catalog_commands.hpp"
+#include "harvest_commands.hpp"
 #include "items_commands.hpp"
 
 namespace lw::cli {
 
 const std::vector<Command>& AllCommands() {
     static const std::vector<Command> commands = {
+        {"categories", "categories download|count", true, CategoriesCommand},
+        {"props", "props download|count 1|2", true, PropsCommand},
+        {"mapping", "mapping list|add|modify|delete|import ...", true, MappingCommand},
         {"group", "group list | add NAME | rename OLD NEW | delete NAME...", true, RunGroupCommand},
         {"link", "link add --group NAME [--no-autocorrect] LINE...\n  link list [--group NAME]... [--state all|downloaded|pending] [--keyword TEXT]\n  link tick|untick ID...|--all\n  link delete ID...\n  link move --to NAME ID...\n  link export --out FILE ID...", true, RunLinkCommand},
+        {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true, RunHarvestCommand},
     };
     return commands;
 }

@@ -68,6 +68,9 @@ QtDialogs::~QtDialogs() {
 }
 
 QWidget* QtDialogs::parent() const {
+    // A box asked from inside a modal window (the harvest window) stays on top of it.
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
     if (parent_)
         return parent_;
     return QApplication::activeWindow();

@@ -6,19 +6,42 @@
 #include "ui/dialogs.hpp"
 
 namespace lw {
+namespace {
+
+// The offer id of an address that the check let pass in any letter case.
+std::string OfferIdOf(std::string_view line, std::string_view end) {
+    size_t start = FindNoCase(line, "offer/");
+    if (start == std::string_view::npos)
+        return {};
+    start += 6;
+    size_t stop = FindNoCase(line, end, start);
+    if (stop == std::string_view::npos)
+        return {};
+    return std::string(line.substr(start, stop - start));
+}
+
+} // namespace
 
 LinkLine ParseLinkLine(const std::string& line) {
     LinkLine out;
     if (line.find(',') == std::string::npos) {
-        out.id = GetBetween(line, "offer/", ".html");
+        out.id = OfferIdOf(line, ".html");
         out.address = line;
         return out;
     }
-    out.id = GetBetween(line, "offer/", ".html,");
-    out.title = GetBetween(line, ",", ",");
-    if (out.title.empty())
-        out.title = GetBetween(line, ",", "");
-    std::string rest = GetBetween(line, out.title + ",", "");
+    out.id = OfferIdOf(line, ".html,");
+    // The fields are cut at the commas themselves: searching for the title text
+    // again would find it inside the address (a title "html") and an empty title
+    // would swallow the figures.
+    size_t first = line.find(',');
+    size_t second = line.find(',', first + 1);
+    std::string rest;
+    if (second == std::string::npos) {
+        out.title = line.substr(first + 1);
+    } else {
+        out.title = line.substr(first + 1, second - first - 1);
+        rest = line.substr(second + 1);
+    }
     out.price = GetBetween(rest, ",", "");
     if (!IsNumber(out.price))
         out.price = std::string("0");
@@ -41,20 +64,20 @@ void AutoCorrectLinkLines(std::vector<std::string>& lines) {
     for (std::string& line : lines) {
         if (line.find(',') != std::string::npos)
             continue;
-        std::string id = GetBetween(line, kOfferAddressPrefix, ".html");
+        std::string id = GetBetween(line, kOfferPrefix, ".html");
         if (!id.empty())
-            line = std::string(kOfferAddressPrefix) + id + ".html";
+            line = std::string(kOfferPrefix) + id + ".html";
     }
 }
 
 std::string CheckLinkLines(const std::vector<std::string>& lines) {
     std::string errors;
-    std::string prefix = LowerAscii(kOfferAddressPrefix);
+    std::string prefix = LowerAscii(kOfferPrefix);
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string trimmed = Trim(lines[i]);
         if (trimmed.empty() || LowerAscii(trimmed).rfind(prefix, 0) == 0)
             continue;
-        std::string id = GetBetween(lines[i], kOfferAddressPrefix, ".html");
+        std::string id = GetBetween(lines[i], kOfferPrefix, ".html");
         size_t comma = id.find(',');
         if (comma != std::string::npos)
             id.erase(comma);
@@ -70,7 +93,8 @@ LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bo
         box += line + "\n";
     if (Trim(box).empty()) {
         dialogs.message("提示",
-                        std::string("请输入阿里巴巴的宝贝链接地址.格式如:") + kOfferAddressPrefix +
+                        std::string("请输入阿里巴巴的宝贝链接地址.格式如:") +
+                            std::string(kOfferPrefix) +
                             "数字.html\r\n(提示:可添加多个宝贝链接地址,一行一个宝贝链接地址)",
                         Icon::Warning);
         return LinkCheck::Empty;
@@ -81,7 +105,7 @@ LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bo
     if (!errors.empty()) {
         dialogs.message("提示",
                         std::string("以下阿里巴巴宝贝链接地址格式不正确,请重新输入.格式如: ") +
-                            kOfferAddressPrefix + "数字.html\r\n\r\n" + errors,
+                            std::string(kOfferPrefix) + "数字.html\r\n\r\n" + errors,
                         Icon::Warning);
         return LinkCheck::Malformed;
     }

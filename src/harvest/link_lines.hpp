@@ -1,5 +1,7 @@
 #pragma once
 
+#include "harvest/site.hpp"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -9,11 +11,6 @@ namespace lw {
 
 class Database;
 class Dialogs;
-
-// Site constants of the wholesale site.
-inline constexpr const char* kOfferAddressPrefix = "http://detail.1688.com/offer/";
-inline constexpr const char* kSiteDomain = "1688.com";
-inline constexpr const char* kExampleShopAddress = "http://shop1234567890.1688.com";
 
 // A Link Line taken apart: an offer address alone, or address,title,sales,price as the
 // listing page parser writes it.

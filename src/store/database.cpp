@@ -1,10 +1,10 @@
 #include "store/database.hpp"
 
+#include "store/text_routines.hpp"
+
 #include <sqlite3.h>
 
 #include <cstdlib>
-
-#include "store/text_routines.hpp"
 
 namespace lw {
 namespace {
@@ -40,7 +40,7 @@ struct StatementGuard {
     ~StatementGuard() { sqlite3_finalize(stmt); }
 };
 
-sqlite3_stmt* prepare(sqlite3* db, std::string_view sql) {
+sqlite3_stmt* compile(sqlite3* db, std::string_view sql) {
     sqlite3_stmt* stmt = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
     if (rc != SQLITE_OK) {
@@ -119,7 +119,7 @@ void Database::exec(std::string_view sql, const DbParams& params) {
 
 std::string Database::tryExec(std::string_view sql, const DbParams& params) {
     try {
-        StatementGuard guard{prepare(db_, sql)};
+        StatementGuard guard{compile(db_, sql)};
         bindAll(db_, guard.stmt, params);
         int rc;
         while ((rc = sqlite3_step(guard.stmt)) == SQLITE_ROW) {
@@ -144,7 +144,7 @@ std::string Database::execScript(std::string_view sql) {
 }
 
 Query Database::query(std::string_view sql, const DbParams& params) {
-    sqlite3_stmt* stmt = prepare(db_, sql);
+    sqlite3_stmt* stmt = compile(db_, sql);
     try {
         bindAll(db_, stmt, params);
     } catch (...) {
@@ -152,6 +152,42 @@ Query Database::query(std::string_view sql, const DbParams& params) {
         throw;
     }
     return Query(*this, stmt, std::string(sql), params);
+}
+
+Statement Database::prepare(std::string_view sql) {
+    return Statement(*this, compile(db_, sql));
+}
+
+Statement::Statement(Statement&& other) noexcept : db_(other.db_), stmt_(other.stmt_) {
+    other.stmt_ = nullptr;
+}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        sqlite3_finalize(stmt_);
+        db_ = other.db_;
+        stmt_ = other.stmt_;
+        other.stmt_ = nullptr;
+    }
+    return *this;
+}
+
+Statement::~Statement() {
+    sqlite3_finalize(stmt_);
+}
+
+void Statement::run(const DbParams& params) {
+    sqlite3* db = db_->handle();
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    bindAll(db, stmt_, params);
+    int rc;
+    while ((rc = sqlite3_step(stmt_)) == SQLITE_ROW) {
+    }
+    std::string error = rc == SQLITE_DONE ? std::string() : message(db);
+    sqlite3_reset(stmt_);
+    if (!error.empty())
+        throw DbError(error);
 }
 
 std::int64_t Database::lastInsertId() const {

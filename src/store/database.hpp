@@ -29,6 +29,7 @@ using DbParams = std::vector<DbValue>;
 std::string JoinSql(const std::vector<std::string>& lines);
 
 class Query;
+class Statement;
 
 // The one connection of the program, opened with the configured password.
 class Database {
@@ -54,6 +55,8 @@ public:
 
     // Opens a query positioned on its first row; throws DbError on failure.
     Query query(std::string_view sql, const DbParams& params = {});
+    // Compiles a statement once, to run it many times (bulk inserts); throws DbError.
+    Statement prepare(std::string_view sql);
 
     std::int64_t lastInsertId() const;
     int changes() const;
@@ -81,6 +84,26 @@ public:
 private:
     Database& db_;
     bool done_ = false;
+};
+
+// A compiled statement that returns no rows, run once per set of values.
+class Statement {
+public:
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    // Binds params, runs the statement and makes it ready for the next run; throws
+    // DbError on failure.
+    void run(const DbParams& params);
+
+private:
+    friend class Database;
+    Statement(Database& db, sqlite3_stmt* stmt) : db_(&db), stmt_(stmt) {}
+    Database* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
 };
 
 // An open query walked row by row; columns read by name without regard to case.

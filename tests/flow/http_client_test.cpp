@@ -1,5 +1,6 @@
 #include "net/http_client.hpp"
 #include "relay_sim.hpp"
+#include "scoped_env.hpp"
 #include "temp_dir.hpp"
 
 #include <gtest/gtest.h>
@@ -193,36 +194,12 @@ TEST_F(HttpClientTest, ShopAndPictureHostsAreReachedThroughTheProxy) {
     EXPECT_EQ(requests[1].role, "shop");
 }
 
-// Sets environment variables for one scope and puts the old values back.
-class ScopedEnv {
-public:
-    void set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 TEST_F(HttpClientTest, LoopbackBypassesTheEnvironmentProxy) {
     HttpClient client;
     HttpResult r, viaLocalhost, remote;
     {
         // A proxy that refuses every connection: only a request that bypasses it works.
-        ScopedEnv env;
+        test::ScopedEnv env;
         env.set("http_proxy", "http://127.0.0.1:1");
         env.set("no_proxy", nullptr);
         env.set("NO_PROXY", nullptr);

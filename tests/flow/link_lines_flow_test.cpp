@@ -24,6 +24,13 @@ TEST(LinkLines, ParseBothForms) {
         {kPrefix + "123.html,Title,15,8.50", {"123", kPrefix + "123.html", "Title", "15", "8.50"}},
         {kPrefix + "5.html,T,many,n/a", {"5", kPrefix + "5.html", "T", "0", "0"}},
         {kPrefix + "6.html,OnlyTitle", {"6", kPrefix + "6.html", "OnlyTitle", "0", "0"}},
+        // An empty title, and a title that also ends the address.
+        {kPrefix + "7.html,,15,8.50", {"7", kPrefix + "7.html", "", "15", "8.50"}},
+        {kPrefix + "8.html,html,3,4.5", {"8", kPrefix + "8.html", "html", "3", "4.5"}},
+        {kPrefix + ".html,,0,0.00", {"", kPrefix + ".html", "", "0", "0.00"}},
+        // The check lets an upper-case address pass; its id is still taken.
+        {"HTTP://DETAIL.1688.COM/OFFER/77.HTML",
+         {"77", "HTTP://DETAIL.1688.COM/OFFER/77.HTML", "", "0", "0"}},
     };
     for (const Case& c : cases) {
         LinkLine got = ParseLinkLine(c.line);

@@ -1,0 +1,54 @@
+// The harvest window's search from the command line: the same page loop, messages and
+// add step, with the completion question answered by --yes.
+#include "harvest_commands.hpp"
+
+#include "harvest/harvest_window.hpp"
+
+#include <iostream>
+
+namespace lw::cli {
+namespace {
+
+constexpr const char* kHarvestUsage = "harvest --group NAME --shop URL [--keyword TEXT] [--yes]";
+
+} // namespace
+
+int RunHarvestCommand(CliContext& context, Args& args) {
+    std::string group = args.value("--group");
+    std::string shop = args.value("--shop");
+    std::string keyword = args.value("--keyword");
+    if (args.flag("--yes")) {
+        context.yes = true;
+        context.dialogs.answerYes = true;
+    }
+    if (args.missingValue() || group.empty() || shop.empty() || !args.rest().empty())
+        return Usage(kHarvestUsage);
+
+    Query q = context.db->query("select uniqid from tb_groups where groupname=?", {group});
+    if (q.eof()) {
+        context.dialogs.message("提示", "找不到组\"" + group + "\".", Icon::Warning);
+        return kExitFailed;
+    }
+    std::int64_t target = q.integer("uniqid");
+
+    TfrmFormAddURL window({*context.db, context.dialogs, context.loop});
+    window.pageDone.connect([&window](const PageReport& page) {
+        std::cout << "页:" << page.page << " (" << page.lines << "/" << page.offerCount << ") 共 "
+                  << page.pageCount << " 页" << std::endl;
+        if (page.outcome == PageOutcome::NextPage)
+            return;
+        for (const std::string& line : window.url().lines())
+            std::cout << line << "\n";
+        std::cout.flush();
+    });
+    window.Prepare("搜索添加宝贝链接(URL)-" + group, target);
+    window.FormShow();
+    window.setTaobaoURL(shop);
+    window.setKeyword(keyword);
+    window.SearchClick();
+    // Each page is bounded by the fetch's time-out; the loop ends with the search.
+    context.loop.runUntil([&window] { return !window.searching(); }, std::chrono::hours(24));
+    return kExitOk;
+}
+
+} // namespace lw::cli

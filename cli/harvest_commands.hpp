@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli_context.hpp"
+
+namespace lw::cli {
+
+// harvest --group NAME --shop URL [--keyword TEXT] [--yes]
+int RunHarvestCommand(CliContext& context, Args& args);
+
+} // namespace lw::cli

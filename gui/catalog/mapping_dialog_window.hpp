@@ -1,0 +1,36 @@
+#pragma once
+
+#include "catalog/mapping_dialog.hpp"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace lw::gui {
+
+// TfrmFormModi's looks: three edit boxes with their labels, "确认" and "取消".
+class MappingDialogWindow : public QDialog {
+    Q_OBJECT
+public:
+    MappingDialogWindow(TfrmFormModi& logic, QWidget* parent = nullptr);
+
+    // Shows the dialog modally for the state the editor prepared.
+    ModalResult showModal();
+
+protected:
+    void reject() override;
+
+private:
+    void pull();
+    QLineEdit* fieldOf(ModiField field) const;
+
+    TfrmFormModi& logic_;
+    QLineEdit* fromValue01_;
+    QLineEdit* fromValue02_;
+    QLineEdit* toValue_;
+    QPushButton* ok_;
+    QPushButton* cancle_;
+};
+
+} // namespace lw::gui

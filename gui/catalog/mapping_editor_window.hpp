@@ -1,0 +1,53 @@
+#pragma once
+
+#include "catalog/mapping_dialog.hpp"
+#include "catalog/mapping_editor.hpp"
+
+#include <QDialog>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTreeWidget;
+
+namespace lw::gui {
+
+class MappingDialogWindow;
+
+// TfrmFormAdmin's looks: toolbar, list, context menu, progress panel and status bar.
+// It owns the editor logic and the mapping dialog, both reused for every showing.
+class MappingEditorWindow : public QDialog {
+    Q_OBJECT
+public:
+    MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    TfrmFormAdmin& logic() { return admin_; }
+    TfrmFormModi& dialogLogic() { return modi_; }
+    MappingDialogWindow* dialogWindow() const { return dialogWindow_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void fillList();
+    void pullSelection();
+    void pushSelection();
+    void pullPanel();
+    void placePanel();
+
+    TfrmFormModi modi_;
+    TfrmFormAdmin admin_;
+    MappingDialogWindow* dialogWindow_;
+    QTreeWidget* list_;
+    QMenu* popup_;
+    QFrame* panel_;
+    QLabel* caption_;
+    QStatusBar* statusBar_;
+    QLabel* status_;
+    bool pulling_ = false;
+};
+
+} // namespace lw::gui

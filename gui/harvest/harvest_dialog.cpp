@@ -1,0 +1,274 @@
+#include "harvest_dialog.hpp"
+
+#include "ui/qt_text.hpp"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+namespace lw::gui {
+
+namespace {
+
+QPushButton* MakeButton(const char* name, const char* text, QWidget* parent) {
+    auto* button = new QPushButton(ToQ(text), parent);
+    button->setObjectName(name);
+    // Enter in an edit field presses nothing.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+HarvestDialog::HarvestDialog(TfrmFormAddURL& logic, QWidget* parent)
+    : QDialog(parent), logic_(logic) {
+    setObjectName("frmFormAddURL");
+    setModal(true);
+    resize(760, 520);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 0);
+    buildSearchBar();
+    buildLinkBox();
+    buildBottomRow();
+    buildProgressPanel();
+    bindLogic();
+    // Keys reach the window before its controls.
+    qApp->installEventFilter(this);
+}
+
+HarvestDialog::~HarvestDialog() {
+    *alive_ = false;
+    qApp->removeEventFilter(this);
+}
+
+void HarvestDialog::buildSearchBar() {
+    panelSearch_ = new QFrame(this);
+    panelSearch_->setObjectName("_PanelSearch");
+    auto* bar = new QHBoxLayout(panelSearch_);
+    bar->setContentsMargins(0, 0, 0, 0);
+    auto* shopLabel = new QLabel("阿里巴巴店铺首页地址:", panelSearch_);
+    shopLabel->setObjectName("_LabelTaobaoURL");
+    bar->addWidget(shopLabel);
+    taobaoURL_ = new QLineEdit(panelSearch_);
+    taobaoURL_->setObjectName("_TaobaoURL");
+    shopLabel->setBuddy(taobaoURL_);
+    bar->addWidget(taobaoURL_, 3);
+    auto* keywordLabel = new QLabel("关键字: ", panelSearch_);
+    keywordLabel->setObjectName("_LabelKeyword");
+    bar->addWidget(keywordLabel);
+    keyword_ = new QLineEdit(panelSearch_);
+    keyword_->setObjectName("_Keyword");
+    keywordLabel->setBuddy(keyword_);
+    bar->addWidget(keyword_, 1);
+    QPushButton* search = MakeButton("_Search", "搜索", panelSearch_);
+    bar->addWidget(search);
+    panelSearch_->hide();
+    layout()->addWidget(panelSearch_);
+
+    connect(taobaoURL_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { logic_.setTaobaoURL(FromQ(text)); });
+    connect(keyword_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { logic_.setKeyword(FromQ(text)); });
+    connect(search, &QPushButton::clicked, this, [this] { logic_.SearchClick(); });
+}
+
+void HarvestDialog::buildLinkBox() {
+    auto* label = new QLabel("请输入要下载的宝贝地址(一行一个宝贝地址):", this);
+    label->setObjectName("_LabelURL");
+    layout()->addWidget(label);
+    url_ = new QPlainTextEdit(this);
+    url_->setObjectName("_URL");
+    url_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    label->setBuddy(url_);
+    static_cast<QVBoxLayout*>(layout())->addWidget(url_, 1);
+    connect(url_, &QPlainTextEdit::textChanged, this, [this] {
+        if (syncing_)
+            return;
+        logic_.URLEdited(FromQ(url_->toPlainText()));
+    });
+
+    debug_ = new QPlainTextEdit(this);
+    debug_->setObjectName("_Debug");
+    debug_->setReadOnly(true);
+    debug_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    debug_->setMaximumHeight(160);
+    debug_->hide();
+    layout()->addWidget(debug_);
+}
+
+void HarvestDialog::buildBottomRow() {
+    auto* row = new QHBoxLayout;
+    check_ = new QCheckBox("使用自动校正宝贝地址功能", this);
+    check_->setObjectName("_check");
+    check_->setChecked(true);
+    row->addWidget(check_);
+    row->addStretch(1);
+    QPushButton* add = MakeButton("_StartDownload", "添加至下载源", this);
+    row->addWidget(add);
+    QPushButton* cancel = MakeButton("RzBitBtn1", "取消", this);
+    row->addWidget(cancel);
+    static_cast<QVBoxLayout*>(layout())->addLayout(row);
+
+    statusBar_ = new QStatusBar(this);
+    statusBar_->setObjectName("_StatusBar");
+    statusBar_->setSizeGripEnabled(false);
+    statusText_ = new QLabel(statusBar_);
+    statusText_->setObjectName("_StatusText");
+    statusBar_->addWidget(statusText_, 1);
+    layout()->addWidget(statusBar_);
+
+    connect(check_, &QCheckBox::toggled, this, [this](bool on) { logic_.setCheck(on); });
+    connect(add, &QPushButton::clicked, this, [this] { logic_.StartDownloadClick(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { logic_.RzBitBtn1Click(); });
+}
+
+void HarvestDialog::buildProgressPanel() {
+    panel_ = new QFrame(this);
+    panel_->setObjectName("_ProcessPanel");
+    panel_->setFrameShape(QFrame::Panel);
+    panel_->setFrameShadow(QFrame::Raised);
+    panel_->setAutoFillBackground(true);
+    panel_->setFixedSize(320, 100);
+    auto* layout = new QVBoxLayout(panel_);
+    auto* animation = new QProgressBar(panel_);
+    animation->setObjectName("_Animate");
+    animation->setRange(0, 0);
+    animation->setTextVisible(false);
+    animation->setFixedHeight(12);
+    layout->addWidget(animation);
+    panelCaption_ = new QLabel(panel_);
+    panelCaption_->setObjectName("_lblCaption");
+    layout->addWidget(panelCaption_);
+    QPushButton* cancel = MakeButton("_Cancel2", "取消", panel_);
+    layout->addWidget(cancel, 0, Qt::AlignRight);
+    connect(cancel, &QPushButton::clicked, this, [this] { logic_.Cancel2Click(); });
+    panel_->hide();
+}
+
+void HarvestDialog::bindLogic() {
+    std::weak_ptr<bool> alive = alive_;
+    // Runs fn while this dialog exists.
+    auto guard = [alive](auto fn) {
+        return [alive, fn](auto&&... args) {
+            if (auto a = alive.lock(); a && *a)
+                fn(args...);
+        };
+    };
+    TfrmFormAddURL& l = logic_;
+    l.fieldsChanged.connect(guard([this] { readFields(); }));
+    l.urlReset.connect(guard([this] { readBox(); }));
+    l.urlAppended.connect(guard([this](const std::string& line) {
+        syncing_ = true;
+        url_->appendPlainText(ToQ(line));
+        syncing_ = false;
+    }));
+    l.statusChanged.connect(guard([this] { statusText_->setText(ToQ(logic_.statusText())); }));
+    l.panel().changed.connect(guard([this] { readPanel(); }));
+    l.log().changed.connect(guard([this] { debug_->setVisible(logic_.log().visible()); }));
+    l.log().appended.connect(
+        guard([this](const std::string& line) { debug_->appendPlainText(ToQ(line)); }));
+    l.focusRequested.connect(guard([this](TfrmFormAddURL::Control control) {
+        if (control == TfrmFormAddURL::Control::TaobaoURL) {
+            taobaoURL_->setFocus();
+            taobaoURL_->selectAll();
+        } else {
+            url_->setFocus();
+        }
+    }));
+    l.closeRequested.connect(guard([this] {
+        done(logic_.modalResult() == TfrmFormAddURL::Result::Ok ? QDialog::Accepted
+                                                                : QDialog::Rejected);
+    }));
+    readFields();
+    readBox();
+    readPanel();
+    statusText_->setText(ToQ(l.statusText()));
+    debug_->setVisible(l.log().visible());
+}
+
+void HarvestDialog::readFields() {
+    setWindowTitle(ToQ(logic_.caption()));
+    panelSearch_->setVisible(logic_.panelSearchVisible());
+    if (FromQ(taobaoURL_->text()) != logic_.taobaoURL())
+        taobaoURL_->setText(ToQ(logic_.taobaoURL()));
+    if (FromQ(keyword_->text()) != logic_.keyword())
+        keyword_->setText(ToQ(logic_.keyword()));
+    QSignalBlocker block(check_);
+    check_->setChecked(logic_.check());
+}
+
+void HarvestDialog::readBox() {
+    syncing_ = true;
+    url_->setPlainText(ToQ(logic_.url().text()));
+    syncing_ = false;
+}
+
+void HarvestDialog::readPanel() {
+    const ProgressPanel& p = logic_.panel();
+    panelCaption_->setText(ToQ(p.caption()));
+    if (p.visible() != panel_->isVisible()) {
+        panel_->setVisible(p.visible());
+        if (p.visible()) {
+            placePanel();
+            panel_->raise();
+        }
+    }
+}
+
+void HarvestDialog::placePanel() {
+    Point p = TfrmFormAddURL::FormResize(width(), height(), panel_->width(), panel_->height());
+    panel_->move(p.x, p.y);
+}
+
+void HarvestDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    placePanel();
+}
+
+void HarvestDialog::reject() {
+    logic_.RzBitBtn1Click();
+}
+
+bool HarvestDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
+            if (code && logic_.FormKeyDown(key->modifiers() & Qt::ControlModifier,
+                                           key->modifiers() & Qt::AltModifier, code))
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+HarvestWindow::HarvestWindow(HarvestPorts ports, QWidget* parent)
+    : logic_(std::make_unique<TfrmFormAddURL>(ports)), dialog_(new HarvestDialog(*logic_, parent)) {
+}
+
+HarvestWindow::~HarvestWindow() {
+    // The dialog refers to the logic: it goes first.
+    delete dialog_.data();
+}
+
+bool HarvestWindow::exec(const std::string& caption, std::int64_t targetGroup) {
+    if (!dialog_)
+        return false;
+    logic_->Prepare(caption, targetGroup);
+    logic_->FormShow();
+    return dialog_->exec() == QDialog::Accepted;
+}
+
+} // namespace lw::gui

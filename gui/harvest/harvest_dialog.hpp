@@ -1,0 +1,83 @@
+#pragma once
+
+#include "harvest/harvest_window.hpp"
+
+#include <QDialog>
+#include <QPointer>
+
+#include <memory>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStatusBar;
+
+namespace lw::gui {
+
+// The harvest window TfrmFormAddURL: the search bar, the link box, the bottom row, the
+// status bar, the diagnostic log and the floating progress panel, bound to the logic.
+class HarvestDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit HarvestDialog(TfrmFormAddURL& logic, QWidget* parent = nullptr);
+    ~HarvestDialog() override;
+
+    TfrmFormAddURL& logic() { return logic_; }
+    QFrame* progressPanel() const { return panel_; }
+
+    // Esc and the frame's close button are the bottom row's "取消".
+    void reject() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildSearchBar();
+    void buildLinkBox();
+    void buildBottomRow();
+    void buildProgressPanel();
+    void bindLogic();
+    void readFields();
+    void readBox();
+    void readPanel();
+    void placePanel();
+
+    TfrmFormAddURL& logic_;
+    QFrame* panelSearch_ = nullptr;
+    QLineEdit* taobaoURL_ = nullptr;
+    QLineEdit* keyword_ = nullptr;
+    QPlainTextEdit* url_ = nullptr;
+    QCheckBox* check_ = nullptr;
+    QPlainTextEdit* debug_ = nullptr;
+    QStatusBar* statusBar_ = nullptr;
+    QLabel* statusText_ = nullptr;
+    QFrame* panel_ = nullptr;
+    QLabel* panelCaption_ = nullptr;
+    bool syncing_ = false;
+    // Cleared when the dialog goes, so the logic's signals no longer reach it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+// The harvest window of the main window: created on first use and kept, shown modally
+// for a target Group; true when it closed with OK (Item Links were added).
+class HarvestWindow {
+public:
+    HarvestWindow(HarvestPorts ports, QWidget* parent);
+    ~HarvestWindow();
+    HarvestWindow(const HarvestWindow&) = delete;
+    HarvestWindow& operator=(const HarvestWindow&) = delete;
+
+    bool exec(const std::string& caption, std::int64_t targetGroup);
+    TfrmFormAddURL& logic() { return *logic_; }
+    HarvestDialog* dialog() const { return dialog_; }
+
+private:
+    std::unique_ptr<TfrmFormAddURL> logic_;
+    QPointer<HarvestDialog> dialog_;
+};
+
+} // namespace lw::gui

@@ -1,0 +1,143 @@
+#include "catalog/category_commands.hpp"
+
+namespace lw {
+
+// What differs between the three downloads.
+struct CategoryDownloadSpec {
+    const char* question;
+    const char* panelText;
+    const char* method;
+    const char* errorPrefix;
+    StoreResult (*store)(Database&, std::string_view, const SplitHooks&);
+    const char* doneText;
+};
+
+namespace {
+
+const char* const kTitle = "提示";
+
+const CategoryDownloadSpec kItemcats = {
+    "是否开始下载淘宝商品类目?", "下载所有商品类目中，请耐心等待...(2.20MB)",
+    "user.itemcats.get",         kItemCatsErrorPrefix,
+    ProcessXML_Itemcats,         "商品类目下载完成，请确认"};
+const CategoryDownloadSpec kItemprops = {"是否开始下载淘宝商品类目属性1?",
+                                         "下载淘宝商品类目属性1，请耐心等待...(3.00MB)",
+                                         "user.itemprops.get",
+                                         kItemPropsErrorPrefix,
+                                         ProcessXML_Itemprops,
+                                         "商品类目属性1下载完成，请确认"};
+const CategoryDownloadSpec kItempropValues = {
+    "是否开始下载淘宝商品类目属性2?", "下载淘宝商品类目属性2，请耐心等待...(3.00MB)",
+    "user.itemprops_value.get",       kItemPropValuesErrorPrefix,
+    ProcessXML_Itemprops_value,       "商品类目属性2下载完成，请确认"};
+
+} // namespace
+
+CategoryCommands::CategoryCommands(Database& db, MainState& state, Dialogs& dialogs,
+                                   EventLoop& loop, TTBAPP& app, HttpClient& client)
+    : db_(db), state_(state), dialogs_(dialogs), loop_(loop), app_(app), client_(client) {}
+
+void CategoryCommands::D01Click() {
+    run(kItemcats);
+}
+
+void CategoryCommands::D02Click() {
+    run(kItemprops);
+}
+
+void CategoryCommands::D03Click() {
+    run(kItempropValues);
+}
+
+void CategoryCommands::user_itemcats_get(const std::string& cids, const std::string& parentCid) {
+    request(kItemcats, cids, parentCid);
+}
+
+void CategoryCommands::user_itemprops_get() {
+    request(kItemprops, {}, {});
+}
+
+void CategoryCommands::user_itemprops_value_get() {
+    request(kItempropValues, {}, {});
+}
+
+void CategoryCommands::run(const CategoryDownloadSpec& d) {
+    // running_ also covers the moments the panel is hidden by _Cancel while the split
+    // still lets events run.
+    if (state_.busy() || running_)
+        return;
+    lastStored_ = false;
+    state_.panel.clearCancel();
+    if (!dialogs_.question(kTitle, d.question))
+        return;
+    state_.panel.show(d.panelText);
+    loop_.processEvents();
+    request(d, {}, {});
+}
+
+void CategoryCommands::request(const CategoryDownloadSpec& d, const std::string& cids,
+                               const std::string& parentCid) {
+    if (running_)
+        return;
+    running_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset{running_};
+    lastStored_ = false;
+
+    app_.answer = PostHttps(app_, client_, app_.apiEndpoint,
+                            TaobaoMethodFields(app_, d.method, cids, parentCid), state_.log);
+    state_.log.append(app_.answer);
+    if (CheckErrorResponse(app_.answer, d.errorPrefix, dialogs_, state_.panel))
+        return;
+
+    SplitHooks hooks;
+    hooks.between = [this] { loop_.processEvents(); };
+    hooks.cancelled = [this] {
+        if (!state_.panel.cancelled())
+            return false;
+        state_.panel.clearCancel();
+        return true;
+    };
+    StoreResult result;
+    try {
+        result = d.store(db_, app_.answer, hooks);
+    } catch (const DbError& e) {
+        // Rolled back: the previous table is intact.
+        state_.panel.hide();
+        dialogs_.message("错误", e.what(), Icon::Error);
+        return;
+    }
+    if (result.cancelled)
+        return;
+    state_.panel.hide();
+    if (result.empty) {
+        // A transport failure other than an HTTP error status leaves the answer empty.
+        dialogs_.message(
+            kTitle, std::string(d.errorPrefix) + "没有收到数据(网络错误或空的应答),原有数据未改变.",
+            Icon::Error);
+        return;
+    }
+    lastStored_ = true;
+    dialogs_.message(kTitle, d.doneText, Icon::Information);
+}
+
+void CategoryCommands::count(const char* sql) {
+    Query q = db_.query(sql);
+    dialogs_.message(kTitle, "记录数:" + q.first(), Icon::Information);
+}
+
+void CategoryCommands::N20Click() {
+    count("select count(*) from TB_Itemcats");
+}
+
+void CategoryCommands::N21Click() {
+    count("select count(*) from TB_Itemprops");
+}
+
+void CategoryCommands::N23Click() {
+    count("select count(*) from TB_ItemPropValue");
+}
+
+} // namespace lw

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/main_state.hpp"
+#include "catalog/category_store.hpp"
+#include "net/http_client.hpp"
+#include "net/relay.hpp"
+#include "store/database.hpp"
+#include "ui/dialogs.hpp"
+#include "ui/event_loop.hpp"
+
+#include <string>
+
+namespace lw {
+
+struct CategoryDownloadSpec;
+
+// The Tools-menu commands that fill the local Taobao category tables from the relay
+// (D01, D02, D03) and count their rows (N20, N21, N23). Requests go to the relay's
+// API endpoint through client (the main window's client for Taobao method requests,
+// RelayPostOptions()); app's answer buffer keeps the last answer.
+class CategoryCommands {
+public:
+    CategoryCommands(Database& db, MainState& state, Dialogs& dialogs, EventLoop& loop, TTBAPP& app,
+                     HttpClient& client);
+
+    void D01Click();
+    void D02Click();
+    void D03Click();
+    void N20Click();
+    void N21Click();
+    void N23Click();
+
+    // Request and store, once the command was confirmed and the panel is shown.
+    void user_itemcats_get(const std::string& cids = {}, const std::string& parentCid = {});
+    void user_itemprops_get();
+    void user_itemprops_value_get();
+
+    // Whether the last download replaced its table.
+    bool lastStored() const { return lastStored_; }
+
+private:
+    void run(const CategoryDownloadSpec& d);
+    void request(const CategoryDownloadSpec& d, const std::string& cids,
+                 const std::string& parentCid);
+    void count(const char* sql);
+
+    Database& db_;
+    MainState& state_;
+    Dialogs& dialogs_;
+    EventLoop& loop_;
+    TTBAPP& app_;
+    HttpClient& client_;
+    bool running_ = false;
+    bool lastStored_ = false;
+};
+
+} // namespace lw

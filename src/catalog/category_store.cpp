@@ -1,0 +1,152 @@
+#include "catalog/category_store.hpp"
+
+#include "store/text_routines.hpp"
+
+#include <charconv>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace lw {
+namespace {
+
+// The callers of the split pass this limit; answers never come near it.
+constexpr int kMaxPieces = 99999;
+
+using PieceWriter = std::function<bool(Statement& insert, const std::string& piece)>;
+
+StoreResult storePieces(Database& db, std::string_view answer, std::string_view separator,
+                        const char* clearSql, const std::string& insertSql, const SplitHooks& hooks,
+                        const PieceWriter& write) {
+    StoreResult result;
+    if (Trim(answer).empty()) {
+        result.empty = true;
+        return result;
+    }
+    // Events run only during the split, before the transaction opens, so nothing the
+    // user starts meanwhile can land inside it.
+    std::vector<std::string> pieces = SplitTextMax(answer, separator, kMaxPieces, hooks.between);
+    auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
+
+    Transaction transaction(db);
+    db.exec(clearSql);
+    Statement insert = db.prepare(insertSql);
+    for (const std::string& piece : pieces) {
+        if (cancelled()) {
+            result.cancelled = true;
+            return result;
+        }
+        if (write(insert, piece))
+            ++result.rows;
+    }
+    if (result.rows == 0) {
+        result.empty = true;
+        return result;
+    }
+    transaction.commit();
+    return result;
+}
+
+std::string tag(const std::string& piece, const char* name) {
+    std::string open = std::string("<") + name + ">";
+    std::string close = std::string("</") + name + ">";
+    return GetBetween(piece, open, close);
+}
+
+DbValue flag(const std::string& piece, const char* name) {
+    return static_cast<std::int64_t>(FlagText(tag(piece, name)) == "1" ? 1 : 0);
+}
+
+// Single-row "values" inserts: an insert from a select makes the engine keep a
+// statement journal, which the encrypted store pays for on every row.
+const std::string kItemcatsInsert =
+    JoinSql({"Insert into TB_Itemcats(cid,parent_cid,name,is_parent,layer_level,status,sort_order)",
+             "values (?,?,?,?,?,?,?)"});
+
+const std::string kItempropsInsert = JoinSql({
+    "insert into TB_ItemProps(",
+    "is_input_prop,cid,pid,parent_pid,parent_vid,name,",
+    "is_key_prop,is_sale_prop,is_color_prop,is_enum_prop,",
+    "is_item_prop,must,multi,status,sort_order,",
+    "child_template,is_allow_alias)",
+    "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+});
+
+const std::string kItempropValueInsert = JoinSql({
+    "insert into TB_ItemPropValue(",
+    "cid,pid,",
+    "prop_name,vid,name,name_alias)",
+    "values (?,?,?,?,?,?)",
+});
+
+bool writeItemcat(Statement& insert, const std::string& piece) {
+    std::string name = tag(piece, "name");
+    if (name.empty())
+        return false;
+    std::string status = tag(piece, "status");
+    DbValue statusValue =
+        IsNumber(status) ? NumberValue(status) : DbValue(std::int64_t{status == "normal" ? 1 : 0});
+    insert.run({tag(piece, "cid"), tag(piece, "parent_cid"), std::move(name),
+                std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
+                NumberValue(tag(piece, "layer_level")), statusValue,
+                NumberValue(tag(piece, "sort_order"))});
+    return true;
+}
+
+bool writeItemprop(Statement& insert, const std::string& piece) {
+    std::string cid = tag(piece, "cid");
+    if (cid.empty())
+        return false;
+    insert.run({flag(piece, "is_input_prop"), std::move(cid), tag(piece, "pid"),
+                tag(piece, "parent_pid"), tag(piece, "parent_vid"), tag(piece, "name"),
+                flag(piece, "is_key_prop"), flag(piece, "is_sale_prop"),
+                flag(piece, "is_color_prop"), flag(piece, "is_enum_prop"),
+                flag(piece, "is_item_prop"), flag(piece, "must"), flag(piece, "multi"),
+                flag(piece, "status"), tag(piece, "sort_order"), tag(piece, "child_template"),
+                flag(piece, "is_allow_alias")});
+    return true;
+}
+
+bool writeItempropValue(Statement& insert, const std::string& piece) {
+    std::string cid = tag(piece, "cid");
+    if (cid.empty())
+        return false;
+    insert.run({std::move(cid), tag(piece, "pid"), tag(piece, "prop_name"), tag(piece, "vid"),
+                tag(piece, "name"), tag(piece, "name_alias")});
+    return true;
+}
+
+} // namespace
+
+DbValue NumberValue(std::string_view text) {
+    std::string_view digits = text;
+    if (!digits.empty() && digits.front() == '-')
+        digits.remove_prefix(1);
+    if (!IsNumber(digits))
+        return std::int64_t{0};
+    if (digits.find('.') == std::string_view::npos) {
+        std::int64_t value = 0;
+        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (ec == std::errc() && end == text.data() + text.size())
+            return value;
+    }
+    return std::strtod(std::string(text).c_str(), nullptr);
+}
+
+StoreResult ProcessXML_Itemcats(Database& db, std::string_view answer, const SplitHooks& hooks) {
+    return storePieces(db, answer, "</item_cat>", "delete from TB_Itemcats", kItemcatsInsert, hooks,
+                       writeItemcat);
+}
+
+StoreResult ProcessXML_Itemprops(Database& db, std::string_view answer, const SplitHooks& hooks) {
+    return storePieces(db, answer, "</item_prop>", "delete from TB_Itemprops", kItempropsInsert,
+                       hooks, writeItemprop);
+}
+
+StoreResult ProcessXML_Itemprops_value(Database& db, std::string_view answer,
+                                       const SplitHooks& hooks) {
+    return storePieces(db, answer, "</item_prop>", "delete from TB_ItemPropValue",
+                       kItempropValueInsert, hooks, writeItempropValue);
+}
+
+} // namespace lw

@@ -1,0 +1,55 @@
+#include "catalog/mapping_import.hpp"
+
+#include "util/codec.hpp"
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+namespace lw {
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    size_t i = 0;
+    while (i < text.size()) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            start = i + 1;
+        }
+        ++i;
+    }
+    if (start < text.size())
+        lines.emplace_back(text.substr(start));
+    return lines;
+}
+
+std::string ReadImportFile(const std::string& path, std::vector<std::string>& lines) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "无法打开文件: " + path;
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad())
+        return "无法读取文件: " + path;
+    std::string raw = bytes.str();
+
+    static const std::string kBom = "\xEF\xBB\xBF";
+    std::optional<std::string> text;
+    if (raw.compare(0, kBom.size(), kBom) == 0) {
+        raw.erase(0, kBom.size());
+        if (IsValidUtf8(raw))
+            text = std::move(raw);
+    } else {
+        text = Gb18030ToUtf8(raw);
+    }
+    if (!text)
+        return "文件不是有效的GBK或UTF-8文本: " + path;
+    lines = SplitLines(*text);
+    return {};
+}
+
+} // namespace lw

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lw {
+
+// Lines of a text; CR LF, LF and CR all end a line, and a line end at the very end of
+// the text does not start another line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Reads a mapping import file: GBK (GB18030) text, or UTF-8 when it starts with a
+// byte-order mark. Returns an error text (empty on success).
+std::string ReadImportFile(const std::string& path, std::vector<std::string>& lines);
+
+} // namespace lw

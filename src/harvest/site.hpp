@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string_view>
+
+namespace lw {
+
+// The wholesale site: the offer address prefix, the domain that every shop address
+// holds, and the example shop address of the harvest window's message.
+inline constexpr std::string_view kOfferPrefix = "http://detail.1688.com/offer/";
+inline constexpr std::string_view kShopDomain = "1688.com";
+inline constexpr std::string_view kExampleShop = "http://shop1234567890.1688.com";
+
+} // namespace lw

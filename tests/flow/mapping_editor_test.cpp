@@ -1,0 +1,330 @@
+// The mapping editor and its dialog: list, add, modify, delete, select-all, the
+// duplicate test on the joined key, and the import of GBK files.
+#include "catalog/mapping_dialog.hpp"
+#include "catalog/mapping_editor.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/database.hpp"
+#include "temp_dir.hpp"
+#include "util/codec.hpp"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+using namespace lw;
+using namespace lw::test;
+
+namespace {
+
+using Row = std::vector<std::string>;
+
+class MappingEditor : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    ScriptedDialogs dialogs;
+    TfrmFormModi modi{*db, dialogs};
+    // What the user does in the dialog each time it is shown; closing it with the window
+    // button when the steps leave it open.
+    std::deque<std::function<void(TfrmFormModi&)>> inDialog;
+    std::vector<std::string> dialogCaptions;
+    TfrmFormAdmin admin{*db, dialogs, modi, [this](TfrmFormModi& d) {
+                            dialogCaptions.push_back(d.caption);
+                            d.FormShow();
+                            if (!inDialog.empty()) {
+                                auto steps = inDialog.front();
+                                inDialog.pop_front();
+                                steps(d);
+                            }
+                            if (d.modalResult == ModalResult::None)
+                                d.CancleClick();
+                            return d.modalResult;
+                        }};
+
+    static std::function<void(TfrmFormModi&)> type(std::string category, std::string gender,
+                                                   std::string target) {
+        return [=](TfrmFormModi& d) {
+            d.fromValue01 = category;
+            d.fromValue02 = gender;
+            d.toValue = target;
+            d.OKClick();
+        };
+    }
+    void add(const std::string& c, const std::string& g, const std::string& t) {
+        inDialog.push_back(type(c, g, t));
+        admin.AddClick();
+    }
+    std::vector<Row> table() {
+        std::vector<Row> rows;
+        for (Query q = db->query("select FromValue01,FromValue02,ToValue from TB_Mapping order "
+                                 "by Uniqid");
+             !q.eof(); q.next())
+            rows.push_back({q.text("FromValue01"), q.text("FromValue02"), q.text("ToValue")});
+        return rows;
+    }
+    std::vector<Row> listed() {
+        std::vector<Row> rows;
+        for (const MappingRow& r : admin.rows())
+            rows.push_back({r.fromValue01, r.fromValue02, r.toValue});
+        return rows;
+    }
+    std::string importFile(const std::string& name, const std::string& bytes) {
+        std::string path = dir.file(name);
+        WriteFileBytes(path, bytes);
+        return path;
+    }
+    std::string gbk(const std::string& utf8) { return *Utf8ToGb18030(utf8); }
+    void import(const std::string& path) {
+        dialogs.files.push_back(path);
+        dialogs.answers.push_back(Answer::Yes);
+        admin.ImportClick();
+    }
+};
+
+TEST_F(MappingEditor, AddStoresTrimmedFieldsAndReloads) {
+    admin.FormShow();
+    EXPECT_EQ(admin.statusText(), " 共 0 项");
+    add(" 连衣裙 ", " 女 ", " 连衣裙 ");
+    add("T恤", "", "");
+
+    EXPECT_EQ(dialogCaptions, (std::vector<std::string>{"添加项", "添加项"}));
+    EXPECT_EQ(table(), (std::vector<Row>{{"连衣裙", "女", "连衣裙"}, {"T恤", "", ""}}));
+    EXPECT_EQ(admin.statusText(), " 共 2 项");
+    EXPECT_EQ(listed(), table());
+    EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST_F(MappingEditor, EmptyCategoryKeepsTheDialogOpen) {
+    inDialog.push_back([](TfrmFormModi& d) {
+        d.fromValue01 = "   ";
+        d.toValue = "x";
+        d.focus = ModiField::ToValue;
+        d.OKClick();
+        EXPECT_EQ(d.modalResult, ModalResult::None);
+        EXPECT_EQ(d.focus, ModiField::FromValue01);
+    });
+    admin.AddClick();
+    EXPECT_EQ(dialogs.last().text, "请输入阿里巴巴产品类别名.");
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+    EXPECT_TRUE(table().empty());
+}
+
+TEST_F(MappingEditor, DuplicateTestComparesTheJoinedKey) {
+    struct Case {
+        Row existing;
+        Row typed;
+        bool clash;
+    };
+    const std::vector<Case> cases = {
+        {{"ab", "", "t1"}, {"a", "b", "t2"}, true},
+        {{"a", "b", "t1"}, {"ab", "", "t2"}, true},
+        {{"ab", "c", "t1"}, {"a", "bc", "t2"}, true},
+        {{"a", "b", "t1"}, {"a", "c", "t2"}, false},
+        {{"Levi's", "男", "t1"}, {"Levi's", "男", "t2"}, true},
+        {{"Levi's", "男", "t1"}, {"Levis", "男", "t2"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed[0] + "+" + c.typed[1]);
+        db->exec("delete from TB_Mapping");
+        dialogs.clear();
+        add(c.existing[0], c.existing[1], c.existing[2]);
+        add(c.typed[0], c.typed[1], c.typed[2]);
+        if (c.clash) {
+            EXPECT_EQ(dialogs.last().text,
+                      "值:\"" + c.typed[0] + c.typed[1] + "\" 已存在,请重新输入.");
+            EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+            EXPECT_EQ(table(), (std::vector<Row>{c.existing}));
+        } else {
+            EXPECT_TRUE(dialogs.shown.empty());
+            EXPECT_EQ(table().size(), 2u);
+        }
+    }
+}
+
+TEST_F(MappingEditor, ModifyFillsTheDialogAndLeavesTheRowItselfOutOfTheTest) {
+    add("Levi's", "男", "牛仔裤");
+    add("衬衫", "", "衬衫");
+    admin.selectRow(0);
+
+    // Confirm without change.
+    inDialog.push_back([](TfrmFormModi& d) {
+        EXPECT_EQ(d.fromValue01, "Levi's");
+        EXPECT_EQ(d.fromValue02, "男");
+        EXPECT_EQ(d.toValue, "牛仔裤");
+        EXPECT_NE(d.rowId, 0);
+        d.OKClick();
+    });
+    admin.ModiClick();
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(dialogCaptions.back(), "修改项");
+
+    // Editing into the other row's key clashes; then a real change is stored in place.
+    admin.selectRow(0);
+    inDialog.push_back([](TfrmFormModi& d) {
+        d.fromValue01 = "衬";
+        d.fromValue02 = "衫";
+        d.OKClick();
+        EXPECT_EQ(d.modalResult, ModalResult::None);
+        d.fromValue01 = "Lee's";
+        d.OKClick();
+    });
+    admin.ModiClick();
+    EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{"值:\"衬衫\" 已存在,请重新输入."}));
+    EXPECT_EQ(table(), (std::vector<Row>{{"Lee's", "衫", "牛仔裤"}, {"衬衫", "", "衬衫"}}));
+}
+
+TEST_F(MappingEditor, CancelChangesNothing) {
+    add("a", "", "x");
+    admin.selectRow(0);
+    inDialog.push_back([](TfrmFormModi& d) {
+        d.fromValue01 = "changed";
+        d.CancleClick();
+    });
+    admin.ModiClick();
+    EXPECT_EQ(table(), (std::vector<Row>{{"a", "", "x"}}));
+}
+
+TEST_F(MappingEditor, ModifyAndDeleteNeedASelectedRow) {
+    add("a", "", "x");
+    int focusRequests = 0;
+    admin.focusListRequested.connect([&] { ++focusRequests; });
+
+    admin.ModiClick();
+    admin.DelClick();
+    // A current row that is no longer selected counts as none.
+    admin.setSelection({}, 0);
+    admin.DelClick();
+    EXPECT_EQ(
+        dialogs.messageTexts(),
+        (std::vector<std::string>{"请选择要修改的项.", "请选择要删除的项", "请选择要删除的项"}));
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+    EXPECT_EQ(focusRequests, 2);
+    EXPECT_EQ(dialogCaptions.size(), 1u);
+}
+
+TEST_F(MappingEditor, DeleteOneOrSeveral) {
+    for (std::string c : {"甲", "乙", "丙", "丁"})
+        add(c, "", "t");
+
+    admin.selectRow(1);
+    admin.DelClick(); // answered No
+    EXPECT_EQ(dialogs.last().text, "是否要删除: 乙");
+    EXPECT_EQ(dialogs.last().buttons, Buttons::YesNo);
+    EXPECT_EQ(table().size(), 4u);
+
+    admin.setSelection({0, 2, 3}, 2);
+    dialogs.answers.push_back(Answer::Yes);
+    admin.DelClick();
+    EXPECT_EQ(dialogs.last().text, "是否要删除选中的 3 个项?");
+    EXPECT_EQ(table(), (std::vector<Row>{{"乙", "", "t"}}));
+    EXPECT_EQ(admin.statusText(), " 共 1 项");
+    EXPECT_EQ(admin.selectedCount(), 0);
+}
+
+TEST_F(MappingEditor, SelectAllThenDeleteManyRows) {
+    {
+        Transaction t(*db);
+        for (int i = 0; i < 1200; ++i)
+            db->exec("insert into TB_Mapping(FromValue01) select ?", {"c" + std::to_string(i)});
+        t.commit();
+    }
+    admin.FormShow();
+    admin.N6Click();
+    EXPECT_EQ(admin.selectedCount(), 1200);
+    dialogs.answers.push_back(Answer::Yes);
+    admin.DelClick();
+    EXPECT_EQ(dialogs.last().text, "是否要删除选中的 1200 个项?");
+    EXPECT_TRUE(table().empty());
+}
+
+TEST_F(MappingEditor, ImportReadsGbkWithTitleAndKeepsBlanks) {
+    add("连衣裙", "女", "旧");
+    std::vector<std::string> captions;
+    admin.panelChanged.connect([&] {
+        if (admin.panelVisible())
+            captions.push_back(admin.panelCaption());
+    });
+    std::string path = importFile(
+        "map.csv", gbk("阿里巴巴产品类别名,阿里巴巴适用性别,对应淘宝类目名称\r\n"
+                       " 连衣裙 , 女 ,连衣裙\r\n\r\nLevi's,,牛仔裤\n  \r毛衣,男,毛针织衫\r\n"));
+    import(path);
+
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[0].kind, Shown::Kind::OpenFile);
+    EXPECT_EQ(dialogs.shown[0].title,
+              "导入格式(带标题):阿里巴巴产品类别名,阿里巴巴适用性别,对应淘宝类目名称");
+    EXPECT_EQ(dialogs.shown[0].file.filter, "*.csv(csv格式)|*.csv;*.txt");
+    EXPECT_EQ(dialogs.shown[0].file.defaultExtension, "csv");
+    EXPECT_EQ(dialogs.shown[1].text, "请确认是否要从文件导入数据?");
+    EXPECT_EQ(dialogs.last().text, "导入成功,请确认. 共 3 项");
+    EXPECT_EQ(dialogs.last().icon, Icon::Information);
+    EXPECT_EQ(captions,
+              (std::vector<std::string>{"正在加载导入文件...", "正在从文件导入...(1/5)",
+                                        "正在从文件导入...(3/5)", "正在从文件导入...(5/5)"}));
+    EXPECT_FALSE(admin.panelVisible());
+
+    // Stored with the blanks, listed trimmed; an existing key gets a second row.
+    EXPECT_EQ(table(), (std::vector<Row>{{"连衣裙", "女", "旧"},
+                                         {" 连衣裙 ", " 女 ", "连衣裙"},
+                                         {"Levi's", "", "牛仔裤"},
+                                         {"毛衣", "男", "毛针织衫"}}));
+    EXPECT_EQ(listed()[1], (Row{"连衣裙", "女", "连衣裙"}));
+    EXPECT_EQ(admin.statusText(), " 共 4 项");
+
+    // The dialog's duplicate test finds the imported apostrophe again.
+    add("Levi's", "", "x");
+    EXPECT_EQ(dialogs.last().text, "值:\"Levi's\" 已存在,请重新输入.");
+}
+
+TEST_F(MappingEditor, ImportOfTitleOnlyOrEmptyFile) {
+    for (std::string bytes : {gbk("类别,性别,类目\r\n"), gbk("类别,性别,类目"), std::string()}) {
+        import(importFile("t.csv", bytes));
+        EXPECT_EQ(dialogs.last().text, "导入成功,请确认. 共 0 项");
+    }
+    EXPECT_TRUE(table().empty());
+}
+
+TEST_F(MappingEditor, ImportAcceptsUtf8WithByteOrderMark) {
+    import(importFile("u.csv", "\xEF\xBB\xBF标题\n裙子,女,连衣裙\n"));
+    EXPECT_EQ(dialogs.last().text, "导入成功,请确认. 共 1 项");
+    EXPECT_EQ(table(), (std::vector<Row>{{"裙子", "女", "连衣裙"}}));
+}
+
+TEST_F(MappingEditor, WrongFieldCountStopsTheImportAfterTheLinesBefore) {
+    for (const std::string bad : {"两个,字段", "四,个,字段,啊"}) {
+        SCOPED_TRACE(bad);
+        db->exec("delete from TB_Mapping");
+        import(importFile("bad.csv", gbk("标题\r\na,b,c\r\nd,e,f\r\n" + bad + "\r\ng,h,i\r\n")));
+        const std::string prefix = "导入失败请检查csv文件内容是否正确.\r\n其中 2 项已被导入.ERROR:";
+        EXPECT_EQ(dialogs.last().text.substr(0, prefix.size()), prefix);
+        EXPECT_GT(dialogs.last().text.size(), prefix.size());
+        EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+        EXPECT_EQ(table(), (std::vector<Row>{{"a", "b", "c"}, {"d", "e", "f"}}));
+        EXPECT_EQ(admin.rows().size(), 2u);
+        EXPECT_FALSE(admin.panelVisible());
+    }
+}
+
+TEST_F(MappingEditor, ImportFailuresAndRefusals) {
+    // No file chosen: nothing asked.
+    admin.ImportClick();
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    // Question answered No.
+    dialogs.files.push_back(importFile("n.csv", "t\na,b,c\n"));
+    admin.ImportClick();
+    EXPECT_EQ(dialogs.last().text, "请确认是否要从文件导入数据?");
+    EXPECT_TRUE(table().empty());
+    // A file that cannot be read, and one that is not GBK text.
+    for (std::string path : {dir.file("missing.csv"), importFile("bad.csv", "t\n\x81\x20,b,c\n")}) {
+        import(path);
+        const std::string prefix = "导入失败请检查csv文件内容是否正确.\r\n其中 0 项已被导入.ERROR:";
+        EXPECT_EQ(dialogs.last().text.substr(0, prefix.size()), prefix);
+    }
+    EXPECT_TRUE(table().empty());
+}
+
+} // namespace
