@@ -1,10 +1,12 @@
 // listwright-cli: the headless front end over the same core as the desktop program.
-#include <exception>
-#include <iostream>
-
+#include "app/first_start.hpp"
 #include "commands.hpp"
 #include "store/data_module.hpp"
 #include "store/text_routines.hpp"
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
 
 using namespace lw;
 using namespace lw::cli;
@@ -62,11 +64,20 @@ int main(int argc, char** argv) {
     context.dataFolder = ResolveDataFolder(context.programFolder, dataDir);
     try {
         if (command->needsDatabase) {
+            std::error_code ec;
+            bool firstStart = !std::filesystem::exists(DatabasePathIn(context.dataFolder), ec);
             std::string error = EnsureDatabaseFile(context.dataFolder,
                                                    FindDeliveredDatabase(context.programFolder));
             if (!error.empty()) {
                 std::cerr << "[错误] " << error << "\n";
                 return kExitFailed;
+            }
+            if (firstStart) {
+                std::cerr << "[提示] 已创建数据库 " << DatabasePathIn(context.dataFolder) << "\n";
+                std::string hint =
+                    MissingConfigHint(context.config, FindConfigExample(context.programFolder));
+                if (!hint.empty())
+                    std::cerr << "[提示] " << hint << "\n";
             }
             DataModuleOptions options;
             options.databasePath = DatabasePathIn(context.dataFolder);

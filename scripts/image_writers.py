@@ -1,7 +1,8 @@
-"""Tiny image writers for the demo data: baseline JPEG, PNG and GIF from RGB pixels.
+"""Tiny image writers for the demo data and the icon: baseline JPEG, PNG and GIF.
 
-Only the standard library: the demo pictures are made here, not taken from anywhere.
-Pixels are given as a function (x, y) -> (r, g, b) with components 0..255.
+Only the standard library: the pictures are made here, not taken from anywhere.
+Pixels are given as a function (x, y) -> (r, g, b) with components 0..255; png() also
+takes (r, g, b, a) with alpha=True.
 """
 
 import math
@@ -11,7 +12,7 @@ import zlib
 # ---------------------------------------------------------------- PNG
 
 
-def png(width, height, pixel):
+def png(width, height, pixel, alpha=False):
     rows = bytearray()
     for y in range(height):
         rows.append(0)  # filter: none
@@ -22,7 +23,7 @@ def png(width, height, pixel):
         body = kind + data
         return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
 
-    header = struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)
+    header = struct.pack(">IIBBBBB", width, height, 8, 6 if alpha else 2, 0, 0, 0)
     return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
             chunk(b"IDAT", zlib.compress(bytes(rows), 9)) + chunk(b"IEND", b""))
 
