@@ -113,29 +113,6 @@ std::vector<std::vector<std::string>> ReadTable(const fs::path& path) {
     return rows;
 }
 
-bool IsValidUtf8(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        auto c = static_cast<unsigned char>(text[i]);
-        size_t extra = 0;
-        if (c >= 0xF0 && c <= 0xF4)
-            extra = 3;
-        else if (c >= 0xE0)
-            extra = c <= 0xEF ? 2 : 9;
-        else if (c >= 0xC2)
-            extra = 1;
-        else if (c >= 0x80)
-            extra = 9;
-        if (extra == 9 || i + extra >= text.size() + (extra == 0 ? 1 : 0))
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
-                return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
 // Keywords sent as GBK bytes are looked up under their UTF-8 folder name.
 std::string Gb18030ToUtf8(const std::string& bytes) {
     iconv_t cd = iconv_open("UTF-8", "GB18030");
@@ -503,8 +480,9 @@ Answer Server::Impl::answer(const RecordedRequest& rec) const {
     if (rec.role == "shop") {
         if (rec.path == "/page/offerlist.htm") {
             std::string keyword = FormValue(rec.query, "keywords").value_or("");
-            if (!IsValidUtf8(keyword))
-                keyword = Gb18030ToUtf8(keyword);
+            // The shop site takes its keywords in GBK, like the real one; bytes that are
+            // not GBK are used as they came.
+            keyword = Gb18030ToUtf8(keyword);
             keyword = Trim(keyword);
             if (keyword.empty())
                 keyword = "_";
