@@ -39,10 +39,11 @@ set(CPACK_PACKAGE_VENDOR "Listwright")
 set(CPACK_PACKAGE_CONTACT "Listwright developers <listwright@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Makes Taobao Assistant data packages from 1688.com offers")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Listwright keeps links of offers on Alibaba's wholesale site (1688.com) in groups,\n"
-    "harvests them from supplier shop pages, maps their categories and properties to\n"
-    "Taobao's, and writes Data Packages (CSV file plus pictures) that Taobao Assistant\n"
-    "imports. Includes the desktop program and the command-line front end listwright-cli.")
+    "Listwright keeps links of offers on Alibaba's wholesale site (1688.com) in groups, \
+harvests them from supplier shop pages, maps their categories and properties to \
+Taobao's, and writes Data Packages (CSV file plus pictures) that Taobao Assistant \
+imports. Includes the desktop program and the command-line front end listwright-cli.")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
