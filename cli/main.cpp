@@ -18,6 +18,12 @@ void printHelp() {
               << "用法: listwright-cli [--data-dir DIR] [--config FILE] [--yes] 命令 ...\n\n";
     for (const Command& c : AllCommands())
         std::cout << "  " << c.usage << "\n";
+    std::cout << "\n全局选项:\n"
+              << "  --data-dir DIR  数据文件夹 (存放 TBData/TBDataPlover2.db), "
+                 "也可用环境变量 LISTWRIGHT_DATA_DIR\n"
+              << "  --config FILE   配置文件, 也可用环境变量 LISTWRIGHT_CONFIG\n"
+              << "  --yes           对所有询问回答\"是\"\n"
+              << "  --version       显示版本\n";
 }
 
 } // namespace
