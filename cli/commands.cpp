@@ -1,6 +1,7 @@
 #include "commands.hpp"
 
 #include "catalog_commands.hpp"
+#include "download_commands.hpp"
 #include "harvest_commands.hpp"
 #include "items_commands.hpp"
 
@@ -13,6 +14,7 @@ const std::vector<Command>& AllCommands() {
         {"mapping", "mapping list|add|modify|delete|import ...", true, MappingCommand},
         {"group", "group list | add NAME | rename OLD NEW | delete NAME...", true, RunGroupCommand},
         {"link", "link add --group NAME [--no-autocorrect] LINE...\n  link list [--group NAME]... [--state all|downloaded|pending] [--keyword TEXT]\n  link tick|untick ID...|--all\n  link delete ID...\n  link move --to NAME ID...\n  link export --out FILE ID...", true, RunLinkCommand},
+        {"download", "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price] [--no-local-desc] [--keep-links] [--preferred NAME]", true, RunDownloadCommand},
         {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true, RunHarvestCommand},
     };
     return commands;

@@ -2,15 +2,34 @@
 
 #include "catalog/catalog_hooks.hpp"
 #include "harvest/harvest_dialog.hpp"
+#include "package/download_run.hpp"
+
+#include <QObject>
 
 #include <memory>
 
 namespace lw::gui {
+namespace {
+
+// Keeps the download run as long as the main window lives.
+class DownloadRunHolder : public QObject {
+public:
+    DownloadRunHolder(std::unique_ptr<DownloadRun> run, QObject* parent)
+        : QObject(parent), run_(std::move(run)) {}
+
+private:
+    std::unique_ptr<DownloadRun> run_;
+};
+
+} // namespace
 
 void InstallWindowHooks(TfrmFromDownload& logic, QWidget* mainWindow) {
     // Each subsystem assigns its hook here when its window lands:
-    //   logic.hooks.startDownload, formRelayAddresses, startAllowance, startTips.
+    //   logic.hooks.formRelayAddresses, startAllowance, startTips.
     InstallCatalogHooks(logic, mainWindow);
+
+    // "开始下载": the panel and the list follow the run through their signals.
+    new DownloadRunHolder(InstallDownloadRun(logic), mainWindow);
 
     // The harvest window: created on first use and kept with the main window's logic.
     auto harvest = std::make_shared<std::unique_ptr<HarvestWindow>>();

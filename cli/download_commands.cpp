@@ -1,0 +1,140 @@
+// The download run of the command-line front end: the same run as "开始下载", over the
+// ticked Item Links of the list the main window would show for the named Groups.
+#include "download_commands.hpp"
+
+#include "app/package_path.hpp"
+#include "items/item_view.hpp"
+#include "package/download_run.hpp"
+#include "store/database.hpp"
+#include "store/settings.hpp"
+#include "store/text_routines.hpp"
+
+#include <filesystem>
+#include <iostream>
+
+namespace lw::cli {
+namespace {
+
+constexpr const char* kDownloadUsage =
+    "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price]\n"
+    "           [--no-local-desc] [--keep-links] [--preferred NAME]";
+
+// The run's questions are the command's own request: they are answered yes, the
+// file-exists dialog from the options, and the closing "open the folder?" no.
+class DownloadDialogs : public Dialogs {
+public:
+    DownloadDialogs(ConsoleDialogs& console, FileExistsChoice choice)
+        : console_(console), choice_(choice) {}
+
+    Answer show(const MessageSpec& spec) override {
+        if (spec.buttons != Buttons::YesNo)
+            return console_.show(spec);
+        return spec.icon == Icon::Information ? Answer::No : Answer::Yes;
+    }
+    FileExistsChoice fileExists(const std::string&) override { return choice_; }
+    std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
+                                         const std::string& initial) override {
+        return console_.inputText(title, prompt, initial);
+    }
+    std::optional<int> chooseFromList(const std::string& title, const std::string& label,
+                                      const std::vector<std::string>& items,
+                                      int selected) override {
+        return console_.chooseFromList(title, label, items, selected);
+    }
+    std::optional<std::string> saveFile(const FileDialogSpec& spec) override {
+        return console_.saveFile(spec);
+    }
+    std::optional<std::string> openFile(const FileDialogSpec& spec) override {
+        return console_.openFile(spec);
+    }
+
+private:
+    ConsoleDialogs& console_;
+    FileExistsChoice choice_;
+};
+
+// The stored Data Package path, or a new default one as the main window makes it.
+std::string StoredPackagePath(CliContext& context) {
+    std::string path = Trim(GetParameter(*context.db, 500));
+    if (!path.empty())
+        return path;
+    std::string folder = DefaultPackageFolder(context.programFolder, HomeFolder());
+    CreateFolderOneLevel(folder);
+    return DefaultPackagePath(folder, context.clock.now());
+}
+
+} // namespace
+
+int RunDownloadCommand(CliContext& context, Args& args) {
+    std::vector<std::string> groups = args.values("--group");
+    std::string out = args.value("--out");
+    std::string preferred = args.value("--preferred");
+    bool append = args.flag("--append");
+    bool overwrite = args.flag("--overwrite");
+    bool newFile = args.flag("--new");
+    bool pagePrice = args.flag("--page-price");
+    bool noLocalDesc = args.flag("--no-local-desc");
+    bool keepLinks = args.flag("--keep-links");
+    if (args.missingValue() || !args.unknownOption().empty() || !args.rest().empty() ||
+        int(append) + int(overwrite) + int(newFile) > 1)
+        return Usage(kDownloadUsage);
+    FileExistsChoice choice = append      ? FileExistsChoice::Append
+                              : overwrite ? FileExistsChoice::Overwrite
+                              : newFile   ? FileExistsChoice::NewFile
+                                          : FileExistsChoice::Cancel;
+
+    MainState state;
+    DownloadDialogs dialogs(context.dialogs, choice);
+    // The rows RefreshData shows for these Groups, state "全部", no keyword; the
+    // window's stored Group ticks stay as they are.
+    ItemFilter filter;
+    for (const std::string& name : groups) {
+        Query q = context.db->query("select GroupName from TB_Groups where GroupName=?", {name});
+        if (q.eof()) {
+            context.dialogs.message("提示", "找不到组\"" + name + "\".", Icon::Warning);
+            return kExitFailed;
+        }
+        filter.groupText += (filter.groupText.empty() ? "" : ",") + name;
+    }
+    ItemView view(*context.db, dialogs, context.loop, state);
+    ItemList& list = view.list;
+    LoadItemRows(*context.db, filter, list);
+
+    state.saveFile = out.empty() ? StoredPackagePath(context) : out;
+    state.pagePrice = pagePrice;
+    state.chkDescLocal = !noLocalDesc;
+    state.chkClearLink = !keepLinks;
+    GetItemcats(*context.db, state.itemCats);
+    if (!preferred.empty()) {
+        state.itemCats.selected = state.itemCats.indexOfNoCase(preferred);
+        if (state.itemCats.selected < 0) {
+            context.dialogs.message("提示", "找不到类目\"" + preferred + "\".", Icon::Warning);
+            return kExitFailed;
+        }
+    }
+    std::error_code ec;
+    if (choice == FileExistsChoice::Cancel && std::filesystem::exists(Trim(state.saveFile), ec)) {
+        context.dialogs.message(
+            "提示", "\"" + state.saveFile + "\"文件已存在,请用 --append、--overwrite 或 --new.",
+            Icon::Warning);
+        return kExitFailed;
+    }
+
+    DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
+                    list, context.config);
+    run.offerEnded.connect(
+        [](int ordinal, int total, const std::string& offerId, const std::string& result) {
+            std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
+                      << ReplaceAll(ReplaceAll(result, "\r\n", " "), "\n", " ") << std::endl;
+        });
+    if (!run.StartClick())
+        return context.dialogs.sawFailure ? kExitFailed : kExitOk;
+    context.loop.runUntil([&] { return run.outcome() != RunOutcome::Running; },
+                          std::chrono::hours(24 * 365));
+    // The ticks removed by the run are stored, as the window stores them when it closes.
+    view.AutoSaveStatus();
+    std::cout << run.packagePath() << "\t" << run.rowsWritten() << std::endl;
+    return run.outcome() == RunOutcome::Completed ? kExitOk : kExitFailed;
+}
+
+} // namespace lw::cli

@@ -1,0 +1,534 @@
+#include "package/download_run.hpp"
+
+#include "app/package_path.hpp"
+#include "items/item_list.hpp"
+#include "package/package_file.hpp"
+#include "package/package_names.hpp"
+#include "package/picture_names.hpp"
+#include "package/relay_property_lookup.hpp"
+#include "store/database.hpp"
+#include "store/text_routines.hpp"
+#include "ui/clock.hpp"
+#include "ui/desktop.hpp"
+#include "ui/dialogs.hpp"
+
+#include <exception>
+#include <filesystem>
+
+namespace lw {
+namespace {
+
+constexpr const char* kCaption = "正在处理中...";
+constexpr const char* kStartQuestion = "是否开始下载勾选的宝贝?";
+constexpr const char* kPagePriceWarning =
+    "\r\n\r\n警告:勾选了采用页面价格,下载时,宝贝的价格将会统一处理成列表中的页面价格(含SKU价格)";
+
+bool FileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+bool FolderExists(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && std::filesystem::is_directory(path, ec);
+}
+
+void MakeFolder(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directory(path, ec);
+}
+
+} // namespace
+
+DownloadRun::DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list,
+                         const Config& config)
+    : ports_(ports), state_(state), list_(list), app_(MakeRelayContext(config)), http_(ports.loop) {
+    ConfigureOfferComponent(http_);
+    http_.OnDone = [this](TWinHTTP&, const std::string& contentType, std::int64_t size,
+                          MemoryStream& stream) { WinHTTP_SourceDone(contentType, size, stream); };
+    http_.OnHostUnreachable = [this](TWinHTTP&) {
+        transportError_ = "无法连接服务器或等待应答超时";
+    };
+    http_.OnHTTPError = [this](TWinHTTP&, int status, MemoryStream&) {
+        transportError_ = "HTTP错误 " + std::to_string(status);
+    };
+    http_.OnConnLost = [this](TWinHTTP&, const std::string&, std::int64_t size, std::int64_t read,
+                              MemoryStream&) {
+        transportError_ =
+            "连接中断,只收到 " + std::to_string(read) + "/" + std::to_string(size) + " 字节";
+    };
+    http_.OnAnyError = [this](TWinHTTP&) { transportFailure(); };
+}
+
+DownloadRun::~DownloadRun() {
+    if (timer_)
+        ports_.loop.cancelTimer(timer_);
+    for (auto& job : jobs_)
+        job->Stop();
+    jobs_.clear();
+}
+
+std::string DownloadRun::packagePath() const {
+    return Trim(state_.saveFile);
+}
+
+int DownloadRun::GetURLIndex() const {
+    return list_.firstTicked();
+}
+
+int DownloadRun::currentIndex() const {
+    return list_.indexOfUniqid(currentUniqid_);
+}
+
+std::string DownloadRun::captionBase() const {
+    return std::string(kCaption) + "(" + std::to_string(ordinal_) + "/" + std::to_string(total_) +
+           ")";
+}
+
+void DownloadRun::armTimer() {
+    timer_ = ports_.loop.startTimer(timerIntervalMs, [this] {
+        timer_ = 0;
+        Timer_SourceTimer();
+    });
+}
+
+bool DownloadRun::StartClick() {
+    if (state_.panel.visible())
+        return false;
+    Dialogs& dialogs = ports_.dialogs;
+    state_.panel.clearCancel();
+    // Jobs of a cancelled offer may still be ending: none of their messages counts now.
+    stopJobs();
+    ++offerSerial_;
+
+    awaitingAnswer_ = false;
+    int index = GetURLIndex();
+    if (index < 0) {
+        dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
+        return false;
+    }
+    std::string folder = FolderOfPath(state_.saveFile);
+    if (!FolderExists(folder)) {
+        dialogs.message("提示", "\"" + folder + "\"文件夹不存在,请重新配置\"保存文件位置\".",
+                        Icon::Error);
+        return false;
+    }
+    std::string file = packagePath();
+    pictureFolder_ = PictureFolderOf(file);
+    descriptionFolder_ = DescriptionFolderOf(file);
+    MakeFolder(pictureFolder_);
+    MakeFolder(descriptionFolder_);
+
+    std::string question = kStartQuestion;
+    if (state_.pagePrice)
+        question += kPagePriceWarning;
+    if (!dialogs.question("提示", question))
+        return false;
+
+    if (FileExists(file)) {
+        const std::string& shown = state_.saveFile;
+        switch (dialogs.fileExists("\"" + shown + "\"文件已存在,请选择要做的操作？")) {
+        case FileExistsChoice::Cancel:
+            return false;
+        case FileExistsChoice::Overwrite: {
+            if (!dialogs.question("提示", "再次确认,是否覆盖文件：\"" + shown + "\"?"))
+                return false;
+            std::error_code ec;
+            std::filesystem::remove(file, ec);
+            if (ec || FileExists(file)) {
+                dialogs.message(
+                    "提示", "\"" + shown + "\",另外一个程序正在使用此文件,进程无法访问．请关闭.",
+                    Icon::Error);
+                return false;
+            }
+            break;
+        }
+        case FileExistsChoice::NewFile: {
+            std::string name = FolderOfPath(file) + "淘宝助理数据包_" +
+                               FormatDateTime(ports_.clock.now(), "yymmddhhnn") + ".csv";
+            if (!dialogs.question("提示", "再次确认,是否建立新文件：\"" + name + "\"?"))
+                return false;
+            // Only the box changes; setting 500 keeps the old path.
+            state_.saveFile = name;
+            state_.optionsChanged.emit();
+            pictureFolder_ = PictureFolderOf(name);
+            descriptionFolder_ = DescriptionFolderOf(name);
+            MakeFolder(pictureFolder_);
+            MakeFolder(descriptionFolder_);
+            break;
+        }
+        case FileExistsChoice::Append:
+            if (!dialogs.question("提示", "再次确认,是否追加到文件：\"" + shown + "\"?"))
+                return false;
+            break;
+        }
+    }
+
+    // The first ticked item may have changed while the questions were open.
+    index = GetURLIndex();
+    if (index < 0) {
+        dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
+        return false;
+    }
+    currentUniqid_ = list_.row(index).uniqid;
+    ordinal_ = 1;
+    total_ = static_cast<int>(list_.tickedIndexes().size());
+    rowsWritten_ = 0;
+    outcome_ = RunOutcome::Running;
+    state_.panel.show(captionBase());
+    offerIds_.clear();
+    for (const ItemRow& row : list_.rows())
+        offerIds_.push_back(Trim(row.sub[kSubNumIid]));
+    armTimer();
+    return true;
+}
+
+void DownloadRun::Timer_SourceTimer() {
+    if (outcome_ != RunOutcome::Running)
+        return;
+    reapJobs();
+    if (cancelled()) {
+        finish(RunOutcome::Cancelled);
+        return;
+    }
+    int index = currentIndex();
+    if (index < 0) {
+        // The row left the list (reloaded): go on with the first ticked one.
+        index = GetURLIndex();
+        if (index < 0) {
+            state_.panel.hide();
+            finish(RunOutcome::Completed);
+            return;
+        }
+        currentUniqid_ = list_.row(index).uniqid;
+    }
+    ++offerSerial_;
+    completing_ = false;
+    packageRow_.clear();
+    transportError_.clear();
+    list_.setState(index, kStateDownloading, kIconDownloading);
+    offerId_ = GetBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
+    std::string error = offer_get(app_, http_, offerId_, state_.log);
+    if (!error.empty()) {
+        fail(kOfferErrorPrefix + error);
+        return;
+    }
+    awaitingAnswer_ = true;
+}
+
+void DownloadRun::WinHTTP_SourceDone(const std::string&, std::int64_t, MemoryStream& stream) {
+    // An answer to a request of a run that was cancelled and started again is dropped.
+    if (!awaitingAnswer_)
+        return;
+    awaitingAnswer_ = false;
+    if (outcome_ != RunOutcome::Running)
+        return;
+    if (cancelled()) {
+        finish(RunOutcome::Cancelled);
+        return;
+    }
+    if (!TakeOfferAnswer(app_, stream, state_, ports_.dialogs)) {
+        // An Error Response: reported and the panel hidden; the item keeps its tick.
+        std::string text = ErrorResponseMessage(app_.answer, kOfferErrorPrefix);
+        offerEnded.emit(ordinal_, total_, offerId_, text);
+        finish(RunOutcome::Failed);
+        return;
+    }
+    std::uint64_t serial = offerSerial_;
+    try {
+        RelayPropertyLookup lookup(app_, state_.log, lookupOptions);
+        OfferOptions options{state_.chkDescLocal, state_.pagePrice, state_.itemCats.value()};
+        ProcessXML_Source(app_.answer, *this, options,
+                          {ports_.db, ports_.dialogs, state_.log, lookup});
+    } catch (const std::exception& e) {
+        stopJobs();
+        ports_.dialogs.message("错误", e.what(), Icon::Error);
+        state_.panel.hide();
+        offerEnded.emit(ordinal_, total_, offerId_, e.what());
+        finish(RunOutcome::Failed);
+        return;
+    }
+    if (serial == offerSerial_ && cancelled() && packageRow_.empty()) {
+        // Ended without a row: nothing will complete this offer.
+        stopJobs();
+        finish(RunOutcome::Cancelled);
+    }
+}
+
+void DownloadRun::transportFailure() {
+    if (!awaitingAnswer_)
+        return;
+    awaitingAnswer_ = false;
+    if (outcome_ != RunOutcome::Running)
+        return;
+    if (cancelled()) {
+        finish(RunOutcome::Cancelled);
+        return;
+    }
+    std::string reason = transportError_.empty() ? "网络错误" : transportError_;
+    fail(kOfferErrorPrefix + reason + "\r\n" + app_.apiEndpoint);
+}
+
+void DownloadRun::fail(const std::string& text) {
+    ports_.dialogs.message("提示", text, Icon::Error);
+    state_.panel.hide();
+    offerEnded.emit(ordinal_, total_, offerId_, text);
+    finish(RunOutcome::Failed);
+}
+
+void DownloadRun::finish(RunOutcome outcome) {
+    if (outcome_ != RunOutcome::Running)
+        return;
+    outcome_ = outcome;
+    if (timer_) {
+        ports_.loop.cancelTimer(timer_);
+        timer_ = 0;
+    }
+    ended.emit(outcome);
+}
+
+// --- OfferRun ---
+
+void DownloadRun::processEvents() {
+    ports_.loop.processEvents();
+}
+
+bool DownloadRun::cancelled() const {
+    return state_.panel.cancelled();
+}
+
+void DownloadRun::setProgress(const std::string& text) {
+    int index = currentIndex();
+    if (index >= 0)
+        list_.setSubItem(index, kSubRemark, text);
+}
+
+std::string DownloadRun::pagePriceAt(std::size_t index) const {
+    if (index >= static_cast<std::size_t>(list_.size()))
+        return {};
+    return list_.row(static_cast<int>(index)).sub[kSubPrice];
+}
+
+void DownloadRun::setCompletionCount(int count) {
+    completionCount_ = count;
+}
+
+void DownloadRun::addCompletion() {
+    if (++completionCount_ != 4)
+        return;
+    // Every job reported its end before the row was stored; complete once the offer
+    // processing has returned.
+    std::uint64_t serial = offerSerial_;
+    ports_.loop.post([this, serial] {
+        if (serial == offerSerial_ && completionCount_ == 4 && !completing_)
+            Completion();
+    });
+}
+
+void DownloadRun::mainPictures(const std::vector<std::string>& imageAddresses,
+                               PictureTexts& texts) {
+    reapJobs();
+    setProgress("正在创建下载属性图片1线程...");
+    texts = {};
+    progressTexts_ = {};
+    MakeFolder(pictureFolder_);
+    std::vector<std::string> urls;
+    std::vector<std::string> files;
+    std::size_t entries = 0;
+    for (std::size_t i = 0; i < imageAddresses.size(); ++i) {
+        processEvents();
+        if (cancelled())
+            break;
+        const std::string& address = imageAddresses[i];
+        if (address.empty())
+            continue;
+        std::string name = PictureName(address);
+        std::string path = PictureFilePath(pictureFolder_, name);
+        if (!FileExists(path)) {
+            urls.push_back(address);
+            files.push_back(path);
+        }
+        texts.picture += MainPictureEntry(name, i);
+        ++entries;
+    }
+    texts.pictureStatus += PictureStatusText(entries);
+    startJob(kMainPictures, std::move(urls), std::move(files));
+}
+
+void DownloadRun::propertyPictures(std::string_view answer, PictureTexts& texts) {
+    setProgress("正在创建下载属性图片2线程...");
+    std::vector<std::string> urls;
+    std::vector<std::string> files;
+    std::string entries;
+    for (const PropertyPicture& p : PropertyPictures(answer)) {
+        processEvents();
+        if (cancelled())
+            break;
+        if (p.url.empty())
+            continue;
+        std::string name = PictureName(p.url);
+        urls.push_back(p.url);
+        files.push_back(PictureFilePath(pictureFolder_, name));
+        entries += PropertyPictureEntry(name, p.position, p.properties);
+        texts.pictureStatus += PictureStatusText(1);
+    }
+    startJob(kPropertyPictures, std::move(urls), std::move(files));
+    if (!cancelled())
+        texts.picture += entries;
+}
+
+bool DownloadRun::descriptionPictures(std::string& description) {
+    MakeFolder(descriptionFolder_);
+    setProgress("正在创建下载描述图片线程...");
+    auto addresses = CollectDescriptionAddresses(description, [this] {
+        processEvents();
+        return !cancelled();
+    });
+    if (!addresses)
+        return false;
+    std::vector<std::string> urls;
+    std::vector<std::string> files;
+    for (const std::string& address : *addresses) {
+        processEvents();
+        if (cancelled())
+            break;
+        if (address.empty())
+            continue;
+        std::string name = DescriptionPictureName(address);
+        if (name.empty())
+            continue;
+        urls.push_back(address);
+        files.push_back(descriptionFolder_ + kPathSeparator + name);
+        description =
+            ReplaceAll(description, address, LocalPictureAddress(descriptionFolder_, name));
+    }
+    startJob(kDescriptionPictures, std::move(urls), std::move(files));
+    return !cancelled();
+}
+
+void DownloadRun::cleanDescription(std::string& description) {
+    CleanDescription(description, state_.chkClearLink);
+}
+
+// --- Picture Jobs ---
+
+void DownloadRun::startJob(int kind, std::vector<std::string> urls,
+                           std::vector<std::string> files) {
+    std::uint64_t serial = offerSerial_;
+    auto job = std::make_unique<TThreadDownload>(
+        ports_.loop, kind, std::move(urls), std::move(files),
+        [this, serial](const std::string& message) {
+            if (serial == offerSerial_)
+                WMPictureProgress(message);
+        },
+        pictureOptions);
+    job->Start();
+    jobs_.push_back(std::move(job));
+}
+
+void DownloadRun::stopJobs() {
+    for (auto& job : jobs_)
+        job->Stop();
+}
+
+void DownloadRun::reapJobs() {
+    // Only jobs past their last message: joining them never waits on the UI thread.
+    std::erase_if(jobs_,
+                  [](const std::unique_ptr<TThreadDownload>& job) { return job->finished(); });
+}
+
+void DownloadRun::WMPictureProgress(const std::string& message) {
+    if (outcome_ != RunOutcome::Running || completing_)
+        return;
+    bool wasCancelled = cancelled();
+    if (wasCancelled)
+        stopJobs();
+    std::vector<std::string> fields = SplitText(message, ":");
+    if (fields.size() >= 3) {
+        std::string progress = "(" + fields[1] + "/" + fields[2] + ")";
+        if (fields[1] == fields[2])
+            ++completionCount_;
+        int kind = std::atoi(fields[0].c_str());
+        if (kind == kMainPictures)
+            progressTexts_[0] = "属性图片1" + progress;
+        else if (kind == kPropertyPictures)
+            progressTexts_[1] = "属性图片2" + progress;
+        else if (kind == kDescriptionPictures)
+            progressTexts_[2] = "描述图片" + progress;
+        std::string overall = progressTexts_[0] + " " + progressTexts_[1] + " " + progressTexts_[2];
+        setProgress("正在下载中..." + overall);
+        state_.panel.setCaption(captionBase() + "\r\n进度:" + overall);
+    }
+    if (completionCount_ == 4 && !packageRow_.empty()) {
+        Completion();
+        return;
+    }
+    if (wasCancelled) {
+        offerEnded.emit(ordinal_, total_, offerId_, "取消");
+        finish(RunOutcome::Cancelled);
+    }
+}
+
+void DownloadRun::Completion() {
+    completing_ = true;
+    int index = currentIndex();
+    if (index >= 0)
+        list_.setSubItem(index, kSubRemark, "完成下载,正在保存中...");
+    state_.panel.setCaption(captionBase() + "-完成下载,正在保存中");
+
+    std::string file = packagePath();
+    std::string failure =
+        ExportCSV5_5(packageRow_, file, FileExists(file) ? kExistingPackageFile : kNewPackageFile);
+    if (!failure.empty()) {
+        // The run halts; the panel stays until the user cancels.
+        ports_.dialogs.message("提示", "保存失败,错误:" + failure + ",请关闭.", Icon::Error);
+        offerEnded.emit(ordinal_, total_, offerId_, "保存失败,错误:" + failure);
+        finish(RunOutcome::Failed);
+        return;
+    }
+    ++rowsWritten_;
+
+    std::string remark;
+    try {
+        remark = "完成-" + FormatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
+                 ":产品类别:" + categoryText_;
+        if (index >= 0) {
+            list_.setTicked(index, false);
+            list_.setState(index, kStateDownloaded, kIconDownloaded);
+            list_.setSubItem(index, kSubRemark, remark);
+        }
+        ports_.db.exec(JoinSql({"update TB_URL set IsDownload=1", ",remark=?", "where uniqid=?"}),
+                       {remark, currentUniqid_});
+    } catch (const std::exception& e) {
+        // The row is written; the panel stays until the user cancels.
+        state_.log.appendAlways(e.what());
+        offerEnded.emit(ordinal_, total_, offerId_, e.what());
+        finish(RunOutcome::Failed);
+        return;
+    }
+    offerEnded.emit(ordinal_, total_, offerId_, remark);
+
+    int next = GetURLIndex();
+    if (next < 0) {
+        state_.panel.hide();
+        finish(RunOutcome::Completed);
+        if (ports_.dialogs.question("提示", "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?",
+                                    Icon::Information))
+            ports_.desktop.openFolder(FolderOfPath(file));
+        return;
+    }
+    currentUniqid_ = list_.row(next).uniqid;
+    ++ordinal_;
+    state_.panel.setCaption(captionBase());
+    armTimer();
+}
+
+std::unique_ptr<DownloadRun> InstallDownloadRun(TfrmFromDownload& window) {
+    auto run = std::make_unique<DownloadRun>(window.ports(), window.state(), window.list(),
+                                             window.config());
+    DownloadRun* raw = run.get();
+    window.hooks.startDownload = [raw] { raw->StartClick(); };
+    return run;
+}
+
+} // namespace lw

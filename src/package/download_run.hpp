@@ -1,0 +1,136 @@
+#pragma once
+
+#include "app/main_window.hpp"
+#include "net/http_client.hpp"
+#include "net/relay.hpp"
+#include "net/win_http.hpp"
+#include "package/offer_process.hpp"
+#include "package/picture_job.hpp"
+#include "ui/event_loop.hpp"
+#include "ui/signal.hpp"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lw {
+
+class ItemList;
+
+// How a Download Run stands.
+enum class RunOutcome {
+    Idle,      // never started, or the start was refused or declined
+    Running,   // offers are being fetched
+    Completed, // no ticked item left: every row was written
+    Cancelled, // stopped by _Cancel
+    Failed     // an Error Response, a transport failure or a save failure ended it
+};
+
+// A Download Run over the main window's list: _StartClick with its checks, the 200 ms
+// _Timer_Source, the offer request through WinHTTP_Source, ProcessXML_Source, the
+// Picture Jobs with their progress messages, and the completion of every offer (row
+// written, item marked downloaded, TB_URL updated). Everything runs on the UI thread;
+// the Picture Jobs reach it only through their messages.
+class DownloadRun : public OfferRun {
+public:
+    DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list, const Config& config);
+    ~DownloadRun() override;
+    DownloadRun(const DownloadRun&) = delete;
+    DownloadRun& operator=(const DownloadRun&) = delete;
+
+    // Settings of the picture clients and of the property look-ups (proxy, time-outs).
+    HttpOptions pictureOptions = PictureHttpOptions();
+    HttpOptions lookupOptions = SyncGetOptions();
+    // _Timer_Source's interval.
+    int timerIntervalMs = 200;
+
+    // "开始下载". Returns true when the run started.
+    bool StartClick();
+    // The list index of the first ticked item, or -1.
+    int GetURLIndex() const;
+    void Timer_SourceTimer();
+    void WinHTTP_SourceDone(const std::string& contentType, std::int64_t fileSize,
+                            MemoryStream& stream);
+    // A Picture Progress Message of the current offer's jobs.
+    void WMPictureProgress(const std::string& message);
+
+    RunOutcome outcome() const { return outcome_; }
+    // The Data Package path the run writes to (after a "New file" choice, the new one).
+    std::string packagePath() const;
+    int rowsWritten() const { return rowsWritten_; }
+    int runOrdinal() const { return ordinal_; }
+    int runTotal() const { return total_; }
+    // Picture Jobs whose threads have not been joined yet.
+    std::size_t jobCount() const { return jobs_.size(); }
+    TTBAPP& relay() { return app_; }
+    TWinHTTP& WinHTTP_Source() { return http_; }
+
+    // One offer ended: run ordinal, run total, offer id, and the remark written, or
+    // what went wrong.
+    Signal<int, int, const std::string&, const std::string&> offerEnded;
+    // The run ended (completed, cancelled or failed).
+    Signal<RunOutcome> ended;
+
+    // --- OfferRun ---
+    void processEvents() override;
+    bool cancelled() const override;
+    void setProgress(const std::string& text) override;
+    const std::vector<std::string>& offerIds() const override { return offerIds_; }
+    std::string pagePriceAt(std::size_t index) const override;
+    void setCompletionCount(int count) override;
+    void addCompletion() override;
+    void setPackageRow(const std::string& row) override { packageRow_ = row; }
+    void setCategoryText(const std::string& text) override { categoryText_ = text; }
+    void mainPictures(const std::vector<std::string>& imageAddresses, PictureTexts& texts) override;
+    void propertyPictures(std::string_view answer, PictureTexts& texts) override;
+    bool descriptionPictures(std::string& description) override;
+    void cleanDescription(std::string& description) override;
+
+private:
+    std::string captionBase() const;
+    int currentIndex() const;
+    void armTimer();
+    void startJob(int kind, std::vector<std::string> urls, std::vector<std::string> files);
+    void stopJobs();
+    void reapJobs();
+    void Completion();
+    void finish(RunOutcome outcome);
+    void fail(const std::string& text);
+    void transportFailure();
+
+    MainWindowPorts ports_;
+    MainState& state_;
+    ItemList& list_;
+    TTBAPP app_;
+
+    RunOutcome outcome_ = RunOutcome::Idle;
+    std::int64_t currentUniqid_ = 0;
+    int ordinal_ = 0;
+    int total_ = 0;
+    int rowsWritten_ = 0;
+    std::vector<std::string> offerIds_;
+    std::string offerId_;
+    std::string packageRow_;
+    int completionCount_ = 0;
+    std::array<std::string, 3> progressTexts_;
+    std::string categoryText_;
+    std::string pictureFolder_;
+    std::string descriptionFolder_;
+    // Every offer gets a new number; messages of older jobs are not counted.
+    std::uint64_t offerSerial_ = 0;
+    bool completing_ = false;
+    // An offer request of this run is out and its answer not yet taken.
+    bool awaitingAnswer_ = false;
+    TimerId timer_ = 0;
+    std::string transportError_;
+    std::vector<std::unique_ptr<TThreadDownload>> jobs_;
+    // Last: destroyed first, so that no answer arrives into a half-destroyed run.
+    TWinHTTP http_;
+};
+
+// Creates the run for the window and points "开始下载" at it.
+std::unique_ptr<DownloadRun> InstallDownloadRun(TfrmFromDownload& window);
+
+} // namespace lw

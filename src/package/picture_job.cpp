@@ -1,0 +1,129 @@
+#include "package/picture_job.hpp"
+
+#include "package/picture_names.hpp"
+#include "store/text_routines.hpp"
+#include "ui/event_loop.hpp"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace lw {
+namespace {
+
+bool IsWebAddress(const std::string& url) {
+    std::string lower = LowerAscii(url.substr(0, 8));
+    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
+}
+
+// The target with File-name cleaning applied to its file name; the folder was chosen
+// by the run and stays as it is.
+std::string CleanTarget(const std::string& path) {
+    size_t cut = path.find_last_of("/\\");
+    if (cut == std::string::npos)
+        return CleanFileName(path);
+    return path.substr(0, cut + 1) + CleanFileName(path.substr(cut + 1));
+}
+
+std::atomic<unsigned long> temporaryCounter{0};
+
+} // namespace
+
+HttpOptions PictureHttpOptions() {
+    HttpOptions options;
+    options.readTimeoutMs = 10000;
+    options.followRedirects = true;
+    options.maxBodyBytes = kPictureMaxBytes;
+    return options;
+}
+
+std::string PictureProgressText(int kind, std::size_t done, std::size_t total, bool failed) {
+    return std::to_string(kind) + ":" + std::to_string(done) + ":" + std::to_string(total) + ":" +
+           (failed ? "1" : "0");
+}
+
+std::string WritePictureFile(const std::string& path, std::string_view bytes) {
+    std::string temporary = path + ".part" + std::to_string(::getpid()) + "-" +
+                            std::to_string(temporaryCounter.fetch_add(1));
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return "cannot create " + temporary;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (!out) {
+            std::remove(temporary.c_str());
+            return "cannot write " + temporary;
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::remove(temporary.c_str());
+        return ec.message();
+    }
+    return {};
+}
+
+TThreadDownload::TThreadDownload(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
+                                 std::vector<std::string> files, Notify notify, HttpOptions options)
+    : loop_(loop), kind_(pictureKind), urls_(std::move(urls)), files_(std::move(files)),
+      notify_(std::move(notify)), options_(std::move(options)) {
+    files_.resize(urls_.size());
+}
+
+TThreadDownload::~TThreadDownload() {
+    if (thread_.joinable()) {
+        thread_.request_stop();
+        thread_.join();
+    }
+}
+
+void TThreadDownload::Start() {
+    if (thread_.joinable() || finished_)
+        return;
+    thread_ = std::jthread([this](std::stop_token stop) {
+        Execute(stop);
+        finished_ = true;
+    });
+}
+
+void TThreadDownload::Stop() {
+    thread_.request_stop();
+}
+
+bool TThreadDownload::send(const std::string& message, std::stop_token stop) {
+    if (stop.stop_requested())
+        return false;
+    return loop_.invokeBlocking([this, &message] { notify_(message); }, stop);
+}
+
+bool TThreadDownload::fetch(HttpClient& client, std::size_t i, std::stop_token stop) {
+    const std::string& url = urls_[i];
+    if (!IsWebAddress(url))
+        return false;
+    HttpResult result = client.get(url, stop);
+    if (!result.ok() || result.tooLarge)
+        return false;
+    return WritePictureFile(CleanTarget(files_[i]), result.body).empty();
+}
+
+void TThreadDownload::Execute(std::stop_token stop) {
+    if (urls_.empty()) {
+        send(PictureProgressText(kind_, 0, 0, false), stop);
+        return;
+    }
+    HttpClient client(options_);
+    const std::size_t n = urls_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (stop.stop_requested())
+            return;
+        bool failed = !fetch(client, i, stop);
+        if (!send(PictureProgressText(kind_, i + 1, n, failed), stop))
+            return;
+    }
+}
+
+} // namespace lw

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "net/http_client.hpp"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace lw {
+
+class EventLoop;
+
+// The Picture Kinds.
+inline constexpr int kMainPictures = 1;
+inline constexpr int kPropertyPictures = 2;
+inline constexpr int kDescriptionPictures = 3;
+
+// A picture larger than this counts as failed.
+inline constexpr std::size_t kPictureMaxBytes = 32u * 1024u * 1024u;
+
+// The pictures' client: read time-out 10000 ms, redirects followed, the default agent,
+// bodies up to kPictureMaxBytes.
+HttpOptions PictureHttpOptions();
+
+// The Picture Progress Message: kind, pictures handled, pictures in the job and 1 when
+// the last picture failed, joined by ":".
+std::string PictureProgressText(int kind, std::size_t done, std::size_t total, bool failed);
+
+// Writes bytes to path through a temporary file in the same folder that is then
+// renamed into place, so readers and a second writer of the same path only ever see a
+// whole file. Returns the failure text, empty on success.
+std::string WritePictureFile(const std::string& path, std::string_view bytes);
+
+// A Picture Job: one worker thread that fetches its pictures one after another into
+// their files and reports each through a message delivered synchronously on the UI
+// thread (the thread waits until the message was handled). Stop() only asks: the job
+// ends at its next message or inside the running transfer, sending nothing more, so
+// stopping from inside one of its own messages is safe. The destructor stops the job
+// and waits for its thread.
+class TThreadDownload {
+public:
+    using Notify = std::function<void(const std::string& message)>;
+
+    // urls and files have the same length; notify runs on the UI thread.
+    TThreadDownload(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
+                    std::vector<std::string> files, Notify notify,
+                    HttpOptions options = PictureHttpOptions());
+    ~TThreadDownload();
+    TThreadDownload(const TThreadDownload&) = delete;
+    TThreadDownload& operator=(const TThreadDownload&) = delete;
+
+    void Start();
+    void Stop();
+    // The thread has sent its last message (or was stopped) and is ending; joining it
+    // no longer waits for anything.
+    bool finished() const { return finished_; }
+    int PictureKind() const { return kind_; }
+
+private:
+    void Execute(std::stop_token stop);
+    bool fetch(HttpClient& client, std::size_t i, std::stop_token stop);
+    bool send(const std::string& message, std::stop_token stop);
+
+    EventLoop& loop_;
+    const int kind_;
+    std::vector<std::string> urls_;
+    std::vector<std::string> files_;
+    Notify notify_;
+    HttpOptions options_;
+    std::atomic<bool> finished_{false};
+    std::jthread thread_;
+};
+
+} // namespace lw

@@ -1,0 +1,121 @@
+#include "package/picture_names.hpp"
+
+#include "package/package_names.hpp"
+#include "store/text_routines.hpp"
+
+#include <set>
+
+namespace lw {
+
+std::string CleanFileName(std::string_view name) {
+    std::string out;
+    out.reserve(name.size());
+    for (char c : name) {
+        if (c == '?' || c == '*' || c == '|' || c == '>' || c == '<' || c == '"')
+            continue;
+        out += c;
+    }
+    size_t first = out.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    size_t last = out.find_last_not_of(' ');
+    return out.substr(first, last - first + 1);
+}
+
+std::string DescriptionPictureName(std::string_view address) {
+    size_t slash = address.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? address : address.substr(slash + 1);
+    // A backslash is a separator on some systems and a drive letter's colon makes the
+    // name absolute there: both would lead out of the folder.
+    size_t backslash = name.rfind('\\');
+    if (backslash != std::string_view::npos)
+        name = name.substr(backslash + 1);
+    std::string plain;
+    for (char c : name) {
+        unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || c == ':')
+            continue;
+        plain += c;
+    }
+    plain = CleanFileName(plain);
+    if (plain.find_first_not_of('.') == std::string::npos)
+        return {};
+    return plain;
+}
+
+std::string LocalPictureAddress(const std::string& folder, const std::string& name) {
+#ifdef _WIN32
+    return "file:///" + folder + kPathSeparator + name;
+#else
+    return "file://" + folder + kPathSeparator + name;
+#endif
+}
+
+namespace {
+
+// Adds every address that follows marker up to the next double quote, each prefixed
+// with keep (the part of the marker that belongs to the address).
+bool CollectAfter(std::string_view description, std::string_view marker, std::string_view keep,
+                  std::vector<std::string>& addresses, std::set<std::string>& seen,
+                  const std::function<bool()>& keepGoing) {
+    size_t from = 0;
+    while (true) {
+        if (keepGoing && !keepGoing())
+            return false;
+        size_t at = description.find(marker, from);
+        if (at == std::string_view::npos)
+            return true;
+        size_t start = at + marker.size();
+        size_t end = description.find('"', start);
+        if (end == std::string_view::npos)
+            return true;
+        std::string address =
+            std::string(keep) + std::string(description.substr(start, end - start));
+        if (seen.insert(LowerAscii(address)).second)
+            addresses.push_back(address);
+        from = end + 1;
+    }
+}
+
+} // namespace
+
+std::optional<std::vector<std::string>>
+CollectDescriptionAddresses(std::string_view description, const std::function<bool()>& keepGoing) {
+    std::vector<std::string> addresses;
+    std::set<std::string> seen;
+    if (!CollectAfter(description, "src=\"", "", addresses, seen, keepGoing))
+        return std::nullopt;
+    if (!CollectAfter(description, "background=\"http://", "http://", addresses, seen, keepGoing))
+        return std::nullopt;
+    return addresses;
+}
+
+void CleanDescription(std::string& d, bool clearLinks) {
+    d = ReplaceAll(d, "&lt;", "<");
+    d = ReplaceAll(d, "&gt;", ">");
+    d = ReplaceAll(d, "&quot;", "\"");
+    d = ReplaceAll(d, "&amp;", "&");
+    d = ReplaceAll(d, "&nbsp;", " ");
+    d = ReplaceAll(d, "\"\"", "\"\"\"\"");
+    if (!clearLinks)
+        return;
+    d = ReplaceAll(d, "<a>", "");
+    d = ReplaceAll(d, "<a ", "<div ");
+    d = ReplaceAll(d, "</a>", "</div>");
+    d = ReplaceAll(d, "<A>", "");
+    d = ReplaceAll(d, "<A ", "<div ");
+    d = ReplaceAll(d, "</A>", "</div>");
+}
+
+std::vector<PropertyPicture> PropertyPictures(std::string_view answer) {
+    std::vector<PropertyPicture> pictures;
+    std::string section = GetBetween(answer, "<prop_imgs list=\"true\">", "</prop_imgs>");
+    for (const std::string& piece : SplitText(section, "</prop_img>")) {
+        pictures.push_back({GetBetween(piece, "<url>", "</url>"),
+                            GetBetween(piece, "<position>", "</position>"),
+                            GetBetween(piece, "<properties>", "</properties>")});
+    }
+    return pictures;
+}
+
+} // namespace lw

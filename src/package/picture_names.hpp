@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace lw {
+
+// File-name cleaning: every "?", "*", "|", ">", "<" and double quote removed, then
+// blanks trimmed at both ends.
+std::string CleanFileName(std::string_view name);
+
+// The file name of a description picture: the address's text after its last "/",
+// reduced to a plain name that stays inside the description folder (no "\", ":" or
+// control bytes, cleaned, never "." or ".."). Empty when nothing usable is left.
+std::string DescriptionPictureName(std::string_view address);
+
+// The description's reference to a local picture: "file:///" + folder + "\" + name
+// with drive letters, "file://" + the absolute path elsewhere.
+std::string LocalPictureAddress(const std::string& folder, const std::string& name);
+
+// The picture addresses of a description, without repeats (letter case ignored; the
+// first one found is kept): every src="..." first, then every background="http://...".
+// keepGoing runs before each search; when it says no, the collecting ends with nullopt.
+std::optional<std::vector<std::string>>
+CollectDescriptionAddresses(std::string_view description,
+                            const std::function<bool()>& keepGoing = {});
+
+// Entities decoded once each, in order; runs of two double quotes doubled; with
+// clearLinks, <a> and <A> links turned into <div>.
+void CleanDescription(std::string& description, bool clearLinks);
+
+// One picture of the answer's <prop_imgs list="true"> section.
+struct PropertyPicture {
+    std::string url;
+    std::string position;
+    std::string properties;
+    bool operator==(const PropertyPicture&) const = default;
+};
+// The pieces of the section split at every "</prop_img>", in order (the piece after
+// the last one included, usually with an empty url).
+std::vector<PropertyPicture> PropertyPictures(std::string_view answer);
+
+} // namespace lw

@@ -1,0 +1,504 @@
+#include "main_window_fixture.hpp"
+#include "package/download_run.hpp"
+#include "package/package_file.hpp"
+#include "package/package_names.hpp"
+#include "relay_sim.hpp"
+#include "store/text_routines.hpp"
+#include "util/codec.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+
+using namespace lw;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kPictureHost = "http://img.example.com/";
+const std::string kRemarkA = "完成-2012:03:05 14:07:00:产品类别:T恤";
+const std::string kRemarkB = "完成-2012:03:05 14:07:00:产品类别:";
+
+std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        files[entry.path().filename().string()] = test::ReadFileBytes(entry.path().string());
+    return files;
+}
+
+std::string Picture(const std::string& path) {
+    return test::ReadFileBytes(test::TestDataPath("download/pictures/img.example.com/" + path));
+}
+
+std::string Utf16(const std::string& text) {
+    return *Utf8ToUtf16Le(text);
+}
+
+class DownloadFlow : public test::MainWindowFlow {
+protected:
+    void SetUp() override {
+        sim.start(test::TestDataPath("download"));
+        db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
+        db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
+                 "(50000671,16,'T恤',0)");
+        group = addGroup("女装");
+        fs::create_directories(dir.path() + "/out");
+        package = dir.path() + "/out/淘宝助理数据包_test.csv";
+    }
+
+    // The window with the run, the list loaded, the package path set.
+    void startWindow() {
+        Config config;
+        config.relayHost = sim.hostPort();
+        config.appKey = "key-1";
+        config.accessToken = "token-1";
+        config.accountCode = "acc";
+        window = std::make_unique<TfrmFromDownload>(
+            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program", config);
+        window->homeFolder = dir.path() + "/home";
+        window->version = "1.0.0.1";
+        window->loadDelayMs = 0;
+        window->tipsDelayMs = 0;
+        window->FormCreate();
+        window->FormShow();
+        ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
+        run = InstallDownloadRun(*window);
+        run->pictureOptions.proxy = sim.url();
+        run->timerIntervalMs = 1;
+        window->state().saveFile = package;
+    }
+
+    // "开始下载" answered Yes, then the run to its end.
+    void startAndRun() {
+        dialogs.answers.push_back(Answer::Yes);
+        window->StartClick();
+        ASSERT_EQ(run->outcome(), RunOutcome::Running);
+        runToEnd();
+    }
+
+    void runToEnd() {
+        ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 10s));
+        // Let the last jobs end so their requests are all in.
+        loop.runUntil([&] { return false; }, 50ms);
+    }
+
+    const ItemRow& rowOf(const std::string& id) {
+        for (const ItemRow& r : window->list().rows())
+            if (r.sub[kSubNumIid] == id)
+                return r;
+        throw std::runtime_error("no row " + id);
+    }
+
+    int pictureRequests(const std::string& path) {
+        int n = 0;
+        for (const auto& r : sim.requests())
+            if (r.role == "picture" && r.path == path)
+                ++n;
+        return n;
+    }
+
+    std::string pictureFolder() const { return PictureFolderOf(package); }
+    std::string descFolder() const { return DescriptionFolderOf(package); }
+
+    // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
+    std::string expectedPackage(std::initializer_list<int> rows) {
+        std::string golden =
+            test::ReadFileBytes(test::TestDataPath("download/expected_package.txt"));
+        golden = ReplaceAll(golden, "@DESC@", descFolder());
+        std::vector<std::string> lines;
+        size_t from = 0;
+        while (true) {
+            size_t at = golden.find("\r\n", from);
+            lines.push_back(golden.substr(from, at - from));
+            if (at == std::string::npos)
+                break;
+            from = at + 2;
+        }
+        std::string text = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2];
+        for (int r : rows)
+            text += "\r\n" + lines[static_cast<size_t>(2 + r)];
+        return "\xff\xfe" + Utf16(text);
+    }
+
+    std::map<std::string, std::string> expectedPictures() {
+        return {{PictureName(kPictureHost + "a1.jpg") + ".tbi", Picture("a1.jpg")},
+                {PictureName(kPictureHost + "a2.jpg") + ".tbi", Picture("a2.jpg")},
+                {PictureName(kPictureHost + "p1.jpg") + ".tbi", Picture("p1.jpg")}};
+    }
+
+    relaysim::Server sim;
+    std::int64_t group = 0;
+    std::string package;
+    std::unique_ptr<DownloadRun> run;
+};
+
+TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheItems) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    addLink(group, "2002", "围巾", "0", "0", true, true);
+    startWindow();
+    std::vector<std::string> captions;
+    window->state().panel.changed.connect(
+        [&] { captions.push_back(window->state().panel.caption()); });
+    startAndRun();
+
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 2);
+    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1, 2}));
+    EXPECT_EQ(FolderFiles(pictureFolder()), expectedPictures());
+    std::map<std::string, std::string> desc = {{"x.jpg", Picture("d/x.jpg")},
+                                               {"y.jpg", Picture("d/y.jpg")},
+                                               {"y.jpgsize=big", Picture("d/y.jpg")},
+                                               {"bg.gif", Picture("d/bg.gif")}};
+    EXPECT_EQ(FolderFiles(descFolder()), desc);
+
+    // The second offer's main picture was on disk already; the address shared by a main
+    // and a property picture was fetched by both jobs.
+    EXPECT_EQ(pictureRequests("/a2.jpg"), 1);
+    EXPECT_EQ(pictureRequests("/a1.jpg"), 2);
+    EXPECT_EQ(pictureRequests("/d/x.jpg"), 1);
+
+    for (const auto& [id, remark] : {std::pair{"2001", kRemarkA}, std::pair{"2002", kRemarkB}}) {
+        const ItemRow& r = rowOf(id);
+        EXPECT_EQ(r.state, "已下载");
+        EXPECT_EQ(r.icon, kIconDownloaded);
+        EXPECT_FALSE(r.ticked);
+        EXPECT_EQ(r.sub[kSubRemark], remark);
+        Query q = db->query("select IsDownload,remark from TB_URL where num_iid=?", {id});
+        EXPECT_EQ(q.text("IsDownload"), "1");
+        EXPECT_EQ(q.text("remark"), remark);
+    }
+
+    EXPECT_FALSE(window->state().panel.visible());
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].text, "是否开始下载勾选的宝贝?");
+    EXPECT_EQ(dialogs.shown[0].icon, Icon::Question);
+    EXPECT_EQ(dialogs.shown[1].text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    EXPECT_EQ(dialogs.shown[1].icon, Icon::Information);
+    EXPECT_TRUE(desktop.openedFolders.empty());
+
+    auto seen = [&](const std::string& caption) {
+        return std::find(captions.begin(), captions.end(), caption) != captions.end();
+    };
+    EXPECT_TRUE(seen("正在处理中...(1/2)"));
+    EXPECT_TRUE(seen("正在处理中...(1/2)-完成下载,正在保存中"));
+    EXPECT_TRUE(seen("正在处理中...(2/2)"));
+    EXPECT_TRUE(seen("正在处理中...(2/2)\r\n进度:属性图片1(0/0) 属性图片2(0/0) 描述图片(0/0)"));
+    EXPECT_TRUE(seen("正在处理中...(1/2)\r\n进度:属性图片1(2/2) 属性图片2(2/2) 描述图片(4/4)"));
+}
+
+TEST_F(DownloadFlow, YesToOpenTheFolderOpensThePackageFolder) {
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    startWindow();
+    dialogs.answers = {Answer::Yes, Answer::Yes};
+    window->StartClick();
+    runToEnd();
+    ASSERT_EQ(desktop.openedFolders.size(), 1u);
+    EXPECT_EQ(desktop.openedFolders[0], dir.path() + "/out/");
+}
+
+TEST_F(DownloadFlow, WithoutLocalDescriptionPicturesTheDescriptionKeepsItsAddresses) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    window->setChkDescLocal(false);
+    window->setChkClearLink(false);
+    startAndRun();
+
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(pictureRequests("/d/x.jpg") + pictureRequests("/d/bg.gif"), 0);
+    EXPECT_TRUE(FolderFiles(descFolder()).empty());
+    EXPECT_EQ(FolderFiles(pictureFolder()), expectedPictures());
+    std::string text = test::ReadFileBytes(package);
+    for (const char* part : {"<img src=\"http://img.example.com/d/x.jpg\" alt=\"\"\"\">",
+                             "background=\"http://img.example.com/d/bg.gif\"",
+                             "<a href=\"http://shop.example.com/\">店铺</a><A>X</A>"})
+        EXPECT_NE(text.find(Utf16(part)), std::string::npos) << part;
+    EXPECT_EQ(text.find(Utf16("file://")), std::string::npos);
+}
+
+TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    sim.addFault("offer=2002 error-response 商品不存在|isv.offer-gone|已下架");
+    startWindow();
+    startAndRun();
+
+    EXPECT_EQ(run->outcome(), RunOutcome::Failed);
+    EXPECT_EQ(run->rowsWritten(), 1);
+    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1}));
+    const ItemRow& failed = rowOf("2002");
+    EXPECT_EQ(failed.state, "下载中");
+    EXPECT_EQ(failed.icon, kIconDownloading);
+    EXPECT_TRUE(failed.ticked);
+    EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 1);
+    EXPECT_FALSE(window->state().panel.visible());
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, "下载失败.\r\n错误原因: 商品不存在,isv.offer-gone,已下架");
+    EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
+}
+
+TEST_F(DownloadFlow, TransportFailureEndsTheRunWithAMessageNamingIt) {
+    struct Case {
+        const char* fault;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"offer=2001 status 503", "HTTP错误 503"},
+        {"offer=2001 stall 2000", "无法连接服务器或等待应答超时"},
+        {"offer=2001 short-body 10", "连接中断"},
+    };
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    run->WinHTTP_Source().Timeouts.ReceiveTimeout = 300;
+    for (const Case& c : cases) {
+        sim.clearFaults();
+        sim.addFault(c.fault);
+        dialogs.clear();
+        startAndRun();
+        EXPECT_EQ(run->outcome(), RunOutcome::Failed) << c.fault;
+        ASSERT_EQ(dialogs.shown.size(), 2u) << c.fault;
+        const std::string& text = dialogs.shown[1].text;
+        EXPECT_EQ(text.rfind(std::string("下载失败.\r\n错误原因: ") + c.reason, 0), 0u) << text;
+        EXPECT_NE(text.find(run->relay().apiEndpoint), std::string::npos) << text;
+        EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
+        EXPECT_TRUE(rowOf("2001").ticked);
+        EXPECT_EQ(rowOf("2001").state, "下载中");
+        EXPECT_FALSE(window->state().panel.visible());
+        EXPECT_FALSE(fs::exists(package));
+    }
+}
+
+TEST_F(DownloadFlow, MissingPictureKeepsItsEntryAndTheRowIsWritten) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("path=/p1.jpg status 404");
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1}));
+    auto expected = expectedPictures();
+    expected.erase(PictureName(kPictureHost + "p1.jpg") + ".tbi");
+    EXPECT_EQ(FolderFiles(pictureFolder()), expected);
+}
+
+TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("host=img.example.com latency 200");
+    startWindow();
+    dialogs.answers.push_back(Answer::Yes);
+    window->StartClick();
+    ASSERT_TRUE(loop.runUntil([&] { return pictureRequests("/a1.jpg") > 0; }, 5s));
+    window->CancelClick();
+    size_t shownAtCancel = dialogs.shown.size();
+    ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 5s));
+    EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
+
+    // Nothing more arrives: no progress, no picture request, no message.
+    int changes = 0;
+    window->list().rowsChanged.connect([&](int, int) { ++changes; });
+    size_t requests = sim.requests().size();
+    loop.runUntil([] { return false; }, 700ms);
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(sim.requests().size(), requests);
+    EXPECT_EQ(dialogs.shown.size(), shownAtCancel);
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_TRUE(rowOf("2001").ticked);
+    EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
+    EXPECT_FALSE(window->state().panel.visible());
+}
+
+TEST_F(DownloadFlow, CancelWhileTheOfferIsRequestedDropsItsAnswer) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("offer=2001 latency 300");
+    startWindow();
+    dialogs.answers.push_back(Answer::Yes);
+    window->StartClick();
+    ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
+    window->CancelClick();
+    ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 5s));
+    EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
+    loop.runUntil([] { return false; }, 100ms);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(sim.requests().size(), 1u) << "no look-up, no picture";
+    EXPECT_TRUE(rowOf("2001").ticked);
+    EXPECT_FALSE(fs::exists(package));
+}
+
+TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    // A folder where the package file should be: it cannot be written.
+    fs::create_directories(package);
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Failed);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    const std::string& text = dialogs.shown[1].text;
+    EXPECT_EQ(text.rfind("保存失败,错误:", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - std::string(",请关闭.").size()), ",请关闭.");
+    EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
+    EXPECT_TRUE(window->state().panel.visible());
+    EXPECT_TRUE(rowOf("2002").ticked);
+    EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
+    window->CancelClick();
+    EXPECT_FALSE(window->state().busy());
+}
+
+TEST_F(DownloadFlow, StartChecks) {
+    startWindow();
+    window->StartClick();
+    EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"请勾选要下载的宝贝."});
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    window->view().RefreshData();
+    dialogs.clear();
+    window->state().saveFile = dir.path() + "/missing/x.csv";
+    window->StartClick();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.last().text,
+              "\"" + dir.path() + "/missing/\"文件夹不存在,请重新配置\"保存文件位置\".");
+    EXPECT_EQ(dialogs.last().icon, Icon::Error);
+
+    // Declined: only the folders were made.
+    dialogs.clear();
+    window->state().saveFile = package;
+    window->setPagePrice(true);
+    window->StartClick();
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(
+        dialogs.last().text,
+        "是否开始下载勾选的宝贝?\r\n\r\n警告:勾选了采用页面价格,下载时,宝贝的价格将会统一处理成列表"
+        "中的页面价格(含SKU价格)");
+    EXPECT_EQ(run->outcome(), RunOutcome::Idle);
+    EXPECT_TRUE(fs::is_directory(pictureFolder()));
+    EXPECT_TRUE(fs::is_directory(descFolder()));
+    EXPECT_TRUE(sim.requests().empty());
+
+    // A second start while running does nothing.
+    dialogs.answers.push_back(Answer::Yes);
+    window->StartClick();
+    ASSERT_EQ(run->outcome(), RunOutcome::Running);
+    size_t shown = dialogs.shown.size();
+    EXPECT_FALSE(run->StartClick());
+    EXPECT_EQ(dialogs.shown.size(), shown);
+    runToEnd();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+}
+
+TEST_F(DownloadFlow, PagePriceComesFromTheList) {
+    addLink(group, "2002", "围巾", "0", "9.90", false, true);
+    startWindow();
+    window->setPagePrice(true);
+    startAndRun();
+    std::string text = test::ReadFileBytes(package);
+    EXPECT_NE(text.find(Utf16("\t0\t\"0\"\t1\t\"\"\t\"\"\t1\t9.9\t")), std::string::npos);
+}
+
+TEST_F(DownloadFlow, ItemsTickedDuringTheRunAreTakenUp) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    addLink(group, "2002", "围巾", "0", "0", false, false);
+    startWindow();
+    bool ticked = false;
+    run->offerEnded.connect([&](int, int, const std::string&, const std::string&) {
+        if (!ticked)
+            window->list().setTicked(window->list().indexOfUniqid(rowOf("2002").uniqid), true);
+        ticked = true;
+    });
+    std::vector<std::string> captions;
+    window->state().panel.changed.connect(
+        [&] { captions.push_back(window->state().panel.caption()); });
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 2);
+    EXPECT_NE(std::find(captions.begin(), captions.end(), "正在处理中...(2/1)"), captions.end());
+    EXPECT_EQ(rowOf("2002").state, "已下载");
+}
+
+TEST_F(DownloadFlow, PackageFileDeletedBetweenTwoRowsIsMadeAgain) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    startWindow();
+    run->offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
+        if (ordinal == 1)
+            fs::remove(package);
+    });
+    startAndRun();
+    EXPECT_EQ(run->rowsWritten(), 2);
+    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({2}));
+}
+
+// --- the file-exists dialog ---
+
+class FileExists : public DownloadFlow {
+protected:
+    void SetUp() override {
+        DownloadFlow::SetUp();
+        addLink(group, "2002", "围巾", "0", "0", false, true);
+        // An existing package holding offer 2001's row.
+        test::WriteFileBytes(package, expectedPackage({1}));
+        startWindow();
+    }
+};
+
+TEST_F(FileExists, ChoicesAndTheirConfirmations) {
+    struct Case {
+        FileExistsChoice choice;
+        Answer confirm;
+        const char* confirmation; // followed by the file name in double quotes and "?"
+        bool started;
+        std::initializer_list<int> rows; // of the package file afterwards
+    };
+    const Case cases[] = {
+        {FileExistsChoice::Cancel, Answer::Yes, nullptr, false, {1}},
+        {FileExistsChoice::Append, Answer::No, "再次确认,是否追加到文件：", false, {1}},
+        {FileExistsChoice::Overwrite, Answer::No, "再次确认,是否覆盖文件：", false, {1}},
+        {FileExistsChoice::Append, Answer::Yes, "再次确认,是否追加到文件：", true, {1, 2}},
+        {FileExistsChoice::Overwrite, Answer::Yes, "再次确认,是否覆盖文件：", true, {2}},
+    };
+    for (const Case& c : cases) {
+        test::WriteFileBytes(package, expectedPackage({1}));
+        window->list().setTicked(0, true);
+        dialogs.clear();
+        dialogs.answers = {Answer::Yes, c.confirm};
+        dialogs.fileExistsChoices = {c.choice};
+        window->StartClick();
+        EXPECT_EQ(run->outcome() == RunOutcome::Running, c.started);
+        if (c.started)
+            runToEnd();
+        ASSERT_GE(dialogs.shown.size(), 2u);
+        EXPECT_EQ(dialogs.shown[1].kind, test::Shown::Kind::FileExists);
+        EXPECT_EQ(dialogs.shown[1].text, "\"" + package + "\"文件已存在,请选择要做的操作？");
+        if (c.confirmation) {
+            EXPECT_EQ(dialogs.shown[2].text, c.confirmation + ("\"" + package + "\"?"));
+        }
+        EXPECT_EQ(test::ReadFileBytes(package), expectedPackage(c.rows));
+    }
+}
+
+TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
+    const std::string newName = dir.path() + "/out/淘宝助理数据包_1203051407.csv";
+    for (int round = 0; round < 2; ++round) {
+        window->list().setTicked(0, true);
+        dialogs.clear();
+        dialogs.answers = {Answer::Yes, Answer::Yes};
+        dialogs.fileExistsChoices = {FileExistsChoice::NewFile};
+        window->StartClick();
+        ASSERT_GE(dialogs.shown.size(), 3u);
+        EXPECT_EQ(dialogs.shown[2].text, "再次确认,是否建立新文件：\"" + newName + "\"?");
+        runToEnd();
+        EXPECT_EQ(window->state().saveFile, newName);
+    }
+    // The first package is untouched; the new one holds two rows of offer 2002.
+    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1}));
+    std::string twice = expectedPackage({2});
+    std::string row = twice.substr(expectedPackage({}).size());
+    EXPECT_EQ(test::ReadFileBytes(newName), twice + row);
+    EXPECT_TRUE(fs::is_directory(PictureFolderOf(newName)));
+    EXPECT_TRUE(fs::is_directory(DescriptionFolderOf(newName)));
+    // Setting 500 keeps its value.
+    EXPECT_NE(GetParameter(*db, 500), newName);
+}
+
+} // namespace

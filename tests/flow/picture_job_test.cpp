@@ -1,0 +1,119 @@
+#include "package/picture_job.hpp"
+#include "relay_sim.hpp"
+#include "temp_dir.hpp"
+#include "ui/headless_event_loop.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <set>
+
+using namespace lw;
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+namespace {
+
+class PictureJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim.start(test::TestDataPath("download"));
+        options.proxy = sim.url();
+    }
+
+    std::unique_ptr<TThreadDownload> job(int kind, std::vector<std::string> urls,
+                                         std::vector<std::string> files) {
+        return std::make_unique<TThreadDownload>(
+            loop, kind, std::move(urls), std::move(files),
+            [this](const std::string& m) { messages.push_back(m); }, options);
+    }
+
+    std::string served(const std::string& path) {
+        return test::ReadFileBytes(test::TestDataPath("download/pictures/img.example.com/" + path));
+    }
+
+    std::set<std::string> names() {
+        std::set<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            out.insert(e.path().filename().string());
+        return out;
+    }
+
+    test::TempDir dir;
+    relaysim::Server sim;
+    HeadlessEventLoop loop;
+    HttpOptions options = PictureHttpOptions();
+    std::vector<std::string> messages;
+};
+
+TEST_F(PictureJobTest, EveryPictureIsReportedAndFailuresAreCounted) {
+    options.maxBodyBytes = 12; // a1.jpg is larger
+    sim.addFault("path=/missing.jpg status 404");
+    auto j = job(2,
+                 {"http://img.example.com/a2.jpg", "http://img.example.com/missing.jpg",
+                  "ftp://img.example.com/a2.jpg", "http://img.example.com/a1.jpg",
+                  "http://img.example.com/d/x.jpg"},
+                 {dir.file("a2.tbi"), dir.file("missing.tbi"), dir.file("ftp.tbi"),
+                  dir.file("a1.tbi"), dir.file("x?*.jpg")});
+    j->Start();
+    ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
+    EXPECT_EQ(messages,
+              (std::vector<std::string>{"2:1:5:0", "2:2:5:1", "2:3:5:1", "2:4:5:1", "2:5:5:0"}));
+    EXPECT_EQ(names(), (std::set<std::string>{"a2.tbi", "x.jpg"}));
+    EXPECT_EQ(test::ReadFileBytes(dir.file("a2.tbi")), served("a2.jpg"));
+    EXPECT_EQ(test::ReadFileBytes(dir.file("x.jpg")), served("d/x.jpg"));
+}
+
+TEST_F(PictureJobTest, AnEmptyJobSendsOneMessage) {
+    auto j = job(3, {}, {});
+    j->Start();
+    ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
+    EXPECT_EQ(messages, std::vector<std::string>{"3:0:0:0"});
+}
+
+TEST_F(PictureJobTest, TwoJobsWritingTheSameFileLeaveOneWholeFile) {
+    sim.addFault("path=/a1.jpg latency 20");
+    std::vector<std::unique_ptr<TThreadDownload>> jobs;
+    for (int kind = 1; kind <= 2; ++kind) {
+        jobs.push_back(job(kind, std::vector<std::string>(5, "http://img.example.com/a1.jpg"),
+                           std::vector<std::string>(5, dir.file("same.tbi"))));
+        jobs.back()->Start();
+    }
+    ASSERT_TRUE(loop.runUntil([&] { return jobs[0]->finished() && jobs[1]->finished(); }, 5s));
+    EXPECT_EQ(messages.size(), 10u);
+    EXPECT_EQ(names(), std::set<std::string>{"same.tbi"});
+    EXPECT_EQ(test::ReadFileBytes(dir.file("same.tbi")), served("a1.jpg"));
+}
+
+TEST_F(PictureJobTest, StoppedFromInsideItsOwnMessageItSendsNoMore) {
+    TThreadDownload* raw = nullptr;
+    auto j = std::make_unique<TThreadDownload>(
+        loop, 1, std::vector<std::string>(4, "http://img.example.com/a2.jpg"),
+        std::vector<std::string>(4, dir.file("a2.tbi")),
+        [&](const std::string& m) {
+            messages.push_back(m);
+            raw->Stop();
+        },
+        options);
+    raw = j.get();
+    j->Start();
+    ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
+    loop.runUntil([] { return false; }, 100ms);
+    EXPECT_EQ(messages, std::vector<std::string>{"1:1:4:0"});
+}
+
+TEST_F(PictureJobTest, DestroyingAWaitingJobDoesNotHang) {
+    sim.addFault("path=/a2.jpg stall 3000");
+    auto j = job(1, {"http://img.example.com/a2.jpg"}, {dir.file("a2.tbi")});
+    j->Start();
+    ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
+    auto begin = std::chrono::steady_clock::now();
+    j.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, 1s);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(names().empty());
+}
+
+} // namespace

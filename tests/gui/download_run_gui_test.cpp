@@ -1,0 +1,99 @@
+// The download run under the Qt event loop: the Picture Progress Messages reach the
+// window thread through queued calls, "开始下载" reaches the run through the hooks.
+#include "app/main_window.hpp"
+#include "app/main_window_widget.hpp"
+#include "app/window_hooks.hpp"
+#include "fake_clock.hpp"
+#include "package/download_run.hpp"
+#include "package/package_names.hpp"
+#include "relay_sim.hpp"
+#include "scripted_dialogs.hpp"
+#include "store/database.hpp"
+#include "temp_dir.hpp"
+#include "ui/qt_event_loop.hpp"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace lw;
+using namespace lw::gui;
+using namespace lw::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return done();
+}
+
+class DownloadRunGui : public ::testing::Test {
+protected:
+    DownloadRunGui() : db(MakeTestDatabase(dir.path())) {
+        sim.start(TestDataPath("download"));
+        db->exec("insert into TB_Groups(GroupName,Tag) select '女装',0");
+        std::int64_t g = db->lastInsertId();
+        for (const char* id : {"2001", "2002"})
+            db->exec(
+                "insert into TB_URL(tag,uGroup,num_iid,detail_url,bcheck) select 0,?,?,?,1",
+                {g, std::string(id), "http://detail.1688.com/offer/" + std::string(id) + ".html"});
+        Config config;
+        config.relayHost = sim.hostPort();
+        config.appKey = config.accessToken = config.accountCode = "k";
+        logic = std::make_unique<TfrmFromDownload>(
+            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path(), config);
+        logic->homeFolder = dir.path();
+        logic->loadDelayMs = 0;
+        window = std::make_unique<MainWindowWidget>(*logic);
+        logic->FormCreate();
+        logic->FormShow();
+        EXPECT_TRUE(WaitFor([&] { return logic->trayMenuAttached(); }));
+        fs::create_directories(dir.path() + "/out");
+        logic->state().saveFile = dir.path() + "/out/p.csv";
+    }
+
+    TempDir dir;
+    std::unique_ptr<Database> db;
+    relaysim::Server sim;
+    ScriptedDialogs dialogs;
+    FakeDesktop desktop;
+    gui::QtEventLoop loop;
+    FakeClock clock;
+    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowWidget> window;
+};
+
+} // namespace
+
+TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
+    gui::InstallWindowHooks(*logic, window.get());
+    // Pictures reach relay-sim as a proxy.
+    qputenv("http_proxy", QByteArray::fromStdString(sim.url()));
+    dialogs.answers.push_back(Answer::Yes);
+    QObject* frame = window.get();
+    frame->findChild<QAction*>("_Start")->trigger();
+    ASSERT_TRUE(logic->state().panel.visible());
+    bool done =
+        WaitFor([&] { return !logic->state().panel.visible() && dialogs.shown.size() >= 2; });
+    qunsetenv("http_proxy");
+    ASSERT_TRUE(done);
+    EXPECT_EQ(dialogs.shown.back().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(logic->list().row(i).state, "已下载");
+        EXPECT_FALSE(logic->list().row(i).ticked);
+    }
+    EXPECT_TRUE(fs::exists(dir.path() + "/out/p.csv"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(DescriptionFolderOf(dir.path() + "/out/p.csv")),
+                            fs::directory_iterator{}),
+              4);
+}

@@ -1,0 +1,108 @@
+#include "package/picture_job.hpp"
+#include "package/picture_names.hpp"
+
+#include <gtest/gtest.h>
+
+using namespace lw;
+
+TEST(PictureNames, FileNameCleaning) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a?b*c|d>e<f\"g.jpg", "abcdefg.jpg"},
+        {"  x.jpg  ", "x.jpg"},
+        {" ?\" ", ""},
+        {"图片 1.jpg", "图片 1.jpg"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(CleanFileName(in), out) << in;
+}
+
+TEST(PictureNames, DescriptionPictureNameStaysInsideItsFolder) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"http://h/d/x.jpg", "x.jpg"},
+        {"http://h/d/y.jpg?size=big", "y.jpgsize=big"},
+        {"http://h/d/", ""},
+        {"http://h/d/..", ""},
+        {"http://h/d/...", ""},
+        {"http://h/d/..\\..\\evil.jpg", "evil.jpg"},
+        {"http://h/d/C:evil.jpg", "Cevil.jpg"},
+        {"http://h/d/a\x01\tb\x7f.jpg", "ab.jpg"},
+        {"http://h/d/ \" ", ""},
+        {"noslash.gif", "noslash.gif"},
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(DescriptionPictureName(in), out) << in;
+}
+
+TEST(PictureNames, LocalPictureAddressIsAFileAddress) {
+#ifdef _WIN32
+    EXPECT_EQ(LocalPictureAddress("D:\\a\\p_DESC", "x.jpg"), "file:///D:\\a\\p_DESC\\x.jpg");
+#else
+    EXPECT_EQ(LocalPictureAddress("/tmp/p_DESC", "x.jpg"), "file:///tmp/p_DESC/x.jpg");
+#endif
+}
+
+TEST(PictureNames, DescriptionAddressesInOrderWithoutRepeats) {
+    std::string d = "<img src=\"http://h/a.jpg\"><div background=\"http://h/bg.gif\">"
+                    "<img src=\"HTTP://H/A.JPG\"><img src=\"\"><img src=\"http://h/b.jpg\">"
+                    "<td background=\"img/rel.gif\"><img src='http://h/single.jpg'>"
+                    "<img src=\"http://h/a.jpg\"><img src=\"http://h/open.jpg";
+    auto found = CollectDescriptionAddresses(d);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, (std::vector<std::string>{"http://h/a.jpg", "", "http://h/b.jpg",
+                                                "http://h/bg.gif"}));
+}
+
+TEST(PictureNames, CollectingStopsWhenTheRunIsCancelled) {
+    int calls = 0;
+    auto found =
+        CollectDescriptionAddresses("src=\"a\" src=\"b\" src=\"c\"", [&] { return ++calls < 3; });
+    EXPECT_FALSE(found);
+    EXPECT_EQ(calls, 3);
+}
+
+TEST(PictureNames, DescriptionCleanUp) {
+    struct Case {
+        const char* in;
+        bool clearLinks;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"&lt;b&gt;&quot;x&quot;&amp;&nbsp;", true, "<b>\"x\"& "},
+        // Entities are decoded once, in order.
+        {"&amp;lt;", true, "&lt;"},
+        {"a=\"\" b=\"c\" d=\"\"\"", true, "a=\"\"\"\" b=\"c\" d=\"\"\"\"\""},
+        {"<a href=\"u\">x</a><a>y</a><A HREF=\"u\">z</A><A>w</A><abbr>", true,
+         "<div href=\"u\">x</div>y</div><div HREF=\"u\">z</div>w</div><abbr>"},
+        {"<a href=\"u\">x</a><A>w</A>", false, "<a href=\"u\">x</a><A>w</A>"},
+    };
+    for (const Case& c : cases) {
+        std::string d = c.in;
+        CleanDescription(d, c.clearLinks);
+        EXPECT_EQ(d, c.out) << c.in;
+    }
+}
+
+TEST(PictureNames, PropertyPicturesOfTheAnswer) {
+    std::string answer = "{}<prop_imgs list=\"true\"><prop_img><url>http://h/p1.jpg</url>"
+                         "<position>0</position><properties>1:2</properties></prop_img>"
+                         "<prop_img><url></url><position>1</position></prop_img>"
+                         "</prop_imgs><nick>n</nick>";
+    auto pictures = PropertyPictures(answer);
+    ASSERT_GE(pictures.size(), 2u);
+    EXPECT_EQ(pictures[0], (PropertyPicture{"http://h/p1.jpg", "0", "1:2"}));
+    EXPECT_EQ(pictures[1], (PropertyPicture{"", "1", ""}));
+    for (size_t i = 2; i < pictures.size(); ++i)
+        EXPECT_TRUE(pictures[i].url.empty());
+    for (const auto& p : PropertyPictures("{}<prop_imgs><prop_img><url>u</url></prop_img>"))
+        EXPECT_TRUE(p.url.empty());
+}
+
+TEST(PictureNames, ProgressTextAndClientSettings) {
+    EXPECT_EQ(PictureProgressText(1, 0, 0, false), "1:0:0:0");
+    EXPECT_EQ(PictureProgressText(3, 2, 10, true), "3:2:10:1");
+    HttpOptions o = PictureHttpOptions();
+    EXPECT_EQ(o.readTimeoutMs, 10000);
+    EXPECT_TRUE(o.followRedirects);
+    EXPECT_EQ(o.maxBodyBytes, 32u * 1024u * 1024u);
+    EXPECT_EQ(o.agent, "Mozilla/3.0 (compatible; Indy Library)");
+}
