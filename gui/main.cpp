@@ -96,13 +96,21 @@ int main(int argc, char** argv) {
             window->showMaximized();
             logic->FormShow();
             // First start without a configuration file: say where it goes, once the
-            // window is up.
+            // window has finished loading (it raises itself then, which would put it
+            // over a box shown earlier on a desktop without a window manager).
             std::string hint =
                 firstStart ? MissingConfigHint(config, FindConfigExample(programFolder)) : "";
-            if (!hint.empty())
-                QTimer::singleShot(0, window.get(), [&dialogs, hint] {
+            if (!hint.empty()) {
+                auto* wait = new QTimer(window.get());
+                QObject::connect(wait, &QTimer::timeout, [wait, &logic, &dialogs, hint] {
+                    if (!logic->trayMenuAttached())
+                        return;
+                    wait->stop();
+                    wait->deleteLater();
                     dialogs.message("提示", hint, Icon::Information);
                 });
+                wait->start(100);
+            }
         } catch (const std::exception& e) {
             Application::ReportError(QString::fromUtf8(e.what()));
             QCoreApplication::exit(1);
