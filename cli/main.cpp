@@ -1,10 +1,12 @@
 // listwright-cli: the headless front end over the same core as the desktop program.
-#include <exception>
-#include <iostream>
-
+#include "app/first_start.hpp"
 #include "commands.hpp"
 #include "store/data_module.hpp"
 #include "store/text_routines.hpp"
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
 
 using namespace lw;
 using namespace lw::cli;
@@ -16,6 +18,12 @@ void printHelp() {
               << "用法: listwright-cli [--data-dir DIR] [--config FILE] [--yes] 命令 ...\n\n";
     for (const Command& c : AllCommands())
         std::cout << "  " << c.usage << "\n";
+    std::cout << "\n全局选项:\n"
+              << "  --data-dir DIR  数据文件夹 (存放 TBData/TBDataPlover2.db), "
+                 "也可用环境变量 LISTWRIGHT_DATA_DIR\n"
+              << "  --config FILE   配置文件, 也可用环境变量 LISTWRIGHT_CONFIG\n"
+              << "  --yes           对所有询问回答\"是\"\n"
+              << "  --version       显示版本\n";
 }
 
 } // namespace
@@ -62,11 +70,20 @@ int main(int argc, char** argv) {
     context.dataFolder = ResolveDataFolder(context.programFolder, dataDir);
     try {
         if (command->needsDatabase) {
+            std::error_code ec;
+            bool firstStart = !std::filesystem::exists(DatabasePathIn(context.dataFolder), ec);
             std::string error = EnsureDatabaseFile(context.dataFolder,
                                                    FindDeliveredDatabase(context.programFolder));
             if (!error.empty()) {
                 std::cerr << "[错误] " << error << "\n";
                 return kExitFailed;
+            }
+            if (firstStart) {
+                std::cerr << "[提示] 已创建数据库 " << DatabasePathIn(context.dataFolder) << "\n";
+                std::string hint =
+                    MissingConfigHint(context.config, FindConfigExample(context.programFolder));
+                if (!hint.empty())
+                    std::cerr << "[提示] " << hint << "\n";
             }
             DataModuleOptions options;
             options.databasePath = DatabasePathIn(context.dataFolder);

@@ -1,6 +1,7 @@
 // listwright: the desktop program.
 #include "app/application.hpp"
 #include "app/config.hpp"
+#include "app/first_start.hpp"
 #include "app/login_show.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
@@ -16,9 +17,11 @@
 
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 #include <exception>
+#include <filesystem>
 #include <memory>
 
 using namespace lw;
@@ -29,6 +32,8 @@ int main(int argc, char** argv) {
     // 1. The application title.
     QApplication::setApplicationName("Listwright");
     QApplication::setApplicationDisplayName("Listwright");
+    // Ties the windows to listwright.desktop, so the desktop shows its name and icon.
+    QGuiApplication::setDesktopFileName("listwright");
     // The program ends when the main window closes, not when a hidden-to-tray window's
     // last dialog does.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -50,6 +55,8 @@ int main(int argc, char** argv) {
     std::string programFolder = ProgramFolder();
     Config config = LoadConfig(programFolder);
     std::string dataFolder = ResolveDataFolder(programFolder);
+    std::error_code ec;
+    const bool firstStart = !std::filesystem::exists(DatabasePathIn(dataFolder), ec);
     std::string error = EnsureDatabaseFile(dataFolder, FindDeliveredDatabase(programFolder));
     if (!error.empty()) {
         delete splash;
@@ -88,6 +95,22 @@ int main(int argc, char** argv) {
             logic->FormCreate();
             window->showMaximized();
             logic->FormShow();
+            // First start without a configuration file: say where it goes, once the
+            // window has finished loading (it raises itself then, which would put it
+            // over a box shown earlier on a desktop without a window manager).
+            std::string hint =
+                firstStart ? MissingConfigHint(config, FindConfigExample(programFolder)) : "";
+            if (!hint.empty()) {
+                auto* wait = new QTimer(window.get());
+                QObject::connect(wait, &QTimer::timeout, [wait, &logic, &dialogs, hint] {
+                    if (!logic->trayMenuAttached())
+                        return;
+                    wait->stop();
+                    wait->deleteLater();
+                    dialogs.message("提示", hint, Icon::Information);
+                });
+                wait->start(100);
+            }
         } catch (const std::exception& e) {
             Application::ReportError(QString::fromUtf8(e.what()));
             QCoreApplication::exit(1);

@@ -1,10 +1,18 @@
-// listwright-screenshot OUT.png [WIDTH HEIGHT]: starts the main window as the program
-// does (data folder from LISTWRIGHT_DATA_DIR), waits for the start-up loading and
-// saves a picture of it.
+// listwright-screenshot [--window main|harvest|mapping] [--shop URL] [--keyword TEXT]
+//                       [--group NAME] OUT.png [WIDTH HEIGHT]
+// Starts a window as the program does (data folder from LISTWRIGHT_DATA_DIR), waits for
+// it to settle and saves a picture of it:
+//   main     the main window after its start-up loading;
+//   harvest  the harvest window after a search of --shop (the shop and picture hosts
+//            are reached through http_proxy), the closing question answered No so the
+//            Link Lines stay in the box;
+//   mapping  the mapping editor with the stored mappings.
 #include "app/application.hpp"
 #include "app/config.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
+#include "catalog/mapping_editor_window.hpp"
+#include "harvest/harvest_dialog.hpp"
 #include "store/data_module.hpp"
 #include "store/database.hpp"
 #include "ui/clock.hpp"
@@ -13,27 +21,99 @@
 #include "ui/qt_event_loop.hpp"
 
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QThread>
 
+#include <functional>
 #include <iostream>
 #include <memory>
 
 using namespace lw;
 using namespace lw::gui;
 
+namespace {
+
+// Messages are printed, questions answered No: nothing modal stands in front of the
+// window being pictured.
+class QuietDialogs : public Dialogs {
+public:
+    Answer show(const MessageSpec& spec) override {
+        std::cerr << "[" << spec.title << "] " << spec.text << "\n";
+        return spec.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    }
+    FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
+    std::optional<std::string> inputText(const std::string&, const std::string&,
+                                         const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<int> chooseFromList(const std::string&, const std::string&,
+                                      const std::vector<std::string>&, int) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+};
+
+// Lets events run until done() (at least minMs, at most 15 s).
+void Settle(const std::function<bool()>& done, int minMs) {
+    QElapsedTimer timer;
+    timer.start();
+    while ((!done() || timer.elapsed() < minMs) && timer.elapsed() < 15000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        QThread::msleep(10);
+    }
+}
+
+struct Options {
+    std::string window = "main";
+    std::string shop;
+    std::string keyword;
+    std::string group;
+    std::vector<std::string> rest;
+};
+
+Options ParseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string word = argv[i];
+        auto value = [&](std::string& into) {
+            if (i + 1 < argc)
+                into = argv[++i];
+        };
+        if (word == "--window")
+            value(o.window);
+        else if (word == "--shop")
+            value(o.shop);
+        else if (word == "--keyword")
+            value(o.keyword);
+        else if (word == "--group")
+            value(o.group);
+        else
+            o.rest.push_back(word);
+    }
+    return o;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     Application app(argc, argv);
-    if (argc < 2) {
-        std::cerr << "usage: listwright-screenshot OUT.png [WIDTH HEIGHT]\n";
+    Options options = ParseOptions(argc, argv);
+    if (options.rest.empty() ||
+        (options.window != "main" && options.window != "harvest" && options.window != "mapping")) {
+        std::cerr << "usage: listwright-screenshot [--window main|harvest|mapping] [--shop URL] "
+                     "[--keyword TEXT] [--group NAME] OUT.png [WIDTH HEIGHT]\n";
         return 2;
     }
-    QString out = QString::fromLocal8Bit(argv[1]);
-    int width = argc > 3 ? std::atoi(argv[2]) : 1280;
-    int height = argc > 3 ? std::atoi(argv[3]) : 800;
+    QString out = QString::fromLocal8Bit(options.rest[0].c_str());
+    int width = options.rest.size() > 2 ? std::stoi(options.rest[1]) : 1280;
+    int height = options.rest.size() > 2 ? std::stoi(options.rest[2]) : 800;
 
     QtEventLoop loop;
     QtDialogs dialogs;
+    QuietDialogs quiet;
     QtDesktop desktop;
     SystemClock clock;
     std::string programFolder = ProgramFolder();
@@ -44,28 +124,58 @@ int main(int argc, char** argv) {
         std::cerr << error << "\n";
         return 1;
     }
-    DataModuleOptions options;
-    options.databasePath = DatabasePathIn(dataFolder);
-    options.password = config.dbPassword;
-    options.programFolder = programFolder;
-    std::unique_ptr<Database> db = DataModuleCreate(options, dialogs);
+    DataModuleOptions dbOptions;
+    dbOptions.databasePath = DatabasePathIn(dataFolder);
+    dbOptions.password = config.dbPassword;
+    dbOptions.programFolder = programFolder;
+    std::unique_ptr<Database> db = DataModuleCreate(dbOptions, dialogs);
     if (!db)
         return 1;
 
-    TfrmFromDownload logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder,
-                           config);
-    MainWindowWidget window(logic);
-    logic.FormCreate();
-    window.resize(width, height);
-    window.show();
-    logic.FormShow();
-    QElapsedTimer timer;
-    timer.start();
-    while ((!logic.trayMenuAttached() || timer.elapsed() < 1200) && timer.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
+    QPixmap picture;
+    if (options.window == "main") {
+        TfrmFromDownload logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder,
+                               config);
+        MainWindowWidget window(logic);
+        logic.FormCreate();
+        window.resize(width, height);
+        window.show();
+        logic.FormShow();
+        Settle([&] { return logic.trayMenuAttached(); }, 1200);
+        picture = window.grab();
+    } else if (options.window == "harvest") {
+        TfrmFormAddURL logic(HarvestPorts{*db, quiet, loop});
+        HarvestDialog dialog(logic);
+        std::int64_t group = 0;
+        Query q = db->query("select uniqid from tb_groups where groupname=?", {options.group});
+        if (!q.eof())
+            group = q.integer("uniqid");
+        logic.Prepare("搜索添加宝贝链接(URL)-" + options.group, group);
+        logic.FormShow();
+        dialog.resize(width, height);
+        dialog.show();
+        Settle([] { return false; }, 300);
+        // Typed and pressed as the user would.
+        auto* shop = dialog.findChild<QLineEdit*>("_TaobaoURL");
+        auto* keyword = dialog.findChild<QLineEdit*>("_Keyword");
+        auto* search = dialog.findChild<QPushButton*>("_Search");
+        if (!shop || !keyword || !search) {
+            std::cerr << "the harvest window has no _TaobaoURL, _Keyword or _Search\n";
+            return 1;
+        }
+        shop->setText(QString::fromStdString(options.shop));
+        keyword->setText(QString::fromStdString(options.keyword));
+        search->click();
+        Settle([&] { return !logic.searching(); }, 800);
+        picture = dialog.grab();
+    } else {
+        MappingEditorWindow editor(*db, quiet);
+        editor.resize(width, height);
+        editor.show();
+        Settle([] { return false; }, 800);
+        picture = editor.grab();
     }
-    if (!window.grab().save(out, "PNG")) {
+    if (!picture.save(out, "PNG")) {
         std::cerr << "cannot write " << out.toStdString() << "\n";
         return 1;
     }

@@ -1,0 +1,33 @@
+#include "app/first_start.hpp"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace lw {
+
+std::string FindConfigExample(const std::string& programFolder) {
+    std::error_code ec;
+    for (const std::string& candidate :
+         {programFolder + "/listwright.conf.example",
+          programFolder + "/../share/listwright/listwright.conf.example",
+          std::string("/usr/share/listwright/listwright.conf.example")}) {
+        if (fs::is_regular_file(candidate, ec))
+            return fs::weakly_canonical(candidate, ec).string();
+    }
+    return {};
+}
+
+std::string MissingConfigHint(const Config& config, const std::string& exampleFile) {
+    if (!config.sourceFile.empty() || config.missingRelayValue().empty())
+        return {};
+    std::string text =
+        "未找到配置文件。要下载宝贝和类目，请把 Relay 的地址和密钥写入 " + config.expectedFile;
+    if (!exampleFile.empty())
+        text += "（可复制范例 " + exampleFile + "）";
+    text += "，或设置环境变量 LISTWRIGHT_RELAY_HOST、LISTWRIGHT_APP_KEY、"
+            "LISTWRIGHT_ACCESS_TOKEN、LISTWRIGHT_ACCOUNT_CODE。管理组和宝贝链接不需要配置。";
+    return text;
+}
+
+} // namespace lw
