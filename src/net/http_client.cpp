@@ -144,12 +144,16 @@ std::string EscapeUnsafeUrlBytes(std::string_view url) {
 struct HttpClient::Handles {
     CURL* easy = nullptr;
     CURLM* multi = nullptr;
+    // The cookie jar lives in a share so that it outlives the resets between requests.
+    CURLSH* cookieJar = nullptr;
     bool cookiesWereOn = false;
     ~Handles() {
         if (easy)
             curl_easy_cleanup(easy);
         if (multi)
             curl_multi_cleanup(multi);
+        if (cookieJar)
+            curl_share_cleanup(cookieJar);
     }
 };
 
@@ -158,7 +162,10 @@ HttpClient::HttpClient(HttpOptions options)
     GlobalInit();
     handles_->easy = curl_easy_init();
     handles_->multi = curl_multi_init();
-    if (!handles_->easy || !handles_->multi)
+    handles_->cookieJar = curl_share_init();
+    if (!handles_->easy || !handles_->multi || !handles_->cookieJar ||
+        curl_share_setopt(handles_->cookieJar, CURLSHOPT_SHARE, CURL_LOCK_DATA_COOKIE) !=
+            CURLSHE_OK)
         throw std::runtime_error("libcurl handles could not be created");
 }
 
@@ -177,7 +184,11 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
                                std::stop_token stop) {
     CURL* easy = handles_->easy;
     CURLM* multi = handles_->multi;
-    // Keeps the connection cache and the cookies; every other setting is set anew.
+    // libcurl 7.88 forgets (leaks) the cookie file list on a reset; dropping it first is
+    // safe because the jar itself lives in the share.
+    if (handles_->cookiesWereOn)
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, nullptr);
+    // Keeps the connection cache; every other setting is set anew.
     curl_easy_reset(easy);
 
     Transfer t;
@@ -205,11 +216,16 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
                      static_cast<curl_off_t>(options_.maxBodyBytes));
 
     if (options_.cookies) {
-        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // in memory only
+        curl_easy_setopt(easy, CURLOPT_SHARE, handles_->cookieJar);
+        curl_easy_setopt(easy, CURLOPT_COOKIEFILE, ""); // starts the engine, reads no file
         handles_->cookiesWereOn = true;
-    } else if (handles_->cookiesWereOn) {
-        curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
-        handles_->cookiesWereOn = false;
+    } else {
+        if (handles_->cookiesWereOn) {
+            curl_easy_setopt(easy, CURLOPT_SHARE, handles_->cookieJar);
+            curl_easy_setopt(easy, CURLOPT_COOKIELIST, "ALL");
+            handles_->cookiesWereOn = false;
+        }
+        curl_easy_setopt(easy, CURLOPT_SHARE, nullptr);
     }
 
     if (!options_.proxy.empty())

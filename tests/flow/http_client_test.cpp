@@ -225,6 +225,32 @@ TEST_F(HttpClientTest, UnsafeAddressBytesAreEscaped) {
     EXPECT_EQ(requests[0].query, "tablename=TB_ItemProps&cid=1&name=%E5%93%81%E7%89%8C&x=a%20b");
 }
 
+TEST_F(HttpClientTest, CookiesAreKeptOnlyWhileSwitchedOn) {
+    std::string relay = sim.url() + "/openapi/getdata.aspx";
+    std::string body = "app_key=k&method=offer.get&offerId=520000000001";
+    sim.addFault("* cookie session=abc 1");
+
+    HttpOptions with;
+    with.cookies = true;
+    HttpClient keeping(with);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(keeping.postForm(relay, body).ok());
+    HttpOptions without;
+    without.cookies = false;
+    HttpClient plain(without);
+    sim.addFault("* cookie other=1 1");
+    EXPECT_TRUE(plain.postForm(relay, body).ok());
+    EXPECT_TRUE(plain.postForm(relay, body).ok());
+
+    auto requests = sim.requests();
+    ASSERT_EQ(requests.size(), 5u);
+    EXPECT_FALSE(requests[0].hasHeader("Cookie"));
+    EXPECT_EQ(requests[1].header("Cookie"), "session=abc");
+    EXPECT_EQ(requests[2].header("Cookie"), "session=abc");
+    EXPECT_FALSE(requests[3].hasHeader("Cookie"));
+    EXPECT_FALSE(requests[4].hasHeader("Cookie"));
+}
+
 TEST(RelaySimFaults, ParseFaultLines) {
     struct Case {
         std::string line;

@@ -241,6 +241,7 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
         {"no-length", FaultKind::NoLength},
         {"empty", FaultKind::Empty},
         {"redirect", FaultKind::Redirect},
+        {"cookie", FaultKind::Cookie},
     };
     Fault fault;
     fault.match = fields[0];
@@ -263,6 +264,8 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
         return fail(fields[1] + " needs a number");
     if (fault.kind == FaultKind::Redirect && fault.argument.empty())
         return fail("redirect needs an address");
+    if (fault.kind == FaultKind::Cookie && fault.argument.empty())
+        return fail("cookie needs NAME=VALUE");
     if (fault.kind == FaultKind::ShortBody && !fault.argument.empty() && !IsNumber(fault.argument))
         return fail("short-body takes a byte count");
     const std::string& m = fault.match;
@@ -543,6 +546,9 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
         case FaultKind::Redirect:
             a = {302, "text/plain", "relay-sim: moved"};
             res.set_header("Location", fault->argument);
+            break;
+        case FaultKind::Cookie:
+            res.set_header("Set-Cookie", fault->argument);
             break;
         default:
             break;

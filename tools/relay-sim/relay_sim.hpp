@@ -22,7 +22,8 @@ enum class FaultKind {
     BadJson,       // answer 200 with a body that is not JSON
     NoLength,      // answer normally but chunked, without Content-Length
     Empty,         // answer 200 with "Content-Length: 0"
-    Redirect       // answer 302 with Location: argument
+    Redirect,      // answer 302 with Location: argument
+    Cookie         // answer normally with "Set-Cookie: argument"
 };
 
 // One thing to break. match selects the requests:
