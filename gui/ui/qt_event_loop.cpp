@@ -4,7 +4,10 @@
 
 namespace lw::gui {
 
-QtEventLoop::QtEventLoop() : owner_(std::this_thread::get_id()) {}
+QtEventLoop::QtEventLoop() : owner_(std::this_thread::get_id()) {
+    QObject::connect(
+        &waker_, &PostWaker::wake, &context_, [this] { runPosted(); }, Qt::QueuedConnection);
+}
 
 QtEventLoop::~QtEventLoop() {
     for (auto& [id, timer] : timers_)
@@ -12,7 +15,30 @@ QtEventLoop::~QtEventLoop() {
 }
 
 void QtEventLoop::post(std::function<void()> fn) {
-    QMetaObject::invokeMethod(&context_, std::move(fn), Qt::QueuedConnection);
+    bool wasEmpty = false;
+    {
+        std::lock_guard lock(postedMutex_);
+        wasEmpty = posted_.empty();
+        posted_.push_back(std::move(fn));
+    }
+    // A queue that was not empty already has a wake-up on its way or is being run.
+    if (wasEmpty)
+        Q_EMIT waker_.wake();
+}
+
+// One call at a time, so a call that processes events (a nested wake-up) keeps the order.
+void QtEventLoop::runPosted() {
+    while (true) {
+        std::function<void()> fn;
+        {
+            std::lock_guard lock(postedMutex_);
+            if (posted_.empty())
+                return;
+            fn = std::move(posted_.front());
+            posted_.pop_front();
+        }
+        fn();
+    }
 }
 
 bool QtEventLoop::isUiThread() const {

@@ -5,10 +5,20 @@
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
 #include <map>
+#include <mutex>
 #include <thread>
 
 namespace lw::gui {
+
+// Wakes the UI thread for posted calls. The calls wait in a queue under our own mutex,
+// so their hand-over between threads is one that ThreadSanitizer can see.
+class PostWaker : public QObject {
+    Q_OBJECT
+Q_SIGNALS:
+    void wake();
+};
 
 // The event loop port over Qt's: posted calls and timers run on the thread that made
 // this object (the UI thread).
@@ -24,7 +34,12 @@ public:
     void processEvents() override;
 
 private:
+    void runPosted();
+
     QObject context_;
+    PostWaker waker_;
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
     std::thread::id owner_;
     std::map<TimerId, QTimer*> timers_;
     TimerId nextId_ = 1;
