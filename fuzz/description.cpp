@@ -2,11 +2,12 @@
 // file in the description folder, then the entities and links cleaned up.
 #include "package/picture_names.hpp"
 #include "require.hpp"
-#include "store/text_routines.hpp"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string description(reinterpret_cast<const char*>(data), size);
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto addresses = lw::CollectDescriptionAddresses(description);
     Require(addresses.has_value(), "collecting without a stop ends with addresses");
+    std::vector<lw::AddressChange> changes;
     for (const std::string& address : *addresses) {
         if (address.empty())
             continue;
@@ -23,8 +25,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // The picture file must stay inside the description folder.
         Require(name.find_first_of("/\\:") == std::string::npos, "plain picture name");
         Require(name != "." && name != "..", "picture name is not a folder");
-        description = lw::ReplaceAll(description, address, lw::LocalPictureAddress(folder, name));
+        changes.push_back({address, lw::LocalPictureAddress(folder, name)});
     }
+    std::size_t longest = 0;
+    for (const lw::AddressChange& change : changes)
+        longest = std::max(longest, change.local.size());
+    description = lw::PointAtLocalPictures(description, changes);
+    Require(description.size() <= size * (longest + 1), "rewriting grows the text linearly");
     std::string kept = description;
     lw::CleanDescription(description, false);
     lw::CleanDescription(kept, true);
