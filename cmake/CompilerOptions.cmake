@@ -12,3 +12,12 @@ if(LISTWRIGHT_SANITIZE)
   add_compile_options(-fsanitize=${LISTWRIGHT_SANITIZE} -fno-omit-frame-pointer)
   add_link_options(-fsanitize=${LISTWRIGHT_SANITIZE})
 endif()
+
+# Under the fuzzer every sanitizer report must end the run, so it is kept as a finding.
+if(LISTWRIGHT_BUILD_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "The fuzz targets need clang (use the fuzz preset)")
+  endif()
+  add_compile_options(-fno-sanitize-recover=all)
+  add_link_options(-fno-sanitize-recover=all)
+endif()

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,11 @@ namespace {
 // The callers of the split pass this limit; answers never come near it.
 constexpr int kMaxPieces = 99999;
 
-using PieceWriter = std::function<bool(Statement& insert, const std::string& piece)>;
+using PieceReader = std::optional<DbParams> (*)(const std::string& piece);
 
 StoreResult storePieces(Database& db, std::string_view answer, std::string_view separator,
                         const char* clearSql, const std::string& insertSql, const SplitHooks& hooks,
-                        const PieceWriter& write) {
+                        PieceReader read) {
     StoreResult result;
     if (Trim(answer).empty()) {
         result.empty = true;
@@ -25,7 +26,7 @@ StoreResult storePieces(Database& db, std::string_view answer, std::string_view 
     }
     // Events run only during the split, before the transaction opens, so nothing the
     // user starts meanwhile can land inside it.
-    std::vector<std::string> pieces = SplitTextMax(answer, separator, kMaxPieces, hooks.between);
+    std::vector<std::string> pieces = SplitAnswer(answer, separator, hooks.between);
     auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
 
     Transaction transaction(db);
@@ -36,8 +37,10 @@ StoreResult storePieces(Database& db, std::string_view answer, std::string_view 
             result.cancelled = true;
             return result;
         }
-        if (write(insert, piece))
+        if (std::optional<DbParams> row = read(piece)) {
+            insert.run(*row);
             ++result.rows;
+        }
     }
     if (result.rows == 0) {
         result.empty = true;
@@ -79,44 +82,59 @@ const std::string kItempropValueInsert = JoinSql({
     "values (?,?,?,?,?,?)",
 });
 
-bool writeItemcat(Statement& insert, const std::string& piece) {
+} // namespace
+
+std::vector<std::string> SplitAnswer(std::string_view answer, std::string_view separator,
+                                     const std::function<void()>& between) {
+    return SplitTextMax(answer, separator, kMaxPieces, between);
+}
+
+std::optional<DbParams> ItemcatRow(const std::string& piece) {
     std::string name = tag(piece, "name");
     if (name.empty())
-        return false;
+        return std::nullopt;
     std::string status = tag(piece, "status");
     DbValue statusValue =
         IsNumber(status) ? NumberValue(status) : DbValue(std::int64_t{status == "normal" ? 1 : 0});
-    insert.run({tag(piece, "cid"), tag(piece, "parent_cid"), std::move(name),
-                std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
-                NumberValue(tag(piece, "layer_level")), statusValue,
-                NumberValue(tag(piece, "sort_order"))});
-    return true;
+    return DbParams{tag(piece, "cid"),
+                    tag(piece, "parent_cid"),
+                    std::move(name),
+                    std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
+                    NumberValue(tag(piece, "layer_level")),
+                    statusValue,
+                    NumberValue(tag(piece, "sort_order"))};
 }
 
-bool writeItemprop(Statement& insert, const std::string& piece) {
+std::optional<DbParams> ItempropRow(const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
-        return false;
-    insert.run({flag(piece, "is_input_prop"), std::move(cid), tag(piece, "pid"),
-                tag(piece, "parent_pid"), tag(piece, "parent_vid"), tag(piece, "name"),
-                flag(piece, "is_key_prop"), flag(piece, "is_sale_prop"),
-                flag(piece, "is_color_prop"), flag(piece, "is_enum_prop"),
-                flag(piece, "is_item_prop"), flag(piece, "must"), flag(piece, "multi"),
-                flag(piece, "status"), tag(piece, "sort_order"), tag(piece, "child_template"),
-                flag(piece, "is_allow_alias")});
-    return true;
+        return std::nullopt;
+    return DbParams{flag(piece, "is_input_prop"),
+                    std::move(cid),
+                    tag(piece, "pid"),
+                    tag(piece, "parent_pid"),
+                    tag(piece, "parent_vid"),
+                    tag(piece, "name"),
+                    flag(piece, "is_key_prop"),
+                    flag(piece, "is_sale_prop"),
+                    flag(piece, "is_color_prop"),
+                    flag(piece, "is_enum_prop"),
+                    flag(piece, "is_item_prop"),
+                    flag(piece, "must"),
+                    flag(piece, "multi"),
+                    flag(piece, "status"),
+                    tag(piece, "sort_order"),
+                    tag(piece, "child_template"),
+                    flag(piece, "is_allow_alias")};
 }
 
-bool writeItempropValue(Statement& insert, const std::string& piece) {
+std::optional<DbParams> ItempropValueRow(const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
-        return false;
-    insert.run({std::move(cid), tag(piece, "pid"), tag(piece, "prop_name"), tag(piece, "vid"),
-                tag(piece, "name"), tag(piece, "name_alias")});
-    return true;
+        return std::nullopt;
+    return DbParams{std::move(cid),    tag(piece, "pid"),  tag(piece, "prop_name"),
+                    tag(piece, "vid"), tag(piece, "name"), tag(piece, "name_alias")};
 }
-
-} // namespace
 
 DbValue NumberValue(std::string_view text) {
     std::string_view digits = text;
@@ -135,18 +153,18 @@ DbValue NumberValue(std::string_view text) {
 
 StoreResult ProcessXML_Itemcats(Database& db, std::string_view answer, const SplitHooks& hooks) {
     return storePieces(db, answer, "</item_cat>", "delete from TB_Itemcats", kItemcatsInsert, hooks,
-                       writeItemcat);
+                       ItemcatRow);
 }
 
 StoreResult ProcessXML_Itemprops(Database& db, std::string_view answer, const SplitHooks& hooks) {
     return storePieces(db, answer, "</item_prop>", "delete from TB_Itemprops", kItempropsInsert,
-                       hooks, writeItemprop);
+                       hooks, ItempropRow);
 }
 
 StoreResult ProcessXML_Itemprops_value(Database& db, std::string_view answer,
                                        const SplitHooks& hooks) {
     return storePieces(db, answer, "</item_prop>", "delete from TB_ItemPropValue",
-                       kItempropValueInsert, hooks, writeItempropValue);
+                       kItempropValueInsert, hooks, ItempropValueRow);
 }
 
 } // namespace lw

@@ -3,7 +3,6 @@
 #include "util/codec.hpp"
 
 #include <fstream>
-#include <optional>
 #include <sstream>
 
 namespace lw {
@@ -27,6 +26,16 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
+std::optional<std::string> DecodeImportText(std::string bytes) {
+    static const std::string kBom = "\xEF\xBB\xBF";
+    if (bytes.compare(0, kBom.size(), kBom) != 0)
+        return Gb18030ToUtf8(bytes);
+    bytes.erase(0, kBom.size());
+    if (!IsValidUtf8(bytes))
+        return std::nullopt;
+    return bytes;
+}
+
 std::string ReadImportFile(const std::string& path, std::vector<std::string>& lines) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
@@ -35,17 +44,7 @@ std::string ReadImportFile(const std::string& path, std::vector<std::string>& li
     bytes << in.rdbuf();
     if (in.bad())
         return "无法读取文件: " + path;
-    std::string raw = bytes.str();
-
-    static const std::string kBom = "\xEF\xBB\xBF";
-    std::optional<std::string> text;
-    if (raw.compare(0, kBom.size(), kBom) == 0) {
-        raw.erase(0, kBom.size());
-        if (IsValidUtf8(raw))
-            text = std::move(raw);
-    } else {
-        text = Gb18030ToUtf8(raw);
-    }
+    std::optional<std::string> text = DecodeImportText(bytes.str());
     if (!text)
         return "文件不是有效的GBK或UTF-8文本: " + path;
     lines = SplitLines(*text);

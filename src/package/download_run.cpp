@@ -388,6 +388,7 @@ bool DownloadRun::descriptionPictures(std::string& description) {
         return false;
     std::vector<std::string> urls;
     std::vector<std::string> files;
+    std::vector<AddressChange> changes;
     for (const std::string& address : *addresses) {
         processEvents();
         if (cancelled())
@@ -399,9 +400,9 @@ bool DownloadRun::descriptionPictures(std::string& description) {
             continue;
         urls.push_back(address);
         files.push_back(descriptionFolder_ + kPathSeparator + name);
-        description =
-            ReplaceAll(description, address, LocalPictureAddress(descriptionFolder_, name));
+        changes.push_back({address, LocalPictureAddress(descriptionFolder_, name)});
     }
+    description = PointAtLocalPictures(description, changes);
     startJob(kDescriptionPictures, std::move(urls), std::move(files));
     return !cancelled();
 }

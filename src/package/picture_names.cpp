@@ -90,6 +90,46 @@ CollectDescriptionAddresses(std::string_view description, const std::function<bo
     return addresses;
 }
 
+std::string PointAtLocalPictures(std::string_view description,
+                                 const std::vector<AddressChange>& changes) {
+    // The description as pieces: a span of the original text, or a change's local text.
+    struct Piece {
+        size_t begin;
+        size_t length;
+        const AddressChange* change;
+    };
+    std::vector<Piece> pieces{{0, description.size(), nullptr}};
+    for (const AddressChange& change : changes) {
+        if (change.address.empty())
+            continue;
+        std::vector<Piece> next;
+        next.reserve(pieces.size());
+        for (const Piece& piece : pieces) {
+            if (piece.change) {
+                next.push_back(piece);
+                continue;
+            }
+            std::string_view text = description.substr(piece.begin, piece.length);
+            size_t from = 0;
+            for (size_t at = text.find(change.address); at != std::string_view::npos;
+                 at = text.find(change.address, from)) {
+                if (at > from)
+                    next.push_back({piece.begin + from, at - from, nullptr});
+                next.push_back({0, 0, &change});
+                from = at + change.address.size();
+            }
+            if (from < text.size())
+                next.push_back({piece.begin + from, text.size() - from, nullptr});
+        }
+        pieces = std::move(next);
+    }
+    std::string out;
+    for (const Piece& piece : pieces)
+        out += piece.change ? std::string_view(piece.change->local)
+                            : description.substr(piece.begin, piece.length);
+    return out;
+}
+
 void CleanDescription(std::string& d, bool clearLinks) {
     d = ReplaceAll(d, "&lt;", "<");
     d = ReplaceAll(d, "&gt;", ">");

@@ -28,6 +28,18 @@ std::optional<std::vector<std::string>>
 CollectDescriptionAddresses(std::string_view description,
                             const std::function<bool()>& keepGoing = {});
 
+// One description address and what the description says instead.
+struct AddressChange {
+    std::string address;
+    std::string local;
+};
+// Every occurrence of each address replaced, in the order given, as one replacement
+// after another would do, except that the text an earlier replacement put in is never
+// searched again: a short address that occurs in a local reference would otherwise
+// make the description grow with every further address.
+std::string PointAtLocalPictures(std::string_view description,
+                                 const std::vector<AddressChange>& changes);
+
 // Entities decoded once each, in order; runs of two double quotes doubled; with
 // clearLinks, <a> and <A> links turned into <div>.
 void CleanDescription(std::string& description, bool clearLinks);

@@ -1,8 +1,7 @@
 #include "util/codec.hpp"
 
-#include <iconv.h>
-
 #include <cerrno>
+#include <iconv.h>
 #include <memory>
 
 namespace lw {
@@ -20,10 +19,63 @@ struct IconvHandle {
     bool valid() const { return cd != reinterpret_cast<iconv_t>(-1); }
 };
 
+// The length of the well-formed UTF-8 sequence at i (shortest form, no surrogate, at
+// most U+10FFFF), 0 when there is none.
+size_t sequenceLength(std::string_view text, size_t i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    size_t len;
+    char32_t cp;
+    if (c < 0x80) {
+        return 1;
+    } else if ((c & 0xE0) == 0xC0) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        len = 3;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        len = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > text.size())
+        return 0;
+    for (size_t k = 1; k < len; ++k) {
+        unsigned char d = static_cast<unsigned char>(text[i + k]);
+        if ((d & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (d & 0x3F);
+    }
+    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
+        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return len;
+}
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+// Every byte that does not belong to a well-formed sequence becomes U+FFFD.
+std::string repairUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        size_t len = sequenceLength(text, i);
+        if (len == 0) {
+            out += kReplacement;
+            ++i;
+        } else {
+            out.append(text, i, len);
+            i += len;
+        }
+    }
+    return out;
+}
+
 // Converts all of input; on an invalid or incomplete sequence either fails or, when
 // lenient, writes the replacement and skips one byte.
-std::optional<std::string> convert(std::string_view input, const std::string& from,
-                                   const char* to, bool lenient) {
+std::optional<std::string> convert(std::string_view input, const std::string& from, const char* to,
+                                   bool lenient) {
     IconvHandle h(to, from.c_str());
     if (!h.valid())
         return std::nullopt;
@@ -43,7 +95,7 @@ std::optional<std::string> convert(std::string_view input, const std::string& fr
             continue;
         if (!lenient)
             return std::nullopt;
-        out += "\xEF\xBF\xBD";
+        out += kReplacement;
         ++in;
         --inLeft;
         iconv(h.cd, nullptr, nullptr, nullptr, nullptr);
@@ -59,37 +111,9 @@ std::optional<std::string> convert(std::string_view input, const std::string& fr
 } // namespace
 
 bool IsValidUtf8(std::string_view text) {
-    size_t i = 0;
-    const size_t n = text.size();
-    while (i < n) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        size_t len;
-        char32_t cp;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > n)
-            return false;
-        for (size_t k = 1; k < len; ++k) {
-            unsigned char d = static_cast<unsigned char>(text[i + k]);
-            if ((d & 0xC0) != 0x80)
-                return false;
-            cp = (cp << 6) | (d & 0x3F);
-        }
-        if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-            cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    for (size_t i = 0; i < text.size();) {
+        size_t len = sequenceLength(text, i);
+        if (len == 0)
             return false;
         i += len;
     }
@@ -103,18 +127,23 @@ std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
 }
 
 std::optional<std::string> Gb18030ToUtf8(std::string_view gbk) {
-    return convert(gbk, "GB18030", "UTF-8", false);
+    return ToUtf8(gbk, "GB18030");
 }
 
+// iconv's UTF-8 reader lets through sequences beyond U+10FFFF (and hands them on as
+// they are), so what comes out is checked before the program takes it as UTF-8.
 std::optional<std::string> ToUtf8(std::string_view bytes, const std::string& charset) {
     if (charset.empty())
         return std::nullopt;
-    return convert(bytes, charset, "UTF-8", false);
+    auto r = convert(bytes, charset, "UTF-8", false);
+    if (!r || !IsValidUtf8(*r))
+        return std::nullopt;
+    return r;
 }
 
 std::string ToUtf8Lenient(std::string_view bytes, const std::string& charset) {
     auto r = convert(bytes, charset, "UTF-8", true);
-    return r ? *r : std::string();
+    return r ? repairUtf8(*r) : std::string();
 }
 
 std::optional<std::string> Utf8ToUtf16Le(std::string_view utf8) {

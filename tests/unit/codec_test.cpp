@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "util/codec.hpp"
+
+#include <gtest/gtest.h>
 
 using namespace lw;
 
@@ -40,4 +40,20 @@ TEST(Codec, DeclaredCharsets) {
     EXPECT_EQ(ToUtf8("abc", "utf-8").value(), "abc");
     EXPECT_FALSE(ToUtf8("abc", "no-such-charset"));
     EXPECT_EQ(ToUtf8Lenient("a\x81", "GB18030"), "a\xEF\xBF\xBD");
+}
+
+// iconv's UTF-8 reader passes sequences beyond U+10FFFF through unchanged; the program's
+// text must stay UTF-8 all the same (found by the page_charset fuzz target).
+TEST(Codec, BeyondUnicodeIsNotTakenAsUtf8) {
+    struct Case {
+        std::string bytes;
+        std::string lenient;
+    } cases[] = {
+        {"a\xF4\x90\x80\x80", "a\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
+        {"\xF6\xB0\xB0\xB0 b", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD b"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(ToUtf8(c.bytes, "UTF-8")) << c.bytes;
+        EXPECT_EQ(ToUtf8Lenient(c.bytes, "utf-8"), c.lenient) << c.bytes;
+    }
 }

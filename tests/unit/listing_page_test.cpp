@@ -189,6 +189,12 @@ TEST(ListingPageDecode, DeclaredCharsetOrGbk) {
     EXPECT_EQ(DecodeListingPage(metaGbk + gbk, ""), metaGbk + "没有找到符合");
 }
 
+TEST(ListingPageDecode, AlwaysGivesUtf8) {
+    // Declared UTF-8 but holding a sequence beyond U+10FFFF: each such byte is replaced.
+    EXPECT_EQ(DecodeListingPage("<p>\xF6\xB0\xB0\xB0</p>", "text/html; charset=utf-8"),
+              "<p>\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD</p>");
+}
+
 TEST(LinkBoxText, SplitsLinesAndDropsCarriageReturns) {
     LinkBox box;
     box.setText("a\r\nb\r\n");

@@ -106,3 +106,34 @@ TEST(PictureNames, ProgressTextAndClientSettings) {
     EXPECT_EQ(o.maxBodyBytes, 32u * 1024u * 1024u);
     EXPECT_EQ(o.agent, "Mozilla/3.0 (compatible; Indy Library)");
 }
+
+TEST(PictureNames, PointingAtLocalPicturesSearchesOnlyTheOriginalText) {
+    struct Case {
+        const char* in;
+        std::vector<AddressChange> changes;
+        const char* out;
+    };
+    const Case cases[] = {
+        // Every occurrence; an earlier address wins over a later one that holds it.
+        {"<img src=\"h/y.jpg\"><img src=\"h/y.jpg?s=1\"><img src=\"h/y.jpg\">",
+         {{"h/y.jpg", "L/y"}, {"h/y.jpg?s=1", "L/ys"}},
+         "<img src=\"L/y\"><img src=\"L/y?s=1\"><img src=\"L/y\">"},
+        // A later address is not looked for inside what an earlier one put in.
+        {"src=\"e\" src=\"f\"",
+         {{"e", "file:///f/e"}, {"f", "file:///f/f"}},
+         "src=\"file:///f/e\" src=\"file:///f/f\""},
+        {"abc", {{"", "x"}, {"b", ""}}, "ac"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(PointAtLocalPictures(c.in, c.changes), c.out) << c.in;
+
+    // Seen while writing the description fuzz target: single-letter addresses that occur in the
+    // local references doubled the description with each address.
+    std::string description;
+    std::vector<AddressChange> changes;
+    for (char c : std::string("file:/tmpdsc")) {
+        description += std::string("<img src=\"") + c + "\">";
+        changes.push_back({std::string(1, c), "file:///tmp/desc/" + std::string(1, c)});
+    }
+    EXPECT_LT(PointAtLocalPictures(description, changes).size(), description.size() * 20);
+}

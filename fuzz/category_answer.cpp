@@ -1,0 +1,20 @@
+// The relay's category and property answers, cut into items and read into table rows
+// as the three category downloads store them.
+#include "catalog/category_store.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view answer(reinterpret_cast<const char*>(data), size);
+
+    for (const std::string& piece : lw::SplitAnswer(answer, "</item_cat>"))
+        lw::ItemcatRow(piece);
+    for (const std::string& piece : lw::SplitAnswer(answer, "</item_prop>")) {
+        lw::ItempropRow(piece);
+        lw::ItempropValueRow(piece);
+    }
+    return 0;
+}
