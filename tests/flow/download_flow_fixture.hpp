@@ -43,7 +43,7 @@ inline std::string Utf16(const std::string& text) {
 class DownloadFlowFixture : public MainWindowFlow {
 protected:
     void SetUp() override {
-        sim.start(TestDataPath("download"));
+        sim.start(fixtureFolder());
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
                  "(50000671,16,'T恤',0)");
@@ -51,6 +51,9 @@ protected:
         std::filesystem::create_directories(dir.path() + "/out");
         package = dir.path() + "/out/淘宝助理数据包_test.csv";
     }
+
+    // What relay-sim serves.
+    virtual std::string fixtureFolder() { return TestDataPath("download"); }
 
     // The window with the run, the list loaded, the package path set.
     void startWindow() {
