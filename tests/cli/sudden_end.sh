@@ -77,7 +77,7 @@ ticked() { cli link list | awk -F'\t' '$9 == 1' | wc -l; }
 # Kills spread over what is left of each run (about 0.22 s an offer), rounds of all ten
 # offers into a new package file until enough kills have landed.
 RANDOM=4711
-want=24
+want=20
 kills=0
 repairs=0
 round=0

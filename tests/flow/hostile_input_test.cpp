@@ -314,3 +314,20 @@ INSTANTIATE_TEST_SUITE_P(Addresses, HostilePicture, ::testing::ValuesIn(kPicture
                          PictureCaseName);
 
 } // namespace
+
+// An offer id is cut out of a link, which a shop page or the user supplied: it must
+// stay one field of the offer request.
+TEST_F(HostileFixture, OfferIdCannotAddFieldsToTheOfferRequest) {
+    addLink(group, "2001&codeid=evil&method=user.itemcats.get", "", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    auto requests = sim.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].param("offerId"), "2001&codeid=evil&method=user.itemcats.get");
+    EXPECT_EQ(requests[0].param("codeid"), "acc");
+    EXPECT_EQ(requests[0].param("method"), "offer.get");
+    EXPECT_EQ(requests[0].body.find("&codeid="), requests[0].body.rfind("&codeid="));
+    // The relay knows no such offer.
+    EXPECT_EQ(run->outcome(), RunOutcome::Failed);
+    EXPECT_NE(dialogs.last().text.find("isv.offer-not-found"), std::string::npos);
+}
