@@ -115,6 +115,26 @@ TEST_P(Hostile, GroupNameIsStoredAsText) {
     EXPECT_EQ(count("select count(*) from TB_URL where num_iid='1'"), 1);
 }
 
+TEST_P(Hostile, LinkTitleIsExportedAsGbkText) {
+    const std::string& title = GetParam().text;
+    addLink(group, "1", title);
+    addLink(group, "2", "连衣裙");
+    start();
+    selectIds({"1", "2"});
+    std::string out = dir.file("export.csv");
+    dialogs.files.push_back(out);
+    window->commands().ExportClick();
+    EXPECT_EQ(dialogs.last().text, "完成另存，请确认.");
+    // The whole file stays GBK; bytes that are no text become "?".
+    auto text = Gb18030ToUtf8(ReadFileBytes(out));
+    ASSERT_TRUE(text.has_value());
+    EXPECT_NE(text->find(",连衣裙,0,0,2,\r\n"), std::string::npos);
+    std::string shown = IsValidUtf8(title) ? title : ReplaceAll(AsReceived(title), "\uFFFD", "?");
+    if (shown.find_first_of(",\"") != std::string::npos)
+        shown = "\"" + ReplaceAll(shown, "\"", "\"\"") + "\"";
+    EXPECT_NE(text->find("," + shown + ",0,0,1,\r\n"), std::string::npos);
+}
+
 TEST_P(Hostile, MappingTextIsStoredAsText) {
     const std::string& text = GetParam().text;
     std::string before = schemaAndCounts();
