@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -41,12 +42,12 @@ std::string RepairPendingRow(Database& db) {
         if (::stat(file.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
             long long size = static_cast<long long>(info.st_size);
             if (before < 0) {
-                done = std::remove(file.c_str()) == 0 ? "removed the unfinished " + file
-                                                      : "cannot remove " + file;
+                done = std::remove(file.c_str()) == 0 ? "已删除上次未写完的数据包文件 " + file
+                                                      : "无法删除上次未写完的数据包文件 " + file;
             } else if (size > before) {
                 done = ::truncate(file.c_str(), static_cast<off_t>(before)) == 0
-                           ? "cut an unfinished row from " + file
-                           : "cannot cut " + file;
+                           ? "已去掉数据包中上次未写完的一行: " + file
+                           : "无法去掉数据包中上次未写完的一行: " + file;
             }
         }
         // The new-file writer's half-made file.

@@ -18,7 +18,7 @@ void RememberPendingRow(Database& db, const std::string& file, bool fileExists);
 void ForgetPendingRow(Database& db);
 
 // Cuts a remembered row out of its file (or removes the file the row made) and forgets
-// it. Returns what was done, for the log; empty when nothing was remembered.
+// it. Returns what was done, for the log; empty when nothing was done.
 std::string RepairPendingRow(Database& db);
 
 } // namespace lw

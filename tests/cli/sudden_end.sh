@@ -103,12 +103,13 @@ while [ "$kills" -lt "$want" ] && [ "$round" -lt 10 ]; do
       wait "$run_pid" || { cat "$data/err.txt" >&2; fail "the last run of round $round failed"; }
       run_pid=""
     fi
-    repairs=$((repairs + $(grep -c "unfinished" "$data/err.txt" || true)))
+    repairs=$((repairs + $(grep -c "未写完" "$data/err.txt" || true)))
   done
   # Every offer exactly once; no half-made file beside the package.
   [ "$(rows_of "$pkg" | tr -d '"' | sort | tr '\n' ' ')" = "$(echo $ids) " ] \
     || fail "round $round: offers in the file: $(rows_of "$pkg" | tr '\n' ' ')"
   [ ! -e "$pkg.part" ] || fail "round $round: $pkg.part left"
+  [ "$(cli link list --state downloaded | wc -l)" = 10 ] || fail "round $round: not all downloaded"
 done
 [ "$kills" -ge "$want" ] || fail "only $kills kills landed inside a run"
 echo "ok: $kills kills in $round rounds, $repairs rows cut again, $((SECONDS - start)) s"
