@@ -49,8 +49,6 @@ std::ostream& operator<<(std::ostream& out, const DownloadCase& c) {
     return out << c.fault;
 }
 
-const char* const kOfferFailed = "下载失败.\r\n错误原因: ";
-
 const DownloadCase kDownloadCases[] = {
     // offer.get
     {"OfferLatency", "offer=2001 latency 200", RunOutcome::Completed, nullptr, Row::Golden},
@@ -60,7 +58,8 @@ const DownloadCase kDownloadCases[] = {
      RunOutcome::Failed, "下载失败.\r\n错误原因: 商品不存在,isv.offer-gone,已下架", Row::None},
     {"OfferStall", "offer=2001 stall 5000", RunOutcome::Failed,
      "下载失败.\r\n错误原因: 无法连接服务器或等待应答超时", Row::None},
-    {"OfferStallBody", "offer=2001 stall-body 5000", RunOutcome::Failed, kOfferFailed, Row::None},
+    {"OfferStallBody", "offer=2001 stall-body 5000", RunOutcome::Failed,
+     "下载失败.\r\n错误原因: 连接中断", Row::None},
     {"OfferShortBody", "offer=2001 short-body 10", RunOutcome::Failed,
      "下载失败.\r\n错误原因: 连接中断", Row::None},
     // An answer that cannot be read is reported and the row is still written.
