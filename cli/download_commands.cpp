@@ -5,6 +5,7 @@
 #include "app/package_path.hpp"
 #include "items/item_view.hpp"
 #include "package/download_run.hpp"
+#include "package/pending_row.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -112,6 +113,10 @@ int RunDownloadCommand(CliContext& context, Args& args) {
             return kExitFailed;
         }
     }
+    // A row that a sudden end left unfinished is cut first: it may be the whole file.
+    std::string repaired = RepairPendingRow(*context.db);
+    if (!repaired.empty())
+        std::cerr << "[提示] " << repaired << "\n";
     std::error_code ec;
     if (choice == FileExistsChoice::Cancel && std::filesystem::exists(Trim(state.saveFile), ec)) {
         context.dialogs.message(

@@ -31,6 +31,10 @@ std::string WriteItemExport(const std::string& path, const std::vector<std::stri
     std::string text;
     for (const std::string& line : lines)
         text += line + "\r\n";
+    // Stray bytes in a stored text become "?" rather than turning the whole file into
+    // something that is not GBK.
+    if (!IsValidUtf8(text))
+        text = ReplaceAll(ToUtf8Lenient(text, "UTF-8"), "\uFFFD", "?");
     std::optional<std::string> gbk = Utf8ToGb18030(text);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)

@@ -69,7 +69,9 @@ std::string OfferRequestBody(const TTBAPP& app, const std::string& offerId) {
     std::vector<std::string> fields = {
         "app_key=" + app.appKey,
         "method=offer.get",
-        "offerId=" + offerId,
+        // Sent as taken from the link, but an "&" in it would start a field of its own
+        // (a shop page could set codeid that way).
+        "offerId=" + ReplaceAll(offerId, "&", "%26"),
         "returnFields=subject,details,offerId,postCategryId,amountOnSale,priceRanges,skuArray,"
         "productFeatureList,imageList",
     };

@@ -4,6 +4,7 @@
 #include "items/item_list.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
+#include "package/pending_row.hpp"
 #include "package/picture_names.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "store/database.hpp"
@@ -96,6 +97,10 @@ bool DownloadRun::StartClick() {
     if (state_.panel.visible())
         return false;
     Dialogs& dialogs = ports_.dialogs;
+    // A row left half-done by a sudden end goes before anything looks at the file.
+    std::string repaired = RepairPendingRow(ports_.db);
+    if (!repaired.empty())
+        state_.log.appendAlways(repaired);
     state_.panel.clearCancel();
     // Jobs of a cancelled offer may still be ending: none of their messages counts now.
     stopJobs();
@@ -478,8 +483,23 @@ void DownloadRun::Completion() {
     state_.panel.setCaption(captionBase() + "-完成下载,正在保存中");
 
     std::string file = packagePath();
-    std::string failure =
-        ExportCSV5_5(packageRow_, file, FileExists(file) ? kExistingPackageFile : kNewPackageFile);
+    const bool exists = FileExists(file);
+    std::string failure;
+    try {
+        RememberPendingRow(ports_.db, file, exists);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    }
+    if (failure.empty()) {
+        failure = ExportCSV5_5(packageRow_, file, exists ? kExistingPackageFile : kNewPackageFile);
+        if (!failure.empty()) {
+            // The writer left the file as it was.
+            try {
+                ForgetPendingRow(ports_.db);
+            } catch (const std::exception&) {
+            }
+        }
+    }
     if (!failure.empty()) {
         // The run halts; the panel stays until the user cancels.
         ports_.dialogs.message("提示", "保存失败,错误:" + failure + ",请关闭.", Icon::Error);
@@ -498,8 +518,14 @@ void DownloadRun::Completion() {
             list_.setState(index, kStateDownloaded, kIconDownloaded);
             list_.setSubItem(index, kSubRemark, remark);
         }
-        ports_.db.exec(JoinSql({"update TB_URL set IsDownload=1", ",remark=?", "where uniqid=?"}),
-                       {remark, currentUniqid_});
+        // The mark, the tick and the row's journal change together: a sudden end leaves
+        // either a marked item with its row or an unmarked one whose row is cut again.
+        Transaction transaction(ports_.db);
+        ports_.db.exec(
+            JoinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0", "where uniqid=?"}),
+            {remark, currentUniqid_});
+        ForgetPendingRow(ports_.db);
+        transaction.commit();
     } catch (const std::exception& e) {
         // The row is written; the panel stays until the user cancels.
         state_.log.appendAlways(e.what());

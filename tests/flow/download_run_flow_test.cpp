@@ -1,8 +1,10 @@
-#include "main_window_fixture.hpp"
+#include "download_flow_fixture.hpp"
 #include "package/download_run.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
+#include "package/pending_row.hpp"
 #include "relay_sim.hpp"
+#include "store/settings.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
@@ -13,128 +15,16 @@
 #include <map>
 
 using namespace lw;
+using namespace lw::test;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kPictureHost = "http://img.example.com/";
 const std::string kRemarkA = "完成-2012:03:05 14:07:00:产品类别:T恤";
 const std::string kRemarkB = "完成-2012:03:05 14:07:00:产品类别:";
 
-std::map<std::string, std::string> FolderFiles(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec))
-        files[entry.path().filename().string()] = test::ReadFileBytes(entry.path().string());
-    return files;
-}
-
-std::string Picture(const std::string& path) {
-    return test::ReadFileBytes(test::TestDataPath("download/pictures/img.example.com/" + path));
-}
-
-std::string Utf16(const std::string& text) {
-    return *Utf8ToUtf16Le(text);
-}
-
-class DownloadFlow : public test::MainWindowFlow {
-protected:
-    void SetUp() override {
-        sim.start(test::TestDataPath("download"));
-        db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
-        db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
-                 "(50000671,16,'T恤',0)");
-        group = addGroup("女装");
-        fs::create_directories(dir.path() + "/out");
-        package = dir.path() + "/out/淘宝助理数据包_test.csv";
-    }
-
-    // The window with the run, the list loaded, the package path set.
-    void startWindow() {
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = "acc";
-        window = std::make_unique<TfrmFromDownload>(
-            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program", config);
-        window->homeFolder = dir.path() + "/home";
-        window->version = "1.0.0.1";
-        window->loadDelayMs = 0;
-        window->tipsDelayMs = 0;
-        window->FormCreate();
-        window->FormShow();
-        ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
-        run = InstallDownloadRun(*window);
-        run->pictureOptions.proxy = sim.url();
-        run->timerIntervalMs = 1;
-        window->state().saveFile = package;
-    }
-
-    // "开始下载" answered Yes, then the run to its end.
-    void startAndRun() {
-        dialogs.answers.push_back(Answer::Yes);
-        window->StartClick();
-        ASSERT_EQ(run->outcome(), RunOutcome::Running);
-        runToEnd();
-    }
-
-    void runToEnd() {
-        ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 10s));
-        // Let the last jobs end so their requests are all in.
-        loop.runUntil([&] { return false; }, 50ms);
-    }
-
-    const ItemRow& rowOf(const std::string& id) {
-        for (const ItemRow& r : window->list().rows())
-            if (r.sub[kSubNumIid] == id)
-                return r;
-        throw std::runtime_error("no row " + id);
-    }
-
-    int pictureRequests(const std::string& path) {
-        int n = 0;
-        for (const auto& r : sim.requests())
-            if (r.role == "picture" && r.path == path)
-                ++n;
-        return n;
-    }
-
-    std::string pictureFolder() const { return PictureFolderOf(package); }
-    std::string descFolder() const { return DescriptionFolderOf(package); }
-
-    // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
-    std::string expectedPackage(std::initializer_list<int> rows) {
-        std::string golden =
-            test::ReadFileBytes(test::TestDataPath("download/expected_package.txt"));
-        golden = ReplaceAll(golden, "@DESC@", descFolder());
-        std::vector<std::string> lines;
-        size_t from = 0;
-        while (true) {
-            size_t at = golden.find("\r\n", from);
-            lines.push_back(golden.substr(from, at - from));
-            if (at == std::string::npos)
-                break;
-            from = at + 2;
-        }
-        std::string text = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2];
-        for (int r : rows)
-            text += "\r\n" + lines[static_cast<size_t>(2 + r)];
-        return "\xff\xfe" + Utf16(text);
-    }
-
-    std::map<std::string, std::string> expectedPictures() {
-        return {{PictureName(kPictureHost + "a1.jpg") + ".tbi", Picture("a1.jpg")},
-                {PictureName(kPictureHost + "a2.jpg") + ".tbi", Picture("a2.jpg")},
-                {PictureName(kPictureHost + "p1.jpg") + ".tbi", Picture("p1.jpg")}};
-    }
-
-    relaysim::Server sim;
-    std::int64_t group = 0;
-    std::string package;
-    std::unique_ptr<DownloadRun> run;
-};
+using DownloadFlow = DownloadFlowFixture;
 
 TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheItems) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
@@ -427,6 +317,49 @@ TEST_F(DownloadFlow, PackageFileDeletedBetweenTwoRowsIsMadeAgain) {
     startAndRun();
     EXPECT_EQ(run->rowsWritten(), 2);
     EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({2}));
+}
+
+TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
+    struct Case {
+        const char* name;
+        bool fileBefore;                 // the package existed before the row
+        std::string left;                // the file as the sudden end left it
+        std::initializer_list<int> rows; // of the package file after the next run
+    };
+    const std::string one = expectedPackage({1});
+    const std::string two = expectedPackage({1, 2});
+    const Case cases[] = {
+        // The row was cut in the middle.
+        {"torn", true, one + two.substr(one.size(), (two.size() - one.size()) / 2), {1, 2}},
+        // The row was written whole, the item not yet marked.
+        {"whole", true, two, {1, 2}},
+        // The row made the file.
+        {"made", false, expectedPackage({2}), {2}},
+    };
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    startWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(package);
+        if (c.fileBefore)
+            test::WriteFileBytes(package, one);
+        RememberPendingRow(*db, package, c.fileBefore);
+        test::WriteFileBytes(package, c.left);
+        window->list().setTicked(0, true);
+        dialogs.clear();
+        dialogs.answers = {Answer::Yes, Answer::Yes};
+        dialogs.fileExistsChoices = {FileExistsChoice::Append};
+        window->StartClick();
+        runToEnd();
+        EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+        EXPECT_EQ(test::ReadFileBytes(package), expectedPackage(c.rows));
+        EXPECT_EQ(GetParameter(*db, kPendingRowSetting), "");
+        // The mark and the tick are stored with the row.
+        Query q = db->query("select IsDownload,bcheck from TB_URL where num_iid='2002'");
+        EXPECT_EQ(q.text("IsDownload"), "1");
+        EXPECT_EQ(q.text("bcheck"), "0");
+        db->exec("update TB_URL set IsDownload=0");
+    }
 }
 
 // --- the file-exists dialog ---

@@ -52,6 +52,19 @@ TEST(RelayContext, OfferBodyEncodesOnlyTheAccountCode) {
     }
 }
 
+TEST(RelayOffer, AnAmpersandInTheOfferIdStartsNoField) {
+    Config config;
+    config.relayHost = "r";
+    config.appKey = "k";
+    config.accountCode = "acc";
+    TTBAPP app = MakeRelayContext(config);
+    EXPECT_EQ(OfferRequestBody(app, "1&codeid=evil"),
+              "app_key=k&method=offer.get&offerId=1%26codeid=evil&returnFields=subject,details,"
+              "offerId,postCategryId,amountOnSale,priceRanges,skuArray,productFeatureList,imageList"
+              "&codeid=acc&rvversion=" +
+                  GetVersionText());
+}
+
 TEST(RelayLookup, QueriesEncodeTheNameAsFormValue) {
     EXPECT_EQ(PropertyLookupQuery("50010850", "颜色 分类+"),
               "tablename=TB_ItemProps&cid=50010850&name=%E9%A2%9C%E8%89%B2+%E5%88%86%E7%B1%BB%2B");

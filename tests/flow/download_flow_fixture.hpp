@@ -1,0 +1,144 @@
+#pragma once
+
+#include "main_window_fixture.hpp"
+#include "package/download_run.hpp"
+#include "package/package_names.hpp"
+#include "relay_sim.hpp"
+#include "store/text_routines.hpp"
+#include "util/codec.hpp"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lw::test {
+
+inline const std::string kPictureHost = "http://img.example.com/";
+
+// Every file of a folder by name, with its bytes.
+inline std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        files[entry.path().filename().string()] = ReadFileBytes(entry.path().string());
+    return files;
+}
+
+// A picture of the download fixtures.
+inline std::string Picture(const std::string& path) {
+    return ReadFileBytes(TestDataPath("download/pictures/img.example.com/" + path));
+}
+
+inline std::string Utf16(const std::string& text) {
+    return *Utf8ToUtf16Le(text);
+}
+
+// A main window with the download run over a real database, relay-sim serving
+// tests/data/download, and a package path in the temp folder.
+class DownloadFlowFixture : public MainWindowFlow {
+protected:
+    void SetUp() override {
+        sim.start(fixtureFolder());
+        db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
+        db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
+                 "(50000671,16,'T恤',0)");
+        group = addGroup("女装");
+        std::filesystem::create_directories(dir.path() + "/out");
+        package = dir.path() + "/out/淘宝助理数据包_test.csv";
+    }
+
+    // What relay-sim serves.
+    virtual std::string fixtureFolder() { return TestDataPath("download"); }
+
+    // The window with the run, the list loaded, the package path set.
+    void startWindow() {
+        Config config;
+        config.relayHost = sim.hostPort();
+        config.appKey = "key-1";
+        config.accessToken = "token-1";
+        config.accountCode = "acc";
+        window = std::make_unique<TfrmFromDownload>(
+            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program", config);
+        window->homeFolder = dir.path() + "/home";
+        window->version = "1.0.0.1";
+        window->loadDelayMs = 0;
+        window->tipsDelayMs = 0;
+        window->FormCreate();
+        window->FormShow();
+        ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
+        run = InstallDownloadRun(*window);
+        run->pictureOptions.proxy = sim.url();
+        run->timerIntervalMs = 1;
+        window->state().saveFile = package;
+    }
+
+    // "开始下载" answered Yes, then the run to its end.
+    void startAndRun() {
+        dialogs.answers.push_back(Answer::Yes);
+        window->StartClick();
+        ASSERT_EQ(run->outcome(), RunOutcome::Running);
+        runToEnd();
+    }
+
+    void runToEnd() {
+        using namespace std::chrono_literals;
+        ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 10s));
+        // Let the last jobs end so their requests are all in.
+        loop.runUntil([&] { return false; }, 50ms);
+    }
+
+    const ItemRow& rowOf(const std::string& id) {
+        for (const ItemRow& r : window->list().rows())
+            if (r.sub[kSubNumIid] == id)
+                return r;
+        throw std::runtime_error("no row " + id);
+    }
+
+    int pictureRequests(const std::string& path) {
+        int n = 0;
+        for (const auto& r : sim.requests())
+            if (r.role == "picture" && r.path == path)
+                ++n;
+        return n;
+    }
+
+    std::string pictureFolder() const { return PictureFolderOf(package); }
+    std::string descFolder() const { return DescriptionFolderOf(package); }
+
+    // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
+    std::string expectedPackage(std::initializer_list<int> rows) {
+        std::string golden = ReadFileBytes(TestDataPath("download/expected_package.txt"));
+        golden = ReplaceAll(golden, "@DESC@", descFolder());
+        std::vector<std::string> lines;
+        size_t from = 0;
+        while (true) {
+            size_t at = golden.find("\r\n", from);
+            lines.push_back(golden.substr(from, at - from));
+            if (at == std::string::npos)
+                break;
+            from = at + 2;
+        }
+        std::string text = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2];
+        for (int r : rows)
+            text += "\r\n" + lines[static_cast<size_t>(2 + r)];
+        return "\xff\xfe" + Utf16(text);
+    }
+
+    std::map<std::string, std::string> expectedPictures() {
+        return {{PictureName(kPictureHost + "a1.jpg") + ".tbi", Picture("a1.jpg")},
+                {PictureName(kPictureHost + "a2.jpg") + ".tbi", Picture("a2.jpg")},
+                {PictureName(kPictureHost + "p1.jpg") + ".tbi", Picture("p1.jpg")}};
+    }
+
+    relaysim::Server sim;
+    std::int64_t group = 0;
+    std::string package;
+    std::unique_ptr<DownloadRun> run;
+};
+
+} // namespace lw::test
