@@ -64,10 +64,10 @@ std::string OfferAnswer(int id) {
 
 class BenchDialogs : public Dialogs {
 public:
-    Answer show(const MessageSpec& spec) override {
-        if (spec.buttons == Buttons::YesNo)
-            return spec.icon == Icon::Information ? Answer::No : Answer::Yes;
-        std::fprintf(stderr, "%s\n", spec.text.c_str());
+    Answer show(const MessageRequest& request) override {
+        if (request.buttons == Buttons::YesNo)
+            return request.icon == Icon::Information ? Answer::No : Answer::Yes;
+        std::fprintf(stderr, "%s\n", request.text.c_str());
         return Answer::Ok;
     }
     FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Overwrite; }
@@ -79,8 +79,8 @@ public:
                                       const std::vector<std::string>&, int) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 class NoDesktop : public Desktop {

@@ -17,7 +17,7 @@ namespace {
 
 class NoDialogs : public Dialogs {
 public:
-    Answer show(const MessageSpec&) override { return Answer::No; }
+    Answer show(const MessageRequest&) override { return Answer::No; }
     FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
     std::optional<std::string> inputText(const std::string&, const std::string&,
                                          const std::string&) override {
@@ -27,8 +27,8 @@ public:
                                       const std::vector<std::string>&, int) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 double Seconds(Steady::time_point from) {

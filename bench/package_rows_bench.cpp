@@ -135,8 +135,8 @@ private:
 
 class NoDialogs : public Dialogs {
 public:
-    Answer show(const MessageSpec& spec) override {
-        std::fprintf(stderr, "%s\n", spec.text.c_str());
+    Answer show(const MessageRequest& request) override {
+        std::fprintf(stderr, "%s\n", request.text.c_str());
         return Answer::Ok;
     }
     FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
@@ -148,8 +148,8 @@ public:
                                       const std::vector<std::string>&, int) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 // A run that fetches no pictures and keeps the last row.

@@ -4,12 +4,13 @@
 
 namespace lw::cli {
 
-Answer ConsoleDialogs::show(const MessageSpec& spec) {
-    std::cerr << "[" << spec.title << "] " << spec.text << "\n";
+Answer ConsoleDialogs::show(const MessageRequest& request) {
+    std::cerr << "[" << request.title << "] " << request.text << "\n";
     // A question with the warning icon asks; only a message box reports.
-    if ((spec.icon == Icon::Error || spec.icon == Icon::Warning) && spec.buttons == Buttons::Ok)
+    if ((request.icon == Icon::Error || request.icon == Icon::Warning) &&
+        request.buttons == Buttons::Ok)
         sawFailure = true;
-    if (spec.buttons == Buttons::YesNo) {
+    if (request.buttons == Buttons::YesNo) {
         Answer a = answerYes ? Answer::Yes : Answer::No;
         std::cerr << (a == Answer::Yes ? "  -> 是" : "  -> 否") << "\n";
         return a;
@@ -22,9 +23,8 @@ FileExistsChoice ConsoleDialogs::fileExists(const std::string& text) {
     return fileExistsChoice;
 }
 
-std::optional<std::string> ConsoleDialogs::inputText(const std::string& title,
-                                                     const std::string& prompt,
-                                                     const std::string&) {
+std::optional<std::string>
+ConsoleDialogs::inputText(const std::string& title, const std::string& prompt, const std::string&) {
     if (inputs.empty())
         return std::nullopt;
     std::string value = inputs.front();
@@ -42,7 +42,7 @@ std::optional<int> ConsoleDialogs::chooseFromList(const std::string&, const std:
     return value;
 }
 
-std::optional<std::string> ConsoleDialogs::saveFile(const FileDialogSpec&) {
+std::optional<std::string> ConsoleDialogs::saveFile(const FileDialogRequest&) {
     if (files.empty())
         return std::nullopt;
     std::string value = files.front();
@@ -50,8 +50,8 @@ std::optional<std::string> ConsoleDialogs::saveFile(const FileDialogSpec&) {
     return value;
 }
 
-std::optional<std::string> ConsoleDialogs::openFile(const FileDialogSpec& spec) {
-    return saveFile(spec);
+std::optional<std::string> ConsoleDialogs::openFile(const FileDialogRequest& request) {
+    return saveFile(request);
 }
 
 bool ConsoleDesktop::openFolder(const std::string& path) {

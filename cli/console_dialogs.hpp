@@ -1,10 +1,10 @@
 #pragma once
 
-#include <deque>
-#include <string>
-
 #include "ui/desktop.hpp"
 #include "ui/dialogs.hpp"
+
+#include <deque>
+#include <string>
 
 namespace lw::cli {
 
@@ -14,21 +14,20 @@ class ConsoleDialogs : public Dialogs {
 public:
     bool answerYes = false;
     FileExistsChoice fileExistsChoice = FileExistsChoice::Cancel;
-    std::deque<std::string> inputs;  // answers to text-input dialogs, in order
-    std::deque<int> choices;         // answers to list choices, in order
-    std::deque<std::string> files;   // answers to file choosers, in order
+    std::deque<std::string> inputs; // answers to text-input dialogs, in order
+    std::deque<int> choices;        // answers to list choices, in order
+    std::deque<std::string> files;  // answers to file choosers, in order
     // Whether an error or warning box was shown: the command reported a failure.
     bool sawFailure = false;
 
-    Answer show(const MessageSpec& spec) override;
+    Answer show(const MessageRequest& request) override;
     FileExistsChoice fileExists(const std::string& text) override;
     std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                          const std::string& initial) override;
     std::optional<int> chooseFromList(const std::string& title, const std::string& label,
-                                      const std::vector<std::string>& items,
-                                      int selected) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override;
+                                      const std::vector<std::string>& items, int selected) override;
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override;
 };
 
 // Folders and pages are printed, not opened.

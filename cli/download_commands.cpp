@@ -27,10 +27,10 @@ public:
     DownloadDialogs(ConsoleDialogs& console, FileExistsChoice choice)
         : console_(console), choice_(choice) {}
 
-    Answer show(const MessageSpec& spec) override {
-        if (spec.buttons != Buttons::YesNo)
-            return console_.show(spec);
-        return spec.icon == Icon::Information ? Answer::No : Answer::Yes;
+    Answer show(const MessageRequest& request) override {
+        if (request.buttons != Buttons::YesNo)
+            return console_.show(request);
+        return request.icon == Icon::Information ? Answer::No : Answer::Yes;
     }
     FileExistsChoice fileExists(const std::string&) override { return choice_; }
     std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
@@ -42,11 +42,11 @@ public:
                                       int selected) override {
         return console_.chooseFromList(title, label, items, selected);
     }
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override {
-        return console_.saveFile(spec);
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override {
+        return console_.saveFile(request);
     }
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override {
-        return console_.openFile(spec);
+    std::optional<std::string> openFile(const FileDialogRequest& request) override {
+        return console_.openFile(request);
     }
 
 private:

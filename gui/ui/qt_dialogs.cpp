@@ -76,9 +76,9 @@ QWidget* QtDialogs::parent() const {
     return QApplication::activeWindow();
 }
 
-Answer QtDialogs::show(const MessageSpec& spec) {
+Answer QtDialogs::show(const MessageRequest& request) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (spec.icon) {
+    switch (request.icon) {
     case Icon::Information:
         icon = QMessageBox::Information;
         break;
@@ -94,9 +94,9 @@ Answer QtDialogs::show(const MessageSpec& spec) {
     case Icon::None:
         break;
     }
-    QMessageBox box(icon, ToQ(spec.title), ToQ(spec.text), QMessageBox::NoButton, parent());
+    QMessageBox box(icon, ToQ(request.title), ToQ(request.text), QMessageBox::NoButton, parent());
     box.setObjectName("messageBox");
-    if (spec.buttons == Buttons::YesNo) {
+    if (request.buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton("是(&Y)", QMessageBox::YesRole);
         QPushButton* no = box.addButton("否(&N)", QMessageBox::NoRole);
         box.setDefaultButton(yes);
@@ -165,35 +165,35 @@ QString QtDialogs::NameFilters(const std::string& filter) {
     return filters.join(";;");
 }
 
-std::optional<std::string> QtDialogs::chooseFile(const FileDialogSpec& spec, bool save) {
-    QFileDialog dialog(parent(), ToQ(spec.title));
+std::optional<std::string> QtDialogs::chooseFile(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(parent(), ToQ(request.title));
     dialog.setObjectName("fileDialog");
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(NameFilters(spec.filter));
-    dialog.setDefaultSuffix(ToQ(spec.defaultExtension));
+    dialog.setNameFilter(NameFilters(request.filter));
+    dialog.setDefaultSuffix(ToQ(request.defaultExtension));
     // The callers replace an existing file on purpose (or ask themselves).
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    QFileInfo initial(ToQ(spec.initialPath));
-    if (!spec.initialPath.empty() && initial.isAbsolute()) {
+    QFileInfo initial(ToQ(request.initialPath));
+    if (!request.initialPath.empty() && initial.isAbsolute()) {
         dialog.setDirectory(initial.absolutePath());
         dialog.selectFile(initial.fileName());
     } else {
         dialog.setDirectory(QDir::homePath());
-        if (!spec.initialPath.empty())
-            dialog.selectFile(ToQ(spec.initialPath));
+        if (!request.initialPath.empty())
+            dialog.selectFile(ToQ(request.initialPath));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return FromQ(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
-std::optional<std::string> QtDialogs::saveFile(const FileDialogSpec& spec) {
-    return chooseFile(spec, true);
+std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {
+    return chooseFile(request, true);
 }
 
-std::optional<std::string> QtDialogs::openFile(const FileDialogSpec& spec) {
-    return chooseFile(spec, false);
+std::optional<std::string> QtDialogs::openFile(const FileDialogRequest& request) {
+    return chooseFile(request, false);
 }
 
 } // namespace lw::gui

@@ -30,21 +30,21 @@ public:
     // Parent of the dialogs (the main window once it exists).
     void setParentWidget(QWidget* parent) { parent_ = parent; }
 
-    Answer show(const MessageSpec& spec) override;
+    Answer show(const MessageRequest& request) override;
     FileExistsChoice fileExists(const std::string& text) override;
     std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                          const std::string& initial) override;
     std::optional<int> chooseFromList(const std::string& title, const std::string& label,
                                       const std::vector<std::string>& items, int selected) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override;
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override;
 
     // "csv 文件(*.csv)|*.csv" as a Qt name filter list.
     static QString NameFilters(const std::string& filter);
 
 private:
     QWidget* parent() const;
-    std::optional<std::string> chooseFile(const FileDialogSpec& spec, bool save);
+    std::optional<std::string> chooseFile(const FileDialogRequest& request, bool save);
 
     QPointer<QWidget> parent_;
     // Created hidden at start and kept, as the download run expects.

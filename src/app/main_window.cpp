@@ -123,12 +123,12 @@ void TfrmFromDownload::HarvestClick() {
 }
 
 void TfrmFromDownload::SaveFileClick() {
-    FileDialogSpec spec;
-    spec.title = "保存的文件位置及名称:";
-    spec.defaultExtension = "csv";
-    spec.filter = "csv格式-淘宝助理数据包v5.x(*.csv)|*.csv";
-    spec.initialPath = state_.saveFile;
-    std::optional<std::string> chosen = ports_.dialogs.saveFile(spec);
+    FileDialogRequest request;
+    request.title = "保存的文件位置及名称:";
+    request.defaultExtension = "csv";
+    request.filter = "csv格式-淘宝助理数据包v5.x(*.csv)|*.csv";
+    request.initialPath = state_.saveFile;
+    std::optional<std::string> chosen = ports_.dialogs.saveFile(request);
     if (!chosen)
         return;
     // Stored at shutdown.

@@ -3,7 +3,7 @@
 namespace lw {
 
 // What differs between the three downloads.
-struct CategoryDownloadSpec {
+struct CategoryDownloadKind {
     const char* question;
     const char* panelText;
     const char* method;
@@ -16,17 +16,17 @@ namespace {
 
 const char* const kTitle = "提示";
 
-const CategoryDownloadSpec kItemcats = {
+const CategoryDownloadKind kItemcats = {
     "是否开始下载淘宝商品类目?", "下载所有商品类目中，请耐心等待...(2.20MB)",
     "user.itemcats.get",         kItemCatsErrorPrefix,
     ProcessXML_Itemcats,         "商品类目下载完成，请确认"};
-const CategoryDownloadSpec kItemprops = {"是否开始下载淘宝商品类目属性1?",
+const CategoryDownloadKind kItemprops = {"是否开始下载淘宝商品类目属性1?",
                                          "下载淘宝商品类目属性1，请耐心等待...(3.00MB)",
                                          "user.itemprops.get",
                                          kItemPropsErrorPrefix,
                                          ProcessXML_Itemprops,
                                          "商品类目属性1下载完成，请确认"};
-const CategoryDownloadSpec kItempropValues = {
+const CategoryDownloadKind kItempropValues = {
     "是否开始下载淘宝商品类目属性2?", "下载淘宝商品类目属性2，请耐心等待...(3.00MB)",
     "user.itemprops_value.get",       kItemPropValuesErrorPrefix,
     ProcessXML_Itemprops_value,       "商品类目属性2下载完成，请确认"};
@@ -61,7 +61,7 @@ void CategoryCommands::user_itemprops_value_get() {
     request(kItempropValues, {}, {});
 }
 
-void CategoryCommands::run(const CategoryDownloadSpec& d) {
+void CategoryCommands::run(const CategoryDownloadKind& d) {
     // running_ also covers the moments the panel is hidden by _Cancel while the split
     // still lets events run.
     if (state_.busy() || running_)
@@ -75,7 +75,7 @@ void CategoryCommands::run(const CategoryDownloadSpec& d) {
     request(d, {}, {});
 }
 
-void CategoryCommands::request(const CategoryDownloadSpec& d, const std::string& cids,
+void CategoryCommands::request(const CategoryDownloadKind& d, const std::string& cids,
                                const std::string& parentCid) {
     if (running_)
         return;

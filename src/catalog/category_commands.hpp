@@ -12,7 +12,7 @@
 
 namespace lw {
 
-struct CategoryDownloadSpec;
+struct CategoryDownloadKind;
 
 // The Tools-menu commands that fill the local Taobao category tables from the relay
 // (D01, D02, D03) and count their rows (N20, N21, N23). Requests go to the relay's
@@ -39,8 +39,8 @@ public:
     bool lastStored() const { return lastStored_; }
 
 private:
-    void run(const CategoryDownloadSpec& d);
-    void request(const CategoryDownloadSpec& d, const std::string& cids,
+    void run(const CategoryDownloadKind& d);
+    void request(const CategoryDownloadKind& d, const std::string& cids,
                  const std::string& parentCid);
     void count(const char* sql);
 

@@ -127,11 +127,11 @@ void TfrmFormAdmin::DelClick() {
 }
 
 void TfrmFormAdmin::ImportClick() {
-    FileDialogSpec spec;
-    spec.title = "导入格式(带标题):阿里巴巴产品类别名,阿里巴巴适用性别,对应淘宝类目名称";
-    spec.defaultExtension = "csv";
-    spec.filter = "*.csv(csv格式)|*.csv;*.txt";
-    std::optional<std::string> file = dialogs_.openFile(spec);
+    FileDialogRequest request;
+    request.title = "导入格式(带标题):阿里巴巴产品类别名,阿里巴巴适用性别,对应淘宝类目名称";
+    request.defaultExtension = "csv";
+    request.filter = "*.csv(csv格式)|*.csv;*.txt";
+    std::optional<std::string> file = dialogs_.openFile(request);
     if (!file || file->empty())
         return;
     if (!dialogs_.question(kTitle, "请确认是否要从文件导入数据?"))

@@ -203,12 +203,12 @@ void ItemCommands::CopyText_URL(int subItem) {
 }
 
 void ItemCommands::ExportClick() {
-    FileDialogSpec spec;
-    spec.title = "另存为";
-    spec.defaultExtension = "csv";
-    spec.filter = "csv 文件(*.csv)|*.csv";
-    spec.initialPath = "urlExport" + FormatDateTime(clock_.now(), "yyyymmddhhnnss");
-    std::optional<std::string> path = dialogs_.saveFile(spec);
+    FileDialogRequest request;
+    request.title = "另存为";
+    request.defaultExtension = "csv";
+    request.filter = "csv 文件(*.csv)|*.csv";
+    request.initialPath = "urlExport" + FormatDateTime(clock_.now(), "yyyymmddhhnnss");
+    std::optional<std::string> path = dialogs_.saveFile(request);
     if (!path)
         return;
     std::vector<std::string> lines;

@@ -12,14 +12,14 @@ enum class Answer { Ok, Yes, No, Cancel };
 // The four results of the file-exists dialog.
 enum class FileExistsChoice { Append, Overwrite, NewFile, Cancel };
 
-struct MessageSpec {
+struct MessageRequest {
     std::string title;
     std::string text;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
 };
 
-struct FileDialogSpec {
+struct FileDialogRequest {
     std::string title;
     std::string defaultExtension; // without the point, e.g. "csv"
     std::string filter;           // "description|*.csv" pairs joined by "|"
@@ -33,19 +33,18 @@ class Dialogs {
 public:
     virtual ~Dialogs() = default;
 
-    virtual Answer show(const MessageSpec& spec) = 0;
+    virtual Answer show(const MessageRequest& request) = 0;
     // The file-exists dialog with its label text.
     virtual FileExistsChoice fileExists(const std::string& text) = 0;
     // Text-input dialog; nullopt on Cancel.
-    virtual std::optional<std::string> inputText(const std::string& title,
-                                                 const std::string& prompt,
-                                                 const std::string& initial) = 0;
+    virtual std::optional<std::string>
+    inputText(const std::string& title, const std::string& prompt, const std::string& initial) = 0;
     // Pick one entry of a drop-down list; nullopt on Cancel.
     virtual std::optional<int> chooseFromList(const std::string& title, const std::string& label,
                                               const std::vector<std::string>& items,
                                               int selected) = 0;
-    virtual std::optional<std::string> saveFile(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> openFile(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> saveFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> openFile(const FileDialogRequest& request) = 0;
 
     void message(const std::string& title, const std::string& text, Icon icon) {
         show({title, text, icon, Buttons::Ok});

@@ -4,14 +4,14 @@
 
 namespace lw::test {
 
-Answer ScriptedDialogs::show(const MessageSpec& spec) {
+Answer ScriptedDialogs::show(const MessageRequest& request) {
     Shown s;
-    s.title = spec.title;
-    s.text = spec.text;
-    s.icon = spec.icon;
-    s.buttons = spec.buttons;
+    s.title = request.title;
+    s.text = request.text;
+    s.icon = request.icon;
+    s.buttons = request.buttons;
     shown.push_back(s);
-    if (spec.buttons == Buttons::Ok)
+    if (request.buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.empty())
         return Answer::No;
@@ -65,11 +65,11 @@ std::optional<int> ScriptedDialogs::chooseFromList(const std::string& title,
     return v;
 }
 
-std::optional<std::string> ScriptedDialogs::saveFile(const FileDialogSpec& spec) {
+std::optional<std::string> ScriptedDialogs::saveFile(const FileDialogRequest& request) {
     Shown s;
     s.kind = Shown::Kind::SaveFile;
-    s.title = spec.title;
-    s.file = spec;
+    s.title = request.title;
+    s.file = request;
     shown.push_back(s);
     if (files.empty())
         return std::nullopt;
@@ -78,11 +78,11 @@ std::optional<std::string> ScriptedDialogs::saveFile(const FileDialogSpec& spec)
     return v;
 }
 
-std::optional<std::string> ScriptedDialogs::openFile(const FileDialogSpec& spec) {
+std::optional<std::string> ScriptedDialogs::openFile(const FileDialogRequest& request) {
     Shown s;
     s.kind = Shown::Kind::OpenFile;
-    s.title = spec.title;
-    s.file = spec;
+    s.title = request.title;
+    s.file = request;
     shown.push_back(s);
     if (files.empty())
         return std::nullopt;

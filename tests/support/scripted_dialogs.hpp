@@ -1,12 +1,12 @@
 #pragma once
 
+#include "ui/desktop.hpp"
+#include "ui/dialogs.hpp"
+
 #include <deque>
 #include <string>
 #include <variant>
 #include <vector>
-
-#include "ui/desktop.hpp"
-#include "ui/dialogs.hpp"
 
 namespace lw::test {
 
@@ -19,7 +19,7 @@ struct Shown {
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
     std::vector<std::string> items; // choice lists
-    FileDialogSpec file;            // file choosers
+    FileDialogRequest file;         // file choosers
 };
 
 // Records every dialog and answers from queues. A question with an empty queue is
@@ -33,15 +33,14 @@ public:
     std::deque<std::optional<int>> choices;
     std::deque<std::optional<std::string>> files;
 
-    Answer show(const MessageSpec& spec) override;
+    Answer show(const MessageRequest& request) override;
     FileExistsChoice fileExists(const std::string& text) override;
     std::optional<std::string> inputText(const std::string& title, const std::string& prompt,
                                          const std::string& initial) override;
     std::optional<int> chooseFromList(const std::string& title, const std::string& label,
-                                      const std::vector<std::string>& items,
-                                      int selected) override;
-    std::optional<std::string> saveFile(const FileDialogSpec& spec) override;
-    std::optional<std::string> openFile(const FileDialogSpec& spec) override;
+                                      const std::vector<std::string>& items, int selected) override;
+    std::optional<std::string> saveFile(const FileDialogRequest& request) override;
+    std::optional<std::string> openFile(const FileDialogRequest& request) override;
 
     // Texts of the message boxes only, in order.
     std::vector<std::string> messageTexts() const;

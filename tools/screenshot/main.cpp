@@ -39,9 +39,9 @@ namespace {
 // window being pictured.
 class QuietDialogs : public Dialogs {
 public:
-    Answer show(const MessageSpec& spec) override {
-        std::cerr << "[" << spec.title << "] " << spec.text << "\n";
-        return spec.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    Answer show(const MessageRequest& request) override {
+        std::cerr << "[" << request.title << "] " << request.text << "\n";
+        return request.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     }
     FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
     std::optional<std::string> inputText(const std::string&, const std::string&,
@@ -52,8 +52,8 @@ public:
                                       const std::vector<std::string>&, int) override {
         return std::nullopt;
     }
-    std::optional<std::string> saveFile(const FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
 // Lets events run until done() (at least minMs, at most 15 s).
