@@ -123,6 +123,9 @@ bool DownloadRun::StartClick() {
     descriptionFolder_ = DescriptionFolderOf(file);
     MakeFolder(pictureFolder_);
     MakeFolder(descriptionFolder_);
+    // Half-written pictures of a run that ended suddenly.
+    RemoveUnfinishedPictures(pictureFolder_);
+    RemoveUnfinishedPictures(descriptionFolder_);
 
     std::string question = kStartQuestion;
     if (state_.pagePrice)

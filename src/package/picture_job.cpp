@@ -5,6 +5,8 @@
 #include "ui/event_loop.hpp"
 
 #include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,6 +67,52 @@ std::string WritePictureFile(const std::string& path, std::string_view bytes) {
         return ec.message();
     }
     return {};
+}
+
+namespace {
+
+// The writer's process id in a temporary name "<name>.part<pid>-<n>"; 0 when the name
+// is not one.
+pid_t TemporaryNameOwner(const std::string& name) {
+    std::size_t at = name.rfind(".part");
+    if (at == std::string::npos)
+        return 0;
+    std::string rest = name.substr(at + 5);
+    std::size_t dash = rest.find('-');
+    if (dash == std::string::npos || dash == 0 || dash + 1 == rest.size() || dash > 9)
+        return 0;
+    std::string pid = rest.substr(0, dash);
+    std::string counter = rest.substr(dash + 1);
+    auto digits = [](const std::string& t) {
+        return t.find_first_not_of("0123456789") == std::string::npos;
+    };
+    if (!digits(pid) || !digits(counter))
+        return 0;
+    return static_cast<pid_t>(std::stol(pid));
+}
+
+// EPERM means the process exists under another user.
+bool ProcessHasEnded(pid_t pid) {
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+} // namespace
+
+int RemoveUnfinishedPictures(const std::string& folder) {
+    int removed = 0;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        if (!it->is_regular_file(ec))
+            continue;
+        pid_t owner = TemporaryNameOwner(it->path().filename().string());
+        if (owner <= 0 || !ProcessHasEnded(owner))
+            continue;
+        std::error_code removeError;
+        if (std::filesystem::remove(it->path(), removeError))
+            ++removed;
+    }
+    return removed;
 }
 
 TThreadDownload::TThreadDownload(EventLoop& loop, int pictureKind, std::vector<std::string> urls,

@@ -35,6 +35,11 @@ std::string PictureProgressText(int kind, std::size_t done, std::size_t total, b
 // whole file. Returns the failure text, empty on success.
 std::string WritePictureFile(const std::string& path, std::string_view bytes);
 
+// Removes the temporary files of WritePictureFile that a process which has ended left in
+// folder (a sudden end between writing and renaming). Those of running processes stay.
+// Returns how many were removed.
+int RemoveUnfinishedPictures(const std::string& folder);
+
 // A Picture Job: one worker thread that fetches its pictures one after another into
 // their files and reports each through a message delivered synchronously on the UI
 // thread (the thread waits until the message was handled). Stop() only asks: the job

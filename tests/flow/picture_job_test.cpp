@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 #include <set>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace lw;
 using namespace std::chrono_literals;
@@ -85,6 +87,34 @@ TEST_F(PictureJobTest, TwoJobsWritingTheSameFileLeaveOneWholeFile) {
     EXPECT_EQ(messages.size(), 10u);
     EXPECT_EQ(names(), std::set<std::string>{"same.tbi"});
     EXPECT_EQ(test::ReadFileBytes(dir.file("same.tbi")), served("a1.jpg"));
+}
+
+TEST_F(PictureJobTest, OnlyTemporaryFilesOfEndedProcessesAreRemoved) {
+    // A child that has ended and been waited for: its process id is free.
+    pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    std::string dead = std::to_string(ended);
+    std::string alive = std::to_string(::getpid());
+    const std::vector<std::string> removed = {"a.tbi.part" + dead + "-0",
+                                              "desc.jpg.part" + dead + "-17"};
+    const std::vector<std::string> kept = {"b.tbi.part" + alive + "-0", // a run in progress
+                                           "c.tbi",
+                                           "d.part",
+                                           "e.part-1",
+                                           "f.part12-",
+                                           "g.partx-1",
+                                           "h.part" + dead + "-1x"};
+    for (const auto& name : removed)
+        test::WriteFileBytes(dir.file(name), "x");
+    for (const auto& name : kept)
+        test::WriteFileBytes(dir.file(name), "x");
+
+    EXPECT_EQ(RemoveUnfinishedPictures(dir.path()), 2);
+    EXPECT_EQ(names(), std::set<std::string>(kept.begin(), kept.end()));
+    EXPECT_EQ(RemoveUnfinishedPictures(dir.file("missing")), 0);
 }
 
 TEST_F(PictureJobTest, StoppedFromInsideItsOwnMessageItSendsNoMore) {
