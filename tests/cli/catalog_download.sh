@@ -13,15 +13,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$bin/relay-sim" --fixtures "$fixtures" --port 0 \
-    --fault "method=user.itemprops_value.get error-response 会话过期|27|expired 1" >"$work/port" &
-sim_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$work/port" ]] && break
-    sleep 0.05
-done
-port="$(head -n 1 "$work/port")"
-[[ "$port" =~ ^[0-9]+$ ]] || { echo "relay-sim printed no port"; exit 1; }
+source "$here/../support/relay_sim.sh"
+start_relay_sim "$work/port" --fixtures "$fixtures" --port 0 \
+    --fault "method=user.itemprops_value.get error-response 会话过期|27|expired 1"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 expect_eq() { [ "$1" == "$2" ] || fail "expected [$2], got [$1]"; }

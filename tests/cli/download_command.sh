@@ -10,14 +10,9 @@ cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$data"; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-"$bin/relay-sim" --fixtures "$here/../data/download" >"$data/port" 2>/dev/null &
-sim_pid=$!
-for _ in $(seq 50); do [ -s "$data/port" ] && break; sleep 0.1; done
-port="$(head -n 1 "$data/port")"
-[ -n "$port" ] || fail "relay-sim did not start"
-
-export LISTWRIGHT_RELAY_HOST="127.0.0.1:$port" LISTWRIGHT_APP_KEY=key LISTWRIGHT_ACCESS_TOKEN=token
-export LISTWRIGHT_ACCOUNT_CODE=acc http_proxy="http://127.0.0.1:$port"
+source "$here/../support/relay_sim.sh"
+start_relay_sim "$data/port" --fixtures "$here/../data/download"
+export_relay_env
 cli() { "$bin/listwright-cli" --data-dir "$data" "$@"; }
 expect_rc() { # expected-rc command...
   local want="$1"; shift

@@ -14,14 +14,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$bin/relay-sim" --fixtures "$fixtures" --port 0 >"$data/port" &
-sim_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$data/port" ]] && break
-    sleep 0.05
-done
-port="$(head -n 1 "$data/port")"
-[[ "$port" =~ ^[0-9]+$ ]] || { echo "relay-sim printed no port"; exit 1; }
+source "$here/../support/relay_sim.sh"
+start_relay_sim "$data/port" --fixtures "$fixtures" --port 0
 export http_proxy="http://127.0.0.1:$port"
 unset no_proxy NO_PROXY
 

@@ -14,14 +14,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$bin/relay-sim" --fixtures "$fixtures" --port 0 --fault "offer=777 status 503" >"$work/port" &
-sim_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$work/port" ]] && break
-    sleep 0.05
-done
-port="$(head -n 1 "$work/port")"
-[[ "$port" =~ ^[0-9]+$ ]] || { echo "relay-sim printed no port"; exit 1; }
+source "$here/../support/relay_sim.sh"
+start_relay_sim "$work/port" --fixtures "$fixtures" --port 0 --fault "offer=777 status 503"
 relay="http://127.0.0.1:$port"
 
 fail() { echo "FAIL: $*"; exit 1; }

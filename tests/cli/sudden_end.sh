@@ -24,14 +24,9 @@ ids=$(seq 3001 3010)
 for id in $ids; do
   sed "s/\"offerId\":2001/\"offerId\":$id/" "$fixtures/offers/2001.json" >"$fixtures/offers/$id.json"
 done
-"$bin/relay-sim" --fixtures "$fixtures" --fault "method=offer.get latency 20" >"$data/port" 2>/dev/null &
-sim_pid=$!
-for _ in $(seq 50); do [ -s "$data/port" ] && break; sleep 0.1; done
-port="$(head -n 1 "$data/port")"
-[ -n "$port" ] || fail "relay-sim did not start"
-
-export LISTWRIGHT_RELAY_HOST="127.0.0.1:$port" LISTWRIGHT_APP_KEY=key LISTWRIGHT_ACCESS_TOKEN=token
-export LISTWRIGHT_ACCOUNT_CODE=acc http_proxy="http://127.0.0.1:$port"
+source "$here/../support/relay_sim.sh"
+start_relay_sim "$data/port" --fixtures "$fixtures" --fault "method=offer.get latency 20"
+export_relay_env
 cli() { "$bin/listwright-cli" --data-dir "$data" "$@"; }
 
 cli group add "女装" >/dev/null 2>&1
