@@ -30,6 +30,8 @@ std::string CleanTarget(const std::string& path) {
 }
 
 std::atomic<unsigned long> temporaryCounter{0};
+// A picture is written as "<path>.part<pid>-<n>" and then renamed into place.
+constexpr std::string_view kTemporaryMarker = ".part";
 
 } // namespace
 
@@ -47,8 +49,8 @@ std::string PictureProgressText(int kind, std::size_t done, std::size_t total, b
 }
 
 std::string WritePictureFile(const std::string& path, std::string_view bytes) {
-    std::string temporary = path + ".part" + std::to_string(::getpid()) + "-" +
-                            std::to_string(temporaryCounter.fetch_add(1));
+    std::string temporary = path + std::string(kTemporaryMarker) + std::to_string(::getpid()) +
+                            "-" + std::to_string(temporaryCounter.fetch_add(1));
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out)
@@ -74,10 +76,10 @@ namespace {
 // The writer's process id in a temporary name "<name>.part<pid>-<n>"; 0 when the name
 // is not one.
 pid_t TemporaryNameOwner(const std::string& name) {
-    std::size_t at = name.rfind(".part");
+    std::size_t at = name.rfind(kTemporaryMarker);
     if (at == std::string::npos)
         return 0;
-    std::string rest = name.substr(at + 5);
+    std::string rest = name.substr(at + kTemporaryMarker.size());
     std::size_t dash = rest.find('-');
     if (dash == std::string::npos || dash == 0 || dash + 1 == rest.size() || dash > 9)
         return 0;
