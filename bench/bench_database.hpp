@@ -24,13 +24,13 @@ public:
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         folder_ = pattern;
-        std::string error = EnsureDatabaseFile(folder_, LISTWRIGHT_DELIVERED_DB);
+        std::string error = ensureDatabaseFile(folder_, LISTWRIGHT_DELIVERED_DB);
         if (!error.empty())
             throw std::runtime_error(error);
-        db_ = Database::open(DatabasePathIn(folder_), LISTWRIGHT_BENCH_DB_PASSWORD, error);
+        db_ = Database::open(databasePathIn(folder_), LISTWRIGHT_BENCH_DB_PASSWORD, error);
         if (!db_)
             throw std::runtime_error(error);
-        UpgradeItemTable(*db_);
+        upgradeItemTable(*db_);
         Transaction t(*db_);
         constexpr int kGroups = 8;
         for (int g = 0; g < kGroups; ++g)
@@ -64,7 +64,7 @@ private:
 };
 
 // Resident set size now and at its peak, in MiB (Linux /proc/self/status).
-inline double StatusValueMiB(const char* key) {
+inline double statusValueMiB(const char* key) {
     std::ifstream in("/proc/self/status");
     std::string line;
     std::string prefix = std::string(key) + ":";
@@ -73,11 +73,11 @@ inline double StatusValueMiB(const char* key) {
             return std::atof(line.c_str() + prefix.size()) / 1024.0;
     return 0;
 }
-inline double CurrentRssMiB() {
-    return StatusValueMiB("VmRSS");
+inline double currentRssMiB() {
+    return statusValueMiB("VmRSS");
 }
-inline double PeakRssMiB() {
-    return StatusValueMiB("VmHWM");
+inline double peakRssMiB() {
+    return statusValueMiB("VmHWM");
 }
 
 } // namespace lw::bench

@@ -53,10 +53,10 @@ long peakKb() {
 int main() {
     fs::path dir = fs::temp_directory_path() / ("listwright-bench-" + std::to_string(getpid()));
     fs::create_directories(dir);
-    std::string error = EnsureDatabaseFile(dir.string(), LISTWRIGHT_DELIVERED_DB);
+    std::string error = ensureDatabaseFile(dir.string(), LISTWRIGHT_DELIVERED_DB);
     std::unique_ptr<Database> db;
     if (error.empty())
-        db = Database::open(DatabasePathIn(dir.string()), LISTWRIGHT_BENCH_DB_PASSWORD, error);
+        db = Database::open(databasePathIn(dir.string()), LISTWRIGHT_BENCH_DB_PASSWORD, error);
     if (!db) {
         std::fprintf(stderr, "cannot open the database: %s\n", error.c_str());
         return 1;
@@ -72,7 +72,7 @@ int main() {
     std::vector<double> seconds;
     for (int run = 0; run < 5; ++run) {
         auto start = std::chrono::steady_clock::now();
-        StoreResult result = ProcessXML_Itemcats(*db, answer, hooks);
+        StoreResult result = storeCategoryAnswer(*db, answer, hooks);
         auto end = std::chrono::steady_clock::now();
         if (!result.committed() || result.rows != kItems) {
             std::fprintf(stderr, "stored %d rows, expected %d\n", result.rows, kItems);

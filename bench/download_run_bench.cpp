@@ -30,14 +30,14 @@ constexpr int kProperty = 4;
 constexpr int kDescription = 10;
 constexpr std::size_t kPictureBytes = 16 * 1024;
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
+void writeFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
 // Every offer points at the same few picture files, each address made its own by a
 // query the simulator ignores, so every picture is fetched and stored.
-std::string OfferAnswer(int id) {
+std::string offerAnswer(int id) {
     const std::string q = "?o=" + std::to_string(id);
     std::string images;
     for (int k = 0; k < kMain; ++k)
@@ -91,7 +91,7 @@ public:
     void setClipboardText(const std::string&) override {}
 };
 
-void RunOnce(int offers, int latencyMs, int timerMs) {
+void runOnce(int offers, int latencyMs, int timerMs) {
     bench::BenchDatabase data(0);
     Database& db = data.db();
     const fs::path folder = data.folder();
@@ -99,7 +99,7 @@ void RunOnce(int offers, int latencyMs, int timerMs) {
     const std::string picture(kPictureBytes, 'p');
     for (const char* prefix : {"m", "p", "d"})
         for (int k = 0; k < kMain; ++k)
-            WriteFile(fixtures / "pictures/img.example.com" / (prefix + std::to_string(k) + ".jpg"),
+            writeFile(fixtures / "pictures/img.example.com" / (prefix + std::to_string(k) + ".jpg"),
                       picture);
     db.exec("insert into TB_Groups(GroupName,Tag) select 'bench',0");
     std::int64_t group = db.lastInsertId();
@@ -107,7 +107,7 @@ void RunOnce(int offers, int latencyMs, int timerMs) {
         Transaction t(db);
         for (int i = 0; i < offers; ++i) {
             int id = 700000 + i;
-            WriteFile(fixtures / "offers" / (std::to_string(id) + ".json"), OfferAnswer(id));
+            writeFile(fixtures / "offers" / (std::to_string(id) + ".json"), offerAnswer(id));
             db.exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,bcheck) select 0,?,?,?,1",
                     {group, std::to_string(id),
                      "http://detail.1688.com/offer/" + std::to_string(id) + ".html"});
@@ -131,7 +131,7 @@ void RunOnce(int offers, int latencyMs, int timerMs) {
     state.saveFile = (folder / "out" / "package.csv").string();
     fs::create_directories(folder / "out");
     ItemList list;
-    LoadItemRows(db, {}, list);
+    loadItemRows(db, {}, list);
 
     std::vector<double> rss;
     {
@@ -142,10 +142,10 @@ void RunOnce(int offers, int latencyMs, int timerMs) {
             // A request log of every picture would grow with the offers; it is not ours.
             sim.clearRequests();
             if (ordinal % (offers / 4 > 0 ? offers / 4 : 1) == 0)
-                rss.push_back(bench::CurrentRssMiB());
+                rss.push_back(bench::currentRssMiB());
         });
         auto start = std::chrono::steady_clock::now();
-        run.StartClick();
+        run.startDownload();
         loop.runUntil([&] { return run.outcome() != RunOutcome::Running; }, std::chrono::hours(1));
         double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -158,7 +158,7 @@ void RunOnce(int offers, int latencyMs, int timerMs) {
     std::printf("  memory held (MiB) after each quarter:");
     for (double v : rss)
         std::printf(" %.1f", v);
-    std::printf("\n  peak memory:         %.1f MiB\n", bench::PeakRssMiB());
+    std::printf("\n  peak memory:         %.1f MiB\n", bench::peakRssMiB());
     sim.stop();
 }
 
@@ -167,7 +167,7 @@ void RunOnce(int offers, int latencyMs, int timerMs) {
 int main(int argc, char** argv) {
     const int offers = argc > 1 ? std::atoi(argv[1]) : 200;
     const int timerMs = argc > 2 ? std::atoi(argv[2]) : 1;
-    RunOnce(offers, 0, timerMs);
-    RunOnce(offers, 20, timerMs);
+    runOnce(offers, 0, timerMs);
+    runOnce(offers, 20, timerMs);
     return 0;
 }

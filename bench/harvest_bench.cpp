@@ -17,7 +17,7 @@ constexpr int kOffers = 2000;
 constexpr int kLines = 20000;
 
 // About 1 KB of first-layout markup per offer, as the site pads its list.
-std::string ListingPage() {
+std::string listingPage() {
     std::string page = "<html><head><title>供应商</title></head><body>"
                        "<em class=\"page-count\">1</em><em class=\"offer-count\">2000</em>"
                        "<div class=\"common-column-150\">\n";
@@ -36,7 +36,7 @@ std::string ListingPage() {
     return page;
 }
 
-std::vector<std::string> Lines(int count) {
+std::vector<std::string> lines(int count) {
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
         // One line in ten repeats an earlier one in other letter case.
@@ -51,11 +51,11 @@ std::vector<std::string> Lines(int count) {
 }
 
 void BM_ParseListingPage(benchmark::State& state) {
-    const std::string page = ListingPage();
+    const std::string page = listingPage();
     for (auto _ : state) {
         SearchState search;
         LinkBox box;
-        PageResult r = ProcessURL_HTML(page, search, box);
+        PageResult r = readListingPage(page, search, box);
         benchmark::DoNotOptimize(r);
         if (box.lineCount() != kOffers)
             state.SkipWithError("wrong line count");
@@ -66,15 +66,15 @@ void BM_ParseListingPage(benchmark::State& state) {
 }
 
 void BM_DecodeGbkListingPage(benchmark::State& state) {
-    const std::string gbk = Utf8ToGb18030(ListingPage()).value();
+    const std::string gbk = utf8ToGb18030(listingPage()).value();
     for (auto _ : state)
-        benchmark::DoNotOptimize(DecodeListingPage(gbk, "text/html"));
+        benchmark::DoNotOptimize(decodeListingPage(gbk, "text/html"));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
                             static_cast<int64_t>(gbk.size()));
 }
 
 void BM_LinkBoxDuplicateTest(benchmark::State& state) {
-    const std::vector<std::string> lines = Lines(kLines);
+    const std::vector<std::string> lines = lines(kLines);
     for (auto _ : state) {
         LinkBox box;
         for (const std::string& line : lines)
@@ -86,9 +86,9 @@ void BM_LinkBoxDuplicateTest(benchmark::State& state) {
 
 void BM_AddStep(benchmark::State& state) {
     bench::BenchDatabase data(kLines);
-    const std::vector<std::string> lines = Lines(kLines);
+    const std::vector<std::string> lines = lines(kLines);
     for (auto _ : state) {
-        LinkAddResult r = AddLinkLines(data.db(), lines, 1);
+        LinkAddResult r = addLinkLines(data.db(), lines, 1);
         benchmark::DoNotOptimize(r);
         state.PauseTiming();
         data.db().exec("delete from TB_URL where num_iid like '6%'");

@@ -1,5 +1,5 @@
 // Loads 100,000 Item Links into the item list as the start-up loading does and reports
-// the time from RefreshData to the last row and the peak memory (target: < 1.5 s and
+// the time from reloadItems to the last row and the peak memory (target: < 1.5 s and
 // < 200 MB). Also times a header-click sort and storing the ticks.
 #include "app/main_state.hpp"
 #include "bench_database.hpp"
@@ -31,7 +31,7 @@ public:
     std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
 };
 
-double Seconds(Steady::time_point from) {
+double seconds(Steady::time_point from) {
     return std::chrono::duration<double>(Steady::now() - from).count();
 }
 
@@ -44,22 +44,22 @@ int main(int argc, char** argv) {
     NoDialogs dialogs;
     MainState state;
     ItemView view(data.db(), dialogs, loop, state);
-    double before = bench::CurrentRssMiB();
+    double before = bench::currentRssMiB();
 
     auto start = Steady::now();
-    view.RefreshData();
-    double load = Seconds(start);
-    double peak = bench::PeakRssMiB();
+    view.reloadItems();
+    double load = seconds(start);
+    double peak = bench::peakRssMiB();
 
     start = Steady::now();
-    view.ColumnClick(4); // 页面价格, numeric
-    double sortPrice = Seconds(start);
+    view.sortByColumn(4); // 页面价格, numeric
+    double sortPrice = seconds(start);
     start = Steady::now();
-    view.ColumnClick(2); // 宝贝名称, text
-    double sortTitle = Seconds(start);
+    view.sortByColumn(2); // 宝贝名称, text
+    double sortTitle = seconds(start);
     start = Steady::now();
-    view.AutoSaveStatus();
-    double save = Seconds(start);
+    view.storeTicks();
+    double save = seconds(start);
 
     std::printf("rows loaded:            %d of %d\n", view.list.size(), links);
     std::printf("RefreshData to last row: %.3f s   (target < 1.5 s)\n", load);

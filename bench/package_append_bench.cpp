@@ -34,12 +34,12 @@ int main(int argc, char** argv) {
     while (row.size() < 20 * 1024)
         row += "<p>纯棉舒适 comfortable</p>";
 
-    std::string failure = lw::ExportCSV5_5(row, file, lw::kNewPackageFile);
+    std::string failure = lw::appendPackageRow(row, file, lw::kNewPackageFile);
     std::vector<double> ms;
     ms.reserve(rows);
     for (int i = 0; i < rows && failure.empty(); ++i) {
         auto start = std::chrono::steady_clock::now();
-        failure = lw::ExportCSV5_5(row, file, lw::kExistingPackageFile);
+        failure = lw::appendPackageRow(row, file, lw::kExistingPackageFile);
         ms.push_back(
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());

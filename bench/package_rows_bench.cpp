@@ -32,19 +32,19 @@ const char* const kCid = "50000671";
 const int kColours = 10;
 const int kSizes = 8;
 
-std::string Colour(int i) {
+std::string colour(int i) {
     return "颜色" + std::to_string(i);
 }
-std::string Size(int i) {
+std::string size(int i) {
     return "尺码" + std::to_string(i);
 }
 
-std::string OfferAnswer() {
+std::string offerAnswer() {
     std::string colours, sizes;
     for (int i = 0; i < kColours; ++i)
-        colours += Colour(i) + "|";
+        colours += colour(i) + "|";
     for (int i = 0; i < kSizes; ++i)
-        sizes += Size(i) + "|";
+        sizes += size(i) + "|";
     colours.pop_back();
     sizes.pop_back();
     std::string details = "<p>";
@@ -67,7 +67,7 @@ struct Tables {
     std::string values;
 };
 
-Tables LookupTables() {
+Tables lookupTables() {
     Tables t;
     auto prop = [&](const std::string& name, const std::string& pid) {
         t.props += std::string(kCid) + "\t" + name + "\t" + pid + "\n";
@@ -81,9 +81,9 @@ Tables LookupTables() {
     prop("品牌", "20000");
     value("20021", "棉", "105255");
     for (int i = 0; i < kColours; ++i)
-        value("1627207", Colour(i), std::to_string(28000 + i));
+        value("1627207", colour(i), std::to_string(28000 + i));
     for (int i = 0; i < kSizes; ++i)
-        value("20509", Size(i), std::to_string(29000 + i));
+        value("20509", size(i), std::to_string(29000 + i));
     return t;
 }
 
@@ -167,7 +167,7 @@ public:
     void setCategoryText(const std::string&) override {}
     void mainPictures(const std::vector<std::string>& addresses, PictureTexts& texts) override {
         for (std::size_t i = 0; i < addresses.size(); ++i) {
-            texts.picture += MainPictureEntry(PictureName(addresses[i]), i);
+            texts.picture += mainPictureEntry(pictureName(addresses[i]), i);
             texts.pictureStatus += "1;";
         }
     }
@@ -179,7 +179,7 @@ private:
     std::vector<std::string> ids_;
 };
 
-std::unique_ptr<Database> MakeDatabase(const std::string& path) {
+std::unique_ptr<Database> makeDatabase(const std::string& path) {
     std::ifstream in(LISTWRIGHT_SCHEMA_SQL, std::ios::binary);
     std::ostringstream schema;
     schema << in.rdbuf();
@@ -193,7 +193,7 @@ std::unique_ptr<Database> MakeDatabase(const std::string& path) {
     return db;
 }
 
-void WriteFile(const fs::path& path, const std::string& text) {
+void writeFile(const fs::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
 }
@@ -207,9 +207,9 @@ int main(int argc, char** argv) {
     fs::remove_all(folder);
     fs::create_directories(folder);
 
-    const Tables tables = LookupTables();
-    WriteFile(folder / "props.tsv", tables.props);
-    WriteFile(folder / "propvalues.tsv", tables.values);
+    const Tables tables = lookupTables();
+    writeFile(folder / "props.tsv", tables.props);
+    writeFile(folder / "propvalues.tsv", tables.values);
     relaysim::Server sim;
     sim.start(folder.string());
     Config config;
@@ -217,21 +217,21 @@ int main(int argc, char** argv) {
     config.appKey = "bench";
     config.accessToken = "bench";
     config.accountCode = "bench";
-    const TTBAPP app = MakeRelayContext(config);
+    const RelayContext app = makeRelayContext(config);
 
-    auto db = MakeDatabase((folder / "bench.db").string());
+    auto db = makeDatabase((folder / "bench.db").string());
     DiagnosticLog log;
     RelayPropertyLookup relay(app, log);
     MemoryLookup memory(tables);
     CountingLookup lookup(inMemory ? static_cast<PropertyLookup&>(memory)
                                    : static_cast<PropertyLookup&>(relay));
     NoDialogs dialogs;
-    const std::string answer = OfferAnswer();
+    const std::string answer = offerAnswer();
     BenchRun run;
 
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < rows; ++i) {
-        ProcessXML_Source(answer, run, {true, false, "16"}, {*db, dialogs, log, lookup});
+        processOffer(answer, run, {true, false, "16"}, {*db, dialogs, log, lookup});
         sim.clearRequests();
     }
     const double seconds =

@@ -31,11 +31,11 @@ std::optional<std::int64_t> parseId(const std::string& text) {
 // The categories and props commands share one set of window commands.
 struct Categories {
     MainState state;
-    TTBAPP app;
-    HttpClient client{RelayPostOptions()};
+    RelayContext app;
+    HttpClient client{relayPostOptions()};
     CategoryCommands commands;
     explicit Categories(CliContext& context)
-        : app(MakeRelayContext(context.config)),
+        : app(makeRelayContext(context.config)),
           commands(*context.db, state, context.dialogs, context.loop, app, client) {}
 };
 
@@ -58,26 +58,26 @@ int count(CliContext& context, void (CategoryCommands::*click)()) {
 
 // The mapping editor with its dialog, which the command line fills and confirms.
 struct Mapping {
-    TfrmFormModi dialog;
+    MappingEntryLogic dialog;
     std::optional<std::vector<std::string>> typed; // category, gender, target
-    TfrmFormAdmin admin;
+    MappingEditorLogic admin;
 
     explicit Mapping(CliContext& context)
         : dialog(*context.db, context.dialogs),
-          admin(*context.db, context.dialogs, dialog, [this](TfrmFormModi& d) {
-              d.FormShow();
+          admin(*context.db, context.dialogs, dialog, [this](MappingEntryLogic& d) {
+              d.onShown();
               if (typed) {
-                  d.fromValue01 = (*typed)[0];
-                  d.fromValue02 = (*typed)[1];
-                  d.toValue = (*typed)[2];
-                  d.OKClick();
+                  d.category = (*typed)[0];
+                  d.gender = (*typed)[1];
+                  d.taobaoName = (*typed)[2];
+                  d.confirm();
               }
               // Refused (empty category, existing key): the user closes the dialog.
               if (d.modalResult == ModalResult::None)
-                  d.CancleClick();
+                  d.cancel();
               return d.modalResult;
           }) {
-        admin.FormShow();
+        admin.onShown();
     }
 };
 
@@ -88,47 +88,49 @@ int notFound(const std::string& id) {
 
 } // namespace
 
-int CategoriesCommand(CliContext& context, Args& args) {
+int categoriesCommand(CliContext& context, Args& args) {
     const auto& words = args.rest();
     if (words.size() != 1)
-        return Usage(kCategoriesUsage);
+        return printUsage(kCategoriesUsage);
     if (words[0] == "download")
-        return download(context, &CategoryCommands::D01Click);
+        return download(context, &CategoryCommands::downloadCategoryTree);
     if (words[0] == "count")
-        return count(context, &CategoryCommands::N20Click);
-    return Usage(kCategoriesUsage);
+        return count(context, &CategoryCommands::countCategories);
+    return printUsage(kCategoriesUsage);
 }
 
-int PropsCommand(CliContext& context, Args& args) {
+int propsCommand(CliContext& context, Args& args) {
     const auto& words = args.rest();
     if (words.size() != 2 || (words[1] != "1" && words[1] != "2"))
-        return Usage(kPropsUsage);
+        return printUsage(kPropsUsage);
     bool first = words[1] == "1";
     if (words[0] == "download")
-        return download(context, first ? &CategoryCommands::D02Click : &CategoryCommands::D03Click);
+        return download(context, first ? &CategoryCommands::downloadCategoryProperties
+                                       : &CategoryCommands::downloadPropertyValues);
     if (words[0] == "count")
-        return count(context, first ? &CategoryCommands::N21Click : &CategoryCommands::N23Click);
-    return Usage(kPropsUsage);
+        return count(context, first ? &CategoryCommands::countCategoryProperties
+                                    : &CategoryCommands::countPropertyValues);
+    return printUsage(kPropsUsage);
 }
 
-int MappingCommand(CliContext& context, Args& args) {
+int mappingCommand(CliContext& context, Args& args) {
     std::vector<std::string> words = args.rest();
     if (words.empty())
-        return Usage(kMappingUsage);
+        return printUsage(kMappingUsage);
     std::string verb = words.front();
     words.erase(words.begin());
 
     if (verb == "list" && words.empty()) {
         Mapping mapping(context);
         for (const MappingRow& row : mapping.admin.rows())
-            std::cout << row.uniqid << "\t" << row.fromValue01 << "\t" << row.fromValue02 << "\t"
-                      << row.toValue << "\n";
+            std::cout << row.uniqid << "\t" << row.category << "\t" << row.gender << "\t"
+                      << row.taobaoName << "\n";
         return kExitOk;
     }
     if (verb == "add" && words.size() == 3) {
         Mapping mapping(context);
         mapping.typed = words;
-        mapping.admin.AddClick();
+        mapping.admin.addEntry();
         if (mapping.dialog.modalResult == ModalResult::Ok)
             std::cout << context.db->lastInsertId() << "\n";
         return kExitOk;
@@ -136,14 +138,14 @@ int MappingCommand(CliContext& context, Args& args) {
     if (verb == "modify" && words.size() == 4) {
         auto id = parseId(words[0]);
         if (!id)
-            return Usage(kMappingUsage);
+            return printUsage(kMappingUsage);
         Mapping mapping(context);
         int row = mapping.admin.rowOf(*id);
         if (row < 0)
             return notFound(words[0]);
         mapping.admin.selectRow(row);
         mapping.typed = std::vector<std::string>(words.begin() + 1, words.end());
-        mapping.admin.ModiClick();
+        mapping.admin.modifyEntry();
         return kExitOk;
     }
     if (verb == "delete" && !words.empty()) {
@@ -152,23 +154,23 @@ int MappingCommand(CliContext& context, Args& args) {
         for (const std::string& word : words) {
             auto id = parseId(word);
             if (!id)
-                return Usage(kMappingUsage);
+                return printUsage(kMappingUsage);
             int row = mapping.admin.rowOf(*id);
             if (row < 0)
                 return notFound(word);
             rows.push_back(row);
         }
         mapping.admin.setSelection(rows, rows.front());
-        mapping.admin.DelClick();
+        mapping.admin.deleteEntries();
         return kExitOk;
     }
     if (verb == "import" && words.size() == 1) {
         Mapping mapping(context);
         context.dialogs.files.push_back(words[0]);
-        mapping.admin.ImportClick();
+        mapping.admin.importFile();
         return kExitOk;
     }
-    return Usage(kMappingUsage);
+    return printUsage(kMappingUsage);
 }
 
 } // namespace lw::cli

@@ -5,10 +5,10 @@
 namespace lw::cli {
 
 // categories download|count
-int CategoriesCommand(CliContext& context, Args& args);
+int categoriesCommand(CliContext& context, Args& args);
 // props download|count 1|2
-int PropsCommand(CliContext& context, Args& args);
+int propsCommand(CliContext& context, Args& args);
 // mapping list|add|modify|delete|import
-int MappingCommand(CliContext& context, Args& args);
+int mappingCommand(CliContext& context, Args& args);
 
 } // namespace lw::cli

@@ -47,7 +47,7 @@ std::string Args::unknownOption() const {
     return {};
 }
 
-int Usage(const std::string& text) {
+int printUsage(const std::string& text) {
     std::cerr << "用法: " << text << "\n";
     return kExitUsage;
 }

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/config.hpp"
 #include "console_dialogs.hpp"
 #include "store/database.hpp"
 #include "ui/clock.hpp"
 #include "ui/headless_event_loop.hpp"
+
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace lw::cli {
 
@@ -50,6 +50,6 @@ private:
     bool missingValue_ = false;
 };
 
-int Usage(const std::string& text);
+int printUsage(const std::string& text);
 
 } // namespace lw::cli

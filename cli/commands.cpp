@@ -7,15 +7,23 @@
 
 namespace lw::cli {
 
-const std::vector<Command>& AllCommands() {
+const std::vector<Command>& allCommands() {
     static const std::vector<Command> commands = {
-        {"categories", "categories download|count", true, CategoriesCommand},
-        {"props", "props download|count 1|2", true, PropsCommand},
-        {"mapping", "mapping list|add|modify|delete|import ...", true, MappingCommand},
-        {"group", "group list | add NAME | rename OLD NEW | delete NAME...", true, RunGroupCommand},
-        {"link", "link add --group NAME [--no-autocorrect] LINE...\n  link list [--group NAME]... [--state all|downloaded|pending] [--keyword TEXT]\n  link tick|untick ID...|--all\n  link delete ID...\n  link move --to NAME ID...\n  link export --out FILE ID...", true, RunLinkCommand},
-        {"download", "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price] [--no-local-desc] [--keep-links] [--preferred NAME]", true, RunDownloadCommand},
-        {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true, RunHarvestCommand},
+        {"categories", "categories download|count", true, categoriesCommand},
+        {"props", "props download|count 1|2", true, propsCommand},
+        {"mapping", "mapping list|add|modify|delete|import ...", true, mappingCommand},
+        {"group", "group list | add NAME | rename OLD NEW | delete NAME...", true, runGroupCommand},
+        {"link",
+         "link add --group NAME [--no-autocorrect] LINE...\n  link list [--group NAME]... [--state "
+         "all|downloaded|pending] [--keyword TEXT]\n  link tick|untick ID...|--all\n  link delete "
+         "ID...\n  link move --to NAME ID...\n  link export --out FILE ID...",
+         true, runLinkCommand},
+        {"download",
+         "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price] "
+         "[--no-local-desc] [--keep-links] [--preferred NAME]",
+         true, runDownloadCommand},
+        {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true,
+         runHarvestCommand},
     };
     return commands;
 }

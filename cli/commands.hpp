@@ -13,6 +13,6 @@ struct Command {
 };
 
 // The commands every subsystem adds; see commands.cpp.
-const std::vector<Command>& AllCommands();
+const std::vector<Command>& allCommands();
 
 } // namespace lw::cli

@@ -55,18 +55,18 @@ private:
 };
 
 // The stored Data Package path, or a new default one as the main window makes it.
-std::string StoredPackagePath(CliContext& context) {
-    std::string path = Trim(GetParameter(*context.db, 500));
+std::string storedPackagePath(CliContext& context) {
+    std::string path = trim(readSetting(*context.db, 500));
     if (!path.empty())
         return path;
-    std::string folder = DefaultPackageFolder(context.programFolder, HomeFolder());
-    CreateFolderOneLevel(folder);
-    return DefaultPackagePath(folder, context.clock.now());
+    std::string folder = defaultPackageFolder(context.programFolder, userHomeFolder());
+    createFolderOneLevel(folder);
+    return defaultPackagePath(folder, context.clock.now());
 }
 
 } // namespace
 
-int RunDownloadCommand(CliContext& context, Args& args) {
+int runDownloadCommand(CliContext& context, Args& args) {
     std::vector<std::string> groups = args.values("--group");
     std::string out = args.value("--out");
     std::string preferred = args.value("--preferred");
@@ -78,7 +78,7 @@ int RunDownloadCommand(CliContext& context, Args& args) {
     bool keepLinks = args.flag("--keep-links");
     if (args.missingValue() || !args.unknownOption().empty() || !args.rest().empty() ||
         int(append) + int(overwrite) + int(newFile) > 1)
-        return Usage(kDownloadUsage);
+        return printUsage(kDownloadUsage);
     FileExistsChoice choice = append      ? FileExistsChoice::Append
                               : overwrite ? FileExistsChoice::Overwrite
                               : newFile   ? FileExistsChoice::NewFile
@@ -86,7 +86,7 @@ int RunDownloadCommand(CliContext& context, Args& args) {
 
     MainState state;
     DownloadDialogs dialogs(context.dialogs, choice);
-    // The rows RefreshData shows for these Groups, state "全部", no keyword; the
+    // The rows reloadItems shows for these Groups, state "全部", no keyword; the
     // window's stored Group ticks stay as they are.
     ItemFilter filter;
     for (const std::string& name : groups) {
@@ -99,13 +99,13 @@ int RunDownloadCommand(CliContext& context, Args& args) {
     }
     ItemView view(*context.db, dialogs, context.loop, state);
     ItemList& list = view.list;
-    LoadItemRows(*context.db, filter, list);
+    loadItemRows(*context.db, filter, list);
 
-    state.saveFile = out.empty() ? StoredPackagePath(context) : out;
+    state.saveFile = out.empty() ? storedPackagePath(context) : out;
     state.pagePrice = pagePrice;
-    state.chkDescLocal = !noLocalDesc;
-    state.chkClearLink = !keepLinks;
-    GetItemcats(*context.db, state.itemCats);
+    state.localDescriptionPictures = !noLocalDesc;
+    state.removeDescriptionLinks = !keepLinks;
+    loadPreferredCategories(*context.db, state.itemCats);
     if (!preferred.empty()) {
         state.itemCats.selected = state.itemCats.indexOfNoCase(preferred);
         if (state.itemCats.selected < 0) {
@@ -114,11 +114,11 @@ int RunDownloadCommand(CliContext& context, Args& args) {
         }
     }
     // A row that a sudden end left unfinished is cut first: it may be the whole file.
-    std::string repaired = RepairPendingRow(*context.db);
+    std::string repaired = repairPendingRow(*context.db);
     if (!repaired.empty())
         std::cerr << "[提示] " << repaired << "\n";
     std::error_code ec;
-    if (choice == FileExistsChoice::Cancel && std::filesystem::exists(Trim(state.saveFile), ec)) {
+    if (choice == FileExistsChoice::Cancel && std::filesystem::exists(trim(state.saveFile), ec)) {
         context.dialogs.message(
             "提示", "\"" + state.saveFile + "\"文件已存在,请用 --append、--overwrite 或 --new.",
             Icon::Warning);
@@ -130,14 +130,14 @@ int RunDownloadCommand(CliContext& context, Args& args) {
     run.offerEnded.connect(
         [](int ordinal, int total, const std::string& offerId, const std::string& result) {
             std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
-                      << ReplaceAll(ReplaceAll(result, "\r\n", " "), "\n", " ") << std::endl;
+                      << replaceAll(replaceAll(result, "\r\n", " "), "\n", " ") << std::endl;
         });
-    if (!run.StartClick())
+    if (!run.startDownload())
         return context.dialogs.sawFailure ? kExitFailed : kExitOk;
     context.loop.runUntil([&] { return run.outcome() != RunOutcome::Running; },
                           std::chrono::hours(24 * 365));
     // The ticks removed by the run are stored, as the window stores them when it closes.
-    view.AutoSaveStatus();
+    view.storeTicks();
     std::cout << run.packagePath() << "\t" << run.rowsWritten() << std::endl;
     return run.outcome() == RunOutcome::Completed ? kExitOk : kExitFailed;
 }

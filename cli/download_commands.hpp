@@ -6,6 +6,6 @@ namespace lw::cli {
 
 // download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price]
 //          [--no-local-desc] [--keep-links] [--preferred NAME]
-int RunDownloadCommand(CliContext& context, Args& args);
+int runDownloadCommand(CliContext& context, Args& args);
 
 } // namespace lw::cli

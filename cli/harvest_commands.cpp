@@ -13,7 +13,7 @@ constexpr const char* kHarvestUsage = "harvest --group NAME --shop URL [--keywor
 
 } // namespace
 
-int RunHarvestCommand(CliContext& context, Args& args) {
+int runHarvestCommand(CliContext& context, Args& args) {
     std::string group = args.value("--group");
     std::string shop = args.value("--shop");
     std::string keyword = args.value("--keyword");
@@ -22,7 +22,7 @@ int RunHarvestCommand(CliContext& context, Args& args) {
         context.dialogs.answerYes = true;
     }
     if (args.missingValue() || group.empty() || shop.empty() || !args.rest().empty())
-        return Usage(kHarvestUsage);
+        return printUsage(kHarvestUsage);
 
     Query q = context.db->query("select uniqid from tb_groups where groupname=?", {group});
     if (q.eof()) {
@@ -31,7 +31,7 @@ int RunHarvestCommand(CliContext& context, Args& args) {
     }
     std::int64_t target = q.integer("uniqid");
 
-    TfrmFormAddURL window({*context.db, context.dialogs, context.loop});
+    HarvestWindowLogic window({*context.db, context.dialogs, context.loop});
     window.pageDone.connect([&window](const PageReport& page) {
         std::cout << "页:" << page.page << " (" << page.lines << "/" << page.offerCount << ") 共 "
                   << page.pageCount << " 页" << std::endl;
@@ -41,11 +41,11 @@ int RunHarvestCommand(CliContext& context, Args& args) {
             std::cout << line << "\n";
         std::cout.flush();
     });
-    window.Prepare("搜索添加宝贝链接(URL)-" + group, target);
-    window.FormShow();
-    window.setTaobaoURL(shop);
+    window.prepare("搜索添加宝贝链接(URL)-" + group, target);
+    window.onShown();
+    window.setShopAddress(shop);
     window.setKeyword(keyword);
-    window.SearchClick();
+    window.startSearch();
     // Each page is bounded by the fetch's time-out; the loop ends with the search.
     context.loop.runUntil([&window] { return !window.searching(); }, std::chrono::hours(24));
     return kExitOk;

@@ -5,6 +5,6 @@
 namespace lw::cli {
 
 // harvest --group NAME --shop URL [--keyword TEXT] [--yes]
-int RunHarvestCommand(CliContext& context, Args& args);
+int runHarvestCommand(CliContext& context, Args& args);
 
 } // namespace lw::cli

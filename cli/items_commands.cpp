@@ -24,22 +24,22 @@ struct ItemSession {
     ItemCommands commands;
 };
 
-std::string Join(const std::vector<std::string>& parts, const char* separator) {
+std::string join(const std::vector<std::string>& parts, const char* separator) {
     std::string out;
     for (size_t i = 0; i < parts.size(); ++i)
         out += (i ? separator : "") + parts[i];
     return out;
 }
 
-bool GroupExists(CliContext& context, const std::string& name) {
+bool groupExists(CliContext& context, const std::string& name) {
     Query q = context.db->query("select count(*) from TB_Groups where GroupName=?", {name});
     return q.first() != "0";
 }
 
 // Names the window cannot offer do not exist: refused before anything changes.
-bool CheckGroups(CliContext& context, const std::vector<std::string>& names) {
+bool checkGroups(CliContext& context, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        if (!GroupExists(context, name)) {
+        if (!groupExists(context, name)) {
             context.dialogs.message("提示", "找不到组\"" + name + "\".", Icon::Warning);
             return false;
         }
@@ -47,48 +47,48 @@ bool CheckGroups(CliContext& context, const std::vector<std::string>& names) {
     return true;
 }
 
-int GroupList(CliContext& context) {
+int groupList(CliContext& context) {
     for (Query q = context.db->query("select * from TB_Groups"); !q.eof(); q.next())
-        std::cout << Trim(q.text("GroupName")) << "\n";
+        std::cout << trim(q.text("GroupName")) << "\n";
     return kExitOk;
 }
 
 constexpr const char* kGroupUsage =
     "group list | group add NAME | group rename OLD NEW | group delete NAME...";
 
-int Unknown(Args& args, const char* usage) {
+int unknown(Args& args, const char* usage) {
     std::string option = args.unknownOption();
     if (!option.empty())
-        return Usage(std::string("未知选项 ") + option + "\n  " + usage);
+        return printUsage(std::string("未知选项 ") + option + "\n  " + usage);
     return -1;
 }
 
 } // namespace
 
-int RunGroupCommand(CliContext& context, Args& args) {
-    if (int rc = Unknown(args, kGroupUsage); rc >= 0)
+int runGroupCommand(CliContext& context, Args& args) {
+    if (int rc = unknown(args, kGroupUsage); rc >= 0)
         return rc;
     std::vector<std::string> words = args.rest();
     if (words.empty())
-        return Usage(kGroupUsage);
+        return printUsage(kGroupUsage);
     std::string verb = words.front();
     words.erase(words.begin());
     ItemSession session(context);
     if (verb == "list" && words.empty())
-        return GroupList(context);
+        return groupList(context);
     if (verb == "add" && words.size() == 1)
-        return session.commands.AddGroup(words[0]) ? kExitOk : kExitFailed;
+        return session.commands.addGroup(words[0]) ? kExitOk : kExitFailed;
     if (verb == "rename" && words.size() == 2) {
-        if (!CheckGroups(context, {words[0]}))
+        if (!checkGroups(context, {words[0]}))
             return kExitFailed;
-        return session.commands.RenameGroup(words[0], words[1]) ? kExitOk : kExitFailed;
+        return session.commands.renameGroup(words[0], words[1]) ? kExitOk : kExitFailed;
     }
     if (verb == "delete" && !words.empty()) {
-        if (!CheckGroups(context, words))
+        if (!checkGroups(context, words))
             return kExitFailed;
-        return session.commands.DeleteGroups(Join(words, ",")) ? kExitOk : kExitFailed;
+        return session.commands.deleteGroups(join(words, ",")) ? kExitOk : kExitFailed;
     }
-    return Usage(kGroupUsage);
+    return printUsage(kGroupUsage);
 }
 
 namespace {
@@ -99,22 +99,22 @@ constexpr const char* kLinkUsage =
     "link tick ID...|--all | link untick ID...|--all | link delete ID... | "
     "link move --to NAME ID... | link export --out FILE ID...";
 
-int LinkAdd(CliContext& context, Args& args) {
+int linkAdd(CliContext& context, Args& args) {
     std::string group = args.value("--group");
     bool autoCorrect = !args.flag("--no-autocorrect");
     if (args.missingValue() || group.empty() || !args.unknownOption().empty())
-        return Usage(kLinkUsage);
+        return printUsage(kLinkUsage);
     std::vector<std::string> words = args.rest();
     words.erase(words.begin());
-    if (!CheckGroups(context, {group}))
+    if (!checkGroups(context, {group}))
         return kExitFailed;
     ItemSession session(context);
-    std::int64_t target = session.commands.TargetGroupOf(group);
+    std::int64_t target = session.commands.targetGroupOf(group);
     std::vector<std::string> lines;
     for (const std::string& word : words)
-        for (const std::string& line : SplitLinkBox(word))
+        for (const std::string& line : splitLinkBox(word))
             lines.push_back(line);
-    switch (ConfirmLinkLines(context.dialogs, lines, autoCorrect)) {
+    switch (confirmLinkLines(context.dialogs, lines, autoCorrect)) {
     case LinkCheck::Empty:
     case LinkCheck::Malformed:
         return kExitFailed;
@@ -123,11 +123,11 @@ int LinkAdd(CliContext& context, Args& args) {
     case LinkCheck::Confirmed:
         break;
     }
-    AddLinkLines(*context.db, lines, target);
+    addLinkLines(*context.db, lines, target);
     return kExitOk;
 }
 
-std::string Cell(const std::string& text) {
+std::string cell(const std::string& text) {
     std::string out = text;
     for (char& c : out)
         if (c == '\t' || c == '\r' || c == '\n')
@@ -135,25 +135,25 @@ std::string Cell(const std::string& text) {
     return out;
 }
 
-int LinkList(CliContext& context, Args& args) {
+int linkList(CliContext& context, Args& args) {
     ItemFilter filter;
-    filter.groupText = Join(args.values("--group"), ",");
+    filter.groupText = join(args.values("--group"), ",");
     std::string state = args.value("--state");
     filter.keyword = args.value("--keyword");
     if (args.missingValue() || !args.unknownOption().empty() || args.rest().size() != 1)
-        return Usage(kLinkUsage);
+        return printUsage(kLinkUsage);
     if (state == "downloaded")
         filter.state = StateFilter::Downloaded;
     else if (state == "pending")
         filter.state = StateFilter::Pending;
     else if (!state.empty() && state != "all")
-        return Usage(kLinkUsage);
+        return printUsage(kLinkUsage);
     ItemList list;
-    LoadItemRows(*context.db, filter, list);
+    loadItemRows(*context.db, filter, list);
     for (const ItemRow& r : list.rows()) {
-        std::cout << Cell(r.state);
+        std::cout << cell(r.state);
         for (int i = kSubUrl; i <= kSubUniqid; ++i)
-            std::cout << "\t" << Cell(r.sub[static_cast<size_t>(i)]);
+            std::cout << "\t" << cell(r.sub[static_cast<size_t>(i)]);
         std::cout << "\t" << (r.ticked ? "1" : "0") << "\n";
     }
     return kExitOk;
@@ -161,9 +161,9 @@ int LinkList(CliContext& context, Args& args) {
 
 // Selects the rows of the given ids in the list of every Group; false (with a message)
 // when an id is not listed.
-bool SelectIds(CliContext& context, ItemSession& session, const std::vector<std::string>& words,
+bool selectIds(CliContext& context, ItemSession& session, const std::vector<std::string>& words,
                std::vector<int>& rows) {
-    LoadItemRows(*context.db, {}, session.view.list);
+    loadItemRows(*context.db, {}, session.view.list);
     for (const std::string& word : words) {
         int index = session.view.list.indexOfUniqid(std::strtoll(word.c_str(), nullptr, 10));
         if (index < 0) {
@@ -176,7 +176,7 @@ bool SelectIds(CliContext& context, ItemSession& session, const std::vector<std:
     return true;
 }
 
-bool AllIds(const std::vector<std::string>& words) {
+bool allIds(const std::vector<std::string>& words) {
     for (const std::string& w : words)
         if (w.empty() || w.find_first_not_of("0123456789") != std::string::npos)
             return false;
@@ -185,27 +185,27 @@ bool AllIds(const std::vector<std::string>& words) {
 
 } // namespace
 
-int RunLinkCommand(CliContext& context, Args& args) {
+int runLinkCommand(CliContext& context, Args& args) {
     if (args.rest().empty())
-        return Usage(kLinkUsage);
+        return printUsage(kLinkUsage);
     std::string verb = args.rest().front();
     if (verb == "add")
-        return LinkAdd(context, args);
+        return linkAdd(context, args);
     if (verb == "list")
-        return LinkList(context, args);
+        return linkList(context, args);
 
     bool all = (verb == "tick" || verb == "untick") && args.flag("--all");
     std::string to = verb == "move" ? args.value("--to") : "";
     std::string out = verb == "export" ? args.value("--out") : "";
     std::vector<std::string> ids(args.rest().begin() + 1, args.rest().end());
-    if (args.missingValue() || !args.unknownOption().empty() || !AllIds(ids) ||
+    if (args.missingValue() || !args.unknownOption().empty() || !allIds(ids) ||
         (ids.empty() && !all) || (all && !ids.empty()) || (verb == "move" && to.empty()) ||
         (verb == "export" && out.empty()))
-        return Usage(kLinkUsage);
+        return printUsage(kLinkUsage);
 
     ItemSession session(context);
     std::vector<int> rows;
-    if (!SelectIds(context, session, ids, rows))
+    if (!selectIds(context, session, ids, rows))
         return kExitFailed;
     ItemList& list = session.view.list;
     if (verb == "tick" || verb == "untick") {
@@ -214,34 +214,34 @@ int RunLinkCommand(CliContext& context, Args& args) {
             list.tickAll(on);
         for (int row : rows)
             list.setTicked(row, on);
-        session.view.AutoSaveStatus();
+        session.view.storeTicks();
         return kExitOk;
     }
     if (verb == "delete") {
-        session.commands.DeleteItemsClick();
+        session.commands.deleteSelectedItems();
         return kExitOk;
     }
     if (verb == "move") {
-        TfrmMoveToGroup probe;
-        probe.FormShow(*context.db);
+        MoveToGroupLogic probe;
+        probe.onShown(*context.db);
         int choice = -1;
         for (size_t i = 0; i < probe.names.size(); ++i)
-            if (probe.names[i] == to || Trim(probe.names[i]) == to)
+            if (probe.names[i] == to || trim(probe.names[i]) == to)
                 choice = static_cast<int>(i);
         if (choice < 0) {
             context.dialogs.message("提示", "找不到组\"" + to + "\".", Icon::Warning);
             return kExitFailed;
         }
         context.dialogs.choices.push_back(choice);
-        session.commands.MoveItemsClick();
+        session.commands.moveSelectedItems();
         return kExitOk;
     }
     if (verb == "export") {
         context.dialogs.files.push_back(out);
-        session.commands.ExportClick();
+        session.commands.exportSelectedItems();
         return kExitOk;
     }
-    return Usage(kLinkUsage);
+    return printUsage(kLinkUsage);
 }
 
 } // namespace lw::cli

@@ -14,9 +14,9 @@ using namespace lw::cli;
 namespace {
 
 void printHelp() {
-    std::cout << "listwright-cli " << GetVersionText() << "\n"
+    std::cout << "listwright-cli " << programVersion() << "\n"
               << "用法: listwright-cli [--data-dir DIR] [--config FILE] [--yes] 命令 ...\n\n";
-    for (const Command& c : AllCommands())
+    for (const Command& c : allCommands())
         std::cout << "  " << c.usage << "\n";
     std::cout << "\n全局选项:\n"
               << "  --data-dir DIR  数据文件夹 (存放 TBData/TBDataPlover2.db), "
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> words(argv + 1, argv + argc);
     Args global(words);
     if (global.flag("--version")) {
-        std::cout << "listwright-cli " << GetVersionText() << "\n";
+        std::cout << "listwright-cli " << programVersion() << "\n";
         return kExitOk;
     }
     if (global.flag("--help") || global.flag("-h") || words.empty()) {
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     context.yes = global.flag("--yes");
     context.dialogs.answerYes = context.yes;
     if (global.missingValue())
-        return Usage("--data-dir 和 --config 需要一个值");
+        return printUsage("--data-dir 和 --config 需要一个值");
     if (global.rest().empty()) {
         printHelp();
         return kExitUsage;
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     std::string name = rest.front();
     rest.erase(rest.begin());
     const Command* command = nullptr;
-    for (const Command& c : AllCommands())
+    for (const Command& c : allCommands())
         if (name == c.name)
             command = &c;
     if (!command) {
@@ -65,31 +65,31 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    context.programFolder = ProgramFolder();
-    context.config = LoadConfig(context.programFolder, configFile);
-    context.dataFolder = ResolveDataFolder(context.programFolder, dataDir);
+    context.programFolder = executableFolder();
+    context.config = loadConfig(context.programFolder, configFile);
+    context.dataFolder = resolveDataFolder(context.programFolder, dataDir);
     try {
         if (command->needsDatabase) {
             std::error_code ec;
-            bool firstStart = !std::filesystem::exists(DatabasePathIn(context.dataFolder), ec);
-            std::string error = EnsureDatabaseFile(context.dataFolder,
-                                                   FindDeliveredDatabase(context.programFolder));
+            bool firstStart = !std::filesystem::exists(databasePathIn(context.dataFolder), ec);
+            std::string error = ensureDatabaseFile(context.dataFolder,
+                                                   findDeliveredDatabase(context.programFolder));
             if (!error.empty()) {
                 std::cerr << "[错误] " << error << "\n";
                 return kExitFailed;
             }
             if (firstStart) {
-                std::cerr << "[提示] 已创建数据库 " << DatabasePathIn(context.dataFolder) << "\n";
+                std::cerr << "[提示] 已创建数据库 " << databasePathIn(context.dataFolder) << "\n";
                 std::string hint =
-                    MissingConfigHint(context.config, FindConfigExample(context.programFolder));
+                    missingConfigHint(context.config, findConfigExample(context.programFolder));
                 if (!hint.empty())
                     std::cerr << "[提示] " << hint << "\n";
             }
-            DataModuleOptions options;
-            options.databasePath = DatabasePathIn(context.dataFolder);
+            DatabaseOpenOptions options;
+            options.databasePath = databasePathIn(context.dataFolder);
             options.password = context.config.dbPassword;
             options.programFolder = context.programFolder;
-            context.db = DataModuleCreate(options, context.dialogs);
+            context.db = openDatabase(options, context.dialogs);
             if (!context.db)
                 return kExitFailed;
         }

@@ -10,11 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view answer(reinterpret_cast<const char*>(data), size);
 
-    for (const std::string& piece : lw::SplitAnswer(answer, "</item_cat>"))
-        lw::ItemcatRow(piece);
-    for (const std::string& piece : lw::SplitAnswer(answer, "</item_prop>")) {
-        lw::ItempropRow(piece);
-        lw::ItempropValueRow(piece);
+    for (const std::string& piece : lw::splitAnswer(answer, "</item_cat>"))
+        lw::itemcatRow(piece);
+    for (const std::string& piece : lw::splitAnswer(answer, "</item_prop>")) {
+        lw::itempropRow(piece);
+        lw::itempropValueRow(piece);
     }
     return 0;
 }

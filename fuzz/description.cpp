@@ -13,27 +13,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string description(reinterpret_cast<const char*>(data), size);
     const std::string folder = "/tmp/desc";
 
-    auto addresses = lw::CollectDescriptionAddresses(description);
-    Require(addresses.has_value(), "collecting without a stop ends with addresses");
+    auto addresses = lw::collectDescriptionAddresses(description);
+    require(addresses.has_value(), "collecting without a stop ends with addresses");
     std::vector<lw::AddressChange> changes;
     for (const std::string& address : *addresses) {
         if (address.empty())
             continue;
-        std::string name = lw::DescriptionPictureName(address);
+        std::string name = lw::descriptionPictureName(address);
         if (name.empty())
             continue;
         // The picture file must stay inside the description folder.
-        Require(name.find_first_of("/\\:") == std::string::npos, "plain picture name");
-        Require(name != "." && name != "..", "picture name is not a folder");
-        changes.push_back({address, lw::LocalPictureAddress(folder, name)});
+        require(name.find_first_of("/\\:") == std::string::npos, "plain picture name");
+        require(name != "." && name != "..", "picture name is not a folder");
+        changes.push_back({address, lw::localPictureAddress(folder, name)});
     }
     std::size_t longest = 0;
     for (const lw::AddressChange& change : changes)
         longest = std::max(longest, change.local.size());
-    description = lw::PointAtLocalPictures(description, changes);
-    Require(description.size() <= size * (longest + 1), "rewriting grows the text linearly");
+    description = lw::pointAtLocalPictures(description, changes);
+    require(description.size() <= size * (longest + 1), "rewriting grows the text linearly");
     std::string kept = description;
-    lw::CleanDescription(description, false);
-    lw::CleanDescription(kept, true);
+    lw::cleanDescriptionText(description, false);
+    lw::cleanDescriptionText(kept, true);
     return 0;
 }

@@ -11,11 +11,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string box(reinterpret_cast<const char*>(data), size);
 
-    std::vector<std::string> lines = lw::SplitLinkBox(box);
-    lw::CheckLinkLines(lines);
-    lw::AutoCorrectLinkLines(lines);
-    lw::CheckLinkLines(lines);
+    std::vector<std::string> lines = lw::splitLinkBox(box);
+    lw::checkLinkLines(lines);
+    lw::autoCorrectLinkLines(lines);
+    lw::checkLinkLines(lines);
     for (const std::string& line : lines)
-        lw::ParseLinkLine(lw::Trim(line));
+        lw::parseLinkLine(lw::trim(line));
     return 0;
 }

@@ -16,13 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     lw::LinkBox box;
     // The same page twice: the second read sees the first one's lines and state.
     for (int round = 0; round < 2; ++round) {
-        lw::PageResult result = lw::ProcessURL_HTML(page, state, box);
+        lw::PageResult result = lw::readListingPage(page, state, box);
         if (result.outcome != lw::PageOutcome::NextPage)
             break;
     }
     for (const std::string& line : box.lines()) {
-        lw::LinkLine parsed = lw::ParseLinkLine(line);
-        Require(parsed.address.rfind(lw::kOfferPrefix, 0) == 0, "harvested line is an offer");
+        lw::LinkLine parsed = lw::parseLinkLine(line);
+        require(parsed.address.rfind(lw::kOfferPrefix, 0) == 0, "harvested line is an offer");
     }
     return 0;
 }

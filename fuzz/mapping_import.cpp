@@ -13,13 +13,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
 
-    std::optional<std::string> text = lw::DecodeImportText(bytes);
+    std::optional<std::string> text = lw::decodeImportText(bytes);
     if (!text)
         return 0;
-    Require(lw::IsValidUtf8(*text), "import text is UTF-8");
-    for (const std::string& line : lw::SplitLines(*text)) {
-        Require(line.find_first_of("\r\n") == std::string::npos, "a line holds no line end");
-        lw::SplitText(line, ",");
+    require(lw::isValidUtf8(*text), "import text is UTF-8");
+    for (const std::string& line : lw::splitLines(*text)) {
+        require(line.find_first_of("\r\n") == std::string::npos, "a line holds no line end");
+        lw::splitText(line, ",");
     }
     return 0;
 }

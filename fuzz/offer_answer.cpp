@@ -10,11 +10,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view answer(reinterpret_cast<const char*>(data), size);
 
-    Require(lw::FirstJsonValueLength(answer) <= answer.size(), "first value inside the answer");
-    lw::AnswerReading reading = lw::ReadOfferAnswer(answer);
-    Require(!reading.complete() || reading.offer.has_value(), "a complete reading has an offer");
-    lw::ImageAddresses(reading.offer);
-    lw::ReadAnswerTags(answer);
-    lw::PropertyPictures(answer);
+    require(lw::firstJsonValueLength(answer) <= answer.size(), "first value inside the answer");
+    lw::AnswerReading reading = lw::readOfferAnswer(answer);
+    require(!reading.complete() || reading.offer.has_value(), "a complete reading has an offer");
+    lw::imageAddresses(reading.offer);
+    lw::readAnswerTags(answer);
+    lw::propertyPictures(answer);
     return 0;
 }

@@ -14,15 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view contentType = eol == std::string_view::npos ? "" : input.substr(0, eol);
     std::string_view page = eol == std::string_view::npos ? input : input.substr(eol + 1);
 
-    Require(lw::IsValidUtf8(lw::DecodeListingPage(page, contentType)), "page decoded to UTF-8");
+    require(lw::isValidUtf8(lw::decodeListingPage(page, contentType)), "page decoded to UTF-8");
 
-    if (auto text = lw::Gb18030ToUtf8(input))
-        Require(lw::IsValidUtf8(*text), "GBK decoded to UTF-8");
-    if (auto gbk = lw::Utf8ToGb18030(input)) {
-        auto back = lw::Gb18030ToUtf8(*gbk);
-        Require(back && *back == input, "UTF-8 -> GBK -> UTF-8 keeps the text");
+    if (auto text = lw::gb18030ToUtf8(input))
+        require(lw::isValidUtf8(*text), "GBK decoded to UTF-8");
+    if (auto gbk = lw::utf8ToGb18030(input)) {
+        auto back = lw::gb18030ToUtf8(*gbk);
+        require(back && *back == input, "UTF-8 -> GBK -> UTF-8 keeps the text");
     }
-    Require(lw::IsValidUtf8(lw::ToUtf8Lenient(input, "GB18030")), "lenient GBK gives UTF-8");
-    lw::Utf8ToUtf16Le(input);
+    require(lw::isValidUtf8(lw::toUtf8Lenient(input, "GB18030")), "lenient GBK gives UTF-8");
+    lw::utf8ToUtf16Le(input);
     return 0;
 }

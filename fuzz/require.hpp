@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 // A property every input must keep; a broken one is a finding like a crash.
-inline void Require(bool holds, const char* what) {
+inline void require(bool holds, const char* what) {
     if (holds)
         return;
     std::fprintf(stderr, "property broken: %s\n", what);

@@ -48,26 +48,26 @@ int main(int argc, char** argv) {
     SystemClock clock;
 
     // 2. The splash; it shows when the event loop runs.
-    TfrmLoginShow splashLogic(loop);
+    SplashLogic splashLogic(loop);
     auto* splash = new SplashWindow(splashLogic);
 
     // 3. The data module: configuration, the data folder and the database.
-    std::string programFolder = ProgramFolder();
-    Config config = LoadConfig(programFolder);
-    std::string dataFolder = ResolveDataFolder(programFolder);
+    std::string programFolder = executableFolder();
+    Config config = loadConfig(programFolder);
+    std::string dataFolder = resolveDataFolder(programFolder);
     std::error_code ec;
-    const bool firstStart = !std::filesystem::exists(DatabasePathIn(dataFolder), ec);
-    std::string error = EnsureDatabaseFile(dataFolder, FindDeliveredDatabase(programFolder));
+    const bool firstStart = !std::filesystem::exists(databasePathIn(dataFolder), ec);
+    std::string error = ensureDatabaseFile(dataFolder, findDeliveredDatabase(programFolder));
     if (!error.empty()) {
         delete splash;
-        Application::ReportError(ToQ(error));
+        Application::reportError(toQ(error));
         return 1;
     }
-    DataModuleOptions options;
-    options.databasePath = DatabasePathIn(dataFolder);
+    DatabaseOpenOptions options;
+    options.databasePath = databasePathIn(dataFolder);
     options.password = config.dbPassword;
     options.programFolder = programFolder;
-    std::unique_ptr<Database> db = DataModuleCreate(options, dialogs);
+    std::unique_ptr<Database> db = openDatabase(options, dialogs);
     if (!db) {
         // The program ends before the main window exists.
         delete splash;
@@ -76,13 +76,13 @@ int main(int argc, char** argv) {
     // 4. The mapping editor and the mapping dialog are created hidden here once they
     // exist (see InstallWindowHooks).
 
-    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
     // 6. One second after the splash shows: create and show the main window.
     splashLogic.onTimer = [&] {
         try {
             splash->hide();
-            logic = std::make_unique<TfrmFromDownload>(
+            logic = std::make_unique<MainWindowLogic>(
                 MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder, config);
             logic->hooks.destroySplash = [&] {
                 splash->deleteLater();
@@ -90,16 +90,16 @@ int main(int argc, char** argv) {
             };
             window = std::make_unique<MainWindowWidget>(*logic);
             dialogs.setParentWidget(window.get());
-            InstallWindowHooks(*logic, window.get());
+            installWindowHooks(*logic, window.get());
             QObject::connect(window.get(), &MainWindowWidget::closed, &app, &QApplication::quit);
-            logic->FormCreate();
+            logic->initialise();
             window->showMaximized();
-            logic->FormShow();
+            logic->onShown();
             // First start without a configuration file: say where it goes, once the
             // window has finished loading (it raises itself then, which would put it
             // over a box shown earlier on a desktop without a window manager).
             std::string hint =
-                firstStart ? MissingConfigHint(config, FindConfigExample(programFolder)) : "";
+                firstStart ? missingConfigHint(config, findConfigExample(programFolder)) : "";
             if (!hint.empty()) {
                 auto* wait = new QTimer(window.get());
                 QObject::connect(wait, &QTimer::timeout, [wait, &logic, &dialogs, hint] {
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
                 wait->start(100);
             }
         } catch (const std::exception& e) {
-            Application::ReportError(QString::fromUtf8(e.what()));
+            Application::reportError(QString::fromUtf8(e.what()));
             QCoreApplication::exit(1);
         }
     };

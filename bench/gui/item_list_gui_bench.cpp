@@ -1,5 +1,5 @@
 // The same load as item_list_bench, shown in the real main window (offscreen unless a
-// display is given): time from RefreshData until the list view shows the last row, and
+// display is given): time from reloadItems until the list view shows the last row, and
 // the peak memory of the whole program.
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
@@ -30,24 +30,23 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtDesktop desktop;
     SystemClock clock;
-    TfrmFromDownload logic(MainWindowPorts{data.db(), dialogs, desktop, loop, clock},
-                           data.folder());
+    MainWindowLogic logic(MainWindowPorts{data.db(), dialogs, desktop, loop, clock}, data.folder());
     logic.homeFolder = data.folder();
     MainWindowWidget window(logic);
-    logic.FormCreate();
+    logic.initialise();
     window.resize(1280, 800);
     window.show();
     QCoreApplication::processEvents();
-    double before = bench::CurrentRssMiB();
+    double before = bench::currentRssMiB();
 
     QTreeView* view = window.itemPage()->listView();
     auto start = Steady::now();
-    logic.view().RefreshData();
+    logic.view().reloadItems();
     view->scrollToBottom();
     QCoreApplication::processEvents();
     view->viewport()->repaint();
     double load = std::chrono::duration<double>(Steady::now() - start).count();
-    double peak = bench::PeakRssMiB();
+    double peak = bench::peakRssMiB();
 
     std::printf("rows in the view:        %d of %d\n", view->model()->rowCount(), links);
     std::printf("RefreshData to last row: %.3f s   (target < 1.5 s)\n", load);

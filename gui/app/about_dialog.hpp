@@ -14,7 +14,7 @@ class AboutDialog : public QDialog {
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
-    void setAbout(const TfrmAbout& about);
+    void setAbout(const AboutBox& about);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

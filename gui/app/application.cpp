@@ -12,14 +12,14 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        ReportError(QString::fromUtf8(e.what()));
+        reportError(QString::fromUtf8(e.what()));
     } catch (...) {
-        ReportError(QStringLiteral("未知错误"));
+        reportError(QStringLiteral("未知错误"));
     }
     return false;
 }
 
-void Application::ReportError(const QString& text) {
+void Application::reportError(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("错误"), text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);

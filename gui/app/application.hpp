@@ -13,7 +13,7 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Shows the "错误" box (also used for failures before the main window exists).
-    static void ReportError(const QString& text);
+    static void reportError(const QString& text);
 };
 
 } // namespace lw::gui

@@ -2,7 +2,7 @@
 
 namespace lw::gui {
 
-QString ColourSchemeStyleSheet() {
+QString colourSchemeStyleSheet() {
     return QStringLiteral(
         "QMenuBar { background: rgb(246,246,246); }"
         "QMenuBar::item:selected { background: rgb(185,200,229); border: 1px solid rgb(48,93,184); "

@@ -10,6 +10,6 @@ namespace lw::gui {
 //   menu selection, start and end                  185, 200, 229
 //   menu selection frame                           48, 93, 184
 //   main toolbar buttons: selection and frame      as the menu selection
-QString ColourSchemeStyleSheet();
+QString colourSchemeStyleSheet();
 
 } // namespace lw::gui

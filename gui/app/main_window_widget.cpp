@@ -35,8 +35,8 @@ namespace lw::gui {
 
 namespace {
 
-QAction* AddAction(QWidget* owner, QMenu* menu, const char* name, const QString& text,
-                   std::function<void()> fn) {
+QAction* addMenuAction(QWidget* owner, QMenu* menu, const char* name, const QString& text,
+                       std::function<void()> fn) {
     QAction* action = menu->addAction(text);
     action->setObjectName(name);
     QObject::connect(action, &QAction::triggered, owner, [fn = std::move(fn)] { fn(); });
@@ -45,10 +45,10 @@ QAction* AddAction(QWidget* owner, QMenu* menu, const char* name, const QString&
 
 } // namespace
 
-MainWindowWidget::MainWindowWidget(TfrmFromDownload& logic, QWidget* parent)
+MainWindowWidget::MainWindowWidget(MainWindowLogic& logic, QWidget* parent)
     : QMainWindow(parent), logic_(logic) {
     setObjectName("frmFromDownload");
-    setWindowIcon(AppIcon());
+    setWindowIcon(appIcon());
     resize(1100, 720);
     buildMenus();
     buildToolBar();
@@ -56,7 +56,7 @@ MainWindowWidget::MainWindowWidget(TfrmFromDownload& logic, QWidget* parent)
     buildCentre();
     buildProgressPanel();
     buildTray();
-    setStyleSheet(ColourSchemeStyleSheet());
+    setStyleSheet(colourSchemeStyleSheet());
     bindState();
     // Keys reach the window before its controls.
     qApp->installEventFilter(this);
@@ -67,61 +67,63 @@ MainWindowWidget::~MainWindowWidget() {
 }
 
 void MainWindowWidget::buildMenus() {
-    TfrmFromDownload& l = logic_;
+    MainWindowLogic& l = logic_;
     QMenu* file = menuBar()->addMenu("文件(&F)");
     file->setObjectName("_MenuFile");
-    AddAction(this, file, "_Exit", "退出(&X)", [&l] { l.ExitClick(); });
+    addMenuAction(this, file, "_Exit", "退出(&X)", [&l] { l.quit(); });
 
     QMenu* tools = menuBar()->addMenu("工具(&T)");
     tools->setObjectName("_MenuTools");
     QMenu* basic = tools->addMenu("淘宝基础数据下载");
     basic->setObjectName("_MenuBasicData");
-    AddAction(this, basic, "D01", "下载淘宝商品类目...            ", [&l] { l.D01Click(); });
-    AddAction(this, basic, "D02", "下载淘宝商品类目属性1...", [&l] {
-        l.D02Click();
+    addMenuAction(this, basic, "D01", "下载淘宝商品类目...            ",
+                  [&l] { l.downloadCategoryTree(); });
+    addMenuAction(this, basic, "D02", "下载淘宝商品类目属性1...", [&l] {
+        l.downloadCategoryProperties();
     })->setVisible(false);
-    AddAction(this, basic, "D03", "下载淘宝商品类目属性2...", [&l] {
-        l.D03Click();
+    addMenuAction(this, basic, "D03", "下载淘宝商品类目属性2...", [&l] {
+        l.downloadPropertyValues();
     })->setVisible(false);
     basic->addSeparator();
-    AddAction(this, basic, "N20", "统计已下载淘宝商品类目记录数", [&l] { l.N20Click(); });
-    AddAction(this, basic, "N21", "统计已下载淘宝商品类目属性1记录数", [&l] {
-        l.N21Click();
+    addMenuAction(this, basic, "N20", "统计已下载淘宝商品类目记录数",
+                  [&l] { l.countCategories(); });
+    addMenuAction(this, basic, "N21", "统计已下载淘宝商品类目属性1记录数", [&l] {
+        l.countCategoryProperties();
     })->setVisible(false);
-    AddAction(this, basic, "N23", "统计已下载淘宝商品类目属性2记录数", [&l] {
-        l.N23Click();
+    addMenuAction(this, basic, "N23", "统计已下载淘宝商品类目属性2记录数", [&l] {
+        l.countPropertyValues();
     })->setVisible(false);
-    AddAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.ResetPathClick(); });
-    AddAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.CalcClick(); });
-    AddAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...",
-              [&l] { l.InstallSqlceClick(); });
+    addMenuAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.resetPackagePath(); });
+    addMenuAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.openCalculator(); });
+    addMenuAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...",
+                  [&l] { l.installSqlceDriver(); });
 
     QMenu* help = menuBar()->addMenu("帮助(&H)");
     help->setObjectName("_MenuHelp");
-    AddAction(this, help, "_OnlineHelp", "联机帮助(&H)", [&l] { l.HelpClick(); });
-    AddAction(this, help, "_Website", "官方网站(&K)", [&l] { l.WebsiteClick(); });
-    AddAction(this, help, "_Feedback", "意见反馈(&F)", [&l] { l.FeedbackClick(); });
-    AddAction(this, help, "_MenuUpdate", "在线升级(&U)", [&l] { l.UpdateClick(); });
-    AddAction(this, help, "_About", "关于(&A)...", [&l] { l.AboutClick(); });
+    addMenuAction(this, help, "_OnlineHelp", "联机帮助(&H)", [&l] { l.openHelp(); });
+    addMenuAction(this, help, "_Website", "官方网站(&K)", [&l] { l.openWebsite(); });
+    addMenuAction(this, help, "_Feedback", "意见反馈(&F)", [&l] { l.sendFeedback(); });
+    addMenuAction(this, help, "_MenuUpdate", "在线升级(&U)", [&l] { l.startOnlineUpdate(); });
+    addMenuAction(this, help, "_About", "关于(&A)...", [&l] { l.openAbout(); });
 }
 
 void MainWindowWidget::buildToolBar() {
-    TfrmFromDownload& l = logic_;
+    MainWindowLogic& l = logic_;
     toolBar_ = addToolBar("main");
     toolBar_->setObjectName("_ToolBar");
     toolBar_->setMovable(false);
     toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     auto button = [&](const char* name, const char* text, const char* hint,
                       QStyle::StandardPixmap icon, std::function<void()> fn) {
-        QAction* a = toolBar_->addAction(style()->standardIcon(icon), ToQ(text));
+        QAction* a = toolBar_->addAction(style()->standardIcon(icon), toQ(text));
         a->setObjectName(name);
         if (*hint)
-            a->setToolTip(ToQ(hint));
+            a->setToolTip(toQ(hint));
         connect(a, &QAction::triggered, this, [fn = std::move(fn)] { fn(); });
         return a;
     };
     button("_SearchAdd", "搜索添加对方店铺宝贝", "", QStyle::SP_FileDialogContentsView,
-           [&l] { l.HarvestClick(); });
+           [&l] { l.openHarvest(); });
     toolBar_->addSeparator();
     toolBar_->addWidget(new QLabel(" 存放位置:"));
     saveFile_ = new QLineEdit;
@@ -131,21 +133,21 @@ void MainWindowWidget::buildToolBar() {
     QAction* browse = saveFile_->addAction(style()->standardIcon(QStyle::SP_DirOpenIcon),
                                            QLineEdit::TrailingPosition);
     browse->setObjectName("_SaveFileButton");
-    connect(browse, &QAction::triggered, this, [&l] { l.SaveFileClick(); });
+    connect(browse, &QAction::triggered, this, [&l] { l.choosePackagePath(); });
     saveFile_->installEventFilter(this);
     toolBar_->addWidget(saveFile_);
     toolBar_->addSeparator();
     button("_Start", "开始下载", "开始下载并生成淘宝助理数据包", QStyle::SP_MediaPlay,
-           [&l] { l.StartClick(); });
-    button("_OpenFolder", "打开文件位置", "", QStyle::SP_DirIcon, [&l] { l.OpenFolderClick(); });
+           [&l] { l.startDownload(); });
+    button("_OpenFolder", "打开文件位置", "", QStyle::SP_DirIcon, [&l] { l.openPackageFolder(); });
     button("_Minimize", "最小化窗口", "最小化窗口到任务栏", QStyle::SP_TitleBarMinButton,
-           [&l] { l.MinimizeClick(); });
-    button("_Update", "在线升级", "", QStyle::SP_BrowserReload, [&l] { l.UpdateClick(); });
-    button("_Help", "帮助", "联机在线帮助", QStyle::SP_DialogHelpButton, [&l] { l.HelpClick(); });
+           [&l] { l.minimizeToTray(); });
+    button("_Update", "在线升级", "", QStyle::SP_BrowserReload, [&l] { l.startOnlineUpdate(); });
+    button("_Help", "帮助", "联机在线帮助", QStyle::SP_DialogHelpButton, [&l] { l.openHelp(); });
 }
 
 void MainWindowWidget::buildOptionsBar() {
-    TfrmFromDownload& l = logic_;
+    MainWindowLogic& l = logic_;
     addToolBarBreak();
     optionsBar_ = addToolBar("options");
     optionsBar_->setObjectName("_OptionsBar");
@@ -155,20 +157,23 @@ void MainWindowWidget::buildOptionsBar() {
     itemCats_->setObjectName("_ItemCats");
     itemCats_->setMaxVisibleItems(20);
     itemCats_->setMinimumWidth(160);
-    connect(itemCats_, &QComboBox::activated, this, [&l](int index) { l.ItemCatsChange(index); });
+    connect(itemCats_, &QComboBox::activated, this,
+            [&l](int index) { l.choosePreferredCategory(index); });
     optionsBar_->addWidget(itemCats_);
     auto* mapping = new QPushButton("产品类别与淘宝类目映射定义");
     mapping->setObjectName("_Mapping");
-    connect(mapping, &QPushButton::clicked, this, [&l] { l.MappingClick(); });
+    connect(mapping, &QPushButton::clicked, this, [&l] { l.openMappingEditor(); });
     optionsBar_->addWidget(mapping);
     optionsBar_->addSeparator();
     chkClearLink_ = new QCheckBox("自动去除原宝贝描述超链接");
     chkClearLink_->setObjectName("_chkClearLink");
-    connect(chkClearLink_, &QCheckBox::clicked, this, [&l](bool on) { l.setChkClearLink(on); });
+    connect(chkClearLink_, &QCheckBox::clicked, this,
+            [&l](bool on) { l.setRemoveDescriptionLinks(on); });
     optionsBar_->addWidget(chkClearLink_);
     chkDescLocal_ = new QCheckBox("宝贝描述中图片自动转成本地图片");
     chkDescLocal_->setObjectName("_chkDescLocal");
-    connect(chkDescLocal_, &QCheckBox::clicked, this, [&l](bool on) { l.setChkDescLocal(on); });
+    connect(chkDescLocal_, &QCheckBox::clicked, this,
+            [&l](bool on) { l.setLocalDescriptionPictures(on); });
     optionsBar_->addWidget(chkDescLocal_);
     pagePrice_ = new QCheckBox("采用页面价格");
     pagePrice_->setObjectName("_PagePrice");
@@ -199,7 +204,7 @@ void MainWindowWidget::buildCentre() {
     debug_->setMaximumHeight(160);
     debug_->hide();
     sheetLayout->addWidget(debug_);
-    pages_->addTab(sheet, ToQ(ItemView::kPageCaption));
+    pages_->addTab(sheet, toQ(ItemView::kPageCaption));
     layout->addWidget(pages_, 1);
 
     statusBar_ = new QStatusBar(centre);
@@ -230,7 +235,7 @@ void MainWindowWidget::buildCentre() {
 void MainWindowWidget::buildProgressPanel() {
     panel_ = new ProgressFrame(this, true);
     panel_->setFixedSize(340, 120);
-    panel_->captionLabel()->setText(ToQ(logic_.state().panel.caption()));
+    panel_->captionLabel()->setText(toQ(logic_.state().panel.caption()));
     QFont bold = font();
     bold.setBold(true);
     for (const char* name : {"_lblInfo1", "_lblInfo2"}) {
@@ -241,35 +246,35 @@ void MainWindowWidget::buildProgressPanel() {
     }
     auto* cancel = new QPushButton("取消", panel_);
     cancel->setObjectName("_Cancel");
-    connect(cancel, &QPushButton::clicked, this, [this] { logic_.CancelClick(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { logic_.cancelCommand(); });
     panel_->body()->addWidget(cancel, 0, Qt::AlignRight);
 }
 
 void MainWindowWidget::buildTray() {
-    TfrmFromDownload& l = logic_;
-    tray_ = new QSystemTrayIcon(AppIcon(), this);
+    MainWindowLogic& l = logic_;
+    tray_ = new QSystemTrayIcon(appIcon(), this);
     tray_->setObjectName("RzTrayIcon");
     trayMenu_ = new QMenu(this);
     trayMenu_->setObjectName("_PopupMenuTray");
-    AddAction(this, trayMenu_, "_ShowMain", "显示主界面", [&l] { l.ShowMainClick(); });
-    AddAction(this, trayMenu_, "_ExitSoft", "退出软件", [&l] { l.ExitSoftClick(); });
+    addMenuAction(this, trayMenu_, "_ShowMain", "显示主界面", [&l] { l.showFromTray(); });
+    addMenuAction(this, trayMenu_, "_ExitSoft", "退出软件", [&l] { l.quitFromTray(); });
     connect(tray_, &QSystemTrayIcon::activated, this, [&l](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::DoubleClick)
-            l.TrayDblClick();
+            l.onTrayDoubleClick();
     });
     if (QSystemTrayIcon::isSystemTrayAvailable())
         tray_->show();
 }
 
 void MainWindowWidget::bindState() {
-    TfrmFromDownload& l = logic_;
+    MainWindowLogic& l = logic_;
     MainState& s = l.state();
     s.optionsChanged.connect([this] { readOptions(); });
     s.panel.changed.connect([this] { readPanel(); });
     s.log.changed.connect([this] { debug_->setVisible(logic_.state().log.visible()); });
-    s.log.appended.connect([this](const std::string& line) { debug_->appendPlainText(ToQ(line)); });
+    s.log.appended.connect([this](const std::string& line) { debug_->appendPlainText(toQ(line)); });
     l.view().statusTextChanged.connect(
-        [this] { statusText_->setText(ToQ(logic_.view().statusText())); });
+        [this] { statusText_->setText(toQ(logic_.view().statusText())); });
     l.view().placePanelOverPage.connect([this] { placePanelOverPage(); });
     l.frameChanged.connect([this] { readFrame(); });
     l.trayChanged.connect([this] { readTray(); });
@@ -278,7 +283,7 @@ void MainWindowWidget::bindState() {
         terminating_ = true;
         QCoreApplication::exit(0);
     };
-    l.hooks.showAbout = [this](const TfrmAbout& about) {
+    l.hooks.showAbout = [this](const AboutBox& about) {
         if (!about_)
             about_ = new AboutDialog(this);
         about_->setAbout(about);
@@ -293,16 +298,16 @@ void MainWindowWidget::bindState() {
 
 void MainWindowWidget::readOptions() {
     const MainState& s = logic_.state();
-    saveFile_->setText(ToQ(s.saveFile));
+    saveFile_->setText(toQ(s.saveFile));
     saveFile_->setToolTip(saveFile_->text());
     QSignalBlocker a(chkClearLink_), b(chkDescLocal_), c(pagePrice_), d(itemCats_);
-    chkClearLink_->setChecked(s.chkClearLink);
-    chkDescLocal_->setChecked(s.chkDescLocal);
+    chkClearLink_->setChecked(s.removeDescriptionLinks);
+    chkDescLocal_->setChecked(s.localDescriptionPictures);
     pagePrice_->setChecked(s.pagePrice);
     if (itemCats_->count() != static_cast<int>(s.itemCats.names.size())) {
         itemCats_->clear();
         for (const std::string& name : s.itemCats.names)
-            itemCats_->addItem(ToQ(name));
+            itemCats_->addItem(toQ(name));
     }
     itemCats_->setCurrentIndex(s.itemCats.selected);
 }
@@ -313,9 +318,9 @@ void MainWindowWidget::readPanel() {
 }
 
 void MainWindowWidget::readFrame() {
-    setWindowTitle(ToQ(logic_.caption()));
-    versionStatus_->setText(ToQ(logic_.versionStatus()));
-    tray_->setToolTip(ToQ(logic_.trayHint()));
+    setWindowTitle(toQ(logic_.caption()));
+    versionStatus_->setText(toQ(logic_.versionStatus()));
+    tray_->setToolTip(toQ(logic_.trayHint()));
 }
 
 void MainWindowWidget::readTray() {
@@ -337,21 +342,21 @@ void MainWindowWidget::readTray() {
 }
 
 void MainWindowWidget::placePanelOverPage() {
-    Point p = PanelPlaceOverPage(pages_->mapTo(this, QPoint(0, 0)).y(), pages_->width(),
+    Point p = panelPlaceOverPage(pages_->mapTo(this, QPoint(0, 0)).y(), pages_->width(),
                                  pages_->height(), panel_->width());
     panel_->move(p.x, p.y);
 }
 
 void MainWindowWidget::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Point p = TfrmFromDownload::FormResize(width(), height(), panel_->width(), panel_->height());
+    Point p = MainWindowLogic::panelPosition(width(), height(), panel_->width(), panel_->height());
     panel_->move(p.x, p.y);
 }
 
 void MainWindowWidget::closeEvent(QCloseEvent* event) {
     if (!closing_ && !terminating_) {
         closing_ = true;
-        logic_.FormCloseQuery();
+        logic_.queryClose();
     }
     tray_->hide();
     event->accept();
@@ -360,7 +365,7 @@ void MainWindowWidget::closeEvent(QCloseEvent* event) {
 
 bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == saveFile_ && event->type() == QEvent::MouseButtonDblClick) {
-        logic_.SaveFileClick();
+        logic_.choosePackagePath();
         return true;
     }
     if (event->type() == QEvent::KeyPress) {
@@ -368,8 +373,8 @@ bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
             int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
-            if (code && logic_.FormKeyDown(key->modifiers() & Qt::ControlModifier,
-                                           key->modifiers() & Qt::AltModifier, code))
+            if (code && logic_.handleKey(key->modifiers() & Qt::ControlModifier,
+                                         key->modifiers() & Qt::AltModifier, code))
                 return true;
         }
     }

@@ -26,16 +26,16 @@ class ProgressFrame;
 class AboutDialog;
 class ItemPage;
 
-// The main window TfrmFromDownload: toolbar, options bar, the tab page with the item
+// The main window MainWindowLogic: toolbar, options bar, the tab page with the item
 // list and the diagnostic memo, two status bars, the floating progress panel, the
 // menus and the tray icon, bound to the logic class. Behaviour lives in the logic.
 class MainWindowWidget : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindowWidget(TfrmFromDownload& logic, QWidget* parent = nullptr);
+    explicit MainWindowWidget(MainWindowLogic& logic, QWidget* parent = nullptr);
     ~MainWindowWidget() override;
 
-    TfrmFromDownload& logic() { return logic_; }
+    MainWindowLogic& logic() { return logic_; }
     ItemPage* itemPage() const { return page_; }
     ProgressFrame* progressPanel() const { return panel_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
@@ -66,7 +66,7 @@ private:
     void readTray();
     void placePanelOverPage();
 
-    TfrmFromDownload& logic_;
+    MainWindowLogic& logic_;
     QToolBar* toolBar_ = nullptr;
     QToolBar* optionsBar_ = nullptr;
     QLineEdit* saveFile_ = nullptr;

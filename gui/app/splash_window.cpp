@@ -8,15 +8,15 @@
 
 namespace lw::gui {
 
-SplashWindow::SplashWindow(TfrmLoginShow& logic, QWidget* parent)
+SplashWindow::SplashWindow(SplashLogic& logic, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), logic_(logic) {
     setObjectName("frmLoginShow");
-    setFixedSize(TfrmLoginShow::kWidth, TfrmLoginShow::kHeight);
+    setFixedSize(SplashLogic::kWidth, SplashLogic::kHeight);
     auto* picture = new QLabel(this);
     picture->setObjectName("_Image");
-    picture->setPixmap(SplashPicture(width(), height()));
+    picture->setPixmap(splashPicture(width(), height()));
     picture->setGeometry(rect());
-    auto* loading = new QLabel(TfrmLoginShow::kLabel, this);
+    auto* loading = new QLabel(SplashLogic::kLabel, this);
     loading->setObjectName("_lblLoading");
     loading->setStyleSheet("color: white;");
     loading->setGeometry(16, height() - 32, 200, 20);
@@ -26,7 +26,7 @@ SplashWindow::SplashWindow(TfrmLoginShow& logic, QWidget* parent)
 
 void SplashWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    logic_.FormShow();
+    logic_.onShown();
 }
 
 } // namespace lw::gui

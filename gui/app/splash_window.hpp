@@ -6,18 +6,18 @@
 
 namespace lw::gui {
 
-// The splash TfrmLoginShow: borderless, centred, picture and "Loading..."; its logic
+// The splash SplashLogic: borderless, centred, picture and "Loading..."; its logic
 // starts the one-second timer when it is shown.
 class SplashWindow : public QWidget {
     Q_OBJECT
 public:
-    SplashWindow(TfrmLoginShow& logic, QWidget* parent = nullptr);
+    SplashWindow(SplashLogic& logic, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TfrmLoginShow& logic_;
+    SplashLogic& logic_;
 };
 
 } // namespace lw::gui

@@ -23,13 +23,13 @@ private:
 
 } // namespace
 
-void InstallWindowHooks(TfrmFromDownload& logic, QWidget* mainWindow) {
+void installWindowHooks(MainWindowLogic& logic, QWidget* mainWindow) {
     // Each subsystem assigns its hook here when its window lands:
     //   logic.hooks.formRelayAddresses, startAllowance, startTips.
-    InstallCatalogHooks(logic, mainWindow);
+    installCatalogHooks(logic, mainWindow);
 
     // "开始下载": the panel and the list follow the run through their signals.
-    new DownloadRunHolder(InstallDownloadRun(logic), mainWindow);
+    new DownloadRunHolder(installDownloadRun(logic), mainWindow);
 
     // The harvest window: created on first use and kept with the main window's logic.
     auto harvest = std::make_shared<std::unique_ptr<HarvestWindow>>();

@@ -14,27 +14,27 @@ namespace {
 // The category downloads' Relay Context and client, owned by the main window.
 class CategoryDownloads : public QObject {
 public:
-    CategoryDownloads(TfrmFromDownload& logic, QObject* parent)
-        : QObject(parent), app(MakeRelayContext(logic.config())),
+    CategoryDownloads(MainWindowLogic& logic, QObject* parent)
+        : QObject(parent), app(makeRelayContext(logic.config())),
           commands(logic.ports().db, logic.state(), logic.ports().dialogs, logic.ports().loop, app,
                    client) {}
 
-    TTBAPP app;
-    HttpClient client{RelayPostOptions()};
+    RelayContext app;
+    HttpClient client{relayPostOptions()};
     CategoryCommands commands;
 };
 
 } // namespace
 
-MappingEditorWindow* InstallCatalogHooks(TfrmFromDownload& logic, QWidget* mainWindow) {
+MappingEditorWindow* installCatalogHooks(MainWindowLogic& logic, QWidget* mainWindow) {
     auto* downloads = new CategoryDownloads(logic, mainWindow);
     CategoryCommands& c = downloads->commands;
-    logic.hooks.D01Click = [&c] { c.D01Click(); };
-    logic.hooks.D02Click = [&c] { c.D02Click(); };
-    logic.hooks.D03Click = [&c] { c.D03Click(); };
-    logic.hooks.N20Click = [&c] { c.N20Click(); };
-    logic.hooks.N21Click = [&c] { c.N21Click(); };
-    logic.hooks.N23Click = [&c] { c.N23Click(); };
+    logic.hooks.downloadCategoryTree = [&c] { c.downloadCategoryTree(); };
+    logic.hooks.downloadCategoryProperties = [&c] { c.downloadCategoryProperties(); };
+    logic.hooks.downloadPropertyValues = [&c] { c.downloadPropertyValues(); };
+    logic.hooks.countCategories = [&c] { c.countCategories(); };
+    logic.hooks.countCategoryProperties = [&c] { c.countCategoryProperties(); };
+    logic.hooks.countPropertyValues = [&c] { c.countPropertyValues(); };
 
     auto* editor = new MappingEditorWindow(logic.ports().db, logic.ports().dialogs, mainWindow);
     logic.hooks.showMappingEditor = [editor] { editor->exec(); };

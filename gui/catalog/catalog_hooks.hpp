@@ -12,6 +12,6 @@ class MappingEditorWindow;
 // (D01, D02, D03, N20, N21, N23) and the mapping editor with its dialog, created hidden
 // here and reused for every showing. Everything lives as long as mainWindow. Returns
 // the editor.
-MappingEditorWindow* InstallCatalogHooks(TfrmFromDownload& logic, QWidget* mainWindow);
+MappingEditorWindow* installCatalogHooks(MainWindowLogic& logic, QWidget* mainWindow);
 
 } // namespace lw::gui

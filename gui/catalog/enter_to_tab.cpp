@@ -6,7 +6,7 @@
 
 namespace lw::gui {
 
-bool EnterToTab(QWidget* field, QKeyEvent* event) {
+bool enterToTab(QWidget* field, QKeyEvent* event) {
     if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
         return false;
     QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -16,7 +16,7 @@ bool EnterToTab(QWidget* field, QKeyEvent* event) {
 
 bool EnterToTabFilter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && watched->isWidgetType())
-        return EnterToTab(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
+        return enterToTab(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event));
     return QObject::eventFilter(watched, event);
 }
 

@@ -18,7 +18,7 @@ QString qs(const std::string& text) {
 
 } // namespace
 
-MappingDialogWindow::MappingDialogWindow(TfrmFormModi& logic, QWidget* parent)
+MappingDialogWindow::MappingDialogWindow(MappingEntryLogic& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
     setObjectName("TfrmFormModi");
     setModal(true);
@@ -54,13 +54,13 @@ MappingDialogWindow::MappingDialogWindow(TfrmFormModi& logic, QWidget* parent)
         edit->installEventFilter(enterToTab);
 
     connect(fromValue01_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { logic_.fromValue01 = text.toStdString(); });
+            [this](const QString& text) { logic_.category = text.toStdString(); });
     connect(fromValue02_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { logic_.fromValue02 = text.toStdString(); });
+            [this](const QString& text) { logic_.gender = text.toStdString(); });
     connect(toValue_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { logic_.toValue = text.toStdString(); });
-    connect(ok_, &QPushButton::clicked, this, [this] { logic_.OKClick(); });
-    connect(cancle_, &QPushButton::clicked, this, [this] { logic_.CancleClick(); });
+            [this](const QString& text) { logic_.taobaoName = text.toStdString(); });
+    connect(ok_, &QPushButton::clicked, this, [this] { logic_.confirm(); });
+    connect(cancle_, &QPushButton::clicked, this, [this] { logic_.cancel(); });
 
     logic_.changed.connect([this] { pull(); });
     logic_.closeRequested.connect([this] {
@@ -71,7 +71,7 @@ MappingDialogWindow::MappingDialogWindow(TfrmFormModi& logic, QWidget* parent)
 }
 
 ModalResult MappingDialogWindow::showModal() {
-    logic_.FormShow();
+    logic_.onShown();
     exec();
     if (logic_.modalResult == ModalResult::None)
         logic_.modalResult = ModalResult::Cancel;
@@ -81,18 +81,18 @@ ModalResult MappingDialogWindow::showModal() {
 void MappingDialogWindow::reject() {
     // Esc and the window's close button answer like "取消".
     if (logic_.modalResult == ModalResult::None)
-        logic_.CancleClick();
+        logic_.cancel();
     else
         QDialog::reject();
 }
 
-QLineEdit* MappingDialogWindow::fieldOf(ModiField field) const {
+QLineEdit* MappingDialogWindow::fieldOf(MappingEntryField field) const {
     switch (field) {
-    case ModiField::FromValue01:
+    case MappingEntryField::Category:
         return fromValue01_;
-    case ModiField::FromValue02:
+    case MappingEntryField::Gender:
         return fromValue02_;
-    case ModiField::ToValue:
+    case MappingEntryField::TaobaoName:
         return toValue_;
     default:
         return nullptr;
@@ -101,15 +101,15 @@ QLineEdit* MappingDialogWindow::fieldOf(ModiField field) const {
 
 void MappingDialogWindow::pull() {
     setWindowTitle(qs(logic_.caption));
-    const std::pair<QLineEdit*, const std::string*> fields[] = {{fromValue01_, &logic_.fromValue01},
-                                                                {fromValue02_, &logic_.fromValue02},
-                                                                {toValue_, &logic_.toValue}};
+    const std::pair<QLineEdit*, const std::string*> fields[] = {{fromValue01_, &logic_.category},
+                                                                {fromValue02_, &logic_.gender},
+                                                                {toValue_, &logic_.taobaoName}};
     for (const auto& [edit, text] : fields)
         if (edit->text() != qs(*text))
             edit->setText(qs(*text));
     if (QLineEdit* edit = fieldOf(logic_.focus))
         edit->setFocus();
-    else if (logic_.focus == ModiField::OK)
+    else if (logic_.focus == MappingEntryField::Confirm)
         ok_->setFocus();
     else
         cancle_->setFocus();

@@ -9,11 +9,11 @@ class QPushButton;
 
 namespace lw::gui {
 
-// TfrmFormModi's looks: three edit boxes with their labels, "确认" and "取消".
+// MappingEntryLogic's looks: three edit boxes with their labels, "确认" and "取消".
 class MappingDialogWindow : public QDialog {
     Q_OBJECT
 public:
-    MappingDialogWindow(TfrmFormModi& logic, QWidget* parent = nullptr);
+    MappingDialogWindow(MappingEntryLogic& logic, QWidget* parent = nullptr);
 
     // Shows the dialog modally for the state the editor prepared.
     ModalResult showModal();
@@ -23,9 +23,9 @@ protected:
 
 private:
     void pull();
-    QLineEdit* fieldOf(ModiField field) const;
+    QLineEdit* fieldOf(MappingEntryField field) const;
 
-    TfrmFormModi& logic_;
+    MappingEntryLogic& logic_;
     QLineEdit* fromValue01_;
     QLineEdit* fromValue02_;
     QLineEdit* toValue_;

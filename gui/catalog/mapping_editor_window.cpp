@@ -32,8 +32,9 @@ QAction* makeAction(QObject* parent, const char* name, const char* caption,
 } // namespace
 
 MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), modi_(db, dialogs),
-      admin_(db, dialogs, modi_, [this](TfrmFormModi&) { return dialogWindow_->showModal(); }) {
+    : QDialog(parent), modi_(db, dialogs), admin_(db, dialogs, modi_, [this](MappingEntryLogic&) {
+          return dialogWindow_->showModal();
+      }) {
     setObjectName("TfrmFormAdmin");
     setWindowTitle(qs(admin_.caption));
     setModal(true);
@@ -43,11 +44,11 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName("_ToolBar");
     toolbar->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    QAction* add = makeAction(this, "_Add", "添加新项", [this] { admin_.AddClick(); });
-    QAction* modi = makeAction(this, "_Modi", "修改项", [this] { admin_.ModiClick(); });
-    QAction* del = makeAction(this, "_Del", "删除项", [this] { admin_.DelClick(); });
-    QAction* import = makeAction(this, "_Import", "导入", [this] { admin_.ImportClick(); });
-    QAction* close = makeAction(this, "_Close", "关闭", [this] { admin_.CloseClick(); });
+    QAction* add = makeAction(this, "_Add", "添加新项", [this] { admin_.addEntry(); });
+    QAction* modi = makeAction(this, "_Modi", "修改项", [this] { admin_.modifyEntry(); });
+    QAction* del = makeAction(this, "_Del", "删除项", [this] { admin_.deleteEntries(); });
+    QAction* import = makeAction(this, "_Import", "导入", [this] { admin_.importFile(); });
+    QAction* close = makeAction(this, "_Close", "关闭", [this] { admin_.closeEditor(); });
     for (QAction* action : {add, modi, del, import, close})
         toolbar->addAction(action);
 
@@ -65,12 +66,12 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
 
     popup_ = new QMenu(this);
     popup_->setObjectName("_PopupMenu");
-    popup_->addAction(makeAction(this, "N6", "全选", [this] { admin_.N6Click(); }));
+    popup_->addAction(makeAction(this, "N6", "全选", [this] { admin_.selectAll(); }));
     popup_->addSeparator();
-    popup_->addAction(makeAction(this, "N7", "添加新项", [this] { admin_.AddClick(); }));
-    popup_->addAction(makeAction(this, "N8", "修改项", [this] { admin_.ModiClick(); }));
+    popup_->addAction(makeAction(this, "N7", "添加新项", [this] { admin_.addEntry(); }));
+    popup_->addAction(makeAction(this, "N8", "修改项", [this] { admin_.modifyEntry(); }));
     popup_->addSeparator();
-    popup_->addAction(makeAction(this, "N10", "删除项", [this] { admin_.DelClick(); }));
+    popup_->addAction(makeAction(this, "N10", "删除项", [this] { admin_.deleteEntries(); }));
     connect(list_, &QTreeWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popup_->popup(list_->viewport()->mapToGlobal(at)); });
 
@@ -92,7 +93,7 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
 
     connect(list_, &QTreeWidget::itemSelectionChanged, this, [this] { pushSelection(); });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { pushSelection(); });
-    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { admin_.ModiClick(); });
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { admin_.modifyEntry(); });
 
     admin_.rowsChanged.connect([this] { fillList(); });
     admin_.selectionChanged.connect([this] { pullSelection(); });
@@ -105,7 +106,7 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
 
 void MappingEditorWindow::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    admin_.FormShow();
+    admin_.onShown();
 }
 
 void MappingEditorWindow::resizeEvent(QResizeEvent* event) {
@@ -120,8 +121,8 @@ void MappingEditorWindow::fillList() {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(admin_.rows().size()));
     for (const MappingRow& row : admin_.rows()) {
-        auto* item = new QTreeWidgetItem(
-            QStringList{qs(row.fromValue01), qs(row.fromValue02), qs(row.toValue)});
+        auto* item =
+            new QTreeWidgetItem(QStringList{qs(row.category), qs(row.gender), qs(row.taobaoName)});
         item->setData(0, Qt::UserRole, QVariant::fromValue<qlonglong>(row.uniqid));
         items.append(item);
     }

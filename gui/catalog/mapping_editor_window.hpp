@@ -18,15 +18,15 @@ class ProgressFrame;
 
 class MappingDialogWindow;
 
-// TfrmFormAdmin's looks: toolbar, list, context menu, progress panel and status bar.
+// MappingEditorLogic's looks: toolbar, list, context menu, progress panel and status bar.
 // It owns the editor logic and the mapping dialog, both reused for every showing.
 class MappingEditorWindow : public QDialog {
     Q_OBJECT
 public:
     MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget* parent = nullptr);
 
-    TfrmFormAdmin& logic() { return admin_; }
-    TfrmFormModi& dialogLogic() { return modi_; }
+    MappingEditorLogic& logic() { return admin_; }
+    MappingEntryLogic& dialogLogic() { return modi_; }
     MappingDialogWindow* dialogWindow() const { return dialogWindow_; }
 
 protected:
@@ -40,8 +40,8 @@ private:
     void pullPanel();
     void placePanel();
 
-    TfrmFormModi modi_;
-    TfrmFormAdmin admin_;
+    MappingEntryLogic modi_;
+    MappingEditorLogic admin_;
     MappingDialogWindow* dialogWindow_;
     QTreeWidget* list_;
     QMenu* popup_;

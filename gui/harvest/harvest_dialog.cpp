@@ -21,8 +21,8 @@ namespace lw::gui {
 
 namespace {
 
-QPushButton* MakeButton(const char* name, const char* text, QWidget* parent) {
-    auto* button = new QPushButton(ToQ(text), parent);
+QPushButton* makeButton(const char* name, const char* text, QWidget* parent) {
+    auto* button = new QPushButton(toQ(text), parent);
     button->setObjectName(name);
     // Enter in an edit field presses nothing.
     button->setAutoDefault(false);
@@ -32,7 +32,7 @@ QPushButton* MakeButton(const char* name, const char* text, QWidget* parent) {
 
 } // namespace
 
-HarvestDialog::HarvestDialog(TfrmFormAddURL& logic, QWidget* parent)
+HarvestDialog::HarvestDialog(HarvestWindowLogic& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
     setObjectName("frmFormAddURL");
     setModal(true);
@@ -61,10 +61,10 @@ void HarvestDialog::buildSearchBar() {
     auto* shopLabel = new QLabel("阿里巴巴店铺首页地址:", panelSearch_);
     shopLabel->setObjectName("_LabelTaobaoURL");
     bar->addWidget(shopLabel);
-    taobaoURL_ = new QLineEdit(panelSearch_);
-    taobaoURL_->setObjectName("_TaobaoURL");
-    shopLabel->setBuddy(taobaoURL_);
-    bar->addWidget(taobaoURL_, 3);
+    shopAddress_ = new QLineEdit(panelSearch_);
+    shopAddress_->setObjectName("_TaobaoURL");
+    shopLabel->setBuddy(shopAddress_);
+    bar->addWidget(shopAddress_, 3);
     auto* keywordLabel = new QLabel("关键字: ", panelSearch_);
     keywordLabel->setObjectName("_LabelKeyword");
     bar->addWidget(keywordLabel);
@@ -72,16 +72,16 @@ void HarvestDialog::buildSearchBar() {
     keyword_->setObjectName("_Keyword");
     keywordLabel->setBuddy(keyword_);
     bar->addWidget(keyword_, 1);
-    QPushButton* search = MakeButton("_Search", "搜索", panelSearch_);
+    QPushButton* search = makeButton("_Search", "搜索", panelSearch_);
     bar->addWidget(search);
     panelSearch_->hide();
     layout()->addWidget(panelSearch_);
 
-    connect(taobaoURL_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { logic_.setTaobaoURL(FromQ(text)); });
+    connect(shopAddress_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { logic_.setShopAddress(fromQ(text)); });
     connect(keyword_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { logic_.setKeyword(FromQ(text)); });
-    connect(search, &QPushButton::clicked, this, [this] { logic_.SearchClick(); });
+            [this](const QString& text) { logic_.setKeyword(fromQ(text)); });
+    connect(search, &QPushButton::clicked, this, [this] { logic_.startSearch(); });
 }
 
 void HarvestDialog::buildLinkBox() {
@@ -96,7 +96,7 @@ void HarvestDialog::buildLinkBox() {
     connect(url_, &QPlainTextEdit::textChanged, this, [this] {
         if (syncing_)
             return;
-        logic_.URLEdited(FromQ(url_->toPlainText()));
+        logic_.onLinkBoxEdited(fromQ(url_->toPlainText()));
     });
 
     debug_ = new QPlainTextEdit(this);
@@ -115,9 +115,9 @@ void HarvestDialog::buildBottomRow() {
     check_->setChecked(true);
     row->addWidget(check_);
     row->addStretch(1);
-    QPushButton* add = MakeButton("_StartDownload", "添加至下载源", this);
+    QPushButton* add = makeButton("_StartDownload", "添加至下载源", this);
     row->addWidget(add);
-    QPushButton* cancel = MakeButton("RzBitBtn1", "取消", this);
+    QPushButton* cancel = makeButton("RzBitBtn1", "取消", this);
     row->addWidget(cancel);
     static_cast<QVBoxLayout*>(layout())->addLayout(row);
 
@@ -130,16 +130,16 @@ void HarvestDialog::buildBottomRow() {
     layout()->addWidget(statusBar_);
 
     connect(check_, &QCheckBox::toggled, this, [this](bool on) { logic_.setCheck(on); });
-    connect(add, &QPushButton::clicked, this, [this] { logic_.StartDownloadClick(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { logic_.RzBitBtn1Click(); });
+    connect(add, &QPushButton::clicked, this, [this] { logic_.addLinks(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { logic_.closeWindow(); });
 }
 
 void HarvestDialog::buildProgressPanel() {
     panel_ = new ProgressFrame(this, true);
     panel_->setFixedSize(320, 100);
-    QPushButton* cancel = MakeButton("_Cancel2", "取消", panel_);
+    QPushButton* cancel = makeButton("_Cancel2", "取消", panel_);
     panel_->body()->addWidget(cancel, 0, Qt::AlignRight);
-    connect(cancel, &QPushButton::clicked, this, [this] { logic_.Cancel2Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { logic_.cancelSearch(); });
 }
 
 void HarvestDialog::bindLogic() {
@@ -151,52 +151,52 @@ void HarvestDialog::bindLogic() {
                 fn(args...);
         };
     };
-    TfrmFormAddURL& l = logic_;
+    HarvestWindowLogic& l = logic_;
     l.fieldsChanged.connect(guard([this] { readFields(); }));
     l.urlReset.connect(guard([this] { readBox(); }));
     l.urlAppended.connect(guard([this](const std::string& line) {
         syncing_ = true;
-        url_->appendPlainText(ToQ(line));
+        url_->appendPlainText(toQ(line));
         syncing_ = false;
     }));
-    l.statusChanged.connect(guard([this] { statusText_->setText(ToQ(logic_.statusText())); }));
+    l.statusChanged.connect(guard([this] { statusText_->setText(toQ(logic_.statusText())); }));
     l.panel().changed.connect(guard([this] { readPanel(); }));
     l.log().changed.connect(guard([this] { debug_->setVisible(logic_.log().visible()); }));
     l.log().appended.connect(
-        guard([this](const std::string& line) { debug_->appendPlainText(ToQ(line)); }));
-    l.focusRequested.connect(guard([this](TfrmFormAddURL::Control control) {
-        if (control == TfrmFormAddURL::Control::TaobaoURL) {
-            taobaoURL_->setFocus();
-            taobaoURL_->selectAll();
+        guard([this](const std::string& line) { debug_->appendPlainText(toQ(line)); }));
+    l.focusRequested.connect(guard([this](HarvestWindowLogic::Control control) {
+        if (control == HarvestWindowLogic::Control::ShopAddress) {
+            shopAddress_->setFocus();
+            shopAddress_->selectAll();
         } else {
             url_->setFocus();
         }
     }));
     l.closeRequested.connect(guard([this] {
-        done(logic_.modalResult() == TfrmFormAddURL::Result::Ok ? QDialog::Accepted
-                                                                : QDialog::Rejected);
+        done(logic_.modalResult() == HarvestWindowLogic::Result::Ok ? QDialog::Accepted
+                                                                    : QDialog::Rejected);
     }));
     readFields();
     readBox();
     readPanel();
-    statusText_->setText(ToQ(l.statusText()));
+    statusText_->setText(toQ(l.statusText()));
     debug_->setVisible(l.log().visible());
 }
 
 void HarvestDialog::readFields() {
-    setWindowTitle(ToQ(logic_.caption()));
+    setWindowTitle(toQ(logic_.caption()));
     panelSearch_->setVisible(logic_.panelSearchVisible());
-    if (FromQ(taobaoURL_->text()) != logic_.taobaoURL())
-        taobaoURL_->setText(ToQ(logic_.taobaoURL()));
-    if (FromQ(keyword_->text()) != logic_.keyword())
-        keyword_->setText(ToQ(logic_.keyword()));
+    if (fromQ(shopAddress_->text()) != logic_.shopAddress())
+        shopAddress_->setText(toQ(logic_.shopAddress()));
+    if (fromQ(keyword_->text()) != logic_.keyword())
+        keyword_->setText(toQ(logic_.keyword()));
     QSignalBlocker block(check_);
     check_->setChecked(logic_.check());
 }
 
 void HarvestDialog::readBox() {
     syncing_ = true;
-    url_->setPlainText(ToQ(logic_.url().text()));
+    url_->setPlainText(toQ(logic_.url().text()));
     syncing_ = false;
 }
 
@@ -207,7 +207,8 @@ void HarvestDialog::readPanel() {
 }
 
 void HarvestDialog::placePanel() {
-    Point p = TfrmFormAddURL::FormResize(width(), height(), panel_->width(), panel_->height());
+    Point p =
+        HarvestWindowLogic::panelPosition(width(), height(), panel_->width(), panel_->height());
     panel_->move(p.x, p.y);
 }
 
@@ -217,7 +218,7 @@ void HarvestDialog::resizeEvent(QResizeEvent* event) {
 }
 
 void HarvestDialog::reject() {
-    logic_.RzBitBtn1Click();
+    logic_.closeWindow();
 }
 
 bool HarvestDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -226,8 +227,8 @@ bool HarvestDialog::eventFilter(QObject* watched, QEvent* event) {
         if (widget && widget->window() == this) {
             auto* key = static_cast<QKeyEvent*>(event);
             int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
-            if (code && logic_.FormKeyDown(key->modifiers() & Qt::ControlModifier,
-                                           key->modifiers() & Qt::AltModifier, code))
+            if (code && logic_.handleKey(key->modifiers() & Qt::ControlModifier,
+                                         key->modifiers() & Qt::AltModifier, code))
                 return true;
         }
     }
@@ -235,8 +236,8 @@ bool HarvestDialog::eventFilter(QObject* watched, QEvent* event) {
 }
 
 HarvestWindow::HarvestWindow(HarvestPorts ports, QWidget* parent)
-    : logic_(std::make_unique<TfrmFormAddURL>(ports)), dialog_(new HarvestDialog(*logic_, parent)) {
-}
+    : logic_(std::make_unique<HarvestWindowLogic>(ports)),
+      dialog_(new HarvestDialog(*logic_, parent)) {}
 
 HarvestWindow::~HarvestWindow() {
     // The dialog refers to the logic: it goes first.
@@ -246,8 +247,8 @@ HarvestWindow::~HarvestWindow() {
 bool HarvestWindow::exec(const std::string& caption, std::int64_t targetGroup) {
     if (!dialog_)
         return false;
-    logic_->Prepare(caption, targetGroup);
-    logic_->FormShow();
+    logic_->prepare(caption, targetGroup);
+    logic_->onShown();
     return dialog_->exec() == QDialog::Accepted;
 }
 

@@ -19,15 +19,15 @@ namespace lw::gui {
 
 class ProgressFrame;
 
-// The harvest window TfrmFormAddURL: the search bar, the link box, the bottom row, the
+// The harvest window HarvestWindowLogic: the search bar, the link box, the bottom row, the
 // status bar, the diagnostic log and the floating progress panel, bound to the logic.
 class HarvestDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit HarvestDialog(TfrmFormAddURL& logic, QWidget* parent = nullptr);
+    explicit HarvestDialog(HarvestWindowLogic& logic, QWidget* parent = nullptr);
     ~HarvestDialog() override;
 
-    TfrmFormAddURL& logic() { return logic_; }
+    HarvestWindowLogic& logic() { return logic_; }
     ProgressFrame* progressPanel() const { return panel_; }
 
     // Esc and the frame's close button are the bottom row's "取消".
@@ -48,9 +48,9 @@ private:
     void readPanel();
     void placePanel();
 
-    TfrmFormAddURL& logic_;
+    HarvestWindowLogic& logic_;
     QFrame* panelSearch_ = nullptr;
-    QLineEdit* taobaoURL_ = nullptr;
+    QLineEdit* shopAddress_ = nullptr;
     QLineEdit* keyword_ = nullptr;
     QPlainTextEdit* url_ = nullptr;
     QCheckBox* check_ = nullptr;
@@ -73,11 +73,11 @@ public:
     HarvestWindow& operator=(const HarvestWindow&) = delete;
 
     bool exec(const std::string& caption, std::int64_t targetGroup);
-    TfrmFormAddURL& logic() { return *logic_; }
+    HarvestWindowLogic& logic() { return *logic_; }
     HarvestDialog* dialog() const { return dialog_; }
 
 private:
-    std::unique_ptr<TfrmFormAddURL> logic_;
+    std::unique_ptr<HarvestWindowLogic> logic_;
     QPointer<HarvestDialog> dialog_;
 };
 

@@ -15,7 +15,7 @@
 
 namespace lw::gui {
 
-CheckedComboWidget::CheckedComboWidget(TCheckedComboBox& model, QWidget* parent)
+CheckedComboWidget::CheckedComboWidget(CheckedComboBox& model, QWidget* parent)
     : QWidget(parent), model_(model) {
     edit_ = new QLineEdit(this);
     edit_->setObjectName("_GroupText");
@@ -72,7 +72,7 @@ void CheckedComboWidget::rebuild() {
     QSignalBlocker block(list_);
     list_->clear();
     for (const std::string& name : model_.items()) {
-        auto* item = new QListWidgetItem(ToQ(name), list_);
+        auto* item = new QListWidgetItem(toQ(name), list_);
         // Ticks change only through the model, which keeps the text in tick order.
         item->setFlags(Qt::ItemIsEnabled);
         item->setCheckState(Qt::Unchecked);
@@ -84,7 +84,7 @@ void CheckedComboWidget::refresh() {
     QSignalBlocker block(list_);
     for (int i = 0; i < list_->count() && i < model_.count(); ++i)
         list_->item(i)->setCheckState(model_.ticked(i) ? Qt::Checked : Qt::Unchecked);
-    edit_->setText(ToQ(model_.text()));
+    edit_->setText(toQ(model_.text()));
     edit_->setToolTip(edit_->text());
 }
 

@@ -11,12 +11,12 @@ class QToolButton;
 
 namespace lw::gui {
 
-// The look of TCheckedComboBox: a read-only box with the picker text and a button that
+// The look of CheckedComboBox: a read-only box with the picker text and a button that
 // opens the drop-down list of tick boxes (with its "全选"/"取消全选" menu).
 class CheckedComboWidget : public QWidget {
     Q_OBJECT
 public:
-    CheckedComboWidget(TCheckedComboBox& model, QWidget* parent = nullptr);
+    CheckedComboWidget(CheckedComboBox& model, QWidget* parent = nullptr);
 
     // Rows the drop-down shows (kept between 6 and 10).
     int dropDownCount = 10;
@@ -34,7 +34,7 @@ private:
     void rebuild();
     void refresh();
 
-    TCheckedComboBox& model_;
+    CheckedComboBox& model_;
     QLineEdit* edit_;
     QToolButton* button_;
     QFrame* popup_;

@@ -46,7 +46,7 @@ void ItemPage::buildBar() {
 
     select_ = new QCheckBox("宝贝列表", bar);
     select_->setObjectName("_Select");
-    connect(select_, &QCheckBox::clicked, this, [this](bool on) { view_.SelectClick(on); });
+    connect(select_, &QCheckBox::clicked, this, [this](bool on) { view_.toggleAllTicks(on); });
     row->addWidget(select_);
 
     row->addWidget(new QLabel("分组:", bar));
@@ -62,11 +62,11 @@ void ItemPage::buildBar() {
     groupButton_->setPopupMode(QToolButton::InstantPopup);
     groupMenu_ = new QMenu(groupButton_);
     groupMenu_->setObjectName("_PopupMenuGroup");
-    groupMenu_->addAction("新建分组", this, [this] { commands_.NewGroupClick(); })
+    groupMenu_->addAction("新建分组", this, [this] { commands_.askNewGroup(); })
         ->setObjectName("_NewGroup");
-    groupMenu_->addAction("修改组名", this, [this] { commands_.RenameGroupClick(); })
+    groupMenu_->addAction("修改组名", this, [this] { commands_.askRenameGroup(); })
         ->setObjectName("_RenameGroup");
-    groupMenu_->addAction("删除分组", this, [this] { commands_.DeleteGroupClick(); })
+    groupMenu_->addAction("删除分组", this, [this] { commands_.askDeleteGroups(); })
         ->setObjectName("_DeleteGroup");
     groupButton_->setMenu(groupMenu_);
     row->addWidget(groupButton_);
@@ -76,7 +76,7 @@ void ItemPage::buildBar() {
     status_ = new QComboBox(bar);
     status_->setObjectName("cmbStatus");
     for (const char* text : kStateFilterTexts)
-        status_->addItem(ToQ(text));
+        status_->addItem(toQ(text));
     connect(status_, &QComboBox::currentIndexChanged, this,
             [this](int index) { view_.setStatus(static_cast<StateFilter>(index)); });
     row->addWidget(status_);
@@ -86,13 +86,13 @@ void ItemPage::buildBar() {
     keyword_->setObjectName("_Keyword");
     keyword_->setMinimumWidth(180);
     connect(keyword_, &QLineEdit::textEdited, this,
-            [this](const QString& text) { view_.setKeyword(FromQ(text)); });
-    connect(keyword_, &QLineEdit::returnPressed, this, [this] { view_.RefreshClick(); });
+            [this](const QString& text) { view_.setKeyword(fromQ(text)); });
+    connect(keyword_, &QLineEdit::returnPressed, this, [this] { view_.applyFilter(); });
     row->addWidget(keyword_);
 
     refresh_ = new QPushButton("搜索", bar);
     refresh_->setObjectName("_Refresh");
-    connect(refresh_, &QPushButton::clicked, this, [this] { view_.RefreshClick(); });
+    connect(refresh_, &QPushButton::clicked, this, [this] { view_.applyFilter(); });
     row->addWidget(refresh_);
     row->addStretch(1);
     layout()->addWidget(bar);
@@ -127,9 +127,9 @@ void ItemPage::buildList() {
         header->resizeSection(c, kItemColumns[static_cast<size_t>(c)].width);
     // The state column holds a tick box and an icon before its text; it stays wide
     // enough to read "已下载" whatever the style's margins.
-    int stateWidth = list_->fontMetrics().horizontalAdvance(ToQ(kStateDownloaded)) + 64;
+    int stateWidth = list_->fontMetrics().horizontalAdvance(toQ(kStateDownloaded)) + 64;
     header->resizeSection(0, std::max(kItemColumns[0].width, stateWidth));
-    connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.ColumnClick(c); });
+    connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.sortByColumn(c); });
 
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -154,26 +154,27 @@ void ItemPage::buildListMenu() {
     listMenu_ = new QMenu(this);
     listMenu_->setObjectName("_PopupMenuList");
     auto add = [this](QMenu* menu, const char* name, const char* text, auto fn) {
-        QAction* a = menu->addAction(ToQ(text), this, fn);
+        QAction* a = menu->addAction(toQ(text), this, fn);
         a->setObjectName(name);
         return a;
     };
-    add(listMenu_, "_OpenPage", "打开所选项网页地址(&T)", [this] { commands_.OpenPageClick(); });
+    add(listMenu_, "_OpenPage", "打开所选项网页地址(&T)",
+        [this] { commands_.openSelectedPages(); });
     listMenu_->addSeparator();
-    add(listMenu_, "_SelectAll", "全选(&A)", [this] { view_.SelectAllClick(); });
-    add(listMenu_, "_TickAll", "全部勾选(&Q)", [this] { view_.TickAllClick(); });
-    add(listMenu_, "_UntickAll", "取消所有勾选", [this] { view_.UntickAllClick(); });
-    add(listMenu_, "_TickSelected", "选中-勾选", [this] { view_.TickSelectedClick(); });
-    add(listMenu_, "_UntickSelected", "选中-取消勾选", [this] { view_.UntickSelectedClick(); });
+    add(listMenu_, "_SelectAll", "全选(&A)", [this] { view_.selectAll(); });
+    add(listMenu_, "_TickAll", "全部勾选(&Q)", [this] { view_.tickAll(); });
+    add(listMenu_, "_UntickAll", "取消所有勾选", [this] { view_.untickAll(); });
+    add(listMenu_, "_TickSelected", "选中-勾选", [this] { view_.tickSelected(); });
+    add(listMenu_, "_UntickSelected", "选中-取消勾选", [this] { view_.untickSelected(); });
     listMenu_->addSeparator();
     QMenu* copy = listMenu_->addMenu("复制文本");
     copy->setObjectName("_CopyText");
-    add(copy, "_CopyURL", "复制宝贝链接地址(URL)", [this] { commands_.CopyText_URL(kSubUrl); });
-    add(copy, "_CopyTitle", "复制宝贝名称", [this] { commands_.CopyText_URL(kSubTitle); });
-    add(listMenu_, "_Export", "选中项另存为...", [this] { commands_.ExportClick(); });
-    add(listMenu_, "_MoveToGroup", "移动到组...", [this] { commands_.MoveItemsClick(); });
+    add(copy, "_CopyURL", "复制宝贝链接地址(URL)", [this] { commands_.copySelectedText(kSubUrl); });
+    add(copy, "_CopyTitle", "复制宝贝名称", [this] { commands_.copySelectedText(kSubTitle); });
+    add(listMenu_, "_Export", "选中项另存为...", [this] { commands_.exportSelectedItems(); });
+    add(listMenu_, "_MoveToGroup", "移动到组...", [this] { commands_.moveSelectedItems(); });
     listMenu_->addSeparator();
-    add(listMenu_, "_DeleteItems", "删除选中项(&D)", [this] { commands_.DeleteItemsClick(); });
+    add(listMenu_, "_DeleteItems", "删除选中项(&D)", [this] { commands_.deleteSelectedItems(); });
 }
 
 void ItemPage::applySelectionFromList() {
@@ -199,8 +200,8 @@ void ItemPage::readBar() {
     QSignalBlocker a(select_), b(status_), c(keyword_);
     select_->setChecked(view_.selectBox());
     status_->setCurrentIndex(static_cast<int>(view_.status()));
-    if (FromQ(keyword_->text()) != view_.keyword())
-        keyword_->setText(ToQ(view_.keyword()));
+    if (fromQ(keyword_->text()) != view_.keyword())
+        keyword_->setText(toQ(view_.keyword()));
 }
 
 } // namespace lw::gui

@@ -48,17 +48,17 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return ToQ(row.columnText(index.column()));
+        return toQ(row.columnText(index.column()));
     case Qt::CheckStateRole:
         if (index.column() == 0)
             return row.ticked ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::DecorationRole:
         if (index.column() == 0)
-            return StateIcon(row.icon);
+            return stateIcon(row.icon);
         return {};
     case Qt::BackgroundRole: {
-        Rgb c = SetFillColor(index.row());
+        Rgb c = setFillColor(index.row());
         return QBrush(QColor(c.r, c.g, c.b));
     }
     case Qt::ForegroundRole:
@@ -79,7 +79,7 @@ QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumnCount)
         return {};
-    return ToQ(kItemColumns[static_cast<size_t>(section)].header);
+    return toQ(kItemColumns[static_cast<size_t>(section)].header);
 }
 
 Qt::ItemFlags ItemTableModel::flags(const QModelIndex& index) const {

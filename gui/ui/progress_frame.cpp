@@ -29,7 +29,7 @@ ProgressFrame::ProgressFrame(QWidget* parent, bool animated) : QFrame(parent) {
 }
 
 bool ProgressFrame::follow(const std::string& caption, bool visible) {
-    caption_->setText(ToQ(caption));
+    caption_->setText(toQ(caption));
     if (visible == isVisible())
         return false;
     setVisible(visible);

@@ -12,11 +12,11 @@
 namespace lw::gui {
 
 bool QtDesktop::openFolder(const std::string& path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(path)));
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(toQ(path)));
 }
 
 bool QtDesktop::openUrl(const std::string& url) {
-    return QDesktopServices::openUrl(QUrl(ToQ(url)));
+    return QDesktopServices::openUrl(QUrl(toQ(url)));
 }
 
 bool QtDesktop::openProgram(const std::string& path) {
@@ -28,11 +28,11 @@ bool QtDesktop::openProgram(const std::string& path) {
         }
         return false;
     }
-    return QProcess::startDetached(ToQ(path), {});
+    return QProcess::startDetached(toQ(path), {});
 }
 
 void QtDesktop::setClipboardText(const std::string& text) {
-    QGuiApplication::clipboard()->setText(ToQ(text));
+    QGuiApplication::clipboard()->setText(toQ(text));
 }
 
 } // namespace lw::gui

@@ -22,12 +22,12 @@ namespace lw::gui {
 
 MsgBoxDialog::MsgBoxDialog(QWidget* parent) : QDialog(parent) {
     setObjectName("frmMsgBox");
-    setWindowTitle(ToQ(TfrmMsgBox::kCaption));
+    setWindowTitle(toQ(FileExistsPrompt::kCaption));
     setModal(true);
     auto* picture = new QLabel(this);
     picture->setObjectName("_Image");
     picture->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(48, 48));
-    label_ = new QLabel(ToQ(TfrmMsgBox::kDefaultLabel), this);
+    label_ = new QLabel(toQ(FileExistsPrompt::kDefaultLabel), this);
     label_->setObjectName("_Label");
     label_->setWordWrap(true);
     label_->setMinimumWidth(320);
@@ -36,11 +36,11 @@ MsgBoxDialog::MsgBoxDialog(QWidget* parent) : QDialog(parent) {
     top->addWidget(label_, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    for (const TfrmMsgBox::Button& b : TfrmMsgBox::kButtons) {
-        auto* button = new QPushButton(ToQ(b.caption), this);
+    for (const FileExistsPrompt::Button& b : FileExistsPrompt::kButtons) {
+        auto* button = new QPushButton(toQ(b.caption), this);
         button->setObjectName(b.objectName);
         if (*b.hint)
-            button->setToolTip(ToQ(b.hint));
+            button->setToolTip(toQ(b.hint));
         FileExistsChoice result = b.result;
         connect(button, &QPushButton::clicked, this, [this, result] {
             choice_ = result;
@@ -54,7 +54,7 @@ MsgBoxDialog::MsgBoxDialog(QWidget* parent) : QDialog(parent) {
 }
 
 FileExistsChoice MsgBoxDialog::ask(const std::string& text) {
-    label_->setText(ToQ(text));
+    label_->setText(toQ(text));
     choice_ = FileExistsChoice::Cancel;
     if (exec() != QDialog::Accepted)
         return FileExistsChoice::Cancel;
@@ -94,7 +94,7 @@ Answer QtDialogs::show(const MessageRequest& request) {
     case Icon::None:
         break;
     }
-    QMessageBox box(icon, ToQ(request.title), ToQ(request.text), QMessageBox::NoButton, parent());
+    QMessageBox box(icon, toQ(request.title), toQ(request.text), QMessageBox::NoButton, parent());
     box.setObjectName("messageBox");
     if (request.buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton("是(&Y)", QMessageBox::YesRole);
@@ -117,27 +117,27 @@ std::optional<std::string> QtDialogs::inputText(const std::string& title, const 
                                                 const std::string& initial) {
     QInputDialog dialog(parent());
     dialog.setObjectName("inputDialog");
-    dialog.setWindowTitle(ToQ(title));
-    dialog.setLabelText(ToQ(prompt));
-    dialog.setTextValue(ToQ(initial));
+    dialog.setWindowTitle(toQ(title));
+    dialog.setLabelText(toQ(prompt));
+    dialog.setTextValue(toQ(initial));
     dialog.setOkButtonText("确定");
     dialog.setCancelButtonText("取消");
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return FromQ(dialog.textValue());
+    return fromQ(dialog.textValue());
 }
 
 std::optional<int> QtDialogs::chooseFromList(const std::string& title, const std::string& label,
                                              const std::vector<std::string>& items, int selected) {
     QDialog dialog(parent());
     dialog.setObjectName("frmMoveToGroup");
-    dialog.setWindowTitle(ToQ(title));
-    auto* caption = new QLabel(ToQ(label), &dialog);
+    dialog.setWindowTitle(toQ(title));
+    auto* caption = new QLabel(toQ(label), &dialog);
     auto* combo = new QComboBox(&dialog);
     combo->setObjectName("_Group");
     combo->setMinimumWidth(240);
     for (const std::string& item : items)
-        combo->addItem(ToQ(item));
+        combo->addItem(toQ(item));
     combo->setCurrentIndex(selected);
     auto* buttons = new QDialogButtonBox(&dialog);
     buttons->addButton("确定", QDialogButtonBox::AcceptRole);
@@ -154,38 +154,38 @@ std::optional<int> QtDialogs::chooseFromList(const std::string& title, const std
     return combo->currentIndex();
 }
 
-QString QtDialogs::NameFilters(const std::string& filter) {
+QString QtDialogs::nameFilters(const std::string& filter) {
     QStringList filters;
-    std::vector<std::string> parts = SplitText(filter, "|");
+    std::vector<std::string> parts = splitText(filter, "|");
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = ToQ(parts[i]);
-        QString pattern = ToQ(parts[i + 1]).replace(';', ' ');
+        QString description = toQ(parts[i]);
+        QString pattern = toQ(parts[i + 1]).replace(';', ' ');
         filters << (description.contains('(') ? description : description + " (" + pattern + ")");
     }
     return filters.join(";;");
 }
 
 std::optional<std::string> QtDialogs::chooseFile(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(parent(), ToQ(request.title));
+    QFileDialog dialog(parent(), toQ(request.title));
     dialog.setObjectName("fileDialog");
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(NameFilters(request.filter));
-    dialog.setDefaultSuffix(ToQ(request.defaultExtension));
+    dialog.setNameFilter(nameFilters(request.filter));
+    dialog.setDefaultSuffix(toQ(request.defaultExtension));
     // The callers replace an existing file on purpose (or ask themselves).
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    QFileInfo initial(ToQ(request.initialPath));
+    QFileInfo initial(toQ(request.initialPath));
     if (!request.initialPath.empty() && initial.isAbsolute()) {
         dialog.setDirectory(initial.absolutePath());
         dialog.selectFile(initial.fileName());
     } else {
         dialog.setDirectory(QDir::homePath());
         if (!request.initialPath.empty())
-            dialog.selectFile(ToQ(request.initialPath));
+            dialog.selectFile(toQ(request.initialPath));
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return FromQ(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+    return fromQ(QDir::toNativeSeparators(dialog.selectedFiles().front()));
 }
 
 std::optional<std::string> QtDialogs::saveFile(const FileDialogRequest& request) {

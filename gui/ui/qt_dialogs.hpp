@@ -9,7 +9,7 @@ class QLabel;
 
 namespace lw::gui {
 
-// The file-exists dialog TfrmMsgBox: picture, word-wrapped label, four buttons.
+// The file-exists dialog FileExistsPrompt: picture, word-wrapped label, four buttons.
 class MsgBoxDialog : public QDialog {
     Q_OBJECT
 public:
@@ -40,7 +40,7 @@ public:
     std::optional<std::string> openFile(const FileDialogRequest& request) override;
 
     // "csv 文件(*.csv)|*.csv" as a Qt name filter list.
-    static QString NameFilters(const std::string& filter);
+    static QString nameFilters(const std::string& filter);
 
 private:
     QWidget* parent() const;

@@ -10,7 +10,7 @@ namespace lw::gui {
 
 namespace {
 
-QPixmap Dot(const QColor& fill, const QColor& mark, int kind) {
+QPixmap dot(const QColor& fill, const QColor& mark, int kind) {
     QPixmap pixmap(16, 16);
     pixmap.fill(Qt::transparent);
     QPainter p(&pixmap);
@@ -32,18 +32,18 @@ QPixmap Dot(const QColor& fill, const QColor& mark, int kind) {
 
 } // namespace
 
-QIcon StateIcon(int index) {
+QIcon stateIcon(int index) {
     static const std::array<QIcon, 3> icons = {
-        QIcon(Dot(QColor(200, 200, 200), QColor(90, 90, 90), 0)),
-        QIcon(Dot(QColor(76, 175, 80), Qt::white, 1)),
-        QIcon(Dot(QColor(33, 150, 243), Qt::white, 2)),
+        QIcon(dot(QColor(200, 200, 200), QColor(90, 90, 90), 0)),
+        QIcon(dot(QColor(76, 175, 80), Qt::white, 1)),
+        QIcon(dot(QColor(33, 150, 243), Qt::white, 2)),
     };
     if (index < 0 || index > 2)
         index = 0;
     return icons[static_cast<size_t>(index)];
 }
 
-QIcon AppIcon() {
+QIcon appIcon() {
     QIcon icon;
     for (int size : {16, 32, 64}) {
         QPixmap pixmap(size, size);
@@ -62,7 +62,7 @@ QIcon AppIcon() {
     return icon;
 }
 
-QPixmap SplashPicture(int width, int height) {
+QPixmap splashPicture(int width, int height) {
     QPixmap pixmap(width, height);
     QPainter p(&pixmap);
     QLinearGradient gradient(0, 0, 0, height);
@@ -70,7 +70,7 @@ QPixmap SplashPicture(int width, int height) {
     gradient.setColorAt(1, QColor(200, 60, 10));
     p.fillRect(pixmap.rect(), gradient);
     p.setRenderHint(QPainter::Antialiasing);
-    p.drawPixmap(28, 36, AppIcon().pixmap(64, 64));
+    p.drawPixmap(28, 36, appIcon().pixmap(64, 64));
     QFont title = p.font();
     title.setPointSize(26);
     title.setBold(true);

@@ -6,10 +6,10 @@
 namespace lw::gui {
 
 // The three state icons of the list: not downloaded, downloaded, downloading.
-QIcon StateIcon(int index);
+QIcon stateIcon(int index);
 // The program's icon (window and tray).
-QIcon AppIcon();
+QIcon appIcon();
 // The pictures of the splash and the about box.
-QPixmap SplashPicture(int width, int height);
+QPixmap splashPicture(int width, int height);
 
 } // namespace lw::gui

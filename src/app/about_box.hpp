@@ -6,7 +6,7 @@ namespace lw {
 
 // The about box: a borderless picture window; a click on it or any label, or Ctrl+W,
 // closes it.
-struct TfrmAbout {
+struct AboutBox {
     static constexpr int kWidth = 469;
     static constexpr int kHeight = 309;
 

@@ -1,13 +1,12 @@
 #include "app/config.hpp"
 
-#include <unistd.h>
+#include "store/text_routines.hpp"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "store/text_routines.hpp"
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -29,7 +28,7 @@ std::string readFile(const std::string& path, bool& ok) {
 
 } // namespace
 
-std::string DefaultDatabasePassword() {
+std::string defaultDatabasePassword() {
 #ifdef LISTWRIGHT_DEFAULT_DB_PASSWORD
     return LISTWRIGHT_DEFAULT_DB_PASSWORD;
 #else
@@ -45,7 +44,7 @@ std::string Config::missingRelayValue() const {
         {&accountCode, "account_code"},
     };
     for (const auto& [value, key] : required) {
-        if (Trim(*value).empty()) {
+        if (trim(*value).empty()) {
             std::string where = sourceFile.empty() ? expectedFile : sourceFile;
             std::string envName = "LISTWRIGHT_" + std::string(key);
             for (char& c : envName)
@@ -60,24 +59,24 @@ std::string Config::missingRelayValue() const {
     return {};
 }
 
-std::map<std::string, std::string> ParseIni(const std::string& text) {
+std::map<std::string, std::string> parseIni(const std::string& text) {
     std::map<std::string, std::string> values;
     std::string section;
     std::string body = text;
     if (body.rfind("\xEF\xBB\xBF", 0) == 0)
         body.erase(0, 3);
-    for (const std::string& raw : SplitText(body, "\n")) {
-        std::string line = Trim(raw);
+    for (const std::string& raw : splitText(body, "\n")) {
+        std::string line = trim(raw);
         if (line.empty() || line[0] == ';' || line[0] == '#')
             continue;
         if (line.front() == '[' && line.back() == ']') {
-            section = LowerAscii(Trim(line.substr(1, line.size() - 2)));
+            section = lowerAscii(trim(line.substr(1, line.size() - 2)));
             continue;
         }
         size_t eq = line.find('=');
         if (eq == std::string::npos)
             continue;
-        std::string key = LowerAscii(Trim(line.substr(0, eq)));
+        std::string key = lowerAscii(trim(line.substr(0, eq)));
         std::string value = line.substr(eq + 1);
         // A comment after the value needs a blank before it, so values may hold ";".
         for (const char* mark : {" ;", "\t;", " #", "\t#"}) {
@@ -85,7 +84,7 @@ std::map<std::string, std::string> ParseIni(const std::string& text) {
             if (c != std::string::npos)
                 value.erase(c);
         }
-        value = Trim(value);
+        value = trim(value);
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
         values[section.empty() ? key : section + "." + key] = value;
@@ -93,23 +92,23 @@ std::map<std::string, std::string> ParseIni(const std::string& text) {
     return values;
 }
 
-std::string UserConfigFolder() {
+std::string userConfigFolder() {
     std::string base = env("XDG_CONFIG_HOME");
     if (base.empty())
         base = env("HOME") + "/.config";
     return base + "/listwright";
 }
 
-std::string UserDataFolder() {
+std::string userDataFolder() {
     std::string base = env("XDG_DATA_HOME");
     if (base.empty())
         base = env("HOME") + "/.local/share";
     return base + "/listwright";
 }
 
-Config LoadConfig(const std::string& programFolder, const std::string& explicitFile) {
+Config loadConfig(const std::string& programFolder, const std::string& explicitFile) {
     Config config;
-    config.dbPassword = DefaultDatabasePassword();
+    config.dbPassword = defaultDatabasePassword();
     std::vector<std::string> candidates;
     if (!explicitFile.empty())
         candidates.push_back(explicitFile);
@@ -117,7 +116,7 @@ Config LoadConfig(const std::string& programFolder, const std::string& explicitF
         candidates.push_back(env("LISTWRIGHT_CONFIG"));
     else {
         candidates.push_back(programFolder + "/listwright.conf");
-        candidates.push_back(UserConfigFolder() + "/listwright.conf");
+        candidates.push_back(userConfigFolder() + "/listwright.conf");
     }
     config.expectedFile = candidates.back();
     for (const std::string& path : candidates) {
@@ -126,7 +125,7 @@ Config LoadConfig(const std::string& programFolder, const std::string& explicitF
         if (!ok)
             continue;
         config.sourceFile = path;
-        auto values = ParseIni(text);
+        auto values = parseIni(text);
         auto take = [&](const char* key, std::string& into) {
             auto it = values.find(key);
             if (it != values.end())
@@ -152,7 +151,7 @@ Config LoadConfig(const std::string& programFolder, const std::string& explicitF
     return config;
 }
 
-std::string ResolveDataFolder(const std::string& programFolder, const std::string& explicitDir) {
+std::string resolveDataFolder(const std::string& programFolder, const std::string& explicitDir) {
     if (!explicitDir.empty())
         return explicitDir;
     if (!env("LISTWRIGHT_DATA_DIR").empty())
@@ -160,27 +159,26 @@ std::string ResolveDataFolder(const std::string& programFolder, const std::strin
     std::error_code ec;
     if (fs::is_directory(programFolder + "/TBData", ec))
         return programFolder;
-    return UserDataFolder();
+    return userDataFolder();
 }
 
-std::string DatabasePathIn(const std::string& dataFolder) {
+std::string databasePathIn(const std::string& dataFolder) {
     return dataFolder + "/TBData/TBDataPlover2.db";
 }
 
-std::string FindDeliveredDatabase(const std::string& programFolder) {
+std::string findDeliveredDatabase(const std::string& programFolder) {
     std::error_code ec;
-    for (const std::string& candidate :
-         {programFolder + "/TBData/TBDataPlover2.db",
-          programFolder + "/../share/listwright/TBDataPlover2.db",
-          std::string("/usr/share/listwright/TBDataPlover2.db")}) {
+    for (const std::string& candidate : {programFolder + "/TBData/TBDataPlover2.db",
+                                         programFolder + "/../share/listwright/TBDataPlover2.db",
+                                         std::string("/usr/share/listwright/TBDataPlover2.db")}) {
         if (fs::is_regular_file(candidate, ec))
             return fs::weakly_canonical(candidate, ec).string();
     }
     return {};
 }
 
-std::string EnsureDatabaseFile(const std::string& dataFolder, const std::string& deliveredFile) {
-    std::string target = DatabasePathIn(dataFolder);
+std::string ensureDatabaseFile(const std::string& dataFolder, const std::string& deliveredFile) {
+    std::string target = databasePathIn(dataFolder);
     std::error_code ec;
     if (fs::exists(target, ec))
         return {};
@@ -188,7 +186,8 @@ std::string EnsureDatabaseFile(const std::string& dataFolder, const std::string&
         return "找不到随程序提供的数据库文件 TBDataPlover2.db";
     fs::create_directories(fs::path(target).parent_path(), ec);
     if (ec)
-        return "无法创建数据文件夹 " + fs::path(target).parent_path().string() + ": " + ec.message();
+        return "无法创建数据文件夹 " + fs::path(target).parent_path().string() + ": " +
+               ec.message();
     // Copy under a temporary name so an interrupted copy never looks like a database.
     std::string temp = target + ".part";
     fs::copy_file(deliveredFile, temp, fs::copy_options::overwrite_existing, ec);
@@ -198,12 +197,12 @@ std::string EnsureDatabaseFile(const std::string& dataFolder, const std::string&
         fs::remove(temp, ec);
         return "无法复制数据库文件到 " + target + ": " + ec.message();
     }
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
-                    fs::perm_options::add, ec);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    ec);
     return {};
 }
 
-std::string ProgramFolder() {
+std::string executableFolder() {
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);
     if (ec)

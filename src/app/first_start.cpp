@@ -6,7 +6,7 @@ namespace fs = std::filesystem;
 
 namespace lw {
 
-std::string FindConfigExample(const std::string& programFolder) {
+std::string findConfigExample(const std::string& programFolder) {
     std::error_code ec;
     for (const std::string& candidate :
          {programFolder + "/listwright.conf.example",
@@ -18,7 +18,7 @@ std::string FindConfigExample(const std::string& programFolder) {
     return {};
 }
 
-std::string MissingConfigHint(const Config& config, const std::string& exampleFile) {
+std::string missingConfigHint(const Config& config, const std::string& exampleFile) {
     if (!config.sourceFile.empty() || config.missingRelayValue().empty())
         return {};
     std::string text =

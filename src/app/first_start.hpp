@@ -8,11 +8,11 @@ namespace lw {
 
 // The configuration example shipped with the program: beside it (portable), in the share
 // folder beside its bin folder, or in the system's share folder; empty when none is found.
-std::string FindConfigExample(const std::string& programFolder);
+std::string findConfigExample(const std::string& programFolder);
 
 // What the front ends tell the user on the first start when no configuration file was
 // found: where the file goes, the example to copy and the environment variables. Empty
 // when a file was found or the environment supplies every Relay value.
-std::string MissingConfigHint(const Config& config, const std::string& exampleFile);
+std::string missingConfigHint(const Config& config, const std::string& exampleFile);
 
 } // namespace lw

@@ -4,7 +4,7 @@
 
 namespace lw {
 
-int RoundHalfEven(double value) {
+int roundHalfEven(double value) {
     double down = std::floor(value);
     double diff = value - down;
     if (diff > 0.5)
@@ -15,14 +15,14 @@ int RoundHalfEven(double value) {
     return static_cast<int>(whole % 2 == 0 ? whole : whole + 1);
 }
 
-Point PanelPlaceInWindow(int windowWidth, int windowHeight, int panelWidth, int panelHeight) {
-    return {RoundHalfEven(windowWidth / 2.0 - panelWidth / 2.0),
-            RoundHalfEven(windowHeight / 2.0 - panelHeight - 10)};
+Point panelPlaceInWindow(int windowWidth, int windowHeight, int panelWidth, int panelHeight) {
+    return {roundHalfEven(windowWidth / 2.0 - panelWidth / 2.0),
+            roundHalfEven(windowHeight / 2.0 - panelHeight - 10)};
 }
 
-Point PanelPlaceOverPage(int pageTop, int pageWidth, int pageHeight, int panelWidth) {
-    return {RoundHalfEven(pageWidth / 2.0 - panelWidth / 2.0),
-            RoundHalfEven(pageHeight / 2.0) + pageTop - 20};
+Point panelPlaceOverPage(int pageTop, int pageWidth, int pageHeight, int panelWidth) {
+    return {roundHalfEven(pageWidth / 2.0 - panelWidth / 2.0),
+            roundHalfEven(pageHeight / 2.0) + pageTop - 20};
 }
 
 } // namespace lw

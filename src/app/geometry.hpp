@@ -9,11 +9,11 @@ struct Point {
 };
 
 // Rounds to the nearest integer, halves to even.
-int RoundHalfEven(double value);
+int roundHalfEven(double value);
 
-// FormResize: the progress panel centred on the window, raised by its height + 10.
-Point PanelPlaceInWindow(int windowWidth, int windowHeight, int panelWidth, int panelHeight);
-// RefreshData: the progress panel over the middle of the page control.
-Point PanelPlaceOverPage(int pageTop, int pageWidth, int pageHeight, int panelWidth);
+// panelPosition: the progress panel centred on the window, raised by its height + 10.
+Point panelPlaceInWindow(int windowWidth, int windowHeight, int panelWidth, int panelHeight);
+// reloadItems: the progress panel over the middle of the page control.
+Point panelPlaceOverPage(int pageTop, int pageWidth, int pageHeight, int panelWidth);
 
 } // namespace lw

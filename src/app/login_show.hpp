@@ -8,20 +8,20 @@ namespace lw {
 
 // The splash: borderless, centred, showing a picture and "Loading..." near its
 // bottom-left corner. One second after it is shown its timer creates the main window.
-class TfrmLoginShow {
+class SplashLogic {
 public:
     static constexpr int kWidth = 467;
     static constexpr int kHeight = 307;
     static constexpr const char* kLabel = "Loading...";
     static constexpr int kTimerMs = 1000;
 
-    explicit TfrmLoginShow(EventLoop& loop) : loop_(loop) {}
+    explicit SplashLogic(EventLoop& loop) : loop_(loop) {}
 
     // Runs when the timer fires (after it was stopped): hide the splash, create and
     // show the main window.
     std::function<void()> onTimer;
 
-    void FormShow() {
+    void onShown() {
         if (timer_ != 0)
             return;
         timer_ = loop_.startTimer(kTimerMs, [this] {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <string>
-
 #include "catalog/item_cats.hpp"
 #include "ui/signal.hpp"
+
+#include <string>
 
 namespace lw {
 
@@ -87,15 +87,15 @@ private:
 struct MainState {
     ProgressPanel panel;
     DiagnosticLog log;
-    std::string saveFile;           // _SaveFile: the Data Package path
-    bool chkClearLink = true;       // "自动去除原宝贝描述超链接"
-    bool chkDescLocal = true;       // "宝贝描述中图片自动转成本地图片"
-    bool pagePrice = false;         // "采用页面价格"
-    std::string itemCatsText;       // the preferred top-level category's name
-    ItemCatsPicker itemCats;        // _ItemCats entries; itemCats.value() is the cid
-    std::string programFolder;      // with a trailing separator
+    std::string saveFile;                 // _SaveFile: the Data Package path
+    bool removeDescriptionLinks = true;   // "自动去除原宝贝描述超链接"
+    bool localDescriptionPictures = true; // "宝贝描述中图片自动转成本地图片"
+    bool pagePrice = false;               // "采用页面价格"
+    std::string itemCatsText;             // the preferred top-level category's name
+    ItemCatsPicker itemCats;              // _ItemCats entries; itemCats.value() is the cid
+    std::string programFolder;            // with a trailing separator
     std::string productTitle = "Listwright";
-    Signal<> optionsChanged;        // saveFile, tick boxes or itemCatsText changed
+    Signal<> optionsChanged; // saveFile, tick boxes or itemCatsText changed
 
     bool busy() const { return panel.visible(); }
 };

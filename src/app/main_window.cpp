@@ -15,12 +15,12 @@
 
 namespace lw {
 
-std::string MainCaption(const std::string& productTitle, const std::string& version) {
+std::string mainCaption(const std::string& productTitle, const std::string& version) {
     return productTitle + " V" + version.substr(0, 3);
 }
 
-TfrmFromDownload::TfrmFromDownload(MainWindowPorts ports, std::string programFolder, Config config)
-    : version(GetVersionText()), homeFolder(HomeFolder()), ports_(ports),
+MainWindowLogic::MainWindowLogic(MainWindowPorts ports, std::string programFolder, Config config)
+    : version(programVersion()), homeFolder(userHomeFolder()), ports_(ports),
       config_(std::move(config)), view_(ports.db, ports.dialogs, ports.loop, state_),
       commands_(ports.db, ports.dialogs, ports.desktop, ports.clock, state_, view_) {
     if (!programFolder.empty() && programFolder.back() != '/' && programFolder.back() != '\\')
@@ -31,7 +31,7 @@ TfrmFromDownload::TfrmFromDownload(MainWindowPorts ports, std::string programFol
     };
 }
 
-void TfrmFromDownload::FormCreate() {
+void MainWindowLogic::initialise() {
     Database& db = ports_.db;
     relayHost_ = config_.relayHost;
     if (hooks.destroySplash)
@@ -43,50 +43,50 @@ void TfrmFromDownload::FormCreate() {
         if (q.eof()) {
             db.exec("insert into _Parameter(NM,ParaValue) select ?,?",
                     {std::int64_t{501}, std::string("1")});
-            state_.chkClearLink = true;
+            state_.removeDescriptionLinks = true;
         } else {
-            state_.chkClearLink = q.text("ParaValue") == "1";
+            state_.removeDescriptionLinks = q.text("ParaValue") == "1";
         }
     }
-    state_.chkDescLocal = true;
+    state_.localDescriptionPictures = true;
     state_.pagePrice = false;
 
     // Data Package path from setting 500, or the default one.
-    std::string path = Trim(GetParameter(db, 500));
+    std::string path = trim(readSetting(db, 500));
     if (!path.empty()) {
         state_.saveFile = path;
-        std::string folder = FolderOfPath(path);
+        std::string folder = folderOfPath(path);
         std::error_code ec;
         if (!folder.empty() && !std::filesystem::exists(folder, ec))
-            CreateFolderOneLevel(folder);
+            createFolderOneLevel(folder);
     } else {
-        std::string folder = DefaultPackageFolder(state_.programFolder, homeFolder);
-        CreateFolderOneLevel(folder);
-        state_.saveFile = DefaultPackagePath(folder, ports_.clock.now());
+        std::string folder = defaultPackageFolder(state_.programFolder, homeFolder);
+        createFolderOneLevel(folder);
+        state_.saveFile = defaultPackagePath(folder, ports_.clock.now());
         db.exec("update _Parameter set ParaValue=? where NM=?",
                 {state_.saveFile, std::int64_t{500}});
     }
 
     state_.productTitle = "Listwright";
     versionStatus_ = "版本:" + version;
-    caption_ = MainCaption(state_.productTitle, version);
+    caption_ = mainCaption(state_.productTitle, version);
     trayHint_ = state_.productTitle + " V" + version;
 
-    GetItemcats(db, state_.itemCats);
+    loadPreferredCategories(db, state_.itemCats);
     state_.itemCatsText = state_.itemCats.text();
 
     state_.optionsChanged.emit();
     frameChanged.emit();
 }
 
-void TfrmFromDownload::FormShow() {
+void MainWindowLogic::onShown() {
     if (shown_)
         return;
     shown_ = true;
     ports_.loop.startTimer(loadDelayMs, [this] {
-        view_.GetGroupList();
-        view_.GetTotal();
-        view_.RefreshData();
+        view_.loadGroups();
+        view_.updateTotals();
+        view_.reloadItems();
         trayMenuAttached_ = true;
         trayChanged.emit();
         if (hooks.formRelayAddresses)
@@ -100,7 +100,7 @@ void TfrmFromDownload::FormShow() {
     });
 }
 
-bool TfrmFromDownload::FormKeyDown(bool ctrl, bool alt, int key) {
+bool MainWindowLogic::handleKey(bool ctrl, bool alt, int key) {
     if (ctrl && alt && (key == 'I' || key == 'i')) {
         state_.log.toggle();
         return true;
@@ -108,21 +108,21 @@ bool TfrmFromDownload::FormKeyDown(bool ctrl, bool alt, int key) {
     return false;
 }
 
-bool TfrmFromDownload::FormCloseQuery() {
+bool MainWindowLogic::queryClose() {
     Database& db = ports_.db;
     const char* update = "update _Parameter set ParaValue=? where NM=?";
     db.exec(update, {state_.saveFile, std::int64_t{500}});
-    db.exec(update, {std::string(state_.chkClearLink ? "1" : "0"), std::int64_t{501}});
+    db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"), std::int64_t{501}});
     db.exec(update, {state_.itemCatsText, std::int64_t{502}});
-    view_.AutoSaveStatus();
+    view_.storeTicks();
     return true;
 }
 
-void TfrmFromDownload::HarvestClick() {
-    commands_.HarvestClick();
+void MainWindowLogic::openHarvest() {
+    commands_.openHarvest();
 }
 
-void TfrmFromDownload::SaveFileClick() {
+void MainWindowLogic::choosePackagePath() {
     FileDialogRequest request;
     request.title = "保存的文件位置及名称:";
     request.defaultExtension = "csv";
@@ -136,21 +136,21 @@ void TfrmFromDownload::SaveFileClick() {
     state_.optionsChanged.emit();
 }
 
-void TfrmFromDownload::StartClick() {
+void MainWindowLogic::startDownload() {
     if (hooks.startDownload)
         hooks.startDownload();
 }
 
-void TfrmFromDownload::OpenFolderClick() {
-    ports_.desktop.openFolder(FolderOfPath(state_.saveFile));
+void MainWindowLogic::openPackageFolder() {
+    ports_.desktop.openFolder(folderOfPath(state_.saveFile));
 }
 
-void TfrmFromDownload::MinimizeClick() {
+void MainWindowLogic::minimizeToTray() {
     hiddenToTray_ = true;
     trayChanged.emit();
 }
 
-void TfrmFromDownload::UpdateClick() {
+void MainWindowLogic::startOnlineUpdate() {
     if (!ports_.dialogs.question("在线升级", "是否要执行在线升级?"))
         return;
     // Ends at once: nothing is stored.
@@ -159,76 +159,76 @@ void TfrmFromDownload::UpdateClick() {
         hooks.terminate();
 }
 
-void TfrmFromDownload::HelpClick() {
+void MainWindowLogic::openHelp() {
     ports_.desktop.openUrl(kHelpAddress);
 }
 
-void TfrmFromDownload::ItemCatsChange(int index) {
+void MainWindowLogic::choosePreferredCategory(int index) {
     ItemCatsPicker& picker = state_.itemCats;
     picker.selected = (index >= 0 && index < static_cast<int>(picker.names.size())) ? index : -1;
     state_.itemCatsText = picker.text();
     state_.optionsChanged.emit();
 }
 
-void TfrmFromDownload::MappingClick() {
+void MainWindowLogic::openMappingEditor() {
     if (hooks.showMappingEditor)
         hooks.showMappingEditor();
 }
 
-void TfrmFromDownload::setChkClearLink(bool on) {
-    state_.chkClearLink = on;
+void MainWindowLogic::setRemoveDescriptionLinks(bool on) {
+    state_.removeDescriptionLinks = on;
     state_.optionsChanged.emit();
 }
 
-void TfrmFromDownload::setChkDescLocal(bool on) {
-    state_.chkDescLocal = on;
+void MainWindowLogic::setLocalDescriptionPictures(bool on) {
+    state_.localDescriptionPictures = on;
     state_.optionsChanged.emit();
 }
 
-void TfrmFromDownload::setPagePrice(bool on) {
+void MainWindowLogic::setPagePrice(bool on) {
     state_.pagePrice = on;
     state_.optionsChanged.emit();
 }
 
-void TfrmFromDownload::ExitClick() {
+void MainWindowLogic::quit() {
     if (hooks.closeWindow)
         hooks.closeWindow();
 }
 
 namespace {
 
-void Run(const std::function<void()>& hook) {
+void run(const std::function<void()>& hook) {
     if (hook)
         hook();
 }
 
 } // namespace
 
-void TfrmFromDownload::D01Click() {
-    Run(hooks.D01Click);
+void MainWindowLogic::downloadCategoryTree() {
+    run(hooks.downloadCategoryTree);
 }
 
-void TfrmFromDownload::D02Click() {
-    Run(hooks.D02Click);
+void MainWindowLogic::downloadCategoryProperties() {
+    run(hooks.downloadCategoryProperties);
 }
 
-void TfrmFromDownload::D03Click() {
-    Run(hooks.D03Click);
+void MainWindowLogic::downloadPropertyValues() {
+    run(hooks.downloadPropertyValues);
 }
 
-void TfrmFromDownload::N20Click() {
-    Run(hooks.N20Click);
+void MainWindowLogic::countCategories() {
+    run(hooks.countCategories);
 }
 
-void TfrmFromDownload::N21Click() {
-    Run(hooks.N21Click);
+void MainWindowLogic::countCategoryProperties() {
+    run(hooks.countCategoryProperties);
 }
 
-void TfrmFromDownload::N23Click() {
-    Run(hooks.N23Click);
+void MainWindowLogic::countPropertyValues() {
+    run(hooks.countPropertyValues);
 }
 
-void TfrmFromDownload::ResetPathClick() {
+void MainWindowLogic::resetPackagePath() {
     if (state_.busy())
         return;
     state_.panel.clearCancel();
@@ -240,50 +240,50 @@ void TfrmFromDownload::ResetPathClick() {
     ports_.dialogs.message("提示", "重置完成，请确认.", Icon::Information);
 }
 
-void TfrmFromDownload::CalcClick() {
+void MainWindowLogic::openCalculator() {
     ports_.desktop.openProgram("calc.exe");
 }
 
-void TfrmFromDownload::InstallSqlceClick() {
+void MainWindowLogic::installSqlceDriver() {
     if (hooks.registerDll)
         hooks.registerDll(state_.programFolder + "sqlceoledb30.dll");
     ports_.dialogs.message("提示", "成功安装 SQL CE 驱动,请重新运行" + state_.productTitle + ".",
                            Icon::Information);
 }
 
-void TfrmFromDownload::WebsiteClick() {
+void MainWindowLogic::openWebsite() {
     ports_.desktop.openUrl(kWebsiteAddress);
 }
 
-void TfrmFromDownload::FeedbackClick() {
+void MainWindowLogic::sendFeedback() {
     ports_.desktop.openUrl(kFeedbackAddress);
 }
 
-void TfrmFromDownload::AboutClick() {
+void MainWindowLogic::openAbout() {
     about_.version = version;
     if (hooks.showAbout)
         hooks.showAbout(about_);
 }
 
-void TfrmFromDownload::CancelClick() {
+void MainWindowLogic::cancelCommand() {
     state_.panel.cancelClick();
 }
 
-void TfrmFromDownload::restore() {
+void MainWindowLogic::restore() {
     hiddenToTray_ = false;
     trayChanged.emit();
 }
 
-void TfrmFromDownload::TrayDblClick() {
+void MainWindowLogic::onTrayDoubleClick() {
     restore();
 }
 
-void TfrmFromDownload::ShowMainClick() {
+void MainWindowLogic::showFromTray() {
     restore();
 }
 
-void TfrmFromDownload::ExitSoftClick() {
-    ExitClick();
+void MainWindowLogic::quitFromTray() {
+    quit();
 }
 
 } // namespace lw

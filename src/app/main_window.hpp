@@ -42,12 +42,12 @@ struct MainWindowHooks {
     std::function<void()> showMappingEditor;
     // "工具(&T)" > "淘宝基础数据下载": D01 category tree, D02/D03 properties (hidden),
     // N20 count of categories, N21/N23 counts of properties (hidden).
-    std::function<void()> D01Click;
-    std::function<void()> D02Click;
-    std::function<void()> D03Click;
-    std::function<void()> N20Click;
-    std::function<void()> N21Click;
-    std::function<void()> N23Click;
+    std::function<void()> downloadCategoryTree;
+    std::function<void()> downloadCategoryProperties;
+    std::function<void()> downloadPropertyValues;
+    std::function<void()> countCategories;
+    std::function<void()> countCategoryProperties;
+    std::function<void()> countPropertyValues;
     // 500 ms after the first show, after the list is loaded: form the relay addresses
     // and start the allowance display; 1000 ms after: start the tips ticker.
     std::function<void()> formRelayAddresses;
@@ -57,12 +57,12 @@ struct MainWindowHooks {
     // Frame (desktop program).
     std::function<void()> destroySplash;                 // main window creation, step 2
     std::function<bool(const std::string&)> registerDll; // "安装 SQLCE 动态库(dll) ..."
-    std::function<void(const TfrmAbout&)> showAbout;     // modal about box
-    std::function<void()> closeWindow; // close the main window (the view runs FormCloseQuery)
+    std::function<void(const AboutBox&)> showAbout;      // modal about box
+    std::function<void()> closeWindow; // close the main window (the view runs queryClose)
     std::function<void()> terminate;   // end the program at once, nothing stored
 };
 
-// The main window TfrmFromDownload: its state (MainState), the item list page
+// The main window MainWindowLogic: its state (MainState), the item list page
 // (ItemView), the Group and Item Link commands (ItemCommands), the frame's own
 // commands, start-up and shutdown. Views bind to the signals and forward user actions
 // to the handlers; every handler runs on the UI thread.
@@ -75,19 +75,19 @@ struct MainWindowHooks {
 //   window.state().panel.hide();
 // and reads or updates list rows through window.list() (ItemList: row(i), setState,
 // setSubItem, setTicked, firstTicked ...), whose views follow on their own.
-class TfrmFromDownload {
+class MainWindowLogic {
 public:
-    TfrmFromDownload(MainWindowPorts ports, std::string programFolder, Config config = {});
-    TfrmFromDownload(const TfrmFromDownload&) = delete;
-    TfrmFromDownload& operator=(const TfrmFromDownload&) = delete;
+    MainWindowLogic(MainWindowPorts ports, std::string programFolder, Config config = {});
+    MainWindowLogic(const MainWindowLogic&) = delete;
+    MainWindowLogic& operator=(const MainWindowLogic&) = delete;
 
     MainWindowHooks hooks;
 
-    // The version text shown and used for the caption; GetVersionText() by default.
+    // The version text shown and used for the caption; programVersion() by default.
     std::string version;
     // Where the default Data Package folder goes on systems without drive letters.
     std::string homeFolder;
-    // FormShow's timers: the start-up loading and the tips ticker.
+    // onShown's timers: the start-up loading and the tips ticker.
     int loadDelayMs = 500;
     int tipsDelayMs = 1000;
 
@@ -110,54 +110,54 @@ public:
     bool trayMenuAttached() const { return trayMenuAttached_; }
 
     // Start-up and shutdown.
-    void FormCreate();
-    void FormShow();
+    void initialise();
+    void onShown();
     // Keys reach the window before its controls; true when the key was used.
-    bool FormKeyDown(bool ctrl, bool alt, int key);
-    static Point FormResize(int width, int height, int panelWidth, int panelHeight) {
-        return PanelPlaceInWindow(width, height, panelWidth, panelHeight);
+    bool handleKey(bool ctrl, bool alt, int key);
+    static Point panelPosition(int width, int height, int panelWidth, int panelHeight) {
+        return panelPlaceInWindow(width, height, panelWidth, panelHeight);
     }
     // Stores settings 500, 501, 502 and the list's ticks; the window may close.
-    bool FormCloseQuery();
+    bool queryClose();
 
     // Main toolbar.
-    void HarvestClick();    // "搜索添加对方店铺宝贝"
-    void SaveFileClick();   // _SaveFile's button or double click: the Data Package path dialog
-    void StartClick();      // "开始下载"
-    void OpenFolderClick(); // "打开文件位置"
-    void MinimizeClick();   // "最小化窗口"
-    void UpdateClick();     // "在线升级" (toolbar and menu)
-    void HelpClick();       // "帮助" and "联机帮助(&H)"
+    void openHarvest();       // "搜索添加对方店铺宝贝"
+    void choosePackagePath(); // _SaveFile's button or double click: the Data Package path dialog
+    void startDownload();     // "开始下载"
+    void openPackageFolder(); // "打开文件位置"
+    void minimizeToTray();    // "最小化窗口"
+    void startOnlineUpdate(); // "在线升级" (toolbar and menu)
+    void openHelp();          // "帮助" and "联机帮助(&H)"
 
     // Options bar.
-    void ItemCatsChange(int index);
-    void MappingClick(); // "产品类别与淘宝类目映射定义"
-    void setChkClearLink(bool on);
-    void setChkDescLocal(bool on);
+    void choosePreferredCategory(int index);
+    void openMappingEditor(); // "产品类别与淘宝类目映射定义"
+    void setRemoveDescriptionLinks(bool on);
+    void setLocalDescriptionPictures(bool on);
     void setPagePrice(bool on);
 
     // Menus.
-    void ExitClick(); // "退出(&X)"
-    void D01Click();
-    void D02Click();
-    void D03Click();
-    void N20Click();
-    void N21Click();
-    void N23Click();
-    void ResetPathClick();    // "重置默认存放位置"
-    void CalcClick();         // "计算器(&C)"
-    void InstallSqlceClick(); // "安装 SQLCE 动态库(dll) ..."
-    void WebsiteClick();      // "官方网站(&K)"
-    void FeedbackClick();     // "意见反馈(&F)"
-    void AboutClick();        // "关于(&A)..."
+    void quit(); // "退出(&X)"
+    void downloadCategoryTree();
+    void downloadCategoryProperties();
+    void downloadPropertyValues();
+    void countCategories();
+    void countCategoryProperties();
+    void countPropertyValues();
+    void resetPackagePath();   // "重置默认存放位置"
+    void openCalculator();     // "计算器(&C)"
+    void installSqlceDriver(); // "安装 SQLCE 动态库(dll) ..."
+    void openWebsite();        // "官方网站(&K)"
+    void sendFeedback();       // "意见反馈(&F)"
+    void openAbout();          // "关于(&A)..."
 
     // Progress panel.
-    void CancelClick(); // _Cancel
+    void cancelCommand(); // _Cancel
 
     // Tray icon.
-    void TrayDblClick();  // double click with the left button
-    void ShowMainClick(); // "显示主界面"
-    void ExitSoftClick(); // "退出软件"
+    void onTrayDoubleClick(); // double click with the left button
+    void showFromTray();      // "显示主界面"
+    void quitFromTray();      // "退出软件"
 
     // Caption, tray hint or version status changed.
     Signal<> frameChanged;
@@ -172,7 +172,7 @@ private:
     MainState state_;
     ItemView view_;
     ItemCommands commands_;
-    TfrmAbout about_;
+    AboutBox about_;
     std::string caption_;
     std::string trayHint_;
     std::string versionStatus_;
@@ -183,6 +183,6 @@ private:
 };
 
 // "Listwright V" + the first three characters of the version text.
-std::string MainCaption(const std::string& productTitle, const std::string& version);
+std::string mainCaption(const std::string& productTitle, const std::string& version);
 
 } // namespace lw

@@ -9,7 +9,7 @@ namespace lw {
 // The file-exists dialog: a modal box titled "提示" with a picture, a word-wrapped
 // label and four buttons. The download run shows it through Dialogs::fileExists; this
 // is what its view shows. Closing it by the title bar counts as Cancel.
-struct TfrmMsgBox {
+struct FileExistsPrompt {
     static constexpr const char* kCaption = "提示";
     static constexpr const char* kDefaultLabel = "文件已存在,请选择要做的操作？";
 

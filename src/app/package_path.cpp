@@ -7,15 +7,15 @@
 
 namespace lw {
 
-std::string FolderOfPath(const std::string& path) {
+std::string folderOfPath(const std::string& path) {
     size_t last = path.find_last_of("/\\");
     return last == std::string::npos ? std::string() : path.substr(0, last + 1);
 }
 
-std::string DefaultPackageFolder(const std::string& programFolder, const std::string& homeFolder,
+std::string defaultPackageFolder(const std::string& programFolder, const std::string& homeFolder,
                                  bool driveLetters) {
     if (driveLetters)
-        return GetBetween(programFolder, "", "\\") + "\\RARorurivo\\";
+        return textBetween(programFolder, "", "\\") + "\\RARorurivo\\";
     std::string home = homeFolder;
     while (home.size() > 1 && home.back() == '/')
         home.pop_back();
@@ -24,16 +24,16 @@ std::string DefaultPackageFolder(const std::string& programFolder, const std::st
     return home + "/RARorurivo/";
 }
 
-std::string DefaultPackagePath(const std::string& folder, const LocalDateTime& now) {
-    return folder + "淘宝助理数据包_" + FormatDateTime(now, "yymmddhhnn") + ".csv";
+std::string defaultPackagePath(const std::string& folder, const LocalDateTime& now) {
+    return folder + "淘宝助理数据包_" + formatDateTime(now, "yymmddhhnn") + ".csv";
 }
 
-void CreateFolderOneLevel(const std::string& folder) {
+void createFolderOneLevel(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directory(folder, ec);
 }
 
-std::string HomeFolder() {
+std::string userHomeFolder() {
     const char* home = std::getenv("HOME");
     return home ? home : "";
 }

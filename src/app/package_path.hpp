@@ -14,21 +14,21 @@ inline constexpr bool kDriveLetters = false;
 
 // The folder part of a path: its text up to and including the last "/" or "\";
 // empty when it has none.
-std::string FolderOfPath(const std::string& path);
+std::string folderOfPath(const std::string& path);
 
 // The default Data Package folder, with a trailing separator. With drive letters it is
 // "RARorurivo" at the root of the program's drive; elsewhere it is made in the user's
 // home folder.
-std::string DefaultPackageFolder(const std::string& programFolder, const std::string& homeFolder,
+std::string defaultPackageFolder(const std::string& programFolder, const std::string& homeFolder,
                                  bool driveLetters = kDriveLetters);
 
 // folder + "淘宝助理数据包_" + yymmddhhnn + ".csv"
-std::string DefaultPackagePath(const std::string& folder, const LocalDateTime& now);
+std::string defaultPackagePath(const std::string& folder, const LocalDateTime& now);
 
 // Creates one folder level (its parent must exist); failures are ignored.
-void CreateFolderOneLevel(const std::string& folder);
+void createFolderOneLevel(const std::string& folder);
 
 // The user's home folder.
-std::string HomeFolder();
+std::string userHomeFolder();
 
 } // namespace lw

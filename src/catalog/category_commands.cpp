@@ -19,45 +19,45 @@ const char* const kTitle = "提示";
 const CategoryDownloadKind kItemcats = {
     "是否开始下载淘宝商品类目?", "下载所有商品类目中，请耐心等待...(2.20MB)",
     "user.itemcats.get",         kItemCatsErrorPrefix,
-    ProcessXML_Itemcats,         "商品类目下载完成，请确认"};
+    storeCategoryAnswer,         "商品类目下载完成，请确认"};
 const CategoryDownloadKind kItemprops = {"是否开始下载淘宝商品类目属性1?",
                                          "下载淘宝商品类目属性1，请耐心等待...(3.00MB)",
                                          "user.itemprops.get",
                                          kItemPropsErrorPrefix,
-                                         ProcessXML_Itemprops,
+                                         storePropertyAnswer,
                                          "商品类目属性1下载完成，请确认"};
 const CategoryDownloadKind kItempropValues = {
     "是否开始下载淘宝商品类目属性2?", "下载淘宝商品类目属性2，请耐心等待...(3.00MB)",
     "user.itemprops_value.get",       kItemPropValuesErrorPrefix,
-    ProcessXML_Itemprops_value,       "商品类目属性2下载完成，请确认"};
+    storePropertyValueAnswer,         "商品类目属性2下载完成，请确认"};
 
 } // namespace
 
 CategoryCommands::CategoryCommands(Database& db, MainState& state, Dialogs& dialogs,
-                                   EventLoop& loop, TTBAPP& app, HttpClient& client)
+                                   EventLoop& loop, RelayContext& app, HttpClient& client)
     : db_(db), state_(state), dialogs_(dialogs), loop_(loop), app_(app), client_(client) {}
 
-void CategoryCommands::D01Click() {
+void CategoryCommands::downloadCategoryTree() {
     run(kItemcats);
 }
 
-void CategoryCommands::D02Click() {
+void CategoryCommands::downloadCategoryProperties() {
     run(kItemprops);
 }
 
-void CategoryCommands::D03Click() {
+void CategoryCommands::downloadPropertyValues() {
     run(kItempropValues);
 }
 
-void CategoryCommands::user_itemcats_get(const std::string& cids, const std::string& parentCid) {
+void CategoryCommands::requestCategoryTree(const std::string& cids, const std::string& parentCid) {
     request(kItemcats, cids, parentCid);
 }
 
-void CategoryCommands::user_itemprops_get() {
+void CategoryCommands::requestCategoryProperties() {
     request(kItemprops, {}, {});
 }
 
-void CategoryCommands::user_itemprops_value_get() {
+void CategoryCommands::requestPropertyValues() {
     request(kItempropValues, {}, {});
 }
 
@@ -86,10 +86,10 @@ void CategoryCommands::request(const CategoryDownloadKind& d, const std::string&
     } reset{running_};
     lastStored_ = false;
 
-    app_.answer = PostHttps(app_, client_, app_.apiEndpoint,
-                            TaobaoMethodFields(app_, d.method, cids, parentCid), state_.log);
+    app_.answer = postRelayMethod(app_, client_, app_.apiEndpoint,
+                                  taobaoMethodFields(app_, d.method, cids, parentCid), state_.log);
     state_.log.append(app_.answer);
-    if (CheckErrorResponse(app_.answer, d.errorPrefix, dialogs_, state_.panel))
+    if (checkErrorResponse(app_.answer, d.errorPrefix, dialogs_, state_.panel))
         return;
 
     SplitHooks hooks;
@@ -128,15 +128,15 @@ void CategoryCommands::count(const char* sql) {
     dialogs_.message(kTitle, "记录数:" + q.first(), Icon::Information);
 }
 
-void CategoryCommands::N20Click() {
+void CategoryCommands::countCategories() {
     count("select count(*) from TB_Itemcats");
 }
 
-void CategoryCommands::N21Click() {
+void CategoryCommands::countCategoryProperties() {
     count("select count(*) from TB_Itemprops");
 }
 
-void CategoryCommands::N23Click() {
+void CategoryCommands::countPropertyValues() {
     count("select count(*) from TB_ItemPropValue");
 }
 

@@ -20,20 +20,20 @@ struct CategoryDownloadKind;
 // RelayPostOptions()); app's answer buffer keeps the last answer.
 class CategoryCommands {
 public:
-    CategoryCommands(Database& db, MainState& state, Dialogs& dialogs, EventLoop& loop, TTBAPP& app,
-                     HttpClient& client);
+    CategoryCommands(Database& db, MainState& state, Dialogs& dialogs, EventLoop& loop,
+                     RelayContext& app, HttpClient& client);
 
-    void D01Click();
-    void D02Click();
-    void D03Click();
-    void N20Click();
-    void N21Click();
-    void N23Click();
+    void downloadCategoryTree();
+    void downloadCategoryProperties();
+    void downloadPropertyValues();
+    void countCategories();
+    void countCategoryProperties();
+    void countPropertyValues();
 
     // Request and store, once the command was confirmed and the panel is shown.
-    void user_itemcats_get(const std::string& cids = {}, const std::string& parentCid = {});
-    void user_itemprops_get();
-    void user_itemprops_value_get();
+    void requestCategoryTree(const std::string& cids = {}, const std::string& parentCid = {});
+    void requestCategoryProperties();
+    void requestPropertyValues();
 
     // Whether the last download replaced its table.
     bool lastStored() const { return lastStored_; }
@@ -48,7 +48,7 @@ private:
     MainState& state_;
     Dialogs& dialogs_;
     EventLoop& loop_;
-    TTBAPP& app_;
+    RelayContext& app_;
     HttpClient& client_;
     bool running_ = false;
     bool lastStored_ = false;

@@ -20,13 +20,13 @@ StoreResult storePieces(Database& db, std::string_view answer, std::string_view 
                         const char* clearSql, const std::string& insertSql, const SplitHooks& hooks,
                         PieceReader read) {
     StoreResult result;
-    if (Trim(answer).empty()) {
+    if (trim(answer).empty()) {
         result.empty = true;
         return result;
     }
     // Events run only during the split, before the transaction opens, so nothing the
     // user starts meanwhile can land inside it.
-    std::vector<std::string> pieces = SplitAnswer(answer, separator, hooks.between);
+    std::vector<std::string> pieces = splitAnswer(answer, separator, hooks.between);
     auto cancelled = [&] { return hooks.cancelled && hooks.cancelled(); };
 
     Transaction transaction(db);
@@ -53,20 +53,20 @@ StoreResult storePieces(Database& db, std::string_view answer, std::string_view 
 std::string tag(const std::string& piece, const char* name) {
     std::string open = std::string("<") + name + ">";
     std::string close = std::string("</") + name + ">";
-    return GetBetween(piece, open, close);
+    return textBetween(piece, open, close);
 }
 
 DbValue flag(const std::string& piece, const char* name) {
-    return static_cast<std::int64_t>(FlagText(tag(piece, name)) == "1" ? 1 : 0);
+    return static_cast<std::int64_t>(flagText(tag(piece, name)) == "1" ? 1 : 0);
 }
 
 // Single-row "values" inserts: an insert from a select makes the engine keep a
 // statement journal, which the encrypted store pays for on every row.
 const std::string kItemcatsInsert =
-    JoinSql({"Insert into TB_Itemcats(cid,parent_cid,name,is_parent,layer_level,status,sort_order)",
+    joinSql({"Insert into TB_Itemcats(cid,parent_cid,name,is_parent,layer_level,status,sort_order)",
              "values (?,?,?,?,?,?,?)"});
 
-const std::string kItempropsInsert = JoinSql({
+const std::string kItempropsInsert = joinSql({
     "insert into TB_ItemProps(",
     "is_input_prop,cid,pid,parent_pid,parent_vid,name,",
     "is_key_prop,is_sale_prop,is_color_prop,is_enum_prop,",
@@ -75,7 +75,7 @@ const std::string kItempropsInsert = JoinSql({
     "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
 });
 
-const std::string kItempropValueInsert = JoinSql({
+const std::string kItempropValueInsert = joinSql({
     "insert into TB_ItemPropValue(",
     "cid,pid,",
     "prop_name,vid,name,name_alias)",
@@ -84,28 +84,28 @@ const std::string kItempropValueInsert = JoinSql({
 
 } // namespace
 
-std::vector<std::string> SplitAnswer(std::string_view answer, std::string_view separator,
+std::vector<std::string> splitAnswer(std::string_view answer, std::string_view separator,
                                      const std::function<void()>& between) {
-    return SplitTextMax(answer, separator, kMaxPieces, between);
+    return splitTextMax(answer, separator, kMaxPieces, between);
 }
 
-std::optional<DbParams> ItemcatRow(const std::string& piece) {
+std::optional<DbParams> itemcatRow(const std::string& piece) {
     std::string name = tag(piece, "name");
     if (name.empty())
         return std::nullopt;
     std::string status = tag(piece, "status");
     DbValue statusValue =
-        IsNumber(status) ? NumberValue(status) : DbValue(std::int64_t{status == "normal" ? 1 : 0});
+        isNumber(status) ? numberValue(status) : DbValue(std::int64_t{status == "normal" ? 1 : 0});
     return DbParams{tag(piece, "cid"),
                     tag(piece, "parent_cid"),
                     std::move(name),
-                    std::int64_t{LowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
-                    NumberValue(tag(piece, "layer_level")),
+                    std::int64_t{lowerAscii(tag(piece, "is_parent")) == "true" ? 1 : 0},
+                    numberValue(tag(piece, "layer_level")),
                     statusValue,
-                    NumberValue(tag(piece, "sort_order"))};
+                    numberValue(tag(piece, "sort_order"))};
 }
 
-std::optional<DbParams> ItempropRow(const std::string& piece) {
+std::optional<DbParams> itempropRow(const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
         return std::nullopt;
@@ -128,7 +128,7 @@ std::optional<DbParams> ItempropRow(const std::string& piece) {
                     flag(piece, "is_allow_alias")};
 }
 
-std::optional<DbParams> ItempropValueRow(const std::string& piece) {
+std::optional<DbParams> itempropValueRow(const std::string& piece) {
     std::string cid = tag(piece, "cid");
     if (cid.empty())
         return std::nullopt;
@@ -136,11 +136,11 @@ std::optional<DbParams> ItempropValueRow(const std::string& piece) {
                     tag(piece, "vid"), tag(piece, "name"), tag(piece, "name_alias")};
 }
 
-DbValue NumberValue(std::string_view text) {
+DbValue numberValue(std::string_view text) {
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '-')
         digits.remove_prefix(1);
-    if (!IsNumber(digits))
+    if (!isNumber(digits))
         return std::int64_t{0};
     if (digits.find('.') == std::string_view::npos) {
         std::int64_t value = 0;
@@ -151,20 +151,20 @@ DbValue NumberValue(std::string_view text) {
     return std::strtod(std::string(text).c_str(), nullptr);
 }
 
-StoreResult ProcessXML_Itemcats(Database& db, std::string_view answer, const SplitHooks& hooks) {
+StoreResult storeCategoryAnswer(Database& db, std::string_view answer, const SplitHooks& hooks) {
     return storePieces(db, answer, "</item_cat>", "delete from TB_Itemcats", kItemcatsInsert, hooks,
-                       ItemcatRow);
+                       itemcatRow);
 }
 
-StoreResult ProcessXML_Itemprops(Database& db, std::string_view answer, const SplitHooks& hooks) {
+StoreResult storePropertyAnswer(Database& db, std::string_view answer, const SplitHooks& hooks) {
     return storePieces(db, answer, "</item_prop>", "delete from TB_Itemprops", kItempropsInsert,
-                       hooks, ItempropRow);
+                       hooks, itempropRow);
 }
 
-StoreResult ProcessXML_Itemprops_value(Database& db, std::string_view answer,
-                                       const SplitHooks& hooks) {
+StoreResult storePropertyValueAnswer(Database& db, std::string_view answer,
+                                     const SplitHooks& hooks) {
     return storePieces(db, answer, "</item_prop>", "delete from TB_ItemPropValue",
-                       kItempropValueInsert, hooks, ItempropValueRow);
+                       kItempropValueInsert, hooks, itempropValueRow);
 }
 
 } // namespace lw

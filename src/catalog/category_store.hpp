@@ -30,28 +30,28 @@ struct StoreResult {
 // is thrown as DbError.
 
 // Items split at "</item_cat>" into TB_Itemcats; an item without a name is skipped.
-StoreResult ProcessXML_Itemcats(Database& db, std::string_view answer,
+StoreResult storeCategoryAnswer(Database& db, std::string_view answer,
                                 const SplitHooks& hooks = {});
 // Items split at "</item_prop>" into TB_ItemProps; an item without a cid is skipped.
-StoreResult ProcessXML_Itemprops(Database& db, std::string_view answer,
-                                 const SplitHooks& hooks = {});
+StoreResult storePropertyAnswer(Database& db, std::string_view answer,
+                                const SplitHooks& hooks = {});
 // Items split at "</item_prop>" into TB_ItemPropValue; an item without a cid is skipped.
-StoreResult ProcessXML_Itemprops_value(Database& db, std::string_view answer,
-                                       const SplitHooks& hooks = {});
+StoreResult storePropertyValueAnswer(Database& db, std::string_view answer,
+                                     const SplitHooks& hooks = {});
 
 // The insert values of one item of an answer, in the column order of its table;
 // nullopt for an item that is skipped.
-std::optional<DbParams> ItemcatRow(const std::string& piece);
-std::optional<DbParams> ItempropRow(const std::string& piece);
-std::optional<DbParams> ItempropValueRow(const std::string& piece);
+std::optional<DbParams> itemcatRow(const std::string& piece);
+std::optional<DbParams> itempropRow(const std::string& piece);
+std::optional<DbParams> itempropValueRow(const std::string& piece);
 
 // The pieces an answer is cut into: at every whole separator ("</item_cat>" or
 // "</item_prop>"), the remainder being the last piece.
-std::vector<std::string> SplitAnswer(std::string_view answer, std::string_view separator,
+std::vector<std::string> splitAnswer(std::string_view answer, std::string_view separator,
                                      const std::function<void()>& between = {});
 
 // A number as the relay writes it (digits, one inner point, an optional leading
 // minus); anything else, an empty text included, gives 0.
-DbValue NumberValue(std::string_view text);
+DbValue numberValue(std::string_view text);
 
 } // namespace lw

@@ -18,14 +18,14 @@ std::string ItemCatsPicker::value() const {
 }
 
 int ItemCatsPicker::indexOfNoCase(const std::string& text) const {
-    std::string wanted = LowerAscii(text);
+    std::string wanted = lowerAscii(text);
     for (size_t i = 0; i < names.size(); ++i)
-        if (LowerAscii(names[i]) == wanted)
+        if (lowerAscii(names[i]) == wanted)
             return static_cast<int>(i);
     return -1;
 }
 
-void GetItemcats(Database& db, ItemCatsPicker& picker) {
+void loadPreferredCategories(Database& db, ItemCatsPicker& picker) {
     picker.names.clear();
     picker.values.clear();
     picker.selected = -1;
@@ -36,7 +36,7 @@ void GetItemcats(Database& db, ItemCatsPicker& picker) {
         picker.values.push_back(q.text("cid"));
     }
     Query setting = db.query("Select NM,ParaValue From _Parameter where NM=?", {std::int64_t{502}});
-    std::string wanted = setting.eof() ? std::string() : Trim(setting.text("ParaValue"));
+    std::string wanted = setting.eof() ? std::string() : trim(setting.text("ParaValue"));
     if (!wanted.empty())
         picker.selected = picker.indexOfNoCase(wanted);
 }

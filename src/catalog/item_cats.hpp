@@ -23,6 +23,6 @@ struct ItemCatsPicker {
 };
 
 // Fills the picker from TB_Itemcats and selects the entry named by setting 502.
-void GetItemcats(Database& db, ItemCatsPicker& picker);
+void loadPreferredCategories(Database& db, ItemCatsPicker& picker);
 
 } // namespace lw

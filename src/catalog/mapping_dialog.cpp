@@ -4,39 +4,39 @@
 
 namespace lw {
 
-TfrmFormModi::TfrmFormModi(Database& db, Dialogs& dialogs) : db_(db), dialogs_(dialogs) {}
+MappingEntryLogic::MappingEntryLogic(Database& db, Dialogs& dialogs) : db_(db), dialogs_(dialogs) {}
 
-void TfrmFormModi::prepareAdd() {
+void MappingEntryLogic::prepareAdd() {
     caption = "添加项";
-    fromValue01.clear();
-    fromValue02.clear();
-    toValue.clear();
+    category.clear();
+    gender.clear();
+    taobaoName.clear();
     rowId = 0;
     changed.emit();
 }
 
-void TfrmFormModi::prepareModify(const MappingRow& row) {
+void MappingEntryLogic::prepareModify(const MappingRow& row) {
     caption = "修改项";
-    fromValue01 = row.fromValue01;
-    fromValue02 = row.fromValue02;
-    toValue = row.toValue;
+    category = row.category;
+    gender = row.gender;
+    taobaoName = row.taobaoName;
     rowId = row.uniqid;
     changed.emit();
 }
 
-void TfrmFormModi::FormShow() {
+void MappingEntryLogic::onShown() {
     modalResult = ModalResult::None;
-    focus = ModiField::FromValue01;
+    focus = MappingEntryField::Category;
     changed.emit();
 }
 
-void TfrmFormModi::OKClick() {
-    std::string category = Trim(fromValue01);
-    std::string gender = Trim(fromValue02);
-    std::string target = Trim(toValue);
+void MappingEntryLogic::confirm() {
+    std::string category = trim(this->category);
+    std::string gender = trim(this->gender);
+    std::string target = trim(taobaoName);
     if (category.empty()) {
         dialogs_.message("提示", "请输入阿里巴巴产品类别名.", Icon::Warning);
-        focus = ModiField::FromValue01;
+        focus = MappingEntryField::Category;
         changed.emit();
         return;
     }
@@ -48,28 +48,28 @@ void TfrmFormModi::OKClick() {
         rowId == 0 ? db_.query(sql, {key}) : db_.query(sql + " and uniqid<>?", {key, rowId});
     if (existing.first() != "0") {
         dialogs_.message("提示", "值:\"" + key + "\" 已存在,请重新输入.", Icon::Warning);
-        focus = ModiField::FromValue01;
+        focus = MappingEntryField::Category;
         changed.emit();
         return;
     }
 
     if (rowId == 0) {
-        db_.exec(JoinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "values",
+        db_.exec(joinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "values",
                           "(?,", "?,", "?)"}),
                  {category, gender, target});
     } else {
-        db_.exec(JoinSql({"update TB_Mapping set", "FromValue01=?,", "FromValue02=?,", "ToValue=?",
+        db_.exec(joinSql({"update TB_Mapping set", "FromValue01=?,", "FromValue02=?,", "ToValue=?",
                           "where uniqid=?"}),
                  {category, gender, target, rowId});
     }
     close(ModalResult::Ok);
 }
 
-void TfrmFormModi::CancleClick() {
+void MappingEntryLogic::cancel() {
     close(ModalResult::Cancel);
 }
 
-void TfrmFormModi::close(ModalResult result) {
+void MappingEntryLogic::close(ModalResult result) {
     modalResult = result;
     closeRequested.emit();
 }

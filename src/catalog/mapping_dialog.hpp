@@ -10,28 +10,28 @@
 namespace lw {
 
 // The controls of the mapping dialog that can hold the focus, in tab order.
-enum class ModiField { FromValue01, FromValue02, ToValue, OK, Cancle };
+enum class MappingEntryField { Category, Gender, TaobaoName, Confirm, Cancel };
 enum class ModalResult { None, Ok, Cancel };
 
 // One mapping as the editor's list shows it.
 struct MappingRow {
     std::int64_t uniqid = 0;
-    std::string fromValue01; // Alibaba product category
-    std::string fromValue02; // Alibaba gender, may be empty
-    std::string toValue;     // Taobao category name
+    std::string category;   // Alibaba product category
+    std::string gender;     // Alibaba gender, may be empty
+    std::string taobaoName; // Taobao category name
 };
 
-// TfrmFormModi: adds one mapping (row id 0) or edits the row with the given id.
-class TfrmFormModi {
+// MappingEntryLogic: adds one mapping (row id 0) or edits the row with the given id.
+class MappingEntryLogic {
 public:
-    TfrmFormModi(Database& db, Dialogs& dialogs);
+    MappingEntryLogic(Database& db, Dialogs& dialogs);
 
     std::string caption;
-    std::string fromValue01;
-    std::string fromValue02;
-    std::string toValue;
+    std::string category;
+    std::string gender;
+    std::string taobaoName;
     std::int64_t rowId = 0;
-    ModiField focus = ModiField::FromValue01;
+    MappingEntryField focus = MappingEntryField::Category;
     ModalResult modalResult = ModalResult::None;
 
     // Caption "添加项", fields emptied, row id 0.
@@ -39,9 +39,9 @@ public:
     // Caption "修改项", fields and row id from row.
     void prepareModify(const MappingRow& row);
 
-    void FormShow();
-    void OKClick();
-    void CancleClick();
+    void onShown();
+    void confirm();
+    void cancel();
 
     // Texts, caption or focus changed: the view reads them again.
     Signal<> changed;

@@ -16,19 +16,19 @@ constexpr size_t kDeleteBatch = 500;
 
 } // namespace
 
-TfrmFormAdmin::TfrmFormAdmin(Database& db, Dialogs& dialogs, TfrmFormModi& dialog,
-                             ShowModal showModal)
+MappingEditorLogic::MappingEditorLogic(Database& db, Dialogs& dialogs, MappingEntryLogic& dialog,
+                                       ShowModal showModal)
     : db_(db), dialogs_(dialogs), dialog_(dialog), showModal_(std::move(showModal)) {}
 
-bool TfrmFormAdmin::isSelected(int row) const {
+bool MappingEditorLogic::isSelected(int row) const {
     return row >= 0 && row < static_cast<int>(selected_.size()) && selected_[row];
 }
 
-int TfrmFormAdmin::selectedCount() const {
+int MappingEditorLogic::selectedCount() const {
     return static_cast<int>(std::count(selected_.begin(), selected_.end(), true));
 }
 
-void TfrmFormAdmin::setSelection(const std::vector<int>& selectedRows, int current) {
+void MappingEditorLogic::setSelection(const std::vector<int>& selectedRows, int current) {
     selected_.assign(rows_.size(), false);
     for (int row : selectedRows)
         if (row >= 0 && row < static_cast<int>(rows_.size()))
@@ -36,19 +36,19 @@ void TfrmFormAdmin::setSelection(const std::vector<int>& selectedRows, int curre
     current_ = current >= 0 && current < static_cast<int>(rows_.size()) ? current : -1;
 }
 
-void TfrmFormAdmin::selectRow(int row) {
+void MappingEditorLogic::selectRow(int row) {
     setSelection({row}, row);
     selectionChanged.emit();
 }
 
-int TfrmFormAdmin::rowOf(std::int64_t uniqid) const {
+int MappingEditorLogic::rowOf(std::int64_t uniqid) const {
     for (size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].uniqid == uniqid)
             return static_cast<int>(i);
     return -1;
 }
 
-int TfrmFormAdmin::activeRow() const {
+int MappingEditorLogic::activeRow() const {
     if (isSelected(current_))
         return current_;
     for (size_t i = 0; i < selected_.size(); ++i)
@@ -57,15 +57,15 @@ int TfrmFormAdmin::activeRow() const {
     return -1;
 }
 
-void TfrmFormAdmin::FormShow() {
-    RefreshData();
+void MappingEditorLogic::onShown() {
+    reloadItems();
 }
 
-void TfrmFormAdmin::RefreshData() {
+void MappingEditorLogic::reloadItems() {
     rows_.clear();
     for (Query q = db_.query("select * from TB_Mapping"); !q.eof(); q.next()) {
-        rows_.push_back({q.integer("Uniqid"), Trim(q.text("FromValue01")),
-                         Trim(q.text("FromValue02")), Trim(q.text("ToValue"))});
+        rows_.push_back({q.integer("Uniqid"), trim(q.text("FromValue01")),
+                         trim(q.text("FromValue02")), trim(q.text("ToValue"))});
     }
     selected_.assign(rows_.size(), false);
     current_ = -1;
@@ -74,19 +74,19 @@ void TfrmFormAdmin::RefreshData() {
     selectionChanged.emit();
 }
 
-bool TfrmFormAdmin::edit(ModalResult result) {
+bool MappingEditorLogic::edit(ModalResult result) {
     if (result != ModalResult::Ok)
         return false;
-    RefreshData();
+    reloadItems();
     return true;
 }
 
-void TfrmFormAdmin::AddClick() {
+void MappingEditorLogic::addEntry() {
     dialog_.prepareAdd();
     edit(showModal_(dialog_));
 }
 
-void TfrmFormAdmin::ModiClick() {
+void MappingEditorLogic::modifyEntry() {
     int row = activeRow();
     if (row < 0) {
         dialogs_.message(kTitle, "请选择要修改的项.", Icon::Warning);
@@ -96,7 +96,7 @@ void TfrmFormAdmin::ModiClick() {
     edit(showModal_(dialog_));
 }
 
-void TfrmFormAdmin::DelClick() {
+void MappingEditorLogic::deleteEntries() {
     int row = activeRow();
     if (row < 0) {
         dialogs_.message(kTitle, "请选择要删除的项", Icon::Warning);
@@ -108,7 +108,7 @@ void TfrmFormAdmin::DelClick() {
         if (selected_[i])
             ids.push_back(rows_[i].uniqid);
     std::string question = ids.size() == 1
-                               ? "是否要删除: " + rows_[row].fromValue01
+                               ? "是否要删除: " + rows_[row].category
                                : "是否要删除选中的 " + std::to_string(ids.size()) + " 个项?";
     if (!dialogs_.question(kTitle, question))
         return;
@@ -123,10 +123,10 @@ void TfrmFormAdmin::DelClick() {
         db_.exec("Delete From TB_Mapping where Uniqid in (" + marks + ")", params);
     }
     transaction.commit();
-    RefreshData();
+    reloadItems();
 }
 
-void TfrmFormAdmin::ImportClick() {
+void MappingEditorLogic::importFile() {
     FileDialogRequest request;
     request.title = "导入格式(带标题):阿里巴巴产品类别名,阿里巴巴适用性别,对应淘宝类目名称";
     request.defaultExtension = "csv";
@@ -139,7 +139,7 @@ void TfrmFormAdmin::ImportClick() {
 
     showPanel("正在加载导入文件...");
     std::vector<std::string> lines;
-    std::string error = ReadImportFile(*file, lines);
+    std::string error = readImportFile(*file, lines);
     int count = 0;
     if (error.empty()) {
         try {
@@ -148,17 +148,17 @@ void TfrmFormAdmin::ImportClick() {
             std::string total = std::to_string(lines.empty() ? 0 : lines.size() - 1);
             for (size_t i = 1; i < lines.size(); ++i) {
                 const std::string& line = lines[i];
-                if (Trim(line).empty())
+                if (trim(line).empty())
                     continue;
                 setPanelText("正在从文件导入...(" + std::to_string(i) + "/" + total + ")");
-                std::vector<std::string> fields = SplitText(line, ",");
+                std::vector<std::string> fields = splitText(line, ",");
                 if (fields.size() != 3) {
                     error = "第 " + std::to_string(i) + " 行有 " + std::to_string(fields.size()) +
                             " 个字段,应为 3 个: " + line;
                     break;
                 }
                 error =
-                    db_.tryExec(JoinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
+                    db_.tryExec(joinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
                                          "values (?,?,?)"}),
                                 {fields[0], fields[1], fields[2]});
                 if (!error.empty())
@@ -181,30 +181,30 @@ void TfrmFormAdmin::ImportClick() {
                              " 项已被导入." + "ERROR:" + error,
                          Icon::Warning);
     }
-    RefreshData();
+    reloadItems();
 }
 
-void TfrmFormAdmin::N6Click() {
+void MappingEditorLogic::selectAll() {
     selected_.assign(rows_.size(), true);
     selectionChanged.emit();
 }
 
-void TfrmFormAdmin::CloseClick() {
+void MappingEditorLogic::closeEditor() {
     closeRequested.emit();
 }
 
-void TfrmFormAdmin::showPanel(const std::string& text) {
+void MappingEditorLogic::showPanel(const std::string& text) {
     panelVisible_ = true;
     panelCaption_ = text;
     panelChanged.emit();
 }
 
-void TfrmFormAdmin::setPanelText(const std::string& text) {
+void MappingEditorLogic::setPanelText(const std::string& text) {
     panelCaption_ = text;
     panelChanged.emit();
 }
 
-void TfrmFormAdmin::hidePanel() {
+void MappingEditorLogic::hidePanel() {
     panelVisible_ = false;
     panelChanged.emit();
 }

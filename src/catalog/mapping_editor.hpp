@@ -12,14 +12,15 @@
 
 namespace lw {
 
-// TfrmFormAdmin: the editor of TB_Mapping, the table that maps an Alibaba product
+// MappingEditorLogic: the editor of TB_Mapping, the table that maps an Alibaba product
 // category plus gender to a Taobao category name.
-class TfrmFormAdmin {
+class MappingEditorLogic {
 public:
     // Shows the mapping dialog modally and returns how it was closed.
-    using ShowModal = std::function<ModalResult(TfrmFormModi& dialog)>;
+    using ShowModal = std::function<ModalResult(MappingEntryLogic& dialog)>;
 
-    TfrmFormAdmin(Database& db, Dialogs& dialogs, TfrmFormModi& dialog, ShowModal showModal);
+    MappingEditorLogic(Database& db, Dialogs& dialogs, MappingEntryLogic& dialog,
+                       ShowModal showModal);
 
     const std::string caption = "产品类别与类目映射定义";
 
@@ -44,14 +45,14 @@ public:
     // _StatusBar: " 共 " + rows + " 项".
     const std::string& statusText() const { return statusText_; }
 
-    void FormShow();
-    void RefreshData();
-    void AddClick();
-    void ModiClick();
-    void DelClick();
-    void ImportClick();
-    void N6Click();
-    void CloseClick();
+    void onShown();
+    void reloadItems();
+    void addEntry();
+    void modifyEntry();
+    void deleteEntries();
+    void importFile();
+    void selectAll();
+    void closeEditor();
 
     Signal<> rowsChanged;        // rows and status text reloaded
     Signal<> selectionChanged;   // selection or current row set by the logic
@@ -67,7 +68,7 @@ private:
 
     Database& db_;
     Dialogs& dialogs_;
-    TfrmFormModi& dialog_;
+    MappingEntryLogic& dialog_;
     ShowModal showModal_;
     std::vector<MappingRow> rows_;
     std::vector<bool> selected_;

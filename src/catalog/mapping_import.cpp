@@ -7,7 +7,7 @@
 
 namespace lw {
 
-std::vector<std::string> SplitLines(std::string_view text) {
+std::vector<std::string> splitLines(std::string_view text) {
     std::vector<std::string> lines;
     size_t start = 0;
     size_t i = 0;
@@ -26,17 +26,17 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::optional<std::string> DecodeImportText(std::string bytes) {
+std::optional<std::string> decodeImportText(std::string bytes) {
     static const std::string kBom = "\xEF\xBB\xBF";
     if (bytes.compare(0, kBom.size(), kBom) != 0)
-        return Gb18030ToUtf8(bytes);
+        return gb18030ToUtf8(bytes);
     bytes.erase(0, kBom.size());
-    if (!IsValidUtf8(bytes))
+    if (!isValidUtf8(bytes))
         return std::nullopt;
     return bytes;
 }
 
-std::string ReadImportFile(const std::string& path, std::vector<std::string>& lines) {
+std::string readImportFile(const std::string& path, std::vector<std::string>& lines) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return "无法打开文件: " + path;
@@ -44,10 +44,10 @@ std::string ReadImportFile(const std::string& path, std::vector<std::string>& li
     bytes << in.rdbuf();
     if (in.bad())
         return "无法读取文件: " + path;
-    std::optional<std::string> text = DecodeImportText(bytes.str());
+    std::optional<std::string> text = decodeImportText(bytes.str());
     if (!text)
         return "文件不是有效的GBK或UTF-8文本: " + path;
-    lines = SplitLines(*text);
+    lines = splitLines(*text);
     return {};
 }
 

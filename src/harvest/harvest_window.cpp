@@ -14,33 +14,33 @@
 
 namespace lw {
 
-std::string ListingAddress(std::string_view shopAddress) {
-    return Trim(shopAddress) + "/page/offerlist.htm";
+std::string listingAddress(std::string_view shopAddress) {
+    return trim(shopAddress) + "/page/offerlist.htm";
 }
 
-std::string ListingQuery(std::string_view keyword, int page) {
-    std::string trimmed = Trim(keyword);
+std::string listingQuery(std::string_view keyword, int page) {
+    std::string trimmed = trim(keyword);
     // The site reads the keyword in its own code page.
-    std::string bytes = Utf8ToGb18030(trimmed).value_or(trimmed);
-    return "keywords=" + EncodeFormValue(bytes) +
+    std::string bytes = utf8ToGb18030(trimmed).value_or(trimmed);
+    return "keywords=" + encodeFormValue(bytes) +
            "&tradenumFilter=false&priceFilter=false&mixFilter=false&privateFilter=false"
            "&groupFilter=false&sortType=showcase&pageNum=" +
            std::to_string(page) + "#search-bar";
 }
 
-std::string CutShopAddress(std::string_view address) {
-    std::string lowered = LowerAscii(address);
+std::string cutShopAddress(std::string_view address) {
+    std::string lowered = lowerAscii(address);
     size_t at = lowered.find(kShopDomain);
     if (at == std::string::npos || at == 0)
         return {};
     return lowered.substr(0, at + kShopDomain.size());
 }
 
-HttpOptions ListingFetchOptions() {
-    return SyncGetOptions();
+HttpOptions listingFetchOptions() {
+    return lookupHttpOptions();
 }
 
-std::string FetchListingPage(const std::string& address, const std::string& query,
+std::string fetchListingPage(const std::string& address, const std::string& query,
                              const HttpOptions& options) {
     // The synchronous GET, keeping the content type so the page can be decoded.
     std::string url = address + "?" + query;
@@ -48,18 +48,18 @@ std::string FetchListingPage(const std::string& address, const std::string& quer
     HttpResult result = client.get(url);
     if (!result.ok())
         return "网络错误:" + result.error + "\r\n" + url;
-    return DecodeListingPage(result.body, result.contentType);
+    return decodeListingPage(result.body, result.contentType);
 }
 
-TfrmFormAddURL::TfrmFormAddURL(HarvestPorts ports) : ports_(ports) {
+HarvestWindowLogic::HarvestWindowLogic(HarvestPorts ports) : ports_(ports) {
     panel_.setCaption("正在搜索中");
 }
 
-TfrmFormAddURL::~TfrmFormAddURL() {
+HarvestWindowLogic::~HarvestWindowLogic() {
     stopTimer();
 }
 
-void TfrmFormAddURL::Prepare(const std::string& caption, std::int64_t targetGroup) {
+void HarvestWindowLogic::prepare(const std::string& caption, std::int64_t targetGroup) {
     caption_ = caption;
     targetGroup_ = targetGroup;
     panelSearchVisible_ = true;
@@ -67,7 +67,7 @@ void TfrmFormAddURL::Prepare(const std::string& caption, std::int64_t targetGrou
     fieldsChanged.emit();
 }
 
-void TfrmFormAddURL::EnsureSettingsRows() {
+void HarvestWindowLogic::ensureSettingsRows() {
     Database& db = ports_.db;
     auto missing = [&db](int nm) {
         Query q = db.query("select count(*) from _Parameter where NM=?", {std::int64_t{nm}});
@@ -88,10 +88,10 @@ void TfrmFormAddURL::EnsureSettingsRows() {
     }
 }
 
-void TfrmFormAddURL::FormShow() {
-    EnsureSettingsRows();
-    taobaoURL_ = Trim(GetParameter(ports_.db, 10));
-    keyword_ = Trim(GetParameter(ports_.db, 11));
+void HarvestWindowLogic::onShown() {
+    ensureSettingsRows();
+    shopAddress_ = trim(readSetting(ports_.db, 10));
+    keyword_ = trim(readSetting(ports_.db, 11));
     // A search that ended in an error or stalled leaves nothing running behind the
     // panel; a new show starts without it.
     stopTimer();
@@ -100,74 +100,74 @@ void TfrmFormAddURL::FormShow() {
     fieldsChanged.emit();
     url_.clear();
     urlReset.emit();
-    URLChange();
+    updateStatusText();
 }
 
-void TfrmFormAddURL::SearchClick() {
+void HarvestWindowLogic::startSearch() {
     if (adding_)
         return;
-    std::string address = CutShopAddress(taobaoURL_);
+    std::string address = cutShopAddress(shopAddress_);
     if (address.empty()) {
         ports_.dialogs.message(
             "提示", "请输入正确的阿里巴巴店铺首页地址．(例:" + std::string(kExampleShop) + ")",
             Icon::Warning);
-        focusRequested.emit(Control::TaobaoURL);
+        focusRequested.emit(Control::ShopAddress);
         return;
     }
-    taobaoURL_ = address;
+    shopAddress_ = address;
     fieldsChanged.emit();
-    SetParameter(ports_.db, 10, address);
-    SetParameter(ports_.db, 11, Trim(keyword_));
+    writeSetting(ports_.db, 10, address);
+    writeSetting(ports_.db, 11, trim(keyword_));
 
     panel_.clearCancel();
     search_ = SearchState{0, 0, 1};
     panel_.show("正在搜索中...");
     url_.clear();
     urlReset.emit();
-    URLChange();
+    updateStatusText();
     startTimer();
 }
 
-std::string TfrmFormAddURL::PageAddress() const {
-    return ListingAddress(taobaoURL_);
+std::string HarvestWindowLogic::pageAddress() const {
+    return listingAddress(shopAddress_);
 }
 
-std::string TfrmFormAddURL::PageQuery() const {
-    return ListingQuery(keyword_, search_.currentPage);
+std::string HarvestWindowLogic::pageQuery() const {
+    return listingQuery(keyword_, search_.currentPage);
 }
 
-void TfrmFormAddURL::TimerTimer() {
+void HarvestWindowLogic::fetchNextPage() {
     stopTimer();
     if (panel_.cancelled() || adding_)
         return;
-    log_.append(PageAddress() + "?" + PageQuery());
-    ProcessURL();
+    log_.append(pageAddress() + "?" + pageQuery());
+    fetchCurrentPage();
 }
 
-void TfrmFormAddURL::ProcessURL() {
-    std::string address = PageAddress();
-    std::string query = PageQuery();
+void HarvestWindowLogic::fetchCurrentPage() {
+    std::string address = pageAddress();
+    std::string query = pageQuery();
     int page = search_.currentPage;
     fetching_ = true;
-    std::string text = FetchListingPage(address, query, fetchOptions);
+    std::string text = fetchListingPage(address, query, fetchOptions);
     fetching_ = false;
 
     size_t before = url_.lineCount();
-    PageResult result = ProcessURL_HTML(
+    PageResult result = readListingPage(
         text, search_, url_, [this](const std::string& caption) { panel_.setCaption(caption); },
         [this](const std::string& page) { log_.appendAlways(page); });
     const std::vector<std::string>& lines = url_.lines();
     for (size_t i = before; i < lines.size(); ++i)
         urlAppended.emit(lines[i]);
     if (lines.size() != before)
-        URLChange();
+        updateStatusText();
 
     pageDone.emit(PageReport{page, address + "?" + query, url_.lineCount(), search_.offerCount,
                              search_.pageCount, result.outcome});
     finishPage(result);
 }
 
-void TfrmFormAddURL::finishPage(const PageResult& result) {
+void HarvestWindowLogic::finishPage(const PageResult& result) {
     Dialogs& dialogs = ports_.dialogs;
     switch (result.outcome) {
     case PageOutcome::NextPage:
@@ -191,7 +191,7 @@ void TfrmFormAddURL::finishPage(const PageResult& result) {
         return;
     }
     try {
-        AddStep();
+        addLinesToGroup();
     } catch (const std::exception& e) {
         // The lines added before the failing one stay; the panel stays until "取消".
         dialogs.message("错误", std::string(e.what()) + "\r\n", Icon::Error);
@@ -201,16 +201,16 @@ void TfrmFormAddURL::finishPage(const PageResult& result) {
     close(Result::Ok);
 }
 
-void TfrmFormAddURL::AddStep() {
+void HarvestWindowLogic::addLinesToGroup() {
     // The box may change while events run; the step adds what it held at the start.
     std::vector<std::string> lines = url_.lines();
     EventPump pump(ports_.loop);
     adding_ = true;
     try {
-        AddLinkLines(ports_.db, lines, targetGroup_, [&](int line, int count) {
+        addLinkLines(ports_.db, lines, targetGroup_, [&](int line, int count) {
             if (pump.due())
                 pump.run();
-            panel_.setCaption(AddProgressText(line, count));
+            panel_.setCaption(addProgressText(line, count));
         });
     } catch (...) {
         adding_ = false;
@@ -219,18 +219,18 @@ void TfrmFormAddURL::AddStep() {
     adding_ = false;
 }
 
-void TfrmFormAddURL::StartDownloadClick() {
+void HarvestWindowLogic::addLinks() {
     if (adding_)
         return;
     std::vector<std::string> lines = url_.lines();
-    LinkCheck check = ConfirmLinkLines(ports_.dialogs, lines, check_);
+    LinkCheck check = confirmLinkLines(ports_.dialogs, lines, check_);
     // Auto-correct writes its lines back into the box, also when the check then fails.
     if (lines != url_.lines())
         replaceBox(lines);
     switch (check) {
     case LinkCheck::Empty:
     case LinkCheck::Malformed:
-        focusRequested.emit(Control::URL);
+        focusRequested.emit(Control::LinkBox);
         return;
     case LinkCheck::Declined:
         return;
@@ -240,34 +240,34 @@ void TfrmFormAddURL::StartDownloadClick() {
     // The window closes after the add step: a running search stops here.
     stopTimer();
     panel_.show(panel_.caption());
-    AddStep();
+    addLinesToGroup();
     panel_.hide();
     close(Result::Ok);
 }
 
-void TfrmFormAddURL::Cancel2Click() {
+void HarvestWindowLogic::cancelSearch() {
     stopTimer();
     panel_.cancelClick();
 }
 
-void TfrmFormAddURL::RzBitBtn1Click() {
+void HarvestWindowLogic::closeWindow() {
     // The add step closes the window itself once it is through.
     if (adding_)
         return;
     close(Result::Cancel);
 }
 
-void TfrmFormAddURL::URLEdited(std::string_view text) {
+void HarvestWindowLogic::onLinkBoxEdited(std::string_view text) {
     url_.setText(text);
-    URLChange();
+    updateStatusText();
 }
 
-void TfrmFormAddURL::URLChange() {
+void HarvestWindowLogic::updateStatusText() {
     statusText_ = "共 " + std::to_string(url_.lineCount()) + " 项";
     statusChanged.emit();
 }
 
-bool TfrmFormAddURL::FormKeyDown(bool ctrl, bool alt, int key) {
+bool HarvestWindowLogic::handleKey(bool ctrl, bool alt, int key) {
     if (ctrl && alt && (key == 'I' || key == 'i')) {
         log_.toggle();
         return true;
@@ -275,30 +275,30 @@ bool TfrmFormAddURL::FormKeyDown(bool ctrl, bool alt, int key) {
     return false;
 }
 
-void TfrmFormAddURL::startTimer() {
+void HarvestWindowLogic::startTimer() {
     // One timer: enabling it again restarts it.
     stopTimer();
     timer_ = ports_.loop.startTimer(kTimerMs, [this] {
         timer_ = 0;
-        TimerTimer();
+        fetchNextPage();
     });
 }
 
-void TfrmFormAddURL::stopTimer() {
+void HarvestWindowLogic::stopTimer() {
     if (timer_ != 0)
         ports_.loop.cancelTimer(timer_);
     timer_ = 0;
 }
 
-void TfrmFormAddURL::replaceBox(const std::vector<std::string>& lines) {
+void HarvestWindowLogic::replaceBox(const std::vector<std::string>& lines) {
     url_.clear();
     for (const std::string& line : lines)
         url_.append(line);
     urlReset.emit();
-    URLChange();
+    updateStatusText();
 }
 
-void TfrmFormAddURL::close(Result result) {
+void HarvestWindowLogic::close(Result result) {
     stopTimer();
     result_ = result;
     closeRequested.emit();

@@ -35,49 +35,49 @@ struct PageReport {
 };
 
 // The listing page request: "/page/offerlist.htm" behind the trimmed shop address.
-std::string ListingAddress(std::string_view shopAddress);
+std::string listingAddress(std::string_view shopAddress);
 // The listing page query; the keyword is trimmed and sent as its GBK bytes, form-encoded.
-std::string ListingQuery(std::string_view keyword, int page);
+std::string listingQuery(std::string_view keyword, int page);
 // The shop address cut after the site's domain (lower-cased); empty when the address
 // holds no text before the domain.
-std::string CutShopAddress(std::string_view address);
+std::string cutShopAddress(std::string_view address);
 
 // The listing page at address + "?" + query as program text: decoded from the charset
 // the answer declares (GBK when none), or "网络错误:" + the failure + CR LF + the full
 // address when the fetch failed.
-std::string FetchListingPage(const std::string& address, const std::string& query,
+std::string fetchListingPage(const std::string& address, const std::string& query,
                              const HttpOptions& options);
 // The settings of the fetch: a new client per page, no cookies, read time-out 3500 ms.
-HttpOptions ListingFetchOptions();
+HttpOptions listingFetchOptions();
 
-// The harvest window TfrmFormAddURL: a shop's offer-list pages into Link Lines of its
+// The harvest window HarvestWindowLogic: a shop's offer-list pages into Link Lines of its
 // link box, and the link box into Item Links of the target Group. Created once and
 // shown modally any number of times; views bind to the signals and forward the user's
 // actions to the handlers, all on the UI thread.
-class TfrmFormAddURL {
+class HarvestWindowLogic {
 public:
     enum class Result { None, Ok, Cancel };
-    enum class Control { TaobaoURL, URL };
+    enum class Control { ShopAddress, LinkBox };
     static constexpr int kTimerMs = 200;
 
-    explicit TfrmFormAddURL(HarvestPorts ports);
-    ~TfrmFormAddURL();
-    TfrmFormAddURL(const TfrmFormAddURL&) = delete;
-    TfrmFormAddURL& operator=(const TfrmFormAddURL&) = delete;
+    explicit HarvestWindowLogic(HarvestPorts ports);
+    ~HarvestWindowLogic();
+    HarvestWindowLogic(const HarvestWindowLogic&) = delete;
+    HarvestWindowLogic& operator=(const HarvestWindowLogic&) = delete;
 
     // The page fetch's client settings (tests shorten the time-out).
-    HttpOptions fetchOptions = ListingFetchOptions();
+    HttpOptions fetchOptions = listingFetchOptions();
 
     // Opening: caption, target Group (Uniqid, 0 when none), search bar shown. The view
-    // then runs FormShow and shows the window modally until closeRequested.
-    void Prepare(const std::string& caption, std::int64_t targetGroup);
+    // then runs onShown and shows the window modally until closeRequested.
+    void prepare(const std::string& caption, std::int64_t targetGroup);
 
     // Controls.
     const std::string& caption() const { return caption_; }
     std::int64_t targetGroup() const { return targetGroup_; }
     bool panelSearchVisible() const { return panelSearchVisible_; } // _PanelSearch
-    const std::string& taobaoURL() const { return taobaoURL_; }     // _TaobaoURL
-    void setTaobaoURL(const std::string& text) { taobaoURL_ = text; }
+    const std::string& shopAddress() const { return shopAddress_; } // _TaobaoURL
+    void setShopAddress(const std::string& text) { shopAddress_ = text; }
     const std::string& keyword() const { return keyword_; } // _Keyword
     void setKeyword(const std::string& text) { keyword_ = text; }
     const LinkBox& url() const { return url_; } // _URL
@@ -98,23 +98,23 @@ public:
     Result modalResult() const { return result_; }
 
     // Handlers.
-    void FormShow();
-    void SearchClick();                    // _Search "搜索"
-    void TimerTimer();                     // _Timer: the next page
-    void ProcessURL();                     // fetch the current page and act on it
-    void StartDownloadClick();             // _StartDownload "添加至下载源"
-    void Cancel2Click();                   // the panel's "取消"
-    void RzBitBtn1Click();                 // "取消" of the bottom row, Esc, or the frame's close
-    void URLEdited(std::string_view text); // the user changed the link box
-    void URLChange();                      // _URLChange: the status text
-    bool FormKeyDown(bool ctrl, bool alt, int key);
-    static Point FormResize(int width, int height, int panelWidth, int panelHeight) {
-        return PanelPlaceInWindow(width, height, panelWidth, panelHeight);
+    void onShown();
+    void startSearch();      // _Search "搜索"
+    void fetchNextPage();    // _Timer: the next page
+    void fetchCurrentPage(); // fetch the current page and act on it
+    void addLinks();         // _StartDownload "添加至下载源"
+    void cancelSearch();     // the panel's "取消"
+    void closeWindow();      // "取消" of the bottom row, Esc, or the frame's close
+    void onLinkBoxEdited(std::string_view text); // the user changed the link box
+    void updateStatusText();                     // _URLChange: the status text
+    bool handleKey(bool ctrl, bool alt, int key);
+    static Point panelPosition(int width, int height, int panelWidth, int panelHeight) {
+        return panelPlaceInWindow(width, height, panelWidth, panelHeight);
     }
 
     // The request of the current page.
-    std::string PageAddress() const;
-    std::string PageQuery() const;
+    std::string pageAddress() const;
+    std::string pageQuery() const;
 
     // Caption, search bar, shop address, keyword or auto-correct changed by the logic.
     Signal<> fieldsChanged;
@@ -130,12 +130,12 @@ public:
     Signal<const PageReport&> pageDone;
 
 private:
-    void EnsureSettingsRows();
+    void ensureSettingsRows();
     void startTimer();
     void stopTimer();
     void finishPage(const PageResult& result);
     // The add step over every line of the box; rethrows a database error.
-    void AddStep();
+    void addLinesToGroup();
     void replaceBox(const std::vector<std::string>& lines);
     void close(Result result);
 
@@ -143,7 +143,7 @@ private:
     std::string caption_;
     std::int64_t targetGroup_ = 0;
     bool panelSearchVisible_ = false;
-    std::string taobaoURL_;
+    std::string shopAddress_;
     std::string keyword_;
     LinkBox url_;
     bool check_ = true;

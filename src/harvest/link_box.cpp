@@ -5,7 +5,7 @@
 namespace lw {
 
 bool LinkBox::containsNoCase(std::string_view text) const {
-    return lowered_.count(LowerAscii(text)) > 0;
+    return lowered_.count(lowerAscii(text)) > 0;
 }
 
 bool LinkBox::appendUnique(const std::string& text) {
@@ -17,7 +17,7 @@ bool LinkBox::appendUnique(const std::string& text) {
 
 void LinkBox::append(const std::string& text) {
     lines_.push_back(text);
-    lowered_.insert(LowerAscii(text));
+    lowered_.insert(lowerAscii(text));
 }
 
 void LinkBox::clear() {
@@ -39,7 +39,7 @@ void LinkBox::setText(std::string_view text) {
     clear();
     if (text.empty())
         return;
-    std::vector<std::string> pieces = SplitText(text, "\n");
+    std::vector<std::string> pieces = splitText(text, "\n");
     // A final line break ends the last line; it does not start another.
     if (pieces.size() > 1 && pieces.back().empty())
         pieces.pop_back();

@@ -9,12 +9,12 @@ namespace lw {
 namespace {
 
 // The offer id of an address that the check let pass in any letter case.
-std::string OfferIdOf(std::string_view line, std::string_view end) {
-    size_t start = FindNoCase(line, "offer/");
+std::string offerIdOf(std::string_view line, std::string_view end) {
+    size_t start = findNoCase(line, "offer/");
     if (start == std::string_view::npos)
         return {};
     start += 6;
-    size_t stop = FindNoCase(line, end, start);
+    size_t stop = findNoCase(line, end, start);
     if (stop == std::string_view::npos)
         return {};
     return std::string(line.substr(start, stop - start));
@@ -22,14 +22,14 @@ std::string OfferIdOf(std::string_view line, std::string_view end) {
 
 } // namespace
 
-LinkLine ParseLinkLine(const std::string& line) {
+LinkLine parseLinkLine(const std::string& line) {
     LinkLine out;
     if (line.find(',') == std::string::npos) {
-        out.id = OfferIdOf(line, ".html");
+        out.id = offerIdOf(line, ".html");
         out.address = line;
         return out;
     }
-    out.id = OfferIdOf(line, ".html,");
+    out.id = offerIdOf(line, ".html,");
     // The fields are cut at the commas themselves: searching for the title text
     // again would find it inside the address (a title "html") and an empty title
     // would swallow the figures.
@@ -42,56 +42,56 @@ LinkLine ParseLinkLine(const std::string& line) {
         out.title = line.substr(first + 1, second - first - 1);
         rest = line.substr(second + 1);
     }
-    out.price = GetBetween(rest, ",", "");
-    if (!IsNumber(out.price))
+    out.price = textBetween(rest, ",", "");
+    if (!isNumber(out.price))
         out.price = std::string("0");
-    out.sales = GetBetween(rest, "", ",");
-    if (!IsNumber(out.sales))
+    out.sales = textBetween(rest, "", ",");
+    if (!isNumber(out.sales))
         out.sales = std::string("0");
-    out.address = GetBetween(line, "", ",");
+    out.address = textBetween(line, "", ",");
     return out;
 }
 
-std::vector<std::string> SplitLinkBox(const std::string& text) {
-    std::vector<std::string> lines = SplitText(text, "\n");
+std::vector<std::string> splitLinkBox(const std::string& text) {
+    std::vector<std::string> lines = splitText(text, "\n");
     for (std::string& line : lines)
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
     return lines;
 }
 
-void AutoCorrectLinkLines(std::vector<std::string>& lines) {
+void autoCorrectLinkLines(std::vector<std::string>& lines) {
     for (std::string& line : lines) {
         if (line.find(',') != std::string::npos)
             continue;
-        std::string id = GetBetween(line, kOfferPrefix, ".html");
+        std::string id = textBetween(line, kOfferPrefix, ".html");
         if (!id.empty())
             line = std::string(kOfferPrefix) + id + ".html";
     }
 }
 
-std::string CheckLinkLines(const std::vector<std::string>& lines) {
+std::string checkLinkLines(const std::vector<std::string>& lines) {
     std::string errors;
-    std::string prefix = LowerAscii(kOfferPrefix);
+    std::string prefix = lowerAscii(kOfferPrefix);
     for (size_t i = 0; i < lines.size(); ++i) {
-        std::string trimmed = Trim(lines[i]);
-        if (trimmed.empty() || LowerAscii(trimmed).rfind(prefix, 0) == 0)
+        std::string trimmed = trim(lines[i]);
+        if (trimmed.empty() || lowerAscii(trimmed).rfind(prefix, 0) == 0)
             continue;
-        std::string id = GetBetween(lines[i], kOfferPrefix, ".html");
+        std::string id = textBetween(lines[i], kOfferPrefix, ".html");
         size_t comma = id.find(',');
         if (comma != std::string::npos)
             id.erase(comma);
-        if (!IsNumber(id))
+        if (!isNumber(id))
             errors += "第 " + std::to_string(i + 1) + " 行:" + trimmed + "\r\n\r\n";
     }
     return errors;
 }
 
-LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bool autoCorrect) {
+LinkCheck confirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bool autoCorrect) {
     std::string box;
     for (const std::string& line : lines)
         box += line + "\n";
-    if (Trim(box).empty()) {
+    if (trim(box).empty()) {
         dialogs.message("提示",
                         std::string("请输入阿里巴巴的宝贝链接地址.格式如:") +
                             std::string(kOfferPrefix) +
@@ -100,8 +100,8 @@ LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bo
         return LinkCheck::Empty;
     }
     if (autoCorrect)
-        AutoCorrectLinkLines(lines);
-    std::string errors = CheckLinkLines(lines);
+        autoCorrectLinkLines(lines);
+    std::string errors = checkLinkLines(lines);
     if (!errors.empty()) {
         dialogs.message("提示",
                         std::string("以下阿里巴巴宝贝链接地址格式不正确,请重新输入.格式如: ") +
@@ -114,11 +114,11 @@ LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bo
     return LinkCheck::Confirmed;
 }
 
-std::string AddProgressText(int line, int count) {
+std::string addProgressText(int line, int count) {
     return "正在添加至下载源...(" + std::to_string(line) + "/" + std::to_string(count) + ")";
 }
 
-LinkAddResult AddLinkLines(Database& db, const std::vector<std::string>& lines,
+LinkAddResult addLinkLines(Database& db, const std::vector<std::string>& lines,
                            std::int64_t targetGroup,
                            const std::function<void(int line, int count)>& progress) {
     LinkAddResult result;
@@ -128,14 +128,14 @@ LinkAddResult AddLinkLines(Database& db, const std::vector<std::string>& lines,
         for (int i = 0; i < count; ++i) {
             if (progress)
                 progress(i + 1, count);
-            std::string line = Trim(lines[static_cast<size_t>(i)]);
+            std::string line = trim(lines[static_cast<size_t>(i)]);
             if (line.empty()) {
                 ++result.skipped;
                 continue;
             }
-            LinkLine link = ParseLinkLine(line);
+            LinkLine link = parseLinkLine(line);
             Query dup =
-                db.query(JoinSql({"select count(*) from TB_URL where num_iid=?", "and tag=?"}),
+                db.query(joinSql({"select count(*) from TB_URL where num_iid=?", "and tag=?"}),
                          {link.id, std::int64_t{kListKind}});
             if (dup.first() != "0") {
                 ++result.skipped;
@@ -143,7 +143,7 @@ LinkAddResult AddLinkLines(Database& db, const std::vector<std::string>& lines,
             }
             // Sales and price go in as the number texts they are; the columns make
             // numbers of them.
-            db.exec(JoinSql({"insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,"
+            db.exec(joinSql({"insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,"
                              "SalePrice)",
                              "select ?,?,?,?,?,?,?"}),
                     {std::int64_t{kListKind}, targetGroup, link.id, link.address, link.title,

@@ -22,18 +22,18 @@ struct LinkLine {
     std::string price = "0";
 };
 // L is the trimmed line.
-LinkLine ParseLinkLine(const std::string& line);
+LinkLine parseLinkLine(const std::string& line);
 
 // The lines of the link box (split at line breaks, CR LF or LF).
-std::vector<std::string> SplitLinkBox(const std::string& text);
+std::vector<std::string> splitLinkBox(const std::string& text);
 
 // Auto-correct: a line without "," that holds an offer id between the prefix and ".html"
 // becomes prefix + id + ".html"; other lines stay.
-void AutoCorrectLinkLines(std::vector<std::string>& lines);
+void autoCorrectLinkLines(std::vector<std::string>& lines);
 
 // The format check: one entry "第 i 行:" + line + CR LF CR LF per bad line; empty when
 // every line passes.
-std::string CheckLinkLines(const std::vector<std::string>& lines);
+std::string checkLinkLines(const std::vector<std::string>& lines);
 
 // What the add button's checks decided.
 enum class LinkCheck {
@@ -44,7 +44,7 @@ enum class LinkCheck {
 };
 // The add button ("添加至下载源") up to the add step: empty box, auto-correct (when on,
 // changing lines in place), format check and the confirmation.
-LinkCheck ConfirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bool autoCorrect);
+LinkCheck confirmLinkLines(Dialogs& dialogs, std::vector<std::string>& lines, bool autoCorrect);
 
 struct LinkAddResult {
     int added = 0;
@@ -54,11 +54,11 @@ struct LinkAddResult {
 // already an Item Link of the list kind; inserts into the target Group. progress runs
 // before each line with its number (from 1) and the line count. Runs in one
 // transaction; a database error keeps the lines added before it and is rethrown.
-LinkAddResult AddLinkLines(Database& db, const std::vector<std::string>& lines,
+LinkAddResult addLinkLines(Database& db, const std::vector<std::string>& lines,
                            std::int64_t targetGroup,
                            const std::function<void(int line, int count)>& progress = {});
 
 // "正在添加至下载源...(i/n)"
-std::string AddProgressText(int line, int count);
+std::string addProgressText(int line, int count);
 
 } // namespace lw

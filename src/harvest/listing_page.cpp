@@ -25,11 +25,11 @@ constexpr std::string_view kSalesStart = "<span class=\"booked-counts\">";
 constexpr std::string_view kSalesEnd = "</span>";
 
 std::string cleanTitle(std::string title) {
-    title = ReplaceAll(title, "&lt;", "");
-    title = ReplaceAll(title, "&gt;", "");
-    title = ReplaceAll(title, "&quot;", "");
-    title = ReplaceAll(title, "&amp;", "&");
-    title = ReplaceAll(title, ",", "");
+    title = replaceAll(title, "&lt;", "");
+    title = replaceAll(title, "&gt;", "");
+    title = replaceAll(title, "&quot;", "");
+    title = replaceAll(title, "&amp;", "&");
+    title = replaceAll(title, ",", "");
     return title;
 }
 
@@ -41,27 +41,27 @@ std::string titleOf(std::string_view block) {
     size_t end = block.find('"', start);
     if (end == std::string_view::npos)
         return {};
-    return cleanTitle(Trim(block.substr(start, end - start)));
+    return cleanTitle(trim(block.substr(start, end - start)));
 }
 
 std::string lineOf(std::string_view block) {
     const std::string linkStart = "<a href=\"" + std::string(kOfferPrefix);
-    std::string id = Trim(GetBetween(block, linkStart, kLinkEnd));
+    std::string id = trim(textBetween(block, linkStart, kLinkEnd));
     std::string title = titleOf(block);
-    std::string price = Trim(GetBetween(block, "<em>", kEmEnd));
+    std::string price = trim(textBetween(block, "<em>", kEmEnd));
     // Whole-string assignments: g++ 12 warns wrongly (-Wrestrict) on literal ones.
-    if (!IsNumber(price))
+    if (!isNumber(price))
         price = std::string("0.00");
-    std::string sales = Trim(GetBetween(block, kSalesStart, kSalesEnd));
-    if (!IsNumber(sales))
+    std::string sales = trim(textBetween(block, kSalesStart, kSalesEnd));
+    if (!isNumber(sales))
         sales = std::string("0");
     return std::string(kOfferPrefix) + id + ".html," + title + "," + sales + "," + price;
 }
 
 } // namespace
 
-bool ParseCount(std::string_view text, int& value, std::string& error) {
-    std::string t = Trim(text);
+bool parseCount(std::string_view text, int& value, std::string& error) {
+    std::string t = trim(text);
     size_t i = 0;
     bool negative = false;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
@@ -89,15 +89,15 @@ bool ParseCount(std::string_view text, int& value, std::string& error) {
     return true;
 }
 
-PageResult ProcessURL_HTML(std::string_view page, SearchState& state, LinkBox& box,
+PageResult readListingPage(std::string_view page, SearchState& state, LinkBox& box,
                            const std::function<void(const std::string&)>& progress,
                            const std::function<void(const std::string&)>& log) {
     // 1. Counts; a text that is not an integer ends the search in the error box.
-    std::string pageText = GetBetween(page, kPageCount, kEmEnd);
-    std::string offerText = GetBetween(page, kOfferCount, kEmEnd);
+    std::string pageText = textBetween(page, kPageCount, kEmEnd);
+    std::string offerText = textBetween(page, kOfferCount, kEmEnd);
     std::string error;
-    if (!ParseCount(pageText.empty() ? "1" : pageText, state.pageCount, error) ||
-        !ParseCount(offerText.empty() ? "0" : offerText, state.offerCount, error))
+    if (!parseCount(pageText.empty() ? "1" : pageText, state.pageCount, error) ||
+        !parseCount(offerText.empty() ? "0" : offerText, state.offerCount, error))
         return {PageOutcome::Error, error + "\r\n"};
 
     // 2. The whole page goes to the window's log.
@@ -112,10 +112,10 @@ PageResult ProcessURL_HTML(std::string_view page, SearchState& state, LinkBox& b
         state.offerCount = 1;
 
     // 5. The offer section of either layout.
-    std::string section = GetBetween(page, kSectionFirst, kSectionEnd);
+    std::string section = textBetween(page, kSectionFirst, kSectionEnd);
     std::string_view itemEnd = kItemEndFirst;
     if (section.empty()) {
-        section = GetBetween(page, kSectionSecond, kSectionEnd);
+        section = textBetween(page, kSectionSecond, kSectionEnd);
         itemEnd = kItemEndSecond;
     }
 
@@ -158,7 +158,7 @@ PageResult ProcessURL_HTML(std::string_view page, SearchState& state, LinkBox& b
 namespace {
 
 std::string charsetIn(std::string_view text) {
-    size_t at = FindNoCase(text, "charset=");
+    size_t at = findNoCase(text, "charset=");
     if (at == std::string_view::npos)
         return {};
     size_t b = at + 8;
@@ -173,34 +173,34 @@ std::string charsetIn(std::string_view text) {
 
 } // namespace
 
-std::string DecodeListingPage(std::string_view bytes, std::string_view contentType) {
+std::string decodeListingPage(std::string_view bytes, std::string_view contentType) {
     std::string charset = charsetIn(contentType);
     if (charset.empty()) {
         // Only the head can declare it; look at the start of the page.
         std::string_view head = bytes.substr(0, std::min<size_t>(bytes.size(), 4096));
-        size_t meta = FindNoCase(head, "<meta");
+        size_t meta = findNoCase(head, "<meta");
         while (meta != std::string_view::npos && charset.empty()) {
             size_t close = head.find('>', meta);
             std::string_view tag = head.substr(
                 meta, close == std::string_view::npos ? std::string_view::npos : close - meta);
             charset = charsetIn(tag);
-            meta = FindNoCase(head, "<meta", meta + 5);
+            meta = findNoCase(head, "<meta", meta + 5);
         }
     }
-    std::string lowered = LowerAscii(charset);
+    std::string lowered = lowerAscii(charset);
     if (lowered.empty() || lowered == "gbk" || lowered == "gb2312" || lowered == "gb18030" ||
         lowered == "x-gbk")
         charset = "GB18030";
-    if (LowerAscii(charset) == "utf-8" || LowerAscii(charset) == "utf8") {
-        if (IsValidUtf8(bytes))
+    if (lowerAscii(charset) == "utf-8" || lowerAscii(charset) == "utf8") {
+        if (isValidUtf8(bytes))
             return std::string(bytes);
     }
-    if (auto text = ToUtf8(bytes, charset))
+    if (auto text = toUtf8(bytes, charset))
         return *text;
-    std::string lenient = ToUtf8Lenient(bytes, charset);
+    std::string lenient = toUtf8Lenient(bytes, charset);
     // An unknown charset name: read it as the site's usual GBK.
     if (lenient.empty() && !bytes.empty())
-        lenient = ToUtf8Lenient(bytes, "GB18030");
+        lenient = toUtf8Lenient(bytes, "GB18030");
     return lenient;
 }
 

@@ -34,16 +34,16 @@ struct PageResult {
 // Reads one listing page: counts, the offer section of either layout, one Link Line
 // per item into the box, and the next-page decision. progress receives the progress
 // text before each item; log receives the whole page.
-PageResult ProcessURL_HTML(std::string_view page, SearchState& state, LinkBox& box,
+PageResult readListingPage(std::string_view page, SearchState& state, LinkBox& box,
                            const std::function<void(const std::string&)>& progress = {},
                            const std::function<void(const std::string&)>& log = {});
 
 // Integer conversion of a count text; false (with the error message) when it is not
 // an integer.
-bool ParseCount(std::string_view text, int& value, std::string& error);
+bool parseCount(std::string_view text, int& value, std::string& error);
 
 // The page as UTF-8: decoded from the charset the answer declares (Content-Type
 // header, else a meta tag), GBK when none is declared.
-std::string DecodeListingPage(std::string_view bytes, std::string_view contentType);
+std::string decodeListingPage(std::string_view bytes, std::string_view contentType);
 
 } // namespace lw

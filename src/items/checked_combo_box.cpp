@@ -10,14 +10,14 @@ namespace {
 
 // Lengths count bytes of the GBK text the limit was made for, so as many Chinese names
 // fit as ever.
-int GbkLength(const std::string& text) {
-    auto gbk = Utf8ToGb18030(text);
+int gbkLength(const std::string& text) {
+    auto gbk = utf8ToGb18030(text);
     return static_cast<int>(gbk ? gbk->size() : text.size());
 }
 
 } // namespace
 
-std::string TCheckedComboBox::text() const {
+std::string CheckedComboBox::text() const {
     std::string out;
     for (size_t i = 0; i < order_.size(); ++i) {
         if (i > 0)
@@ -27,39 +27,39 @@ std::string TCheckedComboBox::text() const {
     return out;
 }
 
-int TCheckedComboBox::indexOfNoCase(const std::string& name) const {
-    std::string wanted = LowerAscii(name);
+int CheckedComboBox::indexOfNoCase(const std::string& name) const {
+    std::string wanted = lowerAscii(name);
     for (int i = 0; i < count(); ++i)
-        if (LowerAscii(items_[static_cast<size_t>(i)]) == wanted)
+        if (lowerAscii(items_[static_cast<size_t>(i)]) == wanted)
             return i;
     return -1;
 }
 
-void TCheckedComboBox::rebuild() {
+void CheckedComboBox::rebuild() {
     ticks_.assign(items_.size(), false);
     order_.clear();
     rebuilt.emit();
 }
 
-void TCheckedComboBox::clear() {
+void CheckedComboBox::clear() {
     items_.clear();
     rebuild();
 }
 
-void TCheckedComboBox::addItem(const std::string& name) {
+void CheckedComboBox::addItem(const std::string& name) {
     items_.push_back(name);
     rebuild();
 }
 
-void TCheckedComboBox::removeItem(int index) {
+void CheckedComboBox::removeItem(int index) {
     items_.erase(items_.begin() + index);
     rebuild();
 }
 
-bool TCheckedComboBox::tick(int index) {
+bool CheckedComboBox::tick(int index) {
     const std::string& name = items_.at(static_cast<size_t>(index));
     if (std::find(order_.begin(), order_.end(), name) == order_.end()) {
-        if (GbkLength(text()) + GbkLength(name) + 1 >= kTextLimit) {
+        if (gbkLength(text()) + gbkLength(name) + 1 >= kTextLimit) {
             // Neither the name nor the tick: a tick box without its name in the text
             // would show a selection the program does not use.
             if (noRoom)
@@ -72,14 +72,14 @@ bool TCheckedComboBox::tick(int index) {
     return true;
 }
 
-void TCheckedComboBox::untick(int index) {
+void CheckedComboBox::untick(int index) {
     ticks_.at(static_cast<size_t>(index)) = false;
     auto it = std::find(order_.begin(), order_.end(), items_[static_cast<size_t>(index)]);
     if (it != order_.end())
         order_.erase(it);
 }
 
-void TCheckedComboBox::clickItem(int index) {
+void CheckedComboBox::clickItem(int index) {
     if (ticked(index)) {
         untick(index);
     } else if (!tick(index)) {
@@ -88,7 +88,7 @@ void TCheckedComboBox::clickItem(int index) {
     changed.emit();
 }
 
-void TCheckedComboBox::setTicked(int index, bool on) {
+void CheckedComboBox::setTicked(int index, bool on) {
     if (ticked(index) == on)
         return;
     if (on) {
@@ -100,13 +100,13 @@ void TCheckedComboBox::setTicked(int index, bool on) {
     changed.emit();
 }
 
-void TCheckedComboBox::selectAll() {
+void CheckedComboBox::selectAll() {
     ticks_.assign(items_.size(), true);
     order_ = items_;
     changed.emit();
 }
 
-void TCheckedComboBox::clearAll() {
+void CheckedComboBox::clearAll() {
     ticks_.assign(items_.size(), false);
     order_.clear();
     changed.emit();

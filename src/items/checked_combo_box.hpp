@@ -11,7 +11,7 @@ namespace lw {
 // The drop-down list with tick boxes (_Group). Its text is the ticked names in the
 // order they were ticked, joined by ","; that text is its whole state as far as the
 // rest of the program is concerned (its first name is "the first ticked Group").
-class TCheckedComboBox {
+class CheckedComboBox {
 public:
     // The text may not grow to this many bytes (counted in the GBK code page).
     static constexpr int kTextLimit = 256;

@@ -15,18 +15,18 @@ ItemCommands::ItemCommands(Database& db, Dialogs& dialogs, Desktop& desktop, con
     : db_(db), dialogs_(dialogs), desktop_(desktop), clock_(clock), state_(state), view_(view) {}
 
 bool ItemCommands::groupExists(const std::string& name) {
-    Query q = db_.query(JoinSql({"select * from TB_Groups where GroupName=?", "and Tag=?"}),
+    Query q = db_.query(joinSql({"select * from TB_Groups where GroupName=?", "and Tag=?"}),
                         {name, std::int64_t{kListKind}});
     return !q.eof();
 }
 
-void ItemCommands::NewGroupClick() {
+void ItemCommands::askNewGroup() {
     std::optional<std::string> name = dialogs_.inputText("新建组", "请输入新组名:", "");
     if (name)
-        AddGroup(*name);
+        addGroup(*name);
 }
 
-bool ItemCommands::AddGroup(const std::string& name) {
+bool ItemCommands::addGroup(const std::string& name) {
     // Not trimmed: blanks alone count as a name.
     if (name.empty()) {
         dialogs_.message("提示", "新建失败,组名不能为空.", Icon::Information);
@@ -36,7 +36,7 @@ bool ItemCommands::AddGroup(const std::string& name) {
         dialogs_.message("提示", "\"" + name + "\"该组已存在,请重新输入组名.", Icon::Warning);
         return false;
     }
-    db_.exec(JoinSql({"Insert Into TB_Groups(GroupName,Tag)", "Select ?", ",?"}),
+    db_.exec(joinSql({"Insert Into TB_Groups(GroupName,Tag)", "Select ?", ",?"}),
              {name, std::int64_t{kListKind}});
     dialogs_.message("提示", "新建组完成,请确认.", Icon::Information);
     // Appending rebuilds the picker: its ticks and text are cleared without a change
@@ -45,7 +45,7 @@ bool ItemCommands::AddGroup(const std::string& name) {
     return true;
 }
 
-void ItemCommands::RenameGroupClick() {
+void ItemCommands::askRenameGroup() {
     if (view_.group.text().empty()) {
         dialogs_.message("提示", "请选择组.(如果选择多组,将以第一个组为准)", Icon::Warning);
         return;
@@ -54,10 +54,10 @@ void ItemCommands::RenameGroupClick() {
     std::optional<std::string> answer =
         dialogs_.inputText("修改组名:\"" + old + "\"", "请输入新组名:", old);
     if (answer)
-        RenameGroup(old, *answer);
+        renameGroup(old, *answer);
 }
 
-bool ItemCommands::RenameGroup(const std::string& oldName, const std::string& newName) {
+bool ItemCommands::renameGroup(const std::string& oldName, const std::string& newName) {
     if (newName.empty()) {
         dialogs_.message("提示", "修改失败,组名不能为空.", Icon::Information);
         return false;
@@ -71,20 +71,20 @@ bool ItemCommands::RenameGroup(const std::string& oldName, const std::string& ne
     // Every Group of that name, whatever its list kind.
     db_.exec("Update Tb_Groups Set Groupname=? where Groupname=?", {newName, oldName});
     dialogs_.message("提示", "修改组名完成,请确认.", Icon::Information);
-    view_.GetGroupList();
+    view_.loadGroups();
     return true;
 }
 
-void ItemCommands::DeleteGroupClick() {
+void ItemCommands::askDeleteGroups() {
     std::string text = view_.group.text();
     if (text.empty()) {
         dialogs_.message("提示", "请选择组.", Icon::Warning);
         return;
     }
-    DeleteGroups(text);
+    deleteGroups(text);
 }
 
-bool ItemCommands::DeleteGroups(const std::string& pickerText) {
+bool ItemCommands::deleteGroups(const std::string& pickerText) {
     if (state_.busy())
         return true;
     if (!dialogs_.question("提示",
@@ -96,30 +96,30 @@ bool ItemCommands::DeleteGroups(const std::string& pickerText) {
     // The Item Links first, then their Groups.
     {
         DbParams params{std::int64_t{kListKind}};
-        std::string filter = GroupNameCondition(pickerText, params);
-        db_.exec(JoinSql({"delete from tb_url",
+        std::string filter = groupNameCondition(pickerText, params);
+        db_.exec(joinSql({"delete from tb_url",
                           "where uGroup in (select Uniqid from TB_Groups where 1=1", "and Tag=?",
                           filter + ")"}),
                  params);
     }
     {
         DbParams params{std::int64_t{kListKind}};
-        std::string filter = GroupNameCondition(pickerText, params);
-        db_.exec(JoinSql({"Delete From TB_Groups Where 1=1", "and Tag=?", filter}), params);
+        std::string filter = groupNameCondition(pickerText, params);
+        db_.exec(joinSql({"Delete From TB_Groups Where 1=1", "and Tag=?", filter}), params);
     }
     transaction.commit();
     dialogs_.message("提示", "删除组完成,请确认.", Icon::Information);
-    view_.GetGroupList();
-    view_.RefreshData();
+    view_.loadGroups();
+    view_.reloadItems();
     return true;
 }
 
-std::int64_t ItemCommands::TargetGroupOf(const std::string& groupName) {
+std::int64_t ItemCommands::targetGroupOf(const std::string& groupName) {
     Query q = db_.query("select uniqid from tb_groups where groupname=?", {groupName});
     return q.eof() ? 0 : q.integer("uniqid");
 }
 
-void ItemCommands::HarvestClick() {
+void ItemCommands::openHarvest() {
     if (state_.busy())
         return;
     if (view_.group.text().empty()) {
@@ -129,14 +129,14 @@ void ItemCommands::HarvestClick() {
         return;
     }
     std::string first = view_.group.firstTicked();
-    std::int64_t target = TargetGroupOf(first);
+    std::int64_t target = targetGroupOf(first);
     if (showHarvest && showHarvest("搜索添加宝贝链接(URL)-" + first, target))
-        view_.RefreshData();
+        view_.reloadItems();
 }
 
 namespace {
 
-std::vector<std::int64_t> IdsOf(const ItemList& list, const std::vector<int>& indexes) {
+std::vector<std::int64_t> idsOf(const ItemList& list, const std::vector<int>& indexes) {
     std::vector<std::int64_t> ids;
     ids.reserve(indexes.size());
     for (int i : indexes)
@@ -146,7 +146,7 @@ std::vector<std::int64_t> IdsOf(const ItemList& list, const std::vector<int>& in
 
 } // namespace
 
-void ItemCommands::DeleteItemsClick() {
+void ItemCommands::deleteSelectedItems() {
     if (state_.busy())
         return;
     std::vector<int> selected = view_.list.selectedIndexes();
@@ -155,22 +155,22 @@ void ItemCommands::DeleteItemsClick() {
         focusList.emit();
         return;
     }
-    std::vector<std::int64_t> ids = IdsOf(view_.list, selected);
+    std::vector<std::int64_t> ids = idsOf(view_.list, selected);
     std::string question = ids.size() == 1
                                ? "是否要删除: " + view_.list.row(selected.front()).sub[kSubUrl]
                                : "是否要删除选中的 " + std::to_string(ids.size()) + " 个项?";
     if (!dialogs_.question("提示", question))
         return;
     Transaction transaction(db_);
-    ForEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
+    forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
         DbParams params(slice.begin(), slice.end());
-        db_.exec("Delete From TB_URL where Uniqid in " + Placeholders(slice.size()), params);
+        db_.exec("Delete From TB_URL where Uniqid in " + placeholders(slice.size()), params);
     });
     transaction.commit();
-    view_.RefreshData();
+    view_.reloadItems();
 }
 
-void ItemCommands::MoveItemsClick() {
+void ItemCommands::moveSelectedItems() {
     if (state_.busy())
         return;
     std::vector<int> selected = view_.list.selectedIndexes();
@@ -178,13 +178,13 @@ void ItemCommands::MoveItemsClick() {
         dialogs_.message("提示", "请选择要移动到组的项", Icon::Warning);
         return;
     }
-    moveDialog.ids = IdsOf(view_.list, selected);
+    moveDialog.ids = idsOf(view_.list, selected);
     moveDialog.n = static_cast<int>(selected.size());
     if (moveDialog.ShowModal(db_, dialogs_))
-        view_.RefreshData();
+        view_.reloadItems();
 }
 
-void ItemCommands::CopyText_URL(int subItem) {
+void ItemCommands::copySelectedText(int subItem) {
     std::string text;
     bool collected = false;
     for (int i : view_.list.selectedIndexes()) {
@@ -202,19 +202,19 @@ void ItemCommands::CopyText_URL(int subItem) {
         desktop_.setClipboardText(text);
 }
 
-void ItemCommands::ExportClick() {
+void ItemCommands::exportSelectedItems() {
     FileDialogRequest request;
     request.title = "另存为";
     request.defaultExtension = "csv";
     request.filter = "csv 文件(*.csv)|*.csv";
-    request.initialPath = "urlExport" + FormatDateTime(clock_.now(), "yyyymmddhhnnss");
+    request.initialPath = "urlExport" + formatDateTime(clock_.now(), "yyyymmddhhnnss");
     std::optional<std::string> path = dialogs_.saveFile(request);
     if (!path)
         return;
     std::vector<std::string> lines;
     for (int i : view_.list.selectedIndexes())
-        lines.push_back(ExportLine(view_.list.row(i)));
-    std::string error = WriteItemExport(*path, lines);
+        lines.push_back(exportLine(view_.list.row(i)));
+    std::string error = writeItemExport(*path, lines);
     if (!error.empty()) {
         dialogs_.message("错误", error, Icon::Error);
         return;
@@ -222,7 +222,7 @@ void ItemCommands::ExportClick() {
     dialogs_.message("提示", "完成另存，请确认.", Icon::Information);
 }
 
-void ItemCommands::OpenPageClick() {
+void ItemCommands::openSelectedPages() {
     int first = view_.list.firstSelected();
     if (first >= 0)
         desktop_.openUrl(view_.list.row(first).sub[kSubUrl]);

@@ -28,25 +28,25 @@ public:
                  MainState& state, ItemView& view);
 
     // Group menu.
-    void NewGroupClick();    // "新建分组"
-    void RenameGroupClick(); // "修改组名"
-    void DeleteGroupClick(); // "删除分组"
-    bool AddGroup(const std::string& name);
-    bool RenameGroup(const std::string& oldName, const std::string& newName);
-    bool DeleteGroups(const std::string& pickerText);
+    void askNewGroup();     // "新建分组"
+    void askRenameGroup();  // "修改组名"
+    void askDeleteGroups(); // "删除分组"
+    bool addGroup(const std::string& name);
+    bool renameGroup(const std::string& oldName, const std::string& newName);
+    bool deleteGroups(const std::string& pickerText);
 
     // Toolbar "搜索添加对方店铺宝贝": checks, then the harvest window for the first
     // ticked Group.
-    void HarvestClick();
+    void openHarvest();
     // The first ticked Group's Uniqid (no list-kind condition), 0 when there is none.
-    std::int64_t TargetGroupOf(const std::string& groupName);
+    std::int64_t targetGroupOf(const std::string& groupName);
 
     // List context menu, on the selected rows.
-    void DeleteItemsClick();        // "删除选中项(&D)"
-    void MoveItemsClick();          // "移动到组..."
-    void CopyText_URL(int subItem); // "复制宝贝链接地址(URL)" (0), "复制宝贝名称" (1)
-    void ExportClick();             // "选中项另存为..."
-    void OpenPageClick();           // "打开所选项网页地址(&T)"
+    void deleteSelectedItems();         // "删除选中项(&D)"
+    void moveSelectedItems();           // "移动到组..."
+    void copySelectedText(int subItem); // "复制宝贝链接地址(URL)" (0), "复制宝贝名称" (1)
+    void exportSelectedItems();         // "选中项另存为..."
+    void openSelectedPages();           // "打开所选项网页地址(&T)"
 
     // The harvest window, filled in when it exists: shown modally with its caption
     // and target Group; returns true when it added Item Links (result OK).
@@ -56,7 +56,7 @@ public:
     Signal<> focusList;
 
     // Created on first use and kept.
-    TfrmMoveToGroup moveDialog;
+    MoveToGroupLogic moveDialog;
 
 private:
     bool groupExists(const std::string& name);

@@ -9,33 +9,33 @@
 
 namespace lw {
 
-std::string ExportField(const std::string& text) {
+std::string exportField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
     std::string quoted(1, '"');
-    quoted += ReplaceAll(text, "\"", "\"\"");
+    quoted += replaceAll(text, "\"", "\"\"");
     quoted += '"';
     return quoted;
 }
 
-std::string ExportLine(const ItemRow& row) {
-    std::string line = ExportField(row.state);
+std::string exportLine(const ItemRow& row) {
+    std::string line = exportField(row.state);
     for (int i = kSubUrl; i <= kSubRemark; ++i) {
         line += ',';
-        line += ExportField(row.sub[static_cast<size_t>(i)]);
+        line += exportField(row.sub[static_cast<size_t>(i)]);
     }
     return line;
 }
 
-std::string WriteItemExport(const std::string& path, const std::vector<std::string>& lines) {
+std::string writeItemExport(const std::string& path, const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines)
         text += line + "\r\n";
     // Stray bytes in a stored text become "?" rather than turning the whole file into
     // something that is not GBK.
-    if (!IsValidUtf8(text))
-        text = ReplaceAll(ToUtf8Lenient(text, "UTF-8"), "\uFFFD", "?");
-    std::optional<std::string> gbk = Utf8ToGb18030(text);
+    if (!isValidUtf8(text))
+        text = replaceAll(toUtf8Lenient(text, "UTF-8"), "\uFFFD", "?");
+    std::optional<std::string> gbk = utf8ToGb18030(text);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out)
         return "无法写入文件 " + path + ": " + std::strerror(errno);

@@ -17,7 +17,7 @@ const std::array<ItemColumn, kColumnCount> kItemColumns = {{
     {"", 119},
 }};
 
-Rgb SetFillColor(int position) {
+Rgb setFillColor(int position) {
     static const Rgb colours[6] = {{240, 255, 240}, {255, 255, 240}, {255, 240, 240},
                                    {240, 255, 255}, {240, 240, 255}, {255, 240, 255}};
     int i = position % 6;
@@ -35,7 +35,7 @@ struct RoundedNumber {
     bool overflow = false;
 };
 
-RoundedNumber RoundNumberText(std::string_view text) {
+RoundedNumber roundNumberText(std::string_view text) {
     RoundedNumber out;
     size_t point = text.find('.');
     std::string_view whole = text.substr(0, point);
@@ -58,15 +58,15 @@ RoundedNumber RoundNumberText(std::string_view text) {
     return out;
 }
 
-int FoldByte(unsigned char c) {
+int foldByte(unsigned char c) {
     return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
 }
 
-int CompareFolded(const std::string& a, const std::string& b) {
+int compareFolded(const std::string& a, const std::string& b) {
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
         int d =
-            FoldByte(static_cast<unsigned char>(a[i])) - FoldByte(static_cast<unsigned char>(b[i]));
+            foldByte(static_cast<unsigned char>(a[i])) - foldByte(static_cast<unsigned char>(b[i]));
         if (d != 0)
             return d;
     }
@@ -80,15 +80,15 @@ struct SortKey {
     RoundedNumber rounded;
 };
 
-SortKey MakeSortKey(const std::string& text) {
+SortKey makeSortKey(const std::string& text) {
     SortKey key;
-    key.number = IsNumber(text);
+    key.number = isNumber(text);
     if (key.number)
-        key.rounded = RoundNumberText(text);
+        key.rounded = roundNumberText(text);
     return key;
 }
 
-int CompareWithKeys(const std::string& a, const SortKey& ka, const std::string& b,
+int compareWithKeys(const std::string& a, const SortKey& ka, const std::string& b,
                     const SortKey& kb) {
     if (ka.number && kb.number) {
         if (ka.rounded.overflow || kb.rounded.overflow)
@@ -97,13 +97,13 @@ int CompareWithKeys(const std::string& a, const SortKey& ka, const std::string& 
             return 0;
         return ka.rounded.value < kb.rounded.value ? -1 : 1;
     }
-    return CompareFolded(a, b);
+    return compareFolded(a, b);
 }
 
 } // namespace
 
-int CompareItemTexts(const std::string& a, const std::string& b) {
-    return CompareWithKeys(a, MakeSortKey(a), b, MakeSortKey(b));
+int compareItemTexts(const std::string& a, const std::string& b) {
+    return compareWithKeys(a, makeSortKey(a), b, makeSortKey(b));
 }
 
 void ItemList::beginUpdate() {
@@ -249,11 +249,11 @@ void ItemList::sort(int column, bool descending) {
     std::vector<SortKey> keys;
     keys.reserve(rows_.size());
     for (const ItemRow& r : rows_)
-        keys.push_back(MakeSortKey(r.columnText(column)));
+        keys.push_back(makeSortKey(r.columnText(column)));
     std::vector<size_t> order(rows_.size());
     std::iota(order.begin(), order.end(), size_t{0});
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        int c = CompareWithKeys(rows_[a].columnText(column), keys[a], rows_[b].columnText(column),
+        int c = compareWithKeys(rows_[a].columnText(column), keys[a], rows_[b].columnText(column),
                                 keys[b]);
         return descending ? c > 0 : c < 0;
     });

@@ -59,13 +59,13 @@ struct Rgb {
     int r, g, b;
     bool operator==(const Rgb&) const = default;
 };
-Rgb SetFillColor(int position);
+Rgb setFillColor(int position);
 
 // Header-click comparison of two column texts: numbers (both IsNumber) compare as
 // whole numbers rounded half to even, everything else as text with A-Z folded. A
 // rounded value beyond a signed 32-bit integer makes the pair equal. Returns <0, 0, >0
 // in ascending direction.
-int CompareItemTexts(const std::string& a, const std::string& b);
+int compareItemTexts(const std::string& a, const std::string& b);
 
 // The rows of _RzListView: the item list model shared by the list view, its commands
 // and the download run. Changes are announced so that views can follow; a bulk load

@@ -7,27 +7,27 @@
 
 namespace lw {
 
-std::string Placeholders(size_t n) {
+std::string placeholders(size_t n) {
     std::string out = "(";
     for (size_t i = 0; i < n; ++i)
         out += i == 0 ? "?" : ",?";
     return out + ")";
 }
 
-std::string GroupNameCondition(const std::string& groupText, DbParams& params) {
+std::string groupNameCondition(const std::string& groupText, DbParams& params) {
     // The picker text is split at every "," as its names were joined.
-    std::vector<std::string> names = SplitText(groupText, ",");
+    std::vector<std::string> names = splitText(groupText, ",");
     for (const std::string& name : names)
         params.emplace_back(name);
-    return " and GroupName in " + Placeholders(names.size());
+    return " and GroupName in " + placeholders(names.size());
 }
 
-ItemStatement BuildItemStatement(const ItemFilter& filter) {
+ItemStatement buildItemStatement(const ItemFilter& filter) {
     ItemStatement s;
     s.lines.push_back("select * from TB_URL where uGroup in (");
     std::string groups = "select Uniqid from Tb_Groups where 1=1";
     if (!filter.groupText.empty())
-        groups += GroupNameCondition(filter.groupText, s.params);
+        groups += groupNameCondition(filter.groupText, s.params);
     s.lines.push_back(groups);
     s.lines.push_back("and Tag=?)");
     s.params.emplace_back(std::int64_t{kListKind});
@@ -47,10 +47,10 @@ ItemStatement BuildItemStatement(const ItemFilter& filter) {
 
 namespace {
 
-int ColumnIndex(const Query& query, const char* name) {
-    std::string wanted = LowerAscii(name);
+int columnIndex(const Query& query, const char* name) {
+    std::string wanted = lowerAscii(name);
     for (int i = 0; i < query.columnCount(); ++i)
-        if (LowerAscii(query.columnName(i)) == wanted)
+        if (lowerAscii(query.columnName(i)) == wanted)
             return i;
     throw DbError(std::string("no such column: ") + name);
 }
@@ -58,12 +58,12 @@ int ColumnIndex(const Query& query, const char* name) {
 } // namespace
 
 ItemRowReader::ItemRowReader(const Query& query)
-    : url_(ColumnIndex(query, "detail_url")), title_(ColumnIndex(query, "title")),
-      sales_(ColumnIndex(query, "SaleNum")), price_(ColumnIndex(query, "SalePrice")),
-      remark_(ColumnIndex(query, "remark")), uniqid_(ColumnIndex(query, "Uniqid")),
-      download_(ColumnIndex(query, "IsDownload")), check_(ColumnIndex(query, "bcheck")) {}
+    : url_(columnIndex(query, "detail_url")), title_(columnIndex(query, "title")),
+      sales_(columnIndex(query, "SaleNum")), price_(columnIndex(query, "SalePrice")),
+      remark_(columnIndex(query, "remark")), uniqid_(columnIndex(query, "Uniqid")),
+      download_(columnIndex(query, "IsDownload")), check_(columnIndex(query, "bcheck")) {}
 
-std::string ShortestDecimal(double value) {
+std::string shortestDecimal(double value) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (result.ec != std::errc())
@@ -77,19 +77,19 @@ ItemRow ItemRowReader::read(const Query& query) const {
     bool downloaded = query.textAt(download_) == "1";
     row.state = downloaded ? kStateDownloaded : kStatePending;
     row.icon = downloaded ? kIconDownloaded : kIconPending;
-    row.sub[kSubUrl] = Trim(query.textAt(url_));
-    row.sub[kSubTitle] = Trim(query.textAt(title_));
-    row.sub[kSubSales] = Trim(query.textAt(sales_));
-    row.sub[kSubPrice] = ShortestDecimal(std::strtod(query.textAt(price_).c_str(), nullptr));
-    row.sub[kSubNumIid] = GetBetween(row.sub[kSubUrl], "/offer/", ".html");
-    row.sub[kSubRemark] = Trim(query.textAt(remark_));
-    row.sub[kSubUniqid] = Trim(query.textAt(uniqid_));
+    row.sub[kSubUrl] = trim(query.textAt(url_));
+    row.sub[kSubTitle] = trim(query.textAt(title_));
+    row.sub[kSubSales] = trim(query.textAt(sales_));
+    row.sub[kSubPrice] = shortestDecimal(std::strtod(query.textAt(price_).c_str(), nullptr));
+    row.sub[kSubNumIid] = textBetween(row.sub[kSubUrl], "/offer/", ".html");
+    row.sub[kSubRemark] = trim(query.textAt(remark_));
+    row.sub[kSubUniqid] = trim(query.textAt(uniqid_));
     row.uniqid = std::strtoll(row.sub[kSubUniqid].c_str(), nullptr, 10);
     row.ticked = query.textAt(check_) == "1";
     return row;
 }
 
-void ForEachIdSlice(const std::vector<std::int64_t>& ids,
+void forEachIdSlice(const std::vector<std::int64_t>& ids,
                     const std::function<void(const std::vector<std::int64_t>&)>& fn) {
     // SQLite of this age allows 999 bound values per statement.
     constexpr size_t kSlice = 500;

@@ -25,14 +25,14 @@ struct ItemFilter {
 struct ItemStatement {
     std::vector<std::string> lines;
     DbParams params;
-    std::string sql() const { return JoinSql(lines); }
+    std::string sql() const { return joinSql(lines); }
 };
-ItemStatement BuildItemStatement(const ItemFilter& filter);
+ItemStatement buildItemStatement(const ItemFilter& filter);
 
 // " and GroupName in (?,...)" for the names of a picker text, with their values.
-std::string GroupNameCondition(const std::string& groupText, DbParams& params);
+std::string groupNameCondition(const std::string& groupText, DbParams& params);
 // "(?,?,...)" for n values.
-std::string Placeholders(size_t n);
+std::string placeholders(size_t n);
 
 // Reads the rows of an open list statement into list rows.
 class ItemRowReader {
@@ -45,10 +45,10 @@ private:
 };
 
 // A money value in its shortest decimal form (12.5, 0).
-std::string ShortestDecimal(double value);
+std::string shortestDecimal(double value);
 
 // Runs fn over ids in slices small enough for the engine's parameter limit.
-void ForEachIdSlice(const std::vector<std::int64_t>& ids,
+void forEachIdSlice(const std::vector<std::int64_t>& ids,
                     const std::function<void(const std::vector<std::int64_t>&)>& fn);
 
 } // namespace lw

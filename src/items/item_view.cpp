@@ -11,9 +11,9 @@ namespace lw {
 ItemView::ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state)
     : db_(db), dialogs_(dialogs), loop_(loop), state_(state) {
     // The picker's change event keeps setting 4; the list waits for "搜索".
-    group.changed.connect([this] { SetParameter(db_, 4, group.text()); });
+    group.changed.connect([this] { writeSetting(db_, 4, group.text()); });
     group.noRoom = [this] {
-        dialogs_.message("提示", TCheckedComboBox::kNoRoomMessage, Icon::Warning);
+        dialogs_.message("提示", CheckedComboBox::kNoRoomMessage, Icon::Warning);
     };
 }
 
@@ -40,28 +40,28 @@ void ItemView::setListEnabled(bool enabled) {
     listEnabledChanged.emit();
 }
 
-void ItemView::GetGroupList() {
+void ItemView::loadGroups() {
     std::vector<std::string> names;
     for (Query q = db_.query("select * from TB_Groups"); !q.eof(); q.next())
-        names.push_back(Trim(q.text("GroupName")));
+        names.push_back(trim(q.text("GroupName")));
     group.clear();
     for (const std::string& name : names)
         group.addItem(name);
-    std::string stored = GetParameter(db_, 4);
+    std::string stored = readSetting(db_, 4);
     for (int i = 0; i < group.count(); ++i)
         group.setTicked(i, false);
     if (stored.empty())
         return;
     // Each restored tick fires the change event, so setting 4 ends holding the names
     // found, in their stored order.
-    for (const std::string& name : SplitText(stored, ",")) {
+    for (const std::string& name : splitText(stored, ",")) {
         int index = group.indexOfNoCase(name);
         if (index >= 0)
             group.setTicked(index, true);
     }
 }
 
-void ItemView::RefreshData() {
+void ItemView::reloadItems() {
     if (state_.busy())
         return;
     state_.panel.clearCancel();
@@ -83,7 +83,7 @@ void ItemView::RefreshData() {
 
     list.beginUpdate();
     list.clear();
-    ItemStatement statement = BuildItemStatement(filter());
+    ItemStatement statement = buildItemStatement(filter());
     {
         Query q = db_.query(statement.sql(), statement.params);
         if (!q.eof()) {
@@ -105,25 +105,25 @@ void ItemView::RefreshData() {
         }
     }
     list.endUpdate();
-    GetTotal();
+    updateTotals();
 }
 
-void ItemView::GetTotal() {
-    Query q = db_.query(JoinSql({"select count(*) from tb_url", "where tag=?"}),
+void ItemView::updateTotals() {
+    Query q = db_.query(joinSql({"select count(*) from tb_url", "where tag=?"}),
                         {std::int64_t{kListKind}});
     std::string all = q.eof() ? "0" : q.first();
     statusText_ = " 共 " + all + " 项  ,  当前显示" + std::to_string(list.size()) + " 项";
     statusTextChanged.emit();
 }
 
-void ItemView::AutoSaveStatus() {
+void ItemView::storeTicks() {
     std::vector<std::int64_t> ticked;
     std::vector<std::int64_t> unticked;
     for (const ItemRow& row : list.rows())
         (row.ticked ? ticked : unticked).push_back(row.uniqid);
     Transaction transaction(db_);
     auto store = [this](const std::vector<std::int64_t>& ids, int value) {
-        ForEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
+        forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
             DbParams params;
             for (std::int64_t id : slice)
                 params.emplace_back(id);
@@ -131,7 +131,7 @@ void ItemView::AutoSaveStatus() {
             // shutdown then rewrites only the pages that changed.
             std::string flag = std::to_string(value);
             db_.exec("update tb_url set bcheck=" + flag + " where uniqid in " +
-                         Placeholders(slice.size()) + " and bcheck<>" + flag,
+                         placeholders(slice.size()) + " and bcheck<>" + flag,
                      params);
         });
     };
@@ -140,34 +140,34 @@ void ItemView::AutoSaveStatus() {
     transaction.commit();
 }
 
-void ItemView::RefreshClick() {
+void ItemView::applyFilter() {
     if (state_.busy())
         return;
-    AutoSaveStatus();
-    RefreshData();
+    storeTicks();
+    reloadItems();
 }
 
-void ItemView::SelectAllClick() {
+void ItemView::selectAll() {
     list.selectAll();
 }
 
-void ItemView::TickAllClick() {
+void ItemView::tickAll() {
     list.tickAll(true);
 }
 
-void ItemView::UntickAllClick() {
+void ItemView::untickAll() {
     list.tickAll(false);
 }
 
-void ItemView::TickSelectedClick() {
+void ItemView::tickSelected() {
     list.tickSelected(true);
 }
 
-void ItemView::UntickSelectedClick() {
+void ItemView::untickSelected() {
     list.tickSelected(false);
 }
 
-void ItemView::SelectClick(bool checked) {
+void ItemView::toggleAllTicks(bool checked) {
     if (selectBox_ != checked) {
         selectBox_ = checked;
         barChanged.emit();
@@ -190,7 +190,7 @@ void ItemView::SelectClick(bool checked) {
     list.tickRange(first, list.size() - 1, checked);
 }
 
-void ItemView::ColumnClick(int column) {
+void ItemView::sortByColumn(int column) {
     // Sorting moves rows under a running download, which walks them by position.
     if (state_.busy())
         return;
@@ -198,8 +198,8 @@ void ItemView::ColumnClick(int column) {
     sortDescending_ = !sortDescending_;
 }
 
-void LoadItemRows(Database& db, const ItemFilter& filter, ItemList& list) {
-    ItemStatement statement = BuildItemStatement(filter);
+void loadItemRows(Database& db, const ItemFilter& filter, ItemList& list) {
+    ItemStatement statement = buildItemStatement(filter);
     list.beginUpdate();
     list.clear();
     {

@@ -25,8 +25,8 @@ public:
 
     ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state);
 
-    TCheckedComboBox group; // _Group
-    ItemList list;          // _RzListView
+    CheckedComboBox group; // _Group
+    ItemList list;         // _RzListView
 
     // Bar state; the setters announce through barChanged when the value changes.
     const std::string& keyword() const { return keyword_; }
@@ -45,25 +45,25 @@ public:
     bool sortDescending() const { return sortDescending_; }
 
     // Refill the picker and restore its ticks from setting 4.
-    void GetGroupList();
+    void loadGroups();
     // Reload the list from the database with the picker, keyword and state filter.
-    void RefreshData();
+    void reloadItems();
     // Rewrite the counts text.
-    void GetTotal();
+    void updateTotals();
     // Store every row's tick in TB_URL.bcheck.
-    void AutoSaveStatus();
+    void storeTicks();
 
     // "搜索" (_Refresh) and Enter in _Keyword.
-    void RefreshClick();
+    void applyFilter();
     // List context menu and bar.
-    void SelectAllClick();          // "全选(&A)"
-    void TickAllClick();            // "全部勾选(&Q)"
-    void UntickAllClick();          // "取消所有勾选"
-    void TickSelectedClick();       // "选中-勾选"
-    void UntickSelectedClick();     // "选中-取消勾选"
-    void SelectClick(bool checked); // _Select clicked, with its new state
+    void selectAll();                  // "全选(&A)"
+    void tickAll();                    // "全部勾选(&Q)"
+    void untickAll();                  // "取消所有勾选"
+    void tickSelected();               // "选中-勾选"
+    void untickSelected();             // "选中-取消勾选"
+    void toggleAllTicks(bool checked); // _Select clicked, with its new state
     // Header click on a shown column (0 for "状态").
-    void ColumnClick(int column);
+    void sortByColumn(int column);
 
     // How often the long loops let events run.
     std::chrono::milliseconds pumpInterval{15};
@@ -71,7 +71,7 @@ public:
     Signal<> barChanged;
     Signal<> statusTextChanged;
     Signal<> listEnabledChanged;
-    // RefreshData is about to show the progress panel: views place it over the page.
+    // reloadItems is about to show the progress panel: views place it over the page.
     Signal<> placePanelOverPage;
 
 private:
@@ -90,6 +90,6 @@ private:
 };
 
 // Loads every row of a filter into a list at once (no progress panel).
-void LoadItemRows(Database& db, const ItemFilter& filter, ItemList& list);
+void loadItemRows(Database& db, const ItemFilter& filter, ItemList& list);
 
 } // namespace lw

@@ -7,7 +7,7 @@
 
 namespace lw {
 
-void TfrmMoveToGroup::FormShow(Database& db) {
+void MoveToGroupLogic::onShown(Database& db) {
     names.clear();
     values.clear();
     for (Query q = db.query("select * from TB_Groups where Tag=?", {std::int64_t{kListKind}});
@@ -18,7 +18,7 @@ void TfrmMoveToGroup::FormShow(Database& db) {
     selected = names.empty() ? -1 : 0;
 }
 
-bool TfrmMoveToGroup::OkClick(Database& db, Dialogs& dialogs) {
+bool MoveToGroupLogic::confirm(Database& db, Dialogs& dialogs) {
     if (selected < 0 || selected >= static_cast<int>(names.size())) {
         dialogs.message("提示", "请选择组.", Icon::Warning);
         return false;
@@ -29,12 +29,12 @@ bool TfrmMoveToGroup::OkClick(Database& db, Dialogs& dialogs) {
         return false;
     std::int64_t target = values[static_cast<size_t>(selected)];
     Transaction transaction(db);
-    ForEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
+    forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
         DbParams params{target};
         for (std::int64_t id : slice)
             params.emplace_back(id);
-        db.exec(JoinSql({"Update TB_URL Set uGroup=?",
-                         "where Uniqid in " + Placeholders(slice.size())}),
+        db.exec(joinSql({"Update TB_URL Set uGroup=?",
+                         "where Uniqid in " + placeholders(slice.size())}),
                 params);
     });
     transaction.commit();
@@ -43,15 +43,15 @@ bool TfrmMoveToGroup::OkClick(Database& db, Dialogs& dialogs) {
     return true;
 }
 
-bool TfrmMoveToGroup::ShowModal(Database& db, Dialogs& dialogs) {
-    FormShow(db);
+bool MoveToGroupLogic::ShowModal(Database& db, Dialogs& dialogs) {
+    onShown(db);
     // A refusal or a No keeps the dialog open: it is shown again with the same choice.
     for (;;) {
         std::optional<int> choice = dialogs.chooseFromList(kCaption, kLabel, names, selected);
         if (!choice)
             return false;
         selected = *choice;
-        if (OkClick(db, dialogs))
+        if (confirm(db, dialogs))
             return true;
     }
 }

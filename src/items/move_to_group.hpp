@@ -10,7 +10,7 @@ class Database;
 class Dialogs;
 
 // The dialog "移动到组...": pick a Group (list kind 0) for the selected Item Links.
-class TfrmMoveToGroup {
+class MoveToGroupLogic {
 public:
     static constexpr const char* kCaption = "移动到组...";
     static constexpr const char* kLabel = "请选择组:";
@@ -25,9 +25,9 @@ public:
     int selected = -1;
 
     // When shown: fill the list and select its first entry.
-    void FormShow(Database& db);
+    void onShown(Database& db);
     // "确定": true when the dialog closes with OK (the Item Links were moved).
-    bool OkClick(Database& db, Dialogs& dialogs);
+    bool confirm(Database& db, Dialogs& dialogs);
     // Shows the dialog modally through the dialogs port; true on OK.
     bool ShowModal(Database& db, Dialogs& dialogs);
 };

@@ -17,7 +17,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // libcurl's global set-up is not thread-safe; every client passes through here first.
-void GlobalInit() {
+void globalInit() {
     static std::once_flag once;
     std::call_once(once, [] {
         if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
@@ -25,8 +25,8 @@ void GlobalInit() {
     });
 }
 
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && FindNoCase(text.substr(0, prefix.size()), prefix) == 0;
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && findNoCase(text.substr(0, prefix.size()), prefix) == 0;
 }
 
 // State of one transfer, reached from the libcurl callbacks.
@@ -39,14 +39,14 @@ struct Transfer {
     curl_off_t downloaded = 0;
 };
 
-size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+size_t onHeader(char* data, size_t size, size_t count, void* user) {
     auto& t = *static_cast<Transfer*>(user);
     size_t n = size * count;
     t.lastActivity = Clock::now();
     std::string line(data, n);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
         line.pop_back();
-    if (StartsWithNoCase(line, "HTTP/")) {
+    if (startsWithNoCase(line, "HTTP/")) {
         // A new answer begins (after a redirect, a proxy's CONNECT or a 1xx answer).
         t.result.statusLine = line;
         t.result.headers.clear();
@@ -64,13 +64,13 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
         }
     } else if (!line.empty()) {
         t.result.headers.push_back(line);
-        if (StartsWithNoCase(line, "Content-Type:"))
-            t.result.contentType = Trim(line.substr(13));
+        if (startsWithNoCase(line, "Content-Type:"))
+            t.result.contentType = trim(line.substr(13));
     }
     return n;
 }
 
-size_t OnBody(char* data, size_t size, size_t count, void* user) {
+size_t onBody(char* data, size_t size, size_t count, void* user) {
     auto& t = *static_cast<Transfer*>(user);
     size_t n = size * count;
     t.lastActivity = Clock::now();
@@ -82,7 +82,7 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
-int OnProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow) {
+int onProgress(void* user, curl_off_t, curl_off_t dlnow, curl_off_t ultotal, curl_off_t ulnow) {
     auto& t = *static_cast<Transfer*>(user);
     if (dlnow != t.downloaded || ulnow != t.uploaded) {
         t.downloaded = dlnow;
@@ -101,8 +101,8 @@ std::string HttpResult::header(std::string_view name) const {
         if (colon == std::string::npos)
             continue;
         std::string_view key = std::string_view(line).substr(0, colon);
-        if (key.size() == name.size() && FindNoCase(key, name) == 0)
-            return Trim(std::string_view(line).substr(colon + 1));
+        if (key.size() == name.size() && findNoCase(key, name) == 0)
+            return trim(std::string_view(line).substr(colon + 1));
     }
     return {};
 }
@@ -110,14 +110,14 @@ std::string HttpResult::header(std::string_view name) const {
 bool HttpResult::hasHeader(std::string_view name) const {
     for (const auto& line : headers) {
         size_t colon = line.find(':');
-        if (colon == name.size() && FindNoCase(std::string_view(line).substr(0, colon), name) == 0)
+        if (colon == name.size() && findNoCase(std::string_view(line).substr(0, colon), name) == 0)
             return true;
     }
     return false;
 }
 
-std::string ProxyBypassList(std::string_view environmentList) {
-    std::string list = Trim(environmentList);
+std::string proxyBypassList(std::string_view environmentList) {
+    std::string list = trim(environmentList);
     if (list == "*")
         return list;
     if (!list.empty())
@@ -125,7 +125,7 @@ std::string ProxyBypassList(std::string_view environmentList) {
     return list + "127.0.0.1,localhost,::1";
 }
 
-std::string EscapeUnsafeUrlBytes(std::string_view url) {
+std::string escapeUnsafeUrlBytes(std::string_view url) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(url.size());
@@ -159,7 +159,7 @@ struct HttpClient::Handles {
 
 HttpClient::HttpClient(HttpOptions options)
     : options_(std::move(options)), handles_(std::make_unique<Handles>()) {
-    GlobalInit();
+    globalInit();
     handles_->easy = curl_easy_init();
     handles_->multi = curl_multi_init();
     handles_->cookieJar = curl_share_init();
@@ -194,7 +194,7 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
     Transfer t;
     t.maxBody = options_.maxBodyBytes;
     char errorText[CURL_ERROR_SIZE] = {};
-    std::string address = EscapeUnsafeUrlBytes(url);
+    std::string address = escapeUnsafeUrlBytes(url);
 
     curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
     curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText);
@@ -233,7 +233,7 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
     const char* noProxy = std::getenv("no_proxy");
     if (!noProxy)
         noProxy = std::getenv("NO_PROXY");
-    std::string bypass = ProxyBypassList(noProxy ? noProxy : "");
+    std::string bypass = proxyBypassList(noProxy ? noProxy : "");
     curl_easy_setopt(easy, CURLOPT_NOPROXY, bypass.c_str());
 
     curl_slist* headerList = nullptr;
@@ -258,11 +258,11 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
 
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &onHeader);
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, &t);
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, &t);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &onProgress);
     curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &t);
     curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
 

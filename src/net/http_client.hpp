@@ -97,10 +97,10 @@ private:
 
 // The no-proxy list handed to libcurl: the environment's list plus the loopback
 // hosts ("*" stays "*").
-std::string ProxyBypassList(std::string_view environmentList);
+std::string proxyBypassList(std::string_view environmentList);
 
 // Blanks, control bytes and bytes of 0x80 or above as %XX; everything else, "%"
 // included, unchanged.
-std::string EscapeUnsafeUrlBytes(std::string_view url);
+std::string escapeUnsafeUrlBytes(std::string_view url);
 
 } // namespace lw

@@ -11,16 +11,16 @@
 namespace lw {
 namespace {
 
-std::string CodeIdValue(const TTBAPP& app) {
-    return EncodeQueryText(app.accountCode);
+std::string codeIdValue(const RelayContext& app) {
+    return encodeQueryText(app.accountCode);
 }
 
 // An Error Response that carries a text of ours, so callers report it the usual way.
-std::string OwnErrorResponse(const std::string& message) {
+std::string ownErrorResponse(const std::string& message) {
     return "<error_response><msg>" + message + "</msg></error_response>";
 }
 
-std::string Join(const std::vector<std::string>& lines, const std::string& separator) {
+std::string join(const std::vector<std::string>& lines, const std::string& separator) {
     std::string out;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i)
@@ -30,76 +30,77 @@ std::string Join(const std::vector<std::string>& lines, const std::string& separ
     return out;
 }
 
-std::string Lookup(const TTBAPP& app, const std::string& query, const std::string& logQuery,
+std::string lookup(const RelayContext& app, const std::string& query, const std::string& logQuery,
                    const char* tag, DiagnosticLog& log, const HttpOptions& options) {
     log.append(app.lookupEndpoint + "?" + logQuery);
     if (!app.missing.empty()) {
         log.append(app.missing);
         return {};
     }
-    std::string answer = SyncGet(app.lookupEndpoint, query, options);
-    return GetBetween(answer, std::string("<") + tag + ">", std::string("</") + tag + ">");
+    std::string answer = getBlocking(app.lookupEndpoint, query, options);
+    return textBetween(answer, std::string("<") + tag + ">", std::string("</") + tag + ">");
 }
 
 } // namespace
 
-TTBAPP MakeRelayContext(const Config& config) {
-    TTBAPP app;
-    app.baseAddress = "http://" + Trim(config.relayHost);
+RelayContext makeRelayContext(const Config& config) {
+    RelayContext app;
+    app.baseAddress = "http://" + trim(config.relayHost);
     while (app.baseAddress.size() > 7 && app.baseAddress.back() == '/')
         app.baseAddress.pop_back();
     app.apiEndpoint = app.baseAddress + "/openapi/getdata.aspx";
     app.lookupEndpoint = app.baseAddress + "/xml/getxml.asp";
     app.appKey = config.appKey;
     app.accessToken = config.accessToken;
-    app.accountCode = Trim(config.accountCode);
-    app.clientVersion = GetVersionText();
+    app.accountCode = trim(config.accountCode);
+    app.clientVersion = programVersion();
     app.missing = config.missingRelayValue();
     return app;
 }
 
-void ConfigureOfferComponent(TWinHTTP& http) {
-    http.Agent = kOfferAgent;
-    http.Timeouts.ConnectTimeout = 10000;
-    http.Timeouts.ReceiveTimeout = 10000;
-    http.Timeouts.SendTimeout = 10000;
+void configureOfferComponent(AsyncHttpRequest& http) {
+    http.agent = kOfferAgent;
+    http.timeouts.connectMs = 10000;
+    http.timeouts.receiveMs = 10000;
+    http.timeouts.sendMs = 10000;
 }
 
-std::string OfferRequestBody(const TTBAPP& app, const std::string& offerId) {
+std::string offerRequestBody(const RelayContext& app, const std::string& offerId) {
     std::vector<std::string> fields = {
         "app_key=" + app.appKey,
         "method=offer.get",
         // Sent as taken from the link, but an "&" in it would start a field of its own
         // (a shop page could set codeid that way).
-        "offerId=" + ReplaceAll(offerId, "&", "%26"),
+        "offerId=" + replaceAll(offerId, "&", "%26"),
         "returnFields=subject,details,offerId,postCategryId,amountOnSale,priceRanges,skuArray,"
         "productFeatureList,imageList",
     };
-    return Join(fields, "&") + "&codeid=" + CodeIdValue(app) + "&rvversion=" + app.clientVersion;
+    return join(fields, "&") + "&codeid=" + codeIdValue(app) + "&rvversion=" + app.clientVersion;
 }
 
-std::string offer_get(TTBAPP& app, TWinHTTP& http, const std::string& offerId, DiagnosticLog& log) {
+std::string requestOffer(RelayContext& app, AsyncHttpRequest& http, const std::string& offerId,
+                         DiagnosticLog& log) {
     app.answer.clear();
     if (!app.missing.empty())
         return app.missing;
     if (http.started())
         return "上一个宝贝的下载请求尚未完成,请稍后再试.";
-    http.URL = app.apiEndpoint;
-    http.Referer = app.baseAddress;
-    http.POSTData = OfferRequestBody(app, offerId);
-    log.append(app.apiEndpoint + "?" + http.POSTData);
-    http.StartRequest();
+    http.url = app.apiEndpoint;
+    http.referer = app.baseAddress;
+    http.postData = offerRequestBody(app, offerId);
+    log.append(app.apiEndpoint + "?" + http.postData);
+    http.start();
     return {};
 }
 
-bool TakeOfferAnswer(TTBAPP& app, MemoryStream& stream, MainState& state, Dialogs& dialogs) {
+bool takeOfferAnswer(RelayContext& app, MemoryStream& stream, MainState& state, Dialogs& dialogs) {
     app.answer.clear();
-    app.answer += RelayAnswerText(stream.readAll());
+    app.answer += relayAnswerText(stream.readAll());
     state.log.append(app.answer);
-    return !CheckErrorResponse(app.answer, kOfferErrorPrefix, dialogs, state.panel);
+    return !checkErrorResponse(app.answer, kOfferErrorPrefix, dialogs, state.panel);
 }
 
-std::vector<std::string> TaobaoMethodFields(const TTBAPP& app, const std::string& method,
+std::vector<std::string> taobaoMethodFields(const RelayContext& app, const std::string& method,
                                             const std::string& cids, const std::string& parentCid) {
     std::vector<std::string> fields = {"fields=cid,parent_cid,name,is_parent,status,sort_order"};
     if (method == "user.itemcats.get") {
@@ -118,42 +119,42 @@ std::vector<std::string> TaobaoMethodFields(const TTBAPP& app, const std::string
     return fields;
 }
 
-HttpOptions RelayPostOptions() {
+HttpOptions relayPostOptions() {
     HttpOptions options;
     options.readTimeoutMs = 3500;
     options.cookies = true;
     return options;
 }
 
-std::string PostHttps(const TTBAPP& app, HttpClient& client, const std::string& address,
-                      std::vector<std::string> fields, DiagnosticLog& log) {
+std::string postRelayMethod(const RelayContext& app, HttpClient& client, const std::string& address,
+                            std::vector<std::string> fields, DiagnosticLog& log) {
     if (!app.missing.empty())
-        return OwnErrorResponse(app.missing);
-    fields.push_back("codeid=" + CodeIdValue(app));
+        return ownErrorResponse(app.missing);
+    fields.push_back("codeid=" + codeIdValue(app));
     fields.push_back("rvversion=" + app.clientVersion);
-    log.append(address + "?" + Join(fields, "\n"));
+    log.append(address + "?" + join(fields, "\n"));
 
-    std::string body = ReplaceAll(Trim(Join(fields, "\r\n")), "\r\n", "&");
+    std::string body = replaceAll(trim(join(fields, "\r\n")), "\r\n", "&");
     HttpResult result = client.postForm(address, body);
     if (result.ok())
-        return RelayAnswerText(result.body);
+        return relayAnswerText(result.body);
     bool httpError = result.status > 0 && (result.status < 200 || result.status > 299);
     if (httpError) {
-        log.appendAlways(RelayAnswerText(result.body));
+        log.appendAlways(relayAnswerText(result.body));
         return kRelayHttpErrorAnswer;
     }
     return {};
 }
 
-HttpOptions SyncGetOptions() {
+HttpOptions lookupHttpOptions() {
     HttpOptions options;
     options.readTimeoutMs = 3500;
     options.cookies = false;
     return options;
 }
 
-std::string SyncGet(const std::string& address, const std::string& query,
-                    const HttpOptions& options, std::stop_token stop) {
+std::string getBlocking(const std::string& address, const std::string& query,
+                        const HttpOptions& options, std::stop_token stop) {
     std::string url = address + "?" + query;
     HttpClient client(options);
     HttpResult result = client.get(url, std::move(stop));
@@ -162,53 +163,54 @@ std::string SyncGet(const std::string& address, const std::string& query,
     return "网络错误:" + result.error + "\r\n" + url;
 }
 
-std::string PropertyLookupQuery(const std::string& cid, const std::string& name) {
-    return "tablename=TB_ItemProps&cid=" + cid + "&name=" + EncodeFormValue(name);
+std::string propertyLookupQuery(const std::string& cid, const std::string& name) {
+    return "tablename=TB_ItemProps&cid=" + cid + "&name=" + encodeFormValue(name);
 }
 
-std::string PropertyValueLookupQuery(const std::string& cid, const std::string& pid,
+std::string propertyValueLookupQuery(const std::string& cid, const std::string& pid,
                                      const std::string& name) {
     return "tablename=TB_ItemPropValue&cid=" + cid + "&pid=" + pid +
-           "&name=" + EncodeFormValue(name);
+           "&name=" + encodeFormValue(name);
 }
 
-std::string LookupPropertyId(const TTBAPP& app, const std::string& cid, const std::string& name,
-                             DiagnosticLog& log, const HttpOptions& options) {
-    return Lookup(app, PropertyLookupQuery(cid, name),
+std::string lookupPropertyId(const RelayContext& app, const std::string& cid,
+                             const std::string& name, DiagnosticLog& log,
+                             const HttpOptions& options) {
+    return lookup(app, propertyLookupQuery(cid, name),
                   "tablename=TB_ItemProps&cid=" + cid + "&name=" + name, "pid", log, options);
 }
 
-std::string LookupPropertyValueId(const TTBAPP& app, const std::string& cid, const std::string& pid,
-                                  const std::string& name, DiagnosticLog& log,
-                                  const HttpOptions& options) {
-    return Lookup(app, PropertyValueLookupQuery(cid, pid, name),
+std::string lookupPropertyValueId(const RelayContext& app, const std::string& cid,
+                                  const std::string& pid, const std::string& name,
+                                  DiagnosticLog& log, const HttpOptions& options) {
+    return lookup(app, propertyValueLookupQuery(cid, pid, name),
                   "tablename=TB_ItemPropValue&cid=" + cid + "&pid=" + pid + "&name=" + name, "vid",
                   log, options);
 }
 
-bool IsErrorResponse(const std::string& answer) {
+bool isErrorResponse(const std::string& answer) {
     return answer.find("<error_response>") != std::string::npos;
 }
 
-std::string ErrorResponseMessage(const std::string& answer, const std::string& prefix) {
-    return prefix + GetBetween(answer, "<msg>", "</msg>") + "," +
-           GetBetween(answer, "<sub_code>", "</sub_code>") + "," +
-           GetBetween(answer, "<sub_msg>", "</sub_msg>");
+std::string errorResponseMessage(const std::string& answer, const std::string& prefix) {
+    return prefix + textBetween(answer, "<msg>", "</msg>") + "," +
+           textBetween(answer, "<sub_code>", "</sub_code>") + "," +
+           textBetween(answer, "<sub_msg>", "</sub_msg>");
 }
 
-bool CheckErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
+bool checkErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
                         ProgressPanel& panel) {
-    if (!IsErrorResponse(answer))
+    if (!isErrorResponse(answer))
         return false;
-    dialogs.message("提示", ErrorResponseMessage(answer, prefix), Icon::Error);
+    dialogs.message("提示", errorResponseMessage(answer, prefix), Icon::Error);
     panel.hide();
     return true;
 }
 
-std::string RelayAnswerText(const std::string& bytes) {
-    if (IsValidUtf8(bytes))
+std::string relayAnswerText(const std::string& bytes) {
+    if (isValidUtf8(bytes))
         return bytes;
-    return ToUtf8Lenient(bytes, "UTF-8");
+    return toUtf8Lenient(bytes, "UTF-8");
 }
 
 } // namespace lw

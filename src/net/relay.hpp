@@ -14,23 +14,23 @@ class Dialogs;
 struct MainState;
 class MemoryStream;
 class ProgressPanel;
-class TWinHTTP;
+class AsyncHttpRequest;
 
 // The Relay Context, filled once at start from the configuration.
-struct TTBAPP {
+struct RelayContext {
     std::string baseAddress;    // "http://" + relay host, no trailing "/"
     std::string apiEndpoint;    // baseAddress + "/openapi/getdata.aspx"
     std::string lookupEndpoint; // baseAddress + "/xml/getxml.asp"
     std::string appKey;
     std::string accessToken;
     std::string accountCode;   // blanks at both ends removed
-    std::string clientVersion; // GetVersionText()
+    std::string clientVersion; // programVersion()
     std::string answer;        // the last answer of an offer or Taobao method request
     // Config::missingRelayValue(): not empty when the Relay cannot be reached.
     std::string missing;
 };
 
-TTBAPP MakeRelayContext(const Config& config);
+RelayContext makeRelayContext(const Config& config);
 
 // Message prefixes of the Error Response report.
 inline constexpr const char* kOfferErrorPrefix = "下载失败.\r\n错误原因: ";
@@ -50,74 +50,78 @@ inline constexpr const char* kRelayHttpErrorAnswer =
 
 // Sets the offer component's agent and its three 10000 ms time-outs (done once, when
 // the main window creates it).
-void ConfigureOfferComponent(TWinHTTP& http);
+void configureOfferComponent(AsyncHttpRequest& http);
 
 // The body of an offer request: the four fields, codeid and rvversion.
-std::string OfferRequestBody(const TTBAPP& app, const std::string& offerId);
+std::string offerRequestBody(const RelayContext& app, const std::string& offerId);
 
 // Clears the answer buffer, sets URL, Referer and POSTData of http and starts it; the
-// answer arrives in http's OnDone. Appends the request to the log. Returns an error
+// answer arrives in http's onDone. Appends the request to the log. Returns an error
 // text: the missing configuration value, or a note that a request is still running;
 // empty when started.
-std::string offer_get(TTBAPP& app, TWinHTTP& http, const std::string& offerId, DiagnosticLog& log);
+std::string requestOffer(RelayContext& app, AsyncHttpRequest& http, const std::string& offerId,
+                         DiagnosticLog& log);
 
-// The offer answer from OnDone: stores it in the answer buffer (as UTF-8), logs it,
+// The offer answer from onDone: stores it in the answer buffer (as UTF-8), logs it,
 // and reports an Error Response (message box, progress panel hidden). Returns true
 // when app.answer is an offer to parse.
-bool TakeOfferAnswer(TTBAPP& app, MemoryStream& stream, MainState& state, Dialogs& dialogs);
+bool takeOfferAnswer(RelayContext& app, MemoryStream& stream, MainState& state, Dialogs& dialogs);
 
-// The fields a caller hands to PostHttps for user.itemcats.get,
+// The fields a caller hands to postRelayMethod for user.itemcats.get,
 // user.itemprops.get or user.itemprops_value.get. cids and parentCid are used by
 // user.itemcats.get only, each when not empty.
-std::vector<std::string> TaobaoMethodFields(const TTBAPP& app, const std::string& method,
+std::vector<std::string> taobaoMethodFields(const RelayContext& app, const std::string& method,
                                             const std::string& cids = {},
                                             const std::string& parentCid = {});
 
 // Settings of the main window's client for Taobao method requests: read time-out
 // 3500 ms, the default agent and accept value, cookies kept.
-HttpOptions RelayPostOptions();
+HttpOptions relayPostOptions();
 
 // Posts a Taobao method request: fields + "codeid=" + "rvversion=", joined by "&".
 // Returns the answer as UTF-8; kRelayHttpErrorAnswer on an HTTP error status (the
 // error body goes to the log even while it is hidden); empty on any other failure;
 // an Error Response naming the missing value when the configuration lacks one.
-std::string PostHttps(const TTBAPP& app, HttpClient& client, const std::string& address,
-                      std::vector<std::string> fields, DiagnosticLog& log);
+std::string postRelayMethod(const RelayContext& app, HttpClient& client, const std::string& address,
+                            std::vector<std::string> fields, DiagnosticLog& log);
 
 // Settings of the synchronous GET: a new client per request, no cookies, read
 // time-out 3500 ms.
-HttpOptions SyncGetOptions();
+HttpOptions lookupHttpOptions();
 
 // GET of address + "?" + query with a new client. Returns the body as received, or
 // "网络错误:" + the failure's message + "\r\n" + address + "?" + query.
-std::string SyncGet(const std::string& address, const std::string& query,
-                    const HttpOptions& options = SyncGetOptions(), std::stop_token stop = {});
+std::string getBlocking(const std::string& address, const std::string& query,
+                        const HttpOptions& options = lookupHttpOptions(),
+                        std::stop_token stop = {});
 
 // The two look-up queries; the name is encoded as a form value.
-std::string PropertyLookupQuery(const std::string& cid, const std::string& name);
-std::string PropertyValueLookupQuery(const std::string& cid, const std::string& pid,
+std::string propertyLookupQuery(const std::string& cid, const std::string& name);
+std::string propertyValueLookupQuery(const std::string& cid, const std::string& pid,
                                      const std::string& name);
 
 // Property id for (category id, property name); empty when not found or on any
 // failure. Logs the look-up with the name unencoded.
-std::string LookupPropertyId(const TTBAPP& app, const std::string& cid, const std::string& name,
-                             DiagnosticLog& log, const HttpOptions& options = SyncGetOptions());
+std::string lookupPropertyId(const RelayContext& app, const std::string& cid,
+                             const std::string& name, DiagnosticLog& log,
+                             const HttpOptions& options = lookupHttpOptions());
 // Value id for (category id, property id, value name); empty when not found or on any
 // failure.
-std::string LookupPropertyValueId(const TTBAPP& app, const std::string& cid, const std::string& pid,
-                                  const std::string& name, DiagnosticLog& log,
-                                  const HttpOptions& options = SyncGetOptions());
+std::string lookupPropertyValueId(const RelayContext& app, const std::string& cid,
+                                  const std::string& pid, const std::string& name,
+                                  DiagnosticLog& log,
+                                  const HttpOptions& options = lookupHttpOptions());
 
 // An answer is an Error Response when it holds "<error_response>" anywhere.
-bool IsErrorResponse(const std::string& answer);
+bool isErrorResponse(const std::string& answer);
 // prefix + msg + "," + sub_code + "," + sub_msg.
-std::string ErrorResponseMessage(const std::string& answer, const std::string& prefix);
+std::string errorResponseMessage(const std::string& answer, const std::string& prefix);
 // When answer is an Error Response: shows its message (title "提示", error icon),
 // hides the progress panel and returns true.
-bool CheckErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
+bool checkErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
                         ProgressPanel& panel);
 
 // Relay answer bytes as program text: UTF-8 kept, invalid bytes as U+FFFD.
-std::string RelayAnswerText(const std::string& bytes);
+std::string relayAnswerText(const std::string& bytes);
 
 } // namespace lw

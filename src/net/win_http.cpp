@@ -13,32 +13,32 @@
 namespace lw {
 namespace {
 
-bool IsHexDigit(char c) {
+bool isHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
 // The query encoder over path and query; "%XX" escapes already there are kept, so an
 // encoded "&" or "=" keeps its meaning.
-std::string EncodeKeepingEscapes(std::string_view text) {
+std::string encodeKeepingEscapes(std::string_view text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && IsHexDigit(text[i + 1]) &&
-            IsHexDigit(text[i + 2])) {
+        if (text[i] == '%' && i + 2 < text.size() && isHexDigit(text[i + 1]) &&
+            isHexDigit(text[i + 2])) {
             out.append(text.substr(i, 3));
             i += 2;
         } else {
-            out += EncodeQueryText(text.substr(i, 1));
+            out += encodeQueryText(text.substr(i, 1));
         }
     }
     return out;
 }
 
-int ClampMs(std::uint32_t ms) {
+int clampMs(std::uint32_t ms) {
     return static_cast<int>(std::min<std::uint32_t>(ms, INT_MAX));
 }
 
 // The Content-Length value; 0 when absent or not a number.
-std::int64_t ContentLength(const HttpResult& result) {
+std::int64_t contentLength(const HttpResult& result) {
     std::string text = result.header("Content-Length");
     if (text.empty() || text.size() > 18 ||
         !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
@@ -59,7 +59,7 @@ std::string MemoryStream::read(std::size_t n) {
     return out;
 }
 
-struct TWinHTTP::Job {
+struct AsyncHttpRequest::Job {
     std::string address;
     bool post = false;
     std::string body;
@@ -75,44 +75,45 @@ namespace {
 // so it cannot be joined on the spot.
 struct Reaper {
     std::jthread worker;
-    std::shared_ptr<TWinHTTP::Job> job;
+    std::shared_ptr<AsyncHttpRequest::Job> job;
 };
 
-void ReapLater(EventLoop& loop, std::shared_ptr<Reaper> reaper) {
+void reapLater(EventLoop& loop, std::shared_ptr<Reaper> reaper) {
     loop.startTimer(1, [&loop, reaper] {
         if (reaper->job->finished)
             reaper->worker.join();
         else
-            ReapLater(loop, reaper);
+            reapLater(loop, reaper);
     });
 }
 
 } // namespace
 
-TWinHTTP::TWinHTTP(EventLoop& loop) : loop_(loop), alive_(std::make_shared<bool>(true)) {}
+AsyncHttpRequest::AsyncHttpRequest(EventLoop& loop)
+    : loop_(loop), alive_(std::make_shared<bool>(true)) {}
 
-TWinHTTP::~TWinHTTP() {
+AsyncHttpRequest::~AsyncHttpRequest() {
     *alive_ = false;
     if (!worker_.joinable())
         return;
     worker_.request_stop();
     if (inCompletion_)
-        ReapLater(loop_, std::make_shared<Reaper>(Reaper{std::move(worker_), job_}));
+        reapLater(loop_, std::make_shared<Reaper>(Reaper{std::move(worker_), job_}));
     else
         worker_.join(); // the stop ends the transfer at once and drops a pending completion
 }
 
-std::string TWinHTTP::RequestAddress(const std::string& url) {
+std::string AsyncHttpRequest::requestAddress(const std::string& url) {
     std::string address = url.find("://") == std::string::npos ? "http://" + url : url;
     size_t authority = address.find("://") + 3;
     size_t pathStart = address.find_first_of("/?#", authority);
     if (pathStart == std::string::npos)
         return address;
     std::string rest = address.substr(pathStart);
-    return address.substr(0, pathStart) + EncodeKeepingEscapes(rest);
+    return address.substr(0, pathStart) + encodeKeepingEscapes(rest);
 }
 
-bool TWinHTTP::StartRequest() {
+bool AsyncHttpRequest::start() {
     if (started_)
         return false;
     started_ = true;
@@ -122,20 +123,21 @@ bool TWinHTTP::StartRequest() {
 
     auto job = std::make_shared<Job>();
     job_ = job;
-    job->address = RequestAddress(URL);
-    job->post = RequestMethod == rmPOST || (RequestMethod == rmAutoDetect && !POSTData.empty());
-    job->body = POSTData;
+    job->address = requestAddress(url);
+    job->post =
+        method == RequestMethod::Post || (method == RequestMethod::AutoDetect && !postData.empty());
+    job->body = postData;
     HttpOptions& o = job->options;
-    o.agent = Agent;
-    o.accept = AcceptTypes;
-    o.referer = Referer;
-    o.extraHeaders = AddHeaders;
-    o.connectTimeoutMs = ClampMs(Timeouts.ConnectTimeout);
-    o.readTimeoutMs = ClampMs(Timeouts.ReceiveTimeout);
-    o.sendTimeoutMs = ClampMs(Timeouts.SendTimeout);
-    o.followRedirects = !InternetOptions.count(ioNoAutoRedirect);
-    o.cookies = !InternetOptions.count(ioNoCookies);
-    o.maxBodyBytes = MaxBodyBytes;
+    o.agent = agent;
+    o.accept = acceptTypes;
+    o.referer = referer;
+    o.extraHeaders = extraHeaders;
+    o.connectTimeoutMs = clampMs(timeouts.connectMs);
+    o.readTimeoutMs = clampMs(timeouts.receiveMs);
+    o.sendTimeoutMs = clampMs(timeouts.sendMs);
+    o.followRedirects = followRedirects;
+    o.cookies = cookies;
+    o.maxBodyBytes = maxBodyBytes;
 
     worker_ = std::jthread([this, job, &loop = loop_](std::stop_token stop) {
         struct Finished {
@@ -150,8 +152,8 @@ bool TWinHTTP::StartRequest() {
             // Reported at once; the completion below still tells how far it got.
             bool delivered = loop.invokeBlocking(
                 [this] {
-                    if (OnAnyError)
-                        OnAnyError(*this);
+                    if (onAnyError)
+                        onAnyError(*this);
                 },
                 stop);
             if (!delivered)
@@ -164,7 +166,7 @@ bool TWinHTTP::StartRequest() {
     return true;
 }
 
-void TWinHTTP::complete(Job& job) {
+void AsyncHttpRequest::complete(Job& job) {
     std::shared_ptr<bool> alive = alive_;
     inCompletion_ = true;
     bool handlerFailed = false;
@@ -183,29 +185,29 @@ void TWinHTTP::complete(Job& job) {
     const HttpResult& r = job.result;
     MemoryStream stream(std::move(job.result.body));
     int status = r.status;
-    std::int64_t dataSize = ContentLength(r);
+    std::int64_t dataSize = contentLength(r);
     std::int64_t bytesRead = stream.size();
     bool success =
         (status == 200 || status == 206) && (dataSize == 0 || dataSize == bytesRead) && !r.tooLarge;
 
     bool live = true;
     if (success) {
-        live = raise(OnDone, r.contentType, bytesRead, stream);
+        live = raise(onDone, r.contentType, bytesRead, stream);
     } else {
         if (status == 200 || status == 206)
-            live = raise(OnConnLost, r.contentType, dataSize, bytesRead, stream);
+            live = raise(onConnectionLost, r.contentType, dataSize, bytesRead, stream);
         else if (status == -1)
-            live = raise(OnHostUnreachable);
+            live = raise(onHostUnreachable);
         else
-            live = raise(OnHTTPError, status, stream);
+            live = raise(onHttpError, status, stream);
         if (live)
-            live = raise(OnAnyError);
+            live = raise(onAnyError);
     }
     if (!live)
         return;
-    if (handlerFailed && OnAnyError) {
+    if (handlerFailed && onAnyError) {
         try {
-            OnAnyError(*this);
+            onAnyError(*this);
         } catch (...) {
         }
         if (!*alive)

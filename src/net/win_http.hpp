@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -12,37 +11,13 @@ namespace lw {
 
 class EventLoop;
 
-enum TWinHTTPRequestMethod { rmAutoDetect, rmGET, rmPOST };
-
-enum TCacheOption {
-    coAlwaysReload,
-    coReloadIfNoExpireInformation,
-    coReloadUpdatedObjects,
-    coPragmaNoCache,
-    coNoCacheWrite,
-    coCreateTempFilesIfCantCache,
-    coUseCacheIfNetFail
-};
-using TCacheOptions = std::set<TCacheOption>;
-
-enum TInternetOption {
-    ioIgnoreCertificateInvalid,
-    ioIgnoreCertificateDateInvalid,
-    ioIgnoreUnknownCertificateAuthority,
-    ioIgnoreRedirectToHTTP,
-    ioIgnoreRedirectToHTTPS,
-    ioKeepConnection,
-    ioNoAuthentication,
-    ioNoAutoRedirect,
-    ioNoCookies
-};
-using TInternetOptions = std::set<TInternetOption>;
+enum class RequestMethod { AutoDetect, Get, Post };
 
 // Milliseconds; 0 leaves the transfer without that limit.
-struct TWinHTTPTimeouts {
-    std::uint32_t ConnectTimeout = 0;
-    std::uint32_t ReceiveTimeout = 0;
-    std::uint32_t SendTimeout = 0;
+struct RequestTimeouts {
+    std::uint32_t connectMs = 0;
+    std::uint32_t receiveMs = 0;
+    std::uint32_t sendMs = 0;
 };
 
 // The answer body handed to the events, at position 0. It lives only while the
@@ -67,61 +42,58 @@ private:
 };
 
 // One HTTP request at a time on a fresh worker thread; the outcome arrives as events
-// on the UI thread through the event loop. Properties are read when StartRequest is
+// on the UI thread through the event loop. Properties are read when start is
 // called; change them only while no request is started.
 //
 // Outcome events, in order:
-//   success (status 200/206, whole body)     OnDone
-//   no HTTP answer (name, connect, time-out) OnHostUnreachable, OnAnyError
-//   status other than 200/206                OnHTTPError, OnAnyError
-//   200/206 with a body cut short or too big OnConnLost, OnAnyError
+//   success (status 200/206, whole body)     onDone
+//   no HTTP answer (name, connect, time-out) onHostUnreachable, onAnyError
+//   status other than 200/206                onHttpError, onAnyError
+//   200/206 with a body cut short or too big onConnectionLost, onAnyError
 // Destroying the component abandons a running request: no event follows.
-class TWinHTTP {
+class AsyncHttpRequest {
 public:
-    explicit TWinHTTP(EventLoop& loop);
-    ~TWinHTTP();
-    TWinHTTP(const TWinHTTP&) = delete;
-    TWinHTTP& operator=(const TWinHTTP&) = delete;
+    explicit AsyncHttpRequest(EventLoop& loop);
+    ~AsyncHttpRequest();
+    AsyncHttpRequest(const AsyncHttpRequest&) = delete;
+    AsyncHttpRequest& operator=(const AsyncHttpRequest&) = delete;
 
     // Starts the request described by the properties and returns at once. Returns
     // false, changing nothing, while a request of this component is started; the
     // started mark is cleared only after the completion events, so a start made from
     // inside one of them is refused too.
-    bool StartRequest();
+    bool start();
     // A request is started and its completion events have not all run yet.
     bool started() const { return started_; }
 
-    std::string AcceptTypes = "text/html, */*";
-    std::vector<std::string> AddHeaders; // "Name: value" lines
-    std::string Agent = "Mozilla/4.0 (compatible; Listwright)";
+    std::string acceptTypes = "text/html, */*";
+    std::vector<std::string> extraHeaders; // "Name: value" lines
+    std::string agent = "Mozilla/4.0 (compatible; Listwright)";
     // An address without "://" is requested as "http://" + address.
-    std::string URL;
-    std::string POSTData; // bytes sent as they are
-    std::string Referer;
-    TWinHTTPRequestMethod RequestMethod = rmAutoDetect;
-    TWinHTTPTimeouts Timeouts;
-    // Kept for the windows that set them; without a cache they change nothing.
-    TCacheOptions CacheOptions = {coReloadIfNoExpireInformation, coReloadUpdatedObjects,
-                                  coCreateTempFilesIfCantCache};
-    // Only ioNoAutoRedirect changes the request; the others are kept for the forms.
-    TInternetOptions InternetOptions = {ioKeepConnection};
+    std::string url;
+    std::string postData; // bytes sent as they are
+    std::string referer;
+    RequestMethod method = RequestMethod::AutoDetect;
+    RequestTimeouts timeouts;
+    bool followRedirects = true;
+    bool cookies = true;
     // Largest answer body kept in memory; a larger one fails the request.
-    std::size_t MaxBodyBytes = 64u * 1024u * 1024u;
+    std::size_t maxBodyBytes = 64u * 1024u * 1024u;
 
-    std::function<void(TWinHTTP& sender, const std::string& contentType, std::int64_t fileSize,
-                       MemoryStream& stream)>
-        OnDone;
-    std::function<void(TWinHTTP& sender, int errorCode, MemoryStream& stream)> OnHTTPError;
-    std::function<void(TWinHTTP& sender, const std::string& contentType, std::int64_t fileSize,
-                       std::int64_t bytesRead, MemoryStream& stream)>
-        OnConnLost;
-    std::function<void(TWinHTTP& sender)> OnHostUnreachable;
-    std::function<void(TWinHTTP& sender)> OnAnyError;
+    std::function<void(AsyncHttpRequest& sender, const std::string& contentType,
+                       std::int64_t fileSize, MemoryStream& stream)>
+        onDone;
+    std::function<void(AsyncHttpRequest& sender, int errorCode, MemoryStream& stream)> onHttpError;
+    std::function<void(AsyncHttpRequest& sender, const std::string& contentType,
+                       std::int64_t fileSize, std::int64_t bytesRead, MemoryStream& stream)>
+        onConnectionLost;
+    std::function<void(AsyncHttpRequest& sender)> onHostUnreachable;
+    std::function<void(AsyncHttpRequest& sender)> onAnyError;
 
     // The request as it goes on the wire: "http://" added when no scheme is given,
     // the path and query made safe with the query encoder (escapes already present
     // stay as written).
-    static std::string RequestAddress(const std::string& url);
+    static std::string requestAddress(const std::string& url);
 
     struct Job; // one request, shared by the UI thread and its worker
 

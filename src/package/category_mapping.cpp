@@ -13,16 +13,16 @@ const std::string kNoCategory = "0";
 
 } // namespace
 
-void ChooseCategory(Database& db, const std::string& categoryText, const std::string& gender,
+void chooseCategory(Database& db, const std::string& categoryText, const std::string& gender,
                     const std::string& preferredCid, CategoryChoice& choice) {
     choice.categoryText = categoryText;
     std::string searchName = categoryText;
     {
         Query mapping = db.query(
-            JoinSql({"select tovalue from tb_mapping", "where FromValue01=?", "and FromValue02=?"}),
+            joinSql({"select tovalue from tb_mapping", "where FromValue01=?", "and FromValue02=?"}),
             {categoryText, gender});
         if (!mapping.eof()) {
-            searchName = Trim(mapping.text("tovalue"));
+            searchName = trim(mapping.text("tovalue"));
             choice.categoryText = categoryText + "->" + searchName;
         }
     }
@@ -40,7 +40,7 @@ void ChooseCategory(Database& db, const std::string& categoryText, const std::st
     std::string last;
     for (; !leaves.eof(); leaves.next()) {
         last = leaves.text("cid");
-        if (GetParent_cid(db, last) == preferredCid) {
+        if (topLevelCidOf(db, last) == preferredCid) {
             choice.cid = last;
             return;
         }
@@ -48,7 +48,7 @@ void ChooseCategory(Database& db, const std::string& categoryText, const std::st
     choice.cid = last;
 }
 
-std::string GetParent_cid(Database& db, const std::string& cid) {
+std::string topLevelCidOf(Database& db, const std::string& cid) {
     std::set<std::string> seen;
     std::string current = cid;
     std::string lastRead = cid;

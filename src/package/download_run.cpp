@@ -29,12 +29,12 @@ bool FileExists(const std::string& path) {
     return std::filesystem::is_regular_file(path, ec);
 }
 
-bool FolderExists(const std::string& path) {
+bool folderExists(const std::string& path) {
     std::error_code ec;
     return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
-void MakeFolder(const std::string& path) {
+void makeFolder(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directory(path, ec);
 }
@@ -43,37 +43,37 @@ void MakeFolder(const std::string& path) {
 
 DownloadRun::DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list,
                          const Config& config)
-    : ports_(ports), state_(state), list_(list), app_(MakeRelayContext(config)), http_(ports.loop) {
-    ConfigureOfferComponent(http_);
-    http_.OnDone = [this](TWinHTTP&, const std::string& contentType, std::int64_t size,
-                          MemoryStream& stream) { WinHTTP_SourceDone(contentType, size, stream); };
-    http_.OnHostUnreachable = [this](TWinHTTP&) {
+    : ports_(ports), state_(state), list_(list), app_(makeRelayContext(config)), http_(ports.loop) {
+    configureOfferComponent(http_);
+    http_.onDone = [this](AsyncHttpRequest&, const std::string& contentType, std::int64_t size,
+                          MemoryStream& stream) { onOfferAnswer(contentType, size, stream); };
+    http_.onHostUnreachable = [this](AsyncHttpRequest&) {
         transportError_ = "无法连接服务器或等待应答超时";
     };
-    http_.OnHTTPError = [this](TWinHTTP&, int status, MemoryStream&) {
+    http_.onHttpError = [this](AsyncHttpRequest&, int status, MemoryStream&) {
         transportError_ = "HTTP错误 " + std::to_string(status);
     };
-    http_.OnConnLost = [this](TWinHTTP&, const std::string&, std::int64_t size, std::int64_t read,
-                              MemoryStream&) {
+    http_.onConnectionLost = [this](AsyncHttpRequest&, const std::string&, std::int64_t size,
+                                    std::int64_t read, MemoryStream&) {
         transportError_ =
             "连接中断,只收到 " + std::to_string(read) + "/" + std::to_string(size) + " 字节";
     };
-    http_.OnAnyError = [this](TWinHTTP&) { transportFailure(); };
+    http_.onAnyError = [this](AsyncHttpRequest&) { transportFailure(); };
 }
 
 DownloadRun::~DownloadRun() {
     if (timer_)
         ports_.loop.cancelTimer(timer_);
     for (auto& job : jobs_)
-        job->Stop();
+        job->stop();
     jobs_.clear();
 }
 
 std::string DownloadRun::packagePath() const {
-    return Trim(state_.saveFile);
+    return trim(state_.saveFile);
 }
 
-int DownloadRun::GetURLIndex() const {
+int DownloadRun::firstTickedIndex() const {
     return list_.firstTicked();
 }
 
@@ -89,16 +89,16 @@ std::string DownloadRun::captionBase() const {
 void DownloadRun::armTimer() {
     timer_ = ports_.loop.startTimer(timerIntervalMs, [this] {
         timer_ = 0;
-        Timer_SourceTimer();
+        requestNextOffer();
     });
 }
 
-bool DownloadRun::StartClick() {
+bool DownloadRun::startDownload() {
     if (state_.panel.visible())
         return false;
     Dialogs& dialogs = ports_.dialogs;
     // A row left half-done by a sudden end goes before anything looks at the file.
-    std::string repaired = RepairPendingRow(ports_.db);
+    std::string repaired = repairPendingRow(ports_.db);
     if (!repaired.empty())
         state_.log.appendAlways(repaired);
     state_.panel.clearCancel();
@@ -107,25 +107,25 @@ bool DownloadRun::StartClick() {
     ++offerSerial_;
 
     awaitingAnswer_ = false;
-    int index = GetURLIndex();
+    int index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
         return false;
     }
-    std::string folder = FolderOfPath(state_.saveFile);
-    if (!FolderExists(folder)) {
+    std::string folder = folderOfPath(state_.saveFile);
+    if (!folderExists(folder)) {
         dialogs.message("提示", "\"" + folder + "\"文件夹不存在,请重新配置\"保存文件位置\".",
                         Icon::Error);
         return false;
     }
     std::string file = packagePath();
-    pictureFolder_ = PictureFolderOf(file);
-    descriptionFolder_ = DescriptionFolderOf(file);
-    MakeFolder(pictureFolder_);
-    MakeFolder(descriptionFolder_);
+    pictureFolder_ = pictureFolderOf(file);
+    descriptionFolder_ = descriptionFolderOf(file);
+    makeFolder(pictureFolder_);
+    makeFolder(descriptionFolder_);
     // Half-written pictures of a run that ended suddenly.
-    RemoveUnfinishedPictures(pictureFolder_);
-    RemoveUnfinishedPictures(descriptionFolder_);
+    removeUnfinishedPictures(pictureFolder_);
+    removeUnfinishedPictures(descriptionFolder_);
 
     std::string question = kStartQuestion;
     if (state_.pagePrice)
@@ -152,17 +152,17 @@ bool DownloadRun::StartClick() {
             break;
         }
         case FileExistsChoice::NewFile: {
-            std::string name = FolderOfPath(file) + "淘宝助理数据包_" +
-                               FormatDateTime(ports_.clock.now(), "yymmddhhnn") + ".csv";
+            std::string name = folderOfPath(file) + "淘宝助理数据包_" +
+                               formatDateTime(ports_.clock.now(), "yymmddhhnn") + ".csv";
             if (!dialogs.question("提示", "再次确认,是否建立新文件：\"" + name + "\"?"))
                 return false;
             // Only the box changes; setting 500 keeps the old path.
             state_.saveFile = name;
             state_.optionsChanged.emit();
-            pictureFolder_ = PictureFolderOf(name);
-            descriptionFolder_ = DescriptionFolderOf(name);
-            MakeFolder(pictureFolder_);
-            MakeFolder(descriptionFolder_);
+            pictureFolder_ = pictureFolderOf(name);
+            descriptionFolder_ = descriptionFolderOf(name);
+            makeFolder(pictureFolder_);
+            makeFolder(descriptionFolder_);
             break;
         }
         case FileExistsChoice::Append:
@@ -173,7 +173,7 @@ bool DownloadRun::StartClick() {
     }
 
     // The first ticked item may have changed while the questions were open.
-    index = GetURLIndex();
+    index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
         return false;
@@ -186,12 +186,12 @@ bool DownloadRun::StartClick() {
     state_.panel.show(captionBase());
     offerIds_.clear();
     for (const ItemRow& row : list_.rows())
-        offerIds_.push_back(Trim(row.sub[kSubNumIid]));
+        offerIds_.push_back(trim(row.sub[kSubNumIid]));
     armTimer();
     return true;
 }
 
-void DownloadRun::Timer_SourceTimer() {
+void DownloadRun::requestNextOffer() {
     if (outcome_ != RunOutcome::Running)
         return;
     reapJobs();
@@ -202,7 +202,7 @@ void DownloadRun::Timer_SourceTimer() {
     int index = currentIndex();
     if (index < 0) {
         // The row left the list (reloaded): go on with the first ticked one.
-        index = GetURLIndex();
+        index = firstTickedIndex();
         if (index < 0) {
             state_.panel.hide();
             finish(RunOutcome::Completed);
@@ -215,8 +215,8 @@ void DownloadRun::Timer_SourceTimer() {
     packageRow_.clear();
     transportError_.clear();
     list_.setState(index, kStateDownloading, kIconDownloading);
-    offerId_ = GetBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
-    std::string error = offer_get(app_, http_, offerId_, state_.log);
+    offerId_ = textBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
+    std::string error = requestOffer(app_, http_, offerId_, state_.log);
     if (!error.empty()) {
         fail(kOfferErrorPrefix + error);
         return;
@@ -224,7 +224,7 @@ void DownloadRun::Timer_SourceTimer() {
     awaitingAnswer_ = true;
 }
 
-void DownloadRun::WinHTTP_SourceDone(const std::string&, std::int64_t, MemoryStream& stream) {
+void DownloadRun::onOfferAnswer(const std::string&, std::int64_t, MemoryStream& stream) {
     // An answer to a request of a run that was cancelled and started again is dropped.
     if (!awaitingAnswer_)
         return;
@@ -235,9 +235,9 @@ void DownloadRun::WinHTTP_SourceDone(const std::string&, std::int64_t, MemoryStr
         finish(RunOutcome::Cancelled);
         return;
     }
-    if (!TakeOfferAnswer(app_, stream, state_, ports_.dialogs)) {
+    if (!takeOfferAnswer(app_, stream, state_, ports_.dialogs)) {
         // An Error Response: reported and the panel hidden; the item keeps its tick.
-        std::string text = ErrorResponseMessage(app_.answer, kOfferErrorPrefix);
+        std::string text = errorResponseMessage(app_.answer, kOfferErrorPrefix);
         offerEnded.emit(ordinal_, total_, offerId_, text);
         finish(RunOutcome::Failed);
         return;
@@ -245,9 +245,9 @@ void DownloadRun::WinHTTP_SourceDone(const std::string&, std::int64_t, MemoryStr
     std::uint64_t serial = offerSerial_;
     try {
         RelayPropertyLookup lookup(app_, state_.log, lookupOptions);
-        OfferOptions options{state_.chkDescLocal, state_.pagePrice, state_.itemCats.value()};
-        ProcessXML_Source(app_.answer, *this, options,
-                          {ports_.db, ports_.dialogs, state_.log, lookup});
+        OfferOptions options{state_.localDescriptionPictures, state_.pagePrice,
+                             state_.itemCats.value()};
+        processOffer(app_.answer, *this, options, {ports_.db, ports_.dialogs, state_.log, lookup});
     } catch (const std::exception& e) {
         stopJobs();
         ports_.dialogs.message("错误", e.what(), Icon::Error);
@@ -329,7 +329,7 @@ void DownloadRun::addCompletion() {
     std::uint64_t serial = offerSerial_;
     ports_.loop.post([this, serial] {
         if (serial == offerSerial_ && completionCount_ == 4 && !completing_)
-            Completion();
+            completeOffer();
     });
 }
 
@@ -339,7 +339,7 @@ void DownloadRun::mainPictures(const std::vector<std::string>& imageAddresses,
     setProgress("正在创建下载属性图片1线程...");
     texts = {};
     progressTexts_ = {};
-    MakeFolder(pictureFolder_);
+    makeFolder(pictureFolder_);
     std::vector<std::string> urls;
     std::vector<std::string> files;
     std::size_t entries = 0;
@@ -350,16 +350,16 @@ void DownloadRun::mainPictures(const std::vector<std::string>& imageAddresses,
         const std::string& address = imageAddresses[i];
         if (address.empty())
             continue;
-        std::string name = PictureName(address);
-        std::string path = PictureFilePath(pictureFolder_, name);
+        std::string name = pictureName(address);
+        std::string path = pictureFilePath(pictureFolder_, name);
         if (!FileExists(path)) {
             urls.push_back(address);
             files.push_back(path);
         }
-        texts.picture += MainPictureEntry(name, i);
+        texts.picture += mainPictureEntry(name, i);
         ++entries;
     }
-    texts.pictureStatus += PictureStatusText(entries);
+    texts.pictureStatus += pictureStatusText(entries);
     startJob(kMainPictures, std::move(urls), std::move(files));
 }
 
@@ -368,17 +368,17 @@ void DownloadRun::propertyPictures(std::string_view answer, PictureTexts& texts)
     std::vector<std::string> urls;
     std::vector<std::string> files;
     std::string entries;
-    for (const PropertyPicture& p : PropertyPictures(answer)) {
+    for (const PropertyPicture& p : readPropertyPictures(answer)) {
         processEvents();
         if (cancelled())
             break;
         if (p.url.empty())
             continue;
-        std::string name = PictureName(p.url);
+        std::string name = pictureName(p.url);
         urls.push_back(p.url);
-        files.push_back(PictureFilePath(pictureFolder_, name));
-        entries += PropertyPictureEntry(name, p.position, p.properties);
-        texts.pictureStatus += PictureStatusText(1);
+        files.push_back(pictureFilePath(pictureFolder_, name));
+        entries += propertyPictureEntry(name, p.position, p.properties);
+        texts.pictureStatus += pictureStatusText(1);
     }
     startJob(kPropertyPictures, std::move(urls), std::move(files));
     if (!cancelled())
@@ -386,9 +386,9 @@ void DownloadRun::propertyPictures(std::string_view answer, PictureTexts& texts)
 }
 
 bool DownloadRun::descriptionPictures(std::string& description) {
-    MakeFolder(descriptionFolder_);
+    makeFolder(descriptionFolder_);
     setProgress("正在创建下载描述图片线程...");
-    auto addresses = CollectDescriptionAddresses(description, [this] {
+    auto addresses = collectDescriptionAddresses(description, [this] {
         processEvents();
         return !cancelled();
     });
@@ -403,20 +403,20 @@ bool DownloadRun::descriptionPictures(std::string& description) {
             break;
         if (address.empty())
             continue;
-        std::string name = DescriptionPictureName(address);
+        std::string name = descriptionPictureName(address);
         if (name.empty())
             continue;
         urls.push_back(address);
         files.push_back(descriptionFolder_ + kPathSeparator + name);
-        changes.push_back({address, LocalPictureAddress(descriptionFolder_, name)});
+        changes.push_back({address, localPictureAddress(descriptionFolder_, name)});
     }
-    description = PointAtLocalPictures(description, changes);
+    description = pointAtLocalPictures(description, changes);
     startJob(kDescriptionPictures, std::move(urls), std::move(files));
     return !cancelled();
 }
 
 void DownloadRun::cleanDescription(std::string& description) {
-    CleanDescription(description, state_.chkClearLink);
+    cleanDescriptionText(description, state_.removeDescriptionLinks);
 }
 
 // --- Picture Jobs ---
@@ -424,35 +424,34 @@ void DownloadRun::cleanDescription(std::string& description) {
 void DownloadRun::startJob(int kind, std::vector<std::string> urls,
                            std::vector<std::string> files) {
     std::uint64_t serial = offerSerial_;
-    auto job = std::make_unique<TThreadDownload>(
+    auto job = std::make_unique<PictureJob>(
         ports_.loop, kind, std::move(urls), std::move(files),
         [this, serial](const std::string& message) {
             if (serial == offerSerial_)
-                WMPictureProgress(message);
+                onPictureProgress(message);
         },
         pictureOptions);
-    job->Start();
+    job->start();
     jobs_.push_back(std::move(job));
 }
 
 void DownloadRun::stopJobs() {
     for (auto& job : jobs_)
-        job->Stop();
+        job->stop();
 }
 
 void DownloadRun::reapJobs() {
     // Only jobs past their last message: joining them never waits on the UI thread.
-    std::erase_if(jobs_,
-                  [](const std::unique_ptr<TThreadDownload>& job) { return job->finished(); });
+    std::erase_if(jobs_, [](const std::unique_ptr<PictureJob>& job) { return job->finished(); });
 }
 
-void DownloadRun::WMPictureProgress(const std::string& message) {
+void DownloadRun::onPictureProgress(const std::string& message) {
     if (outcome_ != RunOutcome::Running || completing_)
         return;
     bool wasCancelled = cancelled();
     if (wasCancelled)
         stopJobs();
-    std::vector<std::string> fields = SplitText(message, ":");
+    std::vector<std::string> fields = splitText(message, ":");
     if (fields.size() >= 3) {
         std::string progress = "(" + fields[1] + "/" + fields[2] + ")";
         if (fields[1] == fields[2])
@@ -469,7 +468,7 @@ void DownloadRun::WMPictureProgress(const std::string& message) {
         state_.panel.setCaption(captionBase() + "\r\n进度:" + overall);
     }
     if (completionCount_ == 4 && !packageRow_.empty()) {
-        Completion();
+        completeOffer();
         return;
     }
     if (wasCancelled) {
@@ -478,7 +477,7 @@ void DownloadRun::WMPictureProgress(const std::string& message) {
     }
 }
 
-void DownloadRun::Completion() {
+void DownloadRun::completeOffer() {
     completing_ = true;
     int index = currentIndex();
     if (index >= 0)
@@ -489,16 +488,17 @@ void DownloadRun::Completion() {
     const bool exists = FileExists(file);
     std::string failure;
     try {
-        RememberPendingRow(ports_.db, file, exists);
+        rememberPendingRow(ports_.db, file, exists);
     } catch (const std::exception& e) {
         failure = e.what();
     }
     if (failure.empty()) {
-        failure = ExportCSV5_5(packageRow_, file, exists ? kExistingPackageFile : kNewPackageFile);
+        failure =
+            appendPackageRow(packageRow_, file, exists ? kExistingPackageFile : kNewPackageFile);
         if (!failure.empty()) {
             // The writer left the file as it was.
             try {
-                ForgetPendingRow(ports_.db);
+                forgetPendingRow(ports_.db);
             } catch (const std::exception&) {
             }
         }
@@ -514,7 +514,7 @@ void DownloadRun::Completion() {
 
     std::string remark;
     try {
-        remark = "完成-" + FormatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
+        remark = "完成-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
                  ":产品类别:" + categoryText_;
         if (index >= 0) {
             list_.setTicked(index, false);
@@ -525,9 +525,9 @@ void DownloadRun::Completion() {
         // either a marked item with its row or an unmarked one whose row is cut again.
         Transaction transaction(ports_.db);
         ports_.db.exec(
-            JoinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0", "where uniqid=?"}),
+            joinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0", "where uniqid=?"}),
             {remark, currentUniqid_});
-        ForgetPendingRow(ports_.db);
+        forgetPendingRow(ports_.db);
         transaction.commit();
     } catch (const std::exception& e) {
         // The row is written; the panel stays until the user cancels.
@@ -538,13 +538,13 @@ void DownloadRun::Completion() {
     }
     offerEnded.emit(ordinal_, total_, offerId_, remark);
 
-    int next = GetURLIndex();
+    int next = firstTickedIndex();
     if (next < 0) {
         state_.panel.hide();
         finish(RunOutcome::Completed);
         if (ports_.dialogs.question("提示", "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?",
                                     Icon::Information))
-            ports_.desktop.openFolder(FolderOfPath(file));
+            ports_.desktop.openFolder(folderOfPath(file));
         return;
     }
     currentUniqid_ = list_.row(next).uniqid;
@@ -553,11 +553,11 @@ void DownloadRun::Completion() {
     armTimer();
 }
 
-std::unique_ptr<DownloadRun> InstallDownloadRun(TfrmFromDownload& window) {
+std::unique_ptr<DownloadRun> installDownloadRun(MainWindowLogic& window) {
     auto run = std::make_unique<DownloadRun>(window.ports(), window.state(), window.list(),
                                              window.config());
     DownloadRun* raw = run.get();
-    window.hooks.startDownload = [raw] { raw->StartClick(); };
+    window.hooks.startDownload = [raw] { raw->startDownload(); };
     return run;
 }
 

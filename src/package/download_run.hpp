@@ -29,7 +29,7 @@ enum class RunOutcome {
 };
 
 // A Download Run over the main window's list: _StartClick with its checks, the 200 ms
-// _Timer_Source, the offer request through WinHTTP_Source, ProcessXML_Source, the
+// _Timer_Source, the offer request through offerRequest, processOffer, the
 // Picture Jobs with their progress messages, and the completion of every offer (row
 // written, item marked downloaded, TB_URL updated). Everything runs on the UI thread;
 // the Picture Jobs reach it only through their messages.
@@ -41,20 +41,19 @@ public:
     DownloadRun& operator=(const DownloadRun&) = delete;
 
     // Settings of the picture clients and of the property look-ups (proxy, time-outs).
-    HttpOptions pictureOptions = PictureHttpOptions();
-    HttpOptions lookupOptions = SyncGetOptions();
+    HttpOptions pictureOptions = pictureHttpOptions();
+    HttpOptions lookupOptions = lookupHttpOptions();
     // _Timer_Source's interval.
     int timerIntervalMs = 200;
 
     // "开始下载". Returns true when the run started.
-    bool StartClick();
+    bool startDownload();
     // The list index of the first ticked item, or -1.
-    int GetURLIndex() const;
-    void Timer_SourceTimer();
-    void WinHTTP_SourceDone(const std::string& contentType, std::int64_t fileSize,
-                            MemoryStream& stream);
+    int firstTickedIndex() const;
+    void requestNextOffer();
+    void onOfferAnswer(const std::string& contentType, std::int64_t fileSize, MemoryStream& stream);
     // A Picture Progress Message of the current offer's jobs.
-    void WMPictureProgress(const std::string& message);
+    void onPictureProgress(const std::string& message);
 
     RunOutcome outcome() const { return outcome_; }
     // The Data Package path the run writes to (after a "New file" choice, the new one).
@@ -64,8 +63,8 @@ public:
     int runTotal() const { return total_; }
     // Picture Jobs whose threads have not been joined yet.
     std::size_t jobCount() const { return jobs_.size(); }
-    TTBAPP& relay() { return app_; }
-    TWinHTTP& WinHTTP_Source() { return http_; }
+    RelayContext& relay() { return app_; }
+    AsyncHttpRequest& offerRequest() { return http_; }
 
     // One offer ended: run ordinal, run total, offer id, and the remark written, or
     // what went wrong.
@@ -95,7 +94,7 @@ private:
     void startJob(int kind, std::vector<std::string> urls, std::vector<std::string> files);
     void stopJobs();
     void reapJobs();
-    void Completion();
+    void completeOffer();
     void finish(RunOutcome outcome);
     void fail(const std::string& text);
     void transportFailure();
@@ -103,7 +102,7 @@ private:
     MainWindowPorts ports_;
     MainState& state_;
     ItemList& list_;
-    TTBAPP app_;
+    RelayContext app_;
 
     RunOutcome outcome_ = RunOutcome::Idle;
     std::int64_t currentUniqid_ = 0;
@@ -125,12 +124,12 @@ private:
     bool awaitingAnswer_ = false;
     TimerId timer_ = 0;
     std::string transportError_;
-    std::vector<std::unique_ptr<TThreadDownload>> jobs_;
+    std::vector<std::unique_ptr<PictureJob>> jobs_;
     // Last: destroyed first, so that no answer arrives into a half-destroyed run.
-    TWinHTTP http_;
+    AsyncHttpRequest http_;
 };
 
 // Creates the run for the window and points "开始下载" at it.
-std::unique_ptr<DownloadRun> InstallDownloadRun(TfrmFromDownload& window);
+std::unique_ptr<DownloadRun> installDownloadRun(MainWindowLogic& window);
 
 } // namespace lw

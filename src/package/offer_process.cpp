@@ -14,11 +14,11 @@ namespace {
 
 const char* const kStars = "**********************";
 
-void ShowFailure(Dialogs& dialogs, const std::string& text) {
+void showFailure(Dialogs& dialogs, const std::string& text) {
     dialogs.message("提示", text, Icon::Error);
 }
 
-void LogAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
+void logAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
     const std::pair<const char*, const std::string*> fields[] = {
         {"subject:", &r.title},
         {"details:", &r.description},
@@ -36,20 +36,20 @@ void LogAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
 
 } // namespace
 
-void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOptions& options,
-                       const OfferServices& services) {
+void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& options,
+                  const OfferServices& services) {
     run.processEvents();
     run.setCompletionCount(options.descLocal ? 0 : 1);
     run.setPackageRow("");
     run.setProgress("正在下载中...(解析XML)");
 
-    AnswerReading reading = ReadOfferAnswer(answer);
+    AnswerReading reading = readOfferAnswer(answer);
     if (!reading.failure.empty())
-        ShowFailure(services.dialogs, reading.failure);
+        showFailure(services.dialogs, reading.failure);
     OfferRecord& offer = reading.record;
 
     PackageRowValues row;
-    row.price = DecidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, run.offerIds(),
+    row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, run.offerIds(),
                             [&run](std::size_t k) { return run.pagePriceAt(k); });
 
     // Without a fully read offer there is nothing to map: cid and num stay empty and
@@ -59,11 +59,11 @@ void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOption
         CategoryChoice choice;
         try {
             categoryText = offer.categoryText;
-            ChooseCategory(services.db, offer.categoryText, offer.gender, options.preferredCid,
+            chooseCategory(services.db, offer.categoryText, offer.gender, options.preferredCid,
                            choice);
             categoryText = choice.categoryText;
             row.cid = choice.cid;
-            PropertyMapping m = MapProperties(services.lookup, row.cid, offer.features,
+            PropertyMapping m = mapProperties(services.lookup, row.cid, offer.features,
                                               offer.articleNumber, row.price);
             row.cateProps = m.cateProps;
             row.skuProps = m.skuProps;
@@ -71,12 +71,12 @@ void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOption
             row.inputPids = m.inputPids;
             row.inputValues = m.inputValues;
             row.num = m.num;
-            LogAnswerFields(services.log, offer);
+            logAnswerFields(services.log, offer);
         } catch (const std::exception& e) {
             if (!choice.categoryText.empty())
                 categoryText = choice.categoryText;
             row.cid = choice.cid;
-            ShowFailure(services.dialogs, std::string("类目属性匹配失败:") + e.what());
+            showFailure(services.dialogs, std::string("类目属性匹配失败:") + e.what());
         }
     }
     run.setCategoryText(categoryText);
@@ -86,7 +86,7 @@ void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOption
     row.numId = offer.offerId;
 
     PictureTexts pictures;
-    run.mainPictures(ImageAddresses(reading.offer), pictures);
+    run.mainPictures(imageAddresses(reading.offer), pictures);
     if (run.cancelled())
         return;
     run.propertyPictures(answer, pictures);
@@ -102,7 +102,7 @@ void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOption
     row.description = description;
     row.picture = pictures.picture;
     row.pictureStatus = pictures.pictureStatus;
-    AnswerTags tags = ReadAnswerTags(answer);
+    AnswerTags tags = readAnswerTags(answer);
     row.autoFill = tags.autoFill;
     row.userName = tags.nick;
     row.features = tags.features;
@@ -112,9 +112,9 @@ void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOption
     row.itemWeight = tags.itemWeight;
     row.sellPromise = tags.sellPromise;
 
-    for (const std::string& line : PackageRowLogLines(row))
+    for (const std::string& line : packageRowLogLines(row))
         services.log.append(line);
-    run.setPackageRow(BuildPackageRow(row));
+    run.setPackageRow(buildPackageRow(row));
     run.addCompletion();
 }
 

@@ -22,7 +22,7 @@ struct PictureTexts {
 // What the offer processing needs of the download run that calls it: the run's state
 // for the current item, and the picture and description steps. The run implements it.
 //
-// ProcessXML_Source calls, in this order: processEvents; setCompletionCount(0, or 1
+// processOffer calls, in this order: processEvents; setCompletionCount(0, or 1
 // without local description pictures); setPackageRow(""); setProgress; (reads the
 // offer, decides the price, maps category and properties) setCategoryText;
 // mainPictures; propertyPictures unless cancelled; descriptionPictures when asked for
@@ -84,7 +84,7 @@ struct OfferServices {
 // the description rewritten, and stores the row. Failures in reading or mapping are
 // shown in a "提示" box and the row is built from what was obtained; a cancel ends it
 // without a row. Returns once the row is stored (the Picture Jobs keep running).
-void ProcessXML_Source(std::string_view answer, OfferRun& run, const OfferOptions& options,
-                       const OfferServices& services);
+void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& options,
+                  const OfferServices& services);
 
 } // namespace lw

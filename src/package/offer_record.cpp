@@ -7,13 +7,13 @@
 namespace lw {
 namespace {
 
-bool IsJsonBlank(char c) {
+bool isJsonBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // End of the string whose opening quote is at start (one past the closing quote), or
 // npos when it is not closed.
-std::size_t StringEnd(std::string_view text, std::size_t start) {
+std::size_t stringEnd(std::string_view text, std::size_t start) {
     for (std::size_t i = start + 1; i < text.size(); ++i) {
         if (text[i] == '\\')
             ++i;
@@ -23,7 +23,7 @@ std::size_t StringEnd(std::string_view text, std::size_t start) {
     return std::string_view::npos;
 }
 
-std::string JsonText(const OfferJson& value) {
+std::string jsonText(const OfferJson& value) {
     if (value.is_null())
         return {};
     if (value.is_string())
@@ -32,7 +32,7 @@ std::string JsonText(const OfferJson& value) {
     return value.dump(-1, ' ', false, OfferJson::error_handler_t::replace);
 }
 
-OfferJson ParseJson(std::string_view text) {
+OfferJson parseJson(std::string_view text) {
     return OfferJson::parse(text.begin(), text.end());
 }
 
@@ -40,20 +40,20 @@ const char* const kFailurePrefix = "宝贝数据无法解析:";
 
 } // namespace
 
-std::size_t FirstJsonValueLength(std::string_view answer) {
+std::size_t firstJsonValueLength(std::string_view answer) {
     std::size_t i = 0;
-    while (i < answer.size() && IsJsonBlank(answer[i]))
+    while (i < answer.size() && isJsonBlank(answer[i]))
         ++i;
     if (i == answer.size())
         return answer.size();
     const char first = answer[i];
     if (first == '"') {
-        std::size_t end = StringEnd(answer, i);
+        std::size_t end = stringEnd(answer, i);
         return end == std::string_view::npos ? answer.size() : end;
     }
     if (first != '{' && first != '[') {
         // A bare number or literal ends at a blank or at the first tag.
-        while (i < answer.size() && !IsJsonBlank(answer[i]) && answer[i] != '<')
+        while (i < answer.size() && !isJsonBlank(answer[i]) && answer[i] != '<')
             ++i;
         return i;
     }
@@ -61,7 +61,7 @@ std::size_t FirstJsonValueLength(std::string_view answer) {
     for (; i < answer.size(); ++i) {
         const char c = answer[i];
         if (c == '"') {
-            std::size_t end = StringEnd(answer, i);
+            std::size_t end = stringEnd(answer, i);
             if (end == std::string_view::npos)
                 return answer.size();
             i = end - 1;
@@ -75,50 +75,50 @@ std::size_t FirstJsonValueLength(std::string_view answer) {
     return answer.size();
 }
 
-std::string MemberText(const OfferJson& value, const std::string& name) {
+std::string memberText(const OfferJson& value, const std::string& name) {
     if (!value.is_object())
         throw std::runtime_error("读取成员\"" + name +
-                                 "\"时,JSON值不是对象: " + JsonText(value).substr(0, 200));
+                                 "\"时,JSON值不是对象: " + jsonText(value).substr(0, 200));
     auto it = value.find(name);
     if (it == value.end())
         return {};
-    return JsonText(*it);
+    return jsonText(*it);
 }
 
-AnswerReading ReadOfferAnswer(std::string_view answer) {
+AnswerReading readOfferAnswer(std::string_view answer) {
     AnswerReading reading;
     OfferRecord& r = reading.record;
     try {
-        OfferJson top = ParseJson(answer.substr(0, FirstJsonValueLength(answer)));
-        std::string result = MemberText(top, "result");
+        OfferJson top = parseJson(answer.substr(0, firstJsonValueLength(answer)));
+        std::string result = memberText(top, "result");
         if (result.empty())
             return reading;
-        std::string toReturn = MemberText(ParseJson(result), "toReturn");
+        std::string toReturn = memberText(parseJson(result), "toReturn");
         if (toReturn.empty())
             return reading;
         // A one-element array becomes its element.
         std::string_view inner = toReturn;
         inner = inner.size() >= 2 ? inner.substr(1, inner.size() - 2) : std::string_view{};
-        reading.offer = ParseJson(inner);
+        reading.offer = parseJson(inner);
         const OfferJson& offer = *reading.offer;
 
-        r.title = MemberText(offer, "subject");
-        r.description = MemberText(offer, "details");
-        r.offerId = MemberText(offer, "offerId");
-        r.postCategryId = MemberText(offer, "postCategryId");
-        r.amountOnSale = MemberText(offer, "amountOnSale");
-        r.priceRanges = MemberText(offer, "priceRanges");
-        r.jsonPrice = GetBetween(r.priceRanges, "\"price\":\"", "\"");
+        r.title = memberText(offer, "subject");
+        r.description = memberText(offer, "details");
+        r.offerId = memberText(offer, "offerId");
+        r.postCategryId = memberText(offer, "postCategryId");
+        r.amountOnSale = memberText(offer, "amountOnSale");
+        r.priceRanges = memberText(offer, "priceRanges");
+        r.jsonPrice = textBetween(r.priceRanges, "\"price\":\"", "\"");
 
-        r.featureListText = MemberText(offer, "productFeatureList");
+        r.featureListText = memberText(offer, "productFeatureList");
         if (r.featureListText.empty())
             return reading;
-        OfferJson list = ParseJson(r.featureListText);
+        OfferJson list = parseJson(r.featureListText);
         if (!list.is_array())
             throw std::runtime_error("productFeatureList 不是数组: " +
                                      r.featureListText.substr(0, 200));
         for (const OfferJson& element : list) {
-            OfferFeature f{MemberText(element, "name"), MemberText(element, "value")};
+            OfferFeature f{memberText(element, "name"), memberText(element, "value")};
             // Exact names; a later feature of the same name wins.
             if (f.name == "货号")
                 r.articleNumber = f.value;
@@ -134,26 +134,26 @@ AnswerReading ReadOfferAnswer(std::string_view answer) {
     return reading;
 }
 
-std::vector<std::string> ImageAddresses(const std::optional<OfferJson>& offer) {
+std::vector<std::string> imageAddresses(const std::optional<OfferJson>& offer) {
     std::vector<std::string> addresses;
     if (!offer)
         return addresses;
     try {
-        std::string text = MemberText(*offer, "imageList");
+        std::string text = memberText(*offer, "imageList");
         if (text.empty())
             return addresses;
-        OfferJson list = ParseJson(text);
+        OfferJson list = parseJson(text);
         if (!list.is_array())
             return {};
         for (const OfferJson& element : list)
-            addresses.push_back(ReplaceAll(MemberText(element, "originalImageURI"), "\\/", "/"));
+            addresses.push_back(replaceAll(memberText(element, "originalImageURI"), "\\/", "/"));
     } catch (const std::exception&) {
         return {};
     }
     return addresses;
 }
 
-std::string DecidePrice(const std::string& jsonPrice, const std::string& offerId, bool usePagePrice,
+std::string decidePrice(const std::string& jsonPrice, const std::string& offerId, bool usePagePrice,
                         const std::vector<std::string>& runOfferIds,
                         const std::function<std::string(std::size_t)>& pagePriceAt) {
     if (!usePagePrice)
@@ -164,9 +164,9 @@ std::string DecidePrice(const std::string& jsonPrice, const std::string& offerId
     return jsonPrice;
 }
 
-AnswerTags ReadAnswerTags(std::string_view answer) {
+AnswerTags readAnswerTags(std::string_view answer) {
     auto tag = [&](const std::string& name) {
-        return GetBetween(answer, "<" + name + ">", "</" + name + ">");
+        return textBetween(answer, "<" + name + ">", "</" + name + ">");
     };
     AnswerTags t;
     t.autoFill = tag("auto_fill");

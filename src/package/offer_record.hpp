@@ -50,23 +50,23 @@ struct AnswerReading {
 
 // The answer is a JSON value that may be followed by XML-tagged extras; returns the
 // length of that first value (the whole text when it cannot tell).
-std::size_t FirstJsonValueLength(std::string_view answer);
+std::size_t firstJsonValueLength(std::string_view answer);
 
 // A member read as text: a string gives its value, a number or true/false its text, an
 // array or object its compact JSON text, a missing member or null the empty text.
 // Throws std::runtime_error when value is not an object.
-std::string MemberText(const OfferJson& value, const std::string& name);
+std::string memberText(const OfferJson& value, const std::string& name);
 
 // result -> toReturn (first and last character cut) -> offer object -> its members.
-AnswerReading ReadOfferAnswer(std::string_view answer);
+AnswerReading readOfferAnswer(std::string_view answer);
 
 // Addresses of imageList's originalImageURI, with every "\/" made "/"; an empty list
 // when there is no offer object or imageList cannot be read.
-std::vector<std::string> ImageAddresses(const std::optional<OfferJson>& offer);
+std::vector<std::string> imageAddresses(const std::optional<OfferJson>& offer);
 
 // The JSON price, unless the page price is asked for and the offer id is in the run's
 // offer-id list: then the page price of the list item at that position.
-std::string DecidePrice(const std::string& jsonPrice, const std::string& offerId, bool usePagePrice,
+std::string decidePrice(const std::string& jsonPrice, const std::string& offerId, bool usePagePrice,
                         const std::vector<std::string>& runOfferIds,
                         const std::function<std::string(std::size_t)>& pagePriceAt);
 
@@ -83,6 +83,6 @@ struct AnswerTags {
     bool operator==(const AnswerTags&) const = default;
 };
 
-AnswerTags ReadAnswerTags(std::string_view answer);
+AnswerTags readAnswerTags(std::string_view answer);
 
 } // namespace lw

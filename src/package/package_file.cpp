@@ -36,19 +36,19 @@ private:
     int fd_;
 };
 
-std::string Failure(const std::string& fileName, int error) {
+std::string failure(const std::string& fileName, int error) {
     return fileName + ": " + std::generic_category().message(error);
 }
 
-std::string ToUtf16Le(const std::string& text) {
-    if (auto utf16 = Utf8ToUtf16Le(text))
+std::string toUtf16Le(const std::string& text) {
+    if (auto utf16 = utf8ToUtf16Le(text))
         return *utf16;
     // A stray byte becomes U+FFFD rather than losing the row.
-    return Utf8ToUtf16Le(ToUtf8Lenient(text, "UTF-8")).value_or(std::string());
+    return utf8ToUtf16Le(toUtf8Lenient(text, "UTF-8")).value_or(std::string());
 }
 
 // Writes all of bytes at offset; false with errno set on failure.
-bool WriteAll(int fd, const std::string& bytes, off_t offset) {
+bool writeAll(int fd, const std::string& bytes, off_t offset) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
@@ -69,66 +69,66 @@ bool WriteAll(int fd, const std::string& bytes, off_t offset) {
 
 } // namespace
 
-std::string ExportCSV5_5(const std::string& row, const std::string& fileName, int mode) {
+std::string appendPackageRow(const std::string& row, const std::string& fileName, int mode) {
     // Neither header lines nor a blank line for a row that is not there.
     if (row.empty())
         return {};
-    const std::string line = ReplaceAll(row, kFieldMarker, "\t");
+    const std::string line = replaceAll(row, kFieldMarker, "\t");
     if (mode == kNewPackageFile) {
         std::string text;
-        for (const std::string& header : PackageHeaderLines())
+        for (const std::string& header : packageHeaderLines())
             text += header + "\r\n";
         text += line;
-        return WriteUtf16File(fileName, text, true);
+        return writeUtf16File(fileName, text, true);
     }
     if (mode == kExistingPackageFile)
-        return AppendUtf16File(fileName, "\r\n" + line);
+        return appendUtf16File(fileName, "\r\n" + line);
     return {};
 }
 
-std::string WriteUtf16File(const std::string& fileName, const std::string& text, bool mark) {
+std::string writeUtf16File(const std::string& fileName, const std::string& text, bool mark) {
     if (text.empty())
         return {};
     std::string buffer = mark ? std::string("\xFF\xFE") : std::string();
-    buffer += ToUtf16Le(text);
+    buffer += toUtf16Le(text);
 
     const std::string partName = fileName + ".part";
     FileHandle file(::open(partName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (!file.valid())
-        return Failure(fileName, errno);
-    if (!WriteAll(file.get(), buffer, 0) || !file.close()) {
+        return failure(fileName, errno);
+    if (!writeAll(file.get(), buffer, 0) || !file.close()) {
         int error = errno;
         ::unlink(partName.c_str());
-        return Failure(fileName, error);
+        return failure(fileName, error);
     }
     if (std::rename(partName.c_str(), fileName.c_str()) != 0) {
         int error = errno;
         ::unlink(partName.c_str());
-        return Failure(fileName, error);
+        return failure(fileName, error);
     }
     return {};
 }
 
-std::string AppendUtf16File(const std::string& fileName, const std::string& text) {
+std::string appendUtf16File(const std::string& fileName, const std::string& text) {
     if (text.empty())
         return {};
-    const std::string bytes = ToUtf16Le(text);
+    const std::string bytes = toUtf16Le(text);
     FileHandle file(::open(fileName.c_str(), O_WRONLY | O_CLOEXEC));
     if (!file.valid())
-        return Failure(fileName, errno);
+        return failure(fileName, errno);
     struct stat info {};
     if (::fstat(file.get(), &info) != 0)
-        return Failure(fileName, errno);
+        return failure(fileName, errno);
     const off_t oldLength = info.st_size;
-    if (WriteAll(file.get(), bytes, oldLength) && file.close())
+    if (writeAll(file.get(), bytes, oldLength) && file.close())
         return {};
     const int error = errno;
     // Leave the file as it was.
     const bool restored = file.valid() ? ::ftruncate(file.get(), oldLength) == 0
                                        : ::truncate(fileName.c_str(), oldLength) == 0;
     if (!restored)
-        return Failure(fileName, error) + "; " + Failure(fileName, errno);
-    return Failure(fileName, error);
+        return failure(fileName, error) + "; " + failure(fileName, errno);
+    return failure(fileName, error);
 }
 
 } // namespace lw

@@ -6,7 +6,7 @@
 
 namespace lw {
 
-std::string PictureFolderOf(const std::string& packageFile) {
+std::string pictureFolderOf(const std::string& packageFile) {
     // Characters, not bytes, so a name without ".csv" is never cut inside a character.
     std::size_t end = packageFile.size();
     for (int chars = 0; chars < 4 && end > 0; ++chars) {
@@ -17,28 +17,28 @@ std::string PictureFolderOf(const std::string& packageFile) {
     return packageFile.substr(0, end);
 }
 
-std::string DescriptionFolderOf(const std::string& packageFile) {
-    return PictureFolderOf(packageFile) + "_DESC";
+std::string descriptionFolderOf(const std::string& packageFile) {
+    return pictureFolderOf(packageFile) + "_DESC";
 }
 
-std::string PictureName(const std::string& address) {
-    return LowerAscii(Md5Hex(Utf8ToGb18030(address).value_or(address)));
+std::string pictureName(const std::string& address) {
+    return lowerAscii(md5Hex(utf8ToGb18030(address).value_or(address)));
 }
 
-std::string PictureFilePath(const std::string& pictureFolder, const std::string& pictureName) {
+std::string pictureFilePath(const std::string& pictureFolder, const std::string& pictureName) {
     return pictureFolder + kPathSeparator + pictureName + ".tbi";
 }
 
-std::string MainPictureEntry(const std::string& pictureName, std::size_t position) {
+std::string mainPictureEntry(const std::string& pictureName, std::size_t position) {
     return pictureName + ":1:" + std::to_string(position) + ":|;";
 }
 
-std::string PropertyPictureEntry(const std::string& pictureName, const std::string& position,
+std::string propertyPictureEntry(const std::string& pictureName, const std::string& position,
                                  const std::string& properties) {
     return pictureName + ":2:" + position + ":" + properties + "|;";
 }
 
-std::string PictureStatusText(std::size_t entries) {
+std::string pictureStatusText(std::size_t entries) {
     std::string text;
     for (std::size_t i = 0; i < entries; ++i)
         text += "1;";

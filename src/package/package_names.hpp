@@ -13,20 +13,20 @@ inline constexpr char kPathSeparator = '/';
 #endif
 
 // The package file's name without its last four characters (the ".csv").
-std::string PictureFolderOf(const std::string& packageFile);
+std::string pictureFolderOf(const std::string& packageFile);
 // The picture folder's name + "_DESC".
-std::string DescriptionFolderOf(const std::string& packageFile);
+std::string descriptionFolderOf(const std::string& packageFile);
 
 // 32 lower-case hex digits: the MD5 of the address's GBK bytes.
-std::string PictureName(const std::string& address);
+std::string pictureName(const std::string& address);
 // pictureFolder / name + ".tbi"
-std::string PictureFilePath(const std::string& pictureFolder, const std::string& pictureName);
+std::string pictureFilePath(const std::string& pictureFolder, const std::string& pictureName);
 
 // Entries of the picture column.
-std::string MainPictureEntry(const std::string& pictureName, std::size_t position);
-std::string PropertyPictureEntry(const std::string& pictureName, const std::string& position,
+std::string mainPictureEntry(const std::string& pictureName, std::size_t position);
+std::string propertyPictureEntry(const std::string& pictureName, const std::string& position,
                                  const std::string& properties);
 // "1;" once per entry of the picture column.
-std::string PictureStatusText(std::size_t entries);
+std::string pictureStatusText(std::size_t entries);
 
 } // namespace lw

@@ -60,15 +60,15 @@ const std::array<PackageColumn, kPackageColumnCount> kColumns = {{
 
 } // namespace
 
-const std::array<PackageColumn, kPackageColumnCount>& PackageColumns() {
+const std::array<PackageColumn, kPackageColumnCount>& packageColumns() {
     return kColumns;
 }
 
-std::string PackageColumnValue(const PackageColumn& column, const PackageRowValues& values) {
+std::string packageColumnValue(const PackageColumn& column, const PackageRowValues& values) {
     return column.value ? values.*column.value : std::string(column.fixed);
 }
 
-std::string BuildPackageRow(const PackageRowValues& values) {
+std::string buildPackageRow(const PackageRowValues& values) {
     std::string row;
     for (std::size_t i = 0; i < kColumns.size(); ++i) {
         if (i > 0)
@@ -76,14 +76,14 @@ std::string BuildPackageRow(const PackageRowValues& values) {
         const PackageColumn& c = kColumns[i];
         if (c.quoted)
             row += '"';
-        row += PackageColumnValue(c, values);
+        row += packageColumnValue(c, values);
         if (c.quoted)
             row += '"';
     }
     return row;
 }
 
-std::vector<std::string> PackageHeaderLines() {
+std::vector<std::string> packageHeaderLines() {
     std::string version = "version 1.00";
     std::string english;
     std::string chinese;
@@ -99,10 +99,10 @@ std::vector<std::string> PackageHeaderLines() {
     return {version, english, chinese};
 }
 
-std::vector<std::string> PackageRowLogLines(const PackageRowValues& values) {
+std::vector<std::string> packageRowLogLines(const PackageRowValues& values) {
     std::vector<std::string> lines;
     for (const PackageColumn& c : kColumns) {
-        lines.push_back(std::string(c.english) + ":" + PackageColumnValue(c, values));
+        lines.push_back(std::string(c.english) + ":" + packageColumnValue(c, values));
         if (c.groupEnd)
             lines.push_back("---------");
     }

@@ -49,19 +49,19 @@ struct PackageColumn {
 };
 
 inline constexpr int kPackageColumnCount = 50;
-const std::array<PackageColumn, kPackageColumnCount>& PackageColumns();
+const std::array<PackageColumn, kPackageColumnCount>& packageColumns();
 
 // The text of one column of a row, without quotes.
-std::string PackageColumnValue(const PackageColumn& column, const PackageRowValues& values);
+std::string packageColumnValue(const PackageColumn& column, const PackageRowValues& values);
 
 // The 50 fields in column order, quoted ones in double quotes (inner quotes are left
 // as they are), joined by the field marker.
-std::string BuildPackageRow(const PackageRowValues& values);
+std::string buildPackageRow(const PackageRowValues& values);
 
 // "version 1.00" and 49 tabs; the English names; the Chinese names.
-std::vector<std::string> PackageHeaderLines();
+std::vector<std::string> packageHeaderLines();
 
 // One line per column ("title:" + value), with "---------" between column groups.
-std::vector<std::string> PackageRowLogLines(const PackageRowValues& values);
+std::vector<std::string> packageRowLogLines(const PackageRowValues& values);
 
 } // namespace lw

@@ -12,25 +12,25 @@
 
 namespace lw {
 
-void RememberPendingRow(Database& db, const std::string& file, bool fileExists) {
+void rememberPendingRow(Database& db, const std::string& file, bool fileExists) {
     long long size = -1;
     struct stat info {};
     if (fileExists && ::stat(file.c_str(), &info) == 0)
         size = static_cast<long long>(info.st_size);
     Transaction t(db);
-    ForgetPendingRow(db);
+    forgetPendingRow(db);
     db.exec(
         "insert into _Parameter(NM,ParaValue,ParaDesc) select ?,?,?",
         {std::int64_t{kPendingRowSetting}, std::to_string(size) + "\t" + file, "未完成的数据包行"});
     t.commit();
 }
 
-void ForgetPendingRow(Database& db) {
+void forgetPendingRow(Database& db) {
     db.exec("delete from _Parameter where NM=?", {std::int64_t{kPendingRowSetting}});
 }
 
-std::string RepairPendingRow(Database& db) {
-    std::string value = GetParameter(db, kPendingRowSetting);
+std::string repairPendingRow(Database& db) {
+    std::string value = readSetting(db, kPendingRowSetting);
     if (value.empty())
         return {};
     std::string done;
@@ -54,7 +54,7 @@ std::string RepairPendingRow(Database& db) {
         std::error_code ec;
         std::filesystem::remove(file + ".part", ec);
     }
-    ForgetPendingRow(db);
+    forgetPendingRow(db);
     return done;
 }
 

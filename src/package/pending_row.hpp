@@ -14,11 +14,11 @@ inline constexpr int kPendingRowSetting = 510;
 // its Item Link downloaded. After a sudden end in between, the row is in the file (whole
 // or cut) while its item is not marked; RepairPendingRow then takes it out again, so
 // that the next run writes the item exactly once.
-void RememberPendingRow(Database& db, const std::string& file, bool fileExists);
-void ForgetPendingRow(Database& db);
+void rememberPendingRow(Database& db, const std::string& file, bool fileExists);
+void forgetPendingRow(Database& db);
 
 // Cuts a remembered row out of its file (or removes the file the row made) and forgets
 // it. Returns what was done, for the log; empty when nothing was done.
-std::string RepairPendingRow(Database& db);
+std::string repairPendingRow(Database& db);
 
 } // namespace lw

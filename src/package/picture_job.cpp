@@ -15,18 +15,18 @@
 namespace lw {
 namespace {
 
-bool IsWebAddress(const std::string& url) {
-    std::string lower = LowerAscii(url.substr(0, 8));
+bool isWebAddress(const std::string& url) {
+    std::string lower = lowerAscii(url.substr(0, 8));
     return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
 }
 
 // The target with File-name cleaning applied to its file name; the folder was chosen
 // by the run and stays as it is.
-std::string CleanTarget(const std::string& path) {
+std::string cleanTarget(const std::string& path) {
     size_t cut = path.find_last_of("/\\");
     if (cut == std::string::npos)
-        return CleanFileName(path);
-    return path.substr(0, cut + 1) + CleanFileName(path.substr(cut + 1));
+        return cleanFileName(path);
+    return path.substr(0, cut + 1) + cleanFileName(path.substr(cut + 1));
 }
 
 std::atomic<unsigned long> temporaryCounter{0};
@@ -35,7 +35,7 @@ constexpr std::string_view kTemporaryMarker = ".part";
 
 } // namespace
 
-HttpOptions PictureHttpOptions() {
+HttpOptions pictureHttpOptions() {
     HttpOptions options;
     options.readTimeoutMs = 10000;
     options.followRedirects = true;
@@ -43,12 +43,12 @@ HttpOptions PictureHttpOptions() {
     return options;
 }
 
-std::string PictureProgressText(int kind, std::size_t done, std::size_t total, bool failed) {
+std::string pictureProgressText(int kind, std::size_t done, std::size_t total, bool failed) {
     return std::to_string(kind) + ":" + std::to_string(done) + ":" + std::to_string(total) + ":" +
            (failed ? "1" : "0");
 }
 
-std::string WritePictureFile(const std::string& path, std::string_view bytes) {
+std::string writePictureFile(const std::string& path, std::string_view bytes) {
     std::string temporary = path + std::string(kTemporaryMarker) + std::to_string(::getpid()) +
                             "-" + std::to_string(temporaryCounter.fetch_add(1));
     {
@@ -75,7 +75,7 @@ namespace {
 
 // The writer's process id in a temporary name "<name>.part<pid>-<n>"; 0 when the name
 // is not one.
-pid_t TemporaryNameOwner(const std::string& name) {
+pid_t temporaryNameOwner(const std::string& name) {
     std::size_t at = name.rfind(kTemporaryMarker);
     if (at == std::string::npos)
         return 0;
@@ -94,21 +94,21 @@ pid_t TemporaryNameOwner(const std::string& name) {
 }
 
 // EPERM means the process exists under another user.
-bool ProcessHasEnded(pid_t pid) {
+bool processHasEnded(pid_t pid) {
     return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 } // namespace
 
-int RemoveUnfinishedPictures(const std::string& folder) {
+int removeUnfinishedPictures(const std::string& folder) {
     int removed = 0;
     std::error_code ec;
     std::filesystem::directory_iterator it(folder, ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         if (!it->is_regular_file(ec))
             continue;
-        pid_t owner = TemporaryNameOwner(it->path().filename().string());
-        if (owner <= 0 || !ProcessHasEnded(owner))
+        pid_t owner = temporaryNameOwner(it->path().filename().string());
+        if (owner <= 0 || !processHasEnded(owner))
             continue;
         std::error_code removeError;
         if (std::filesystem::remove(it->path(), removeError))
@@ -117,52 +117,52 @@ int RemoveUnfinishedPictures(const std::string& folder) {
     return removed;
 }
 
-TThreadDownload::TThreadDownload(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
-                                 std::vector<std::string> files, Notify notify, HttpOptions options)
+PictureJob::PictureJob(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
+                       std::vector<std::string> files, Notify notify, HttpOptions options)
     : loop_(loop), kind_(pictureKind), urls_(std::move(urls)), files_(std::move(files)),
       notify_(std::move(notify)), options_(std::move(options)) {
     files_.resize(urls_.size());
 }
 
-TThreadDownload::~TThreadDownload() {
+PictureJob::~PictureJob() {
     if (thread_.joinable()) {
         thread_.request_stop();
         thread_.join();
     }
 }
 
-void TThreadDownload::Start() {
+void PictureJob::start() {
     if (thread_.joinable() || finished_)
         return;
     thread_ = std::jthread([this](std::stop_token stop) {
-        Execute(stop);
+        execute(stop);
         finished_ = true;
     });
 }
 
-void TThreadDownload::Stop() {
+void PictureJob::stop() {
     thread_.request_stop();
 }
 
-bool TThreadDownload::send(const std::string& message, std::stop_token stop) {
+bool PictureJob::send(const std::string& message, std::stop_token stop) {
     if (stop.stop_requested())
         return false;
     return loop_.invokeBlocking([this, &message] { notify_(message); }, stop);
 }
 
-bool TThreadDownload::fetch(HttpClient& client, std::size_t i, std::stop_token stop) {
+bool PictureJob::fetch(HttpClient& client, std::size_t i, std::stop_token stop) {
     const std::string& url = urls_[i];
-    if (!IsWebAddress(url))
+    if (!isWebAddress(url))
         return false;
     HttpResult result = client.get(url, stop);
     if (!result.ok() || result.tooLarge)
         return false;
-    return WritePictureFile(CleanTarget(files_[i]), result.body).empty();
+    return writePictureFile(cleanTarget(files_[i]), result.body).empty();
 }
 
-void TThreadDownload::Execute(std::stop_token stop) {
+void PictureJob::execute(std::stop_token stop) {
     if (urls_.empty()) {
-        send(PictureProgressText(kind_, 0, 0, false), stop);
+        send(pictureProgressText(kind_, 0, 0, false), stop);
         return;
     }
     HttpClient client(options_);
@@ -171,7 +171,7 @@ void TThreadDownload::Execute(std::stop_token stop) {
         if (stop.stop_requested())
             return;
         bool failed = !fetch(client, i, stop);
-        if (!send(PictureProgressText(kind_, i + 1, n, failed), stop))
+        if (!send(pictureProgressText(kind_, i + 1, n, failed), stop))
             return;
     }
 }

@@ -24,21 +24,21 @@ inline constexpr std::size_t kPictureMaxBytes = 32u * 1024u * 1024u;
 
 // The pictures' client: read time-out 10000 ms, redirects followed, the default agent,
 // bodies up to kPictureMaxBytes.
-HttpOptions PictureHttpOptions();
+HttpOptions pictureHttpOptions();
 
 // The Picture Progress Message: kind, pictures handled, pictures in the job and 1 when
 // the last picture failed, joined by ":".
-std::string PictureProgressText(int kind, std::size_t done, std::size_t total, bool failed);
+std::string pictureProgressText(int kind, std::size_t done, std::size_t total, bool failed);
 
 // Writes bytes to path through a temporary file in the same folder that is then
 // renamed into place, so readers and a second writer of the same path only ever see a
 // whole file. Returns the failure text, empty on success.
-std::string WritePictureFile(const std::string& path, std::string_view bytes);
+std::string writePictureFile(const std::string& path, std::string_view bytes);
 
 // Removes the temporary files of WritePictureFile that a process which has ended left in
 // folder (a sudden end between writing and renaming). Those of running processes stay.
 // Returns how many were removed.
-int RemoveUnfinishedPictures(const std::string& folder);
+int removeUnfinishedPictures(const std::string& folder);
 
 // A Picture Job: one worker thread that fetches its pictures one after another into
 // their files and reports each through a message delivered synchronously on the UI
@@ -46,27 +46,27 @@ int RemoveUnfinishedPictures(const std::string& folder);
 // ends at its next message or inside the running transfer, sending nothing more, so
 // stopping from inside one of its own messages is safe. The destructor stops the job
 // and waits for its thread.
-class TThreadDownload {
+class PictureJob {
 public:
     using Notify = std::function<void(const std::string& message)>;
 
     // urls and files have the same length; notify runs on the UI thread.
-    TThreadDownload(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
-                    std::vector<std::string> files, Notify notify,
-                    HttpOptions options = PictureHttpOptions());
-    ~TThreadDownload();
-    TThreadDownload(const TThreadDownload&) = delete;
-    TThreadDownload& operator=(const TThreadDownload&) = delete;
+    PictureJob(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
+               std::vector<std::string> files, Notify notify,
+               HttpOptions options = pictureHttpOptions());
+    ~PictureJob();
+    PictureJob(const PictureJob&) = delete;
+    PictureJob& operator=(const PictureJob&) = delete;
 
-    void Start();
-    void Stop();
+    void start();
+    void stop();
     // The thread has sent its last message (or was stopped) and is ending; joining it
     // no longer waits for anything.
     bool finished() const { return finished_; }
-    int PictureKind() const { return kind_; }
+    int pictureKind() const { return kind_; }
 
 private:
-    void Execute(std::stop_token stop);
+    void execute(std::stop_token stop);
     bool fetch(HttpClient& client, std::size_t i, std::stop_token stop);
     bool send(const std::string& message, std::stop_token stop);
 

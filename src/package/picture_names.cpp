@@ -7,7 +7,7 @@
 
 namespace lw {
 
-std::string CleanFileName(std::string_view name) {
+std::string cleanFileName(std::string_view name) {
     std::string out;
     out.reserve(name.size());
     for (char c : name) {
@@ -22,7 +22,7 @@ std::string CleanFileName(std::string_view name) {
     return out.substr(first, last - first + 1);
 }
 
-std::string DescriptionPictureName(std::string_view address) {
+std::string descriptionPictureName(std::string_view address) {
     size_t slash = address.rfind('/');
     std::string_view name = slash == std::string_view::npos ? address : address.substr(slash + 1);
     // A backslash is a separator on some systems and a drive letter's colon makes the
@@ -37,13 +37,13 @@ std::string DescriptionPictureName(std::string_view address) {
             continue;
         plain += c;
     }
-    plain = CleanFileName(plain);
+    plain = cleanFileName(plain);
     if (plain.find_first_not_of('.') == std::string::npos)
         return {};
     return plain;
 }
 
-std::string LocalPictureAddress(const std::string& folder, const std::string& name) {
+std::string localPictureAddress(const std::string& folder, const std::string& name) {
 #ifdef _WIN32
     return "file:///" + folder + kPathSeparator + name;
 #else
@@ -55,7 +55,7 @@ namespace {
 
 // Adds every address that follows marker up to the next double quote, each prefixed
 // with keep (the part of the marker that belongs to the address).
-bool CollectAfter(std::string_view description, std::string_view marker, std::string_view keep,
+bool collectAfter(std::string_view description, std::string_view marker, std::string_view keep,
                   std::vector<std::string>& addresses, std::set<std::string>& seen,
                   const std::function<bool()>& keepGoing) {
     size_t from = 0;
@@ -71,7 +71,7 @@ bool CollectAfter(std::string_view description, std::string_view marker, std::st
             return true;
         std::string address =
             std::string(keep) + std::string(description.substr(start, end - start));
-        if (seen.insert(LowerAscii(address)).second)
+        if (seen.insert(lowerAscii(address)).second)
             addresses.push_back(address);
         from = end + 1;
     }
@@ -80,17 +80,17 @@ bool CollectAfter(std::string_view description, std::string_view marker, std::st
 } // namespace
 
 std::optional<std::vector<std::string>>
-CollectDescriptionAddresses(std::string_view description, const std::function<bool()>& keepGoing) {
+collectDescriptionAddresses(std::string_view description, const std::function<bool()>& keepGoing) {
     std::vector<std::string> addresses;
     std::set<std::string> seen;
-    if (!CollectAfter(description, "src=\"", "", addresses, seen, keepGoing))
+    if (!collectAfter(description, "src=\"", "", addresses, seen, keepGoing))
         return std::nullopt;
-    if (!CollectAfter(description, "background=\"http://", "http://", addresses, seen, keepGoing))
+    if (!collectAfter(description, "background=\"http://", "http://", addresses, seen, keepGoing))
         return std::nullopt;
     return addresses;
 }
 
-std::string PointAtLocalPictures(std::string_view description,
+std::string pointAtLocalPictures(std::string_view description,
                                  const std::vector<AddressChange>& changes) {
     // The description as pieces: a span of the original text, or a change's local text.
     struct Piece {
@@ -130,30 +130,30 @@ std::string PointAtLocalPictures(std::string_view description,
     return out;
 }
 
-void CleanDescription(std::string& d, bool clearLinks) {
-    d = ReplaceAll(d, "&lt;", "<");
-    d = ReplaceAll(d, "&gt;", ">");
-    d = ReplaceAll(d, "&quot;", "\"");
-    d = ReplaceAll(d, "&amp;", "&");
-    d = ReplaceAll(d, "&nbsp;", " ");
-    d = ReplaceAll(d, "\"\"", "\"\"\"\"");
+void cleanDescriptionText(std::string& d, bool clearLinks) {
+    d = replaceAll(d, "&lt;", "<");
+    d = replaceAll(d, "&gt;", ">");
+    d = replaceAll(d, "&quot;", "\"");
+    d = replaceAll(d, "&amp;", "&");
+    d = replaceAll(d, "&nbsp;", " ");
+    d = replaceAll(d, "\"\"", "\"\"\"\"");
     if (!clearLinks)
         return;
-    d = ReplaceAll(d, "<a>", "");
-    d = ReplaceAll(d, "<a ", "<div ");
-    d = ReplaceAll(d, "</a>", "</div>");
-    d = ReplaceAll(d, "<A>", "");
-    d = ReplaceAll(d, "<A ", "<div ");
-    d = ReplaceAll(d, "</A>", "</div>");
+    d = replaceAll(d, "<a>", "");
+    d = replaceAll(d, "<a ", "<div ");
+    d = replaceAll(d, "</a>", "</div>");
+    d = replaceAll(d, "<A>", "");
+    d = replaceAll(d, "<A ", "<div ");
+    d = replaceAll(d, "</A>", "</div>");
 }
 
-std::vector<PropertyPicture> PropertyPictures(std::string_view answer) {
+std::vector<PropertyPicture> readPropertyPictures(std::string_view answer) {
     std::vector<PropertyPicture> pictures;
-    std::string section = GetBetween(answer, "<prop_imgs list=\"true\">", "</prop_imgs>");
-    for (const std::string& piece : SplitText(section, "</prop_img>")) {
-        pictures.push_back({GetBetween(piece, "<url>", "</url>"),
-                            GetBetween(piece, "<position>", "</position>"),
-                            GetBetween(piece, "<properties>", "</properties>")});
+    std::string section = textBetween(answer, "<prop_imgs list=\"true\">", "</prop_imgs>");
+    for (const std::string& piece : splitText(section, "</prop_img>")) {
+        pictures.push_back({textBetween(piece, "<url>", "</url>"),
+                            textBetween(piece, "<position>", "</position>"),
+                            textBetween(piece, "<properties>", "</properties>")});
     }
     return pictures;
 }

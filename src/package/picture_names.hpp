@@ -10,22 +10,22 @@ namespace lw {
 
 // File-name cleaning: every "?", "*", "|", ">", "<" and double quote removed, then
 // blanks trimmed at both ends.
-std::string CleanFileName(std::string_view name);
+std::string cleanFileName(std::string_view name);
 
 // The file name of a description picture: the address's text after its last "/",
 // reduced to a plain name that stays inside the description folder (no "\", ":" or
 // control bytes, cleaned, never "." or ".."). Empty when nothing usable is left.
-std::string DescriptionPictureName(std::string_view address);
+std::string descriptionPictureName(std::string_view address);
 
 // The description's reference to a local picture: "file:///" + folder + "\" + name
 // with drive letters, "file://" + the absolute path elsewhere.
-std::string LocalPictureAddress(const std::string& folder, const std::string& name);
+std::string localPictureAddress(const std::string& folder, const std::string& name);
 
 // The picture addresses of a description, without repeats (letter case ignored; the
 // first one found is kept): every src="..." first, then every background="http://...".
 // keepGoing runs before each search; when it says no, the collecting ends with nullopt.
 std::optional<std::vector<std::string>>
-CollectDescriptionAddresses(std::string_view description,
+collectDescriptionAddresses(std::string_view description,
                             const std::function<bool()>& keepGoing = {});
 
 // One description address and what the description says instead.
@@ -37,12 +37,12 @@ struct AddressChange {
 // after another would do, except that the text an earlier replacement put in is never
 // searched again: a short address that occurs in a local reference would otherwise
 // make the description grow with every further address.
-std::string PointAtLocalPictures(std::string_view description,
+std::string pointAtLocalPictures(std::string_view description,
                                  const std::vector<AddressChange>& changes);
 
 // Entities decoded once each, in order; runs of two double quotes doubled; with
 // clearLinks, <a> and <A> links turned into <div>.
-void CleanDescription(std::string& description, bool clearLinks);
+void cleanDescriptionText(std::string& description, bool clearLinks);
 
 // One picture of the answer's <prop_imgs list="true"> section.
 struct PropertyPicture {
@@ -53,6 +53,6 @@ struct PropertyPicture {
 };
 // The pieces of the section split at every "</prop_img>", in order (the piece after
 // the last one included, usually with an empty url).
-std::vector<PropertyPicture> PropertyPictures(std::string_view answer);
+std::vector<PropertyPicture> readPropertyPictures(std::string_view answer);
 
 } // namespace lw

@@ -5,19 +5,19 @@
 namespace lw {
 namespace {
 
-void AppendItem(std::string& list, const std::string& item) {
+void appendItem(std::string& list, const std::string& item) {
     if (!list.empty())
         list += ';';
     list += item;
 }
 
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-    return LowerAscii(text.substr(0, prefix.size())) == LowerAscii(prefix);
+bool startsWithNoCase(const std::string& text, const std::string& prefix) {
+    return lowerAscii(text.substr(0, prefix.size())) == lowerAscii(prefix);
 }
 
 } // namespace
 
-PropertyMapping MapProperties(PropertyLookup& lookup, const std::string& cid,
+PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
                               const std::vector<OfferFeature>& features,
                               const std::string& articleNumber, const std::string& price) {
     PropertyMapping m;
@@ -29,16 +29,16 @@ PropertyMapping MapProperties(PropertyLookup& lookup, const std::string& cid,
         std::string pid = lookup.propertyId(cid, f.name);
         if (pid.empty() || f.value.empty())
             continue;
-        if (StartsWithNoCase(f.name, "颜色")) {
-            colours = SplitText(f.value, "|");
+        if (startsWithNoCase(f.name, "颜色")) {
+            colours = splitText(f.value, "|");
             colourPid = pid;
-        } else if (StartsWithNoCase(f.name, "尺码")) {
-            sizes = SplitText(f.value, "|");
+        } else if (startsWithNoCase(f.name, "尺码")) {
+            sizes = splitText(f.value, "|");
             sizePid = pid;
         } else {
             ValueIds ids = lookup.valueIds(cid, pid, f.value);
             if (!ids.vid.empty()) {
-                AppendItem(m.cateProps, ids.pid + ":" + ids.vid);
+                appendItem(m.cateProps, ids.pid + ":" + ids.vid);
             } else if (f.name == "品牌") {
                 m.inputPids = pid;
                 m.inputValues = f.value + ";型号;" + articleNumber;
@@ -53,15 +53,15 @@ PropertyMapping MapProperties(PropertyLookup& lookup, const std::string& cid,
         if (vid.empty())
             continue;
         const std::string pair = colourPid + ":" + vid;
-        AppendItem(m.cateProps, pair);
-        AppendItem(m.propAlias, pair + ":" + colour);
+        appendItem(m.cateProps, pair);
+        appendItem(m.propAlias, pair + ":" + colour);
         for (const std::string& size : sizes) {
             ValueIds ids = lookup.valueIds(cid, sizePid, size);
             if (ids.vid.empty())
                 continue;
             ++skuCount;
             m.skuProps += price + ":1::" + ids.pid + ":" + ids.vid + ";" + pair + ";";
-            AppendItem(m.cateProps, ids.pid + ":" + ids.vid);
+            appendItem(m.cateProps, ids.pid + ":" + ids.vid);
         }
     }
     m.num = std::to_string(skuCount);

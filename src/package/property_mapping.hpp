@@ -40,7 +40,7 @@ struct PropertyMapping {
 // the SKU entries, every other feature found as a value goes into cateProps, an unknown
 // "品牌" becomes the user input. Then every colour with every size makes one SKU entry.
 // A colour whose value is not found contributes nothing, not even its sizes.
-PropertyMapping MapProperties(PropertyLookup& lookup, const std::string& cid,
+PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
                               const std::vector<OfferFeature>& features,
                               const std::string& articleNumber, const std::string& price);
 

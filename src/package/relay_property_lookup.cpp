@@ -5,11 +5,12 @@
 
 namespace lw {
 
-RelayPropertyLookup::RelayPropertyLookup(const TTBAPP& app, DiagnosticLog& log, HttpOptions options)
+RelayPropertyLookup::RelayPropertyLookup(const RelayContext& app, DiagnosticLog& log,
+                                         HttpOptions options)
     : app_(app), log_(log), options_(std::move(options)) {}
 
 std::string RelayPropertyLookup::propertyId(const std::string& cid, const std::string& name) {
-    return LookupPropertyId(app_, cid, name, log_, options_);
+    return lookupPropertyId(app_, cid, name, log_, options_);
 }
 
 ValueIds RelayPropertyLookup::valueIds(const std::string& cid, const std::string& pid,
@@ -21,8 +22,8 @@ ValueIds RelayPropertyLookup::valueIds(const std::string& cid, const std::string
         return {};
     }
     const std::string answer =
-        SyncGet(app_.lookupEndpoint, PropertyValueLookupQuery(cid, pid, name), options_);
-    return {GetBetween(answer, "<pid>", "</pid>"), GetBetween(answer, "<vid>", "</vid>")};
+        getBlocking(app_.lookupEndpoint, propertyValueLookupQuery(cid, pid, name), options_);
+    return {textBetween(answer, "<pid>", "</pid>"), textBetween(answer, "<vid>", "</vid>")};
 }
 
 } // namespace lw

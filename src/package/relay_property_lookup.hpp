@@ -14,8 +14,8 @@ class DiagnosticLog;
 // blocks for up to the read time-out). A failed look-up answers "not found".
 class RelayPropertyLookup : public PropertyLookup {
 public:
-    RelayPropertyLookup(const TTBAPP& app, DiagnosticLog& log,
-                        HttpOptions options = SyncGetOptions());
+    RelayPropertyLookup(const RelayContext& app, DiagnosticLog& log,
+                        HttpOptions options = lookupHttpOptions());
 
     std::string propertyId(const std::string& cid, const std::string& name) override;
     // The value answer carries the property's "<pid>" beside the "<vid>"; both count.
@@ -23,7 +23,7 @@ public:
                       const std::string& name) override;
 
 private:
-    const TTBAPP& app_;
+    const RelayContext& app_;
     DiagnosticLog& log_;
     HttpOptions options_;
 };

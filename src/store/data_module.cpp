@@ -22,31 +22,31 @@ bool hasColumn(Database& db, const std::string& table, const std::string& column
 
 } // namespace
 
-void UpgradeItemTable(Database& db) {
+void upgradeItemTable(Database& db) {
     if (!hasColumn(db, "TB_URL", "SaleNum"))
-        db.exec(JoinSql({"alter Table TB_URL", "add SaleNum int not null default 0"}));
+        db.exec(joinSql({"alter Table TB_URL", "add SaleNum int not null default 0"}));
     if (!hasColumn(db, "TB_URL", "SalePrice"))
-        db.exec(JoinSql({"alter Table TB_URL", "add SalePrice money not null default 0"}));
+        db.exec(joinSql({"alter Table TB_URL", "add SalePrice money not null default 0"}));
 }
 
-bool IsDriverMissingMessage(const std::string& message) {
+bool isDriverMissingMessage(const std::string& message) {
     return message.find("OLE DB") != std::string::npos ||
            message.find("provider") != std::string::npos;
 }
 
-std::unique_ptr<Database> DataModuleCreate(const DataModuleOptions& options, Dialogs& dialogs) {
+std::unique_ptr<Database> openDatabase(const DatabaseOpenOptions& options, Dialogs& dialogs) {
     std::string error;
     std::unique_ptr<Database> db = Database::open(options.databasePath, options.password, error);
     if (db) {
         try {
-            UpgradeItemTable(*db);
+            upgradeItemTable(*db);
             return db;
         } catch (const DbError& e) {
             error = e.what();
             db.reset();
         }
     }
-    if (IsDriverMissingMessage(error)) {
+    if (isDriverMissingMessage(error)) {
         bool yes = dialogs.question(
             "提示", "无法正常加载数据,可能SQL CE 驱动未安装，现在是否要处理?\r\n" + error,
             Icon::Warning);

@@ -11,12 +11,12 @@ class Dialogs;
 
 // Adds SaleNum and SalePrice to an item table made before they were kept; run on
 // every start, changes nothing the second time.
-void UpgradeItemTable(Database& db);
+void upgradeItemTable(Database& db);
 
 // Installs the database driver from the program folder; returns whether it worked.
 using RegisterDllFn = std::function<bool(const std::string& path)>;
 
-struct DataModuleOptions {
+struct DatabaseOpenOptions {
     std::string databasePath;
     std::string password;
     std::string programFolder;
@@ -26,9 +26,9 @@ struct DataModuleOptions {
 
 // Opens the database and upgrades the item table. On failure the user is told
 // (driver question or the "错误" box) and nullptr is returned: the program ends.
-std::unique_ptr<Database> DataModuleCreate(const DataModuleOptions& options, Dialogs& dialogs);
+std::unique_ptr<Database> openDatabase(const DatabaseOpenOptions& options, Dialogs& dialogs);
 
 // Driver message vs. any other: true when the text names the OLE DB provider.
-bool IsDriverMissingMessage(const std::string& message);
+bool isDriverMissingMessage(const std::string& message);
 
 } // namespace lw

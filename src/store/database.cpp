@@ -52,7 +52,7 @@ sqlite3_stmt* compile(sqlite3* db, std::string_view sql) {
 
 } // namespace
 
-std::string JoinSql(const std::vector<std::string>& lines) {
+std::string joinSql(const std::vector<std::string>& lines) {
     std::string out;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (i > 0)
@@ -229,7 +229,7 @@ Query::Query(Database& db, sqlite3_stmt* stmt, std::string sql, DbParams params)
     : db_(&db), stmt_(stmt), sql_(std::move(sql)), params_(std::move(params)) {
     int n = sqlite3_column_count(stmt_);
     for (int i = 0; i < n; ++i) {
-        std::string name = LowerAscii(sqlite3_column_name(stmt_, i));
+        std::string name = lowerAscii(sqlite3_column_name(stmt_, i));
         columns_.emplace(name, i);
     }
     eof_ = false;
@@ -293,7 +293,7 @@ int Query::recordCount() {
 }
 
 int Query::indexOf(std::string_view column) const {
-    auto it = columns_.find(LowerAscii(column));
+    auto it = columns_.find(lowerAscii(column));
     if (it == columns_.end())
         throw DbError("no such column: " + std::string(column));
     return it->second;

@@ -26,7 +26,7 @@ using DbValue = std::variant<std::nullptr_t, std::int64_t, double, std::string>;
 using DbParams = std::vector<DbValue>;
 
 // Statements are kept as lines; the engine gets them joined with CR LF.
-std::string JoinSql(const std::vector<std::string>& lines);
+std::string joinSql(const std::vector<std::string>& lines);
 
 class Query;
 class Statement;

@@ -4,11 +4,11 @@
 
 namespace lw {
 
-std::string QuoteSQL(std::string_view text) {
-    return ReplaceAll(text, "'", "''");
+std::string quoteSql(std::string_view text) {
+    return replaceAll(text, "'", "''");
 }
 
-std::vector<std::string> SplitText(std::string_view text, std::string_view separator) {
+std::vector<std::string> splitText(std::string_view text, std::string_view separator) {
     std::vector<std::string> pieces;
     if (separator.empty()) {
         pieces.emplace_back(text);
@@ -25,7 +25,7 @@ std::vector<std::string> SplitText(std::string_view text, std::string_view separ
     return pieces;
 }
 
-std::vector<std::string> SplitTextMax(std::string_view text, std::string_view separator, int max,
+std::vector<std::string> splitTextMax(std::string_view text, std::string_view separator, int max,
                                       const std::function<void()>& between) {
     std::vector<std::string> pieces;
     if (separator.empty()) {
@@ -51,7 +51,7 @@ std::vector<std::string> SplitTextMax(std::string_view text, std::string_view se
     return pieces;
 }
 
-std::string GetBetween(std::string_view text, std::string_view start, std::string_view end) {
+std::string textBetween(std::string_view text, std::string_view start, std::string_view end) {
     size_t q = 0;
     if (!start.empty()) {
         size_t p = text.find(start);
@@ -70,7 +70,7 @@ std::string GetBetween(std::string_view text, std::string_view start, std::strin
     return std::string(text.substr(q, e - q));
 }
 
-bool IsNumber(std::string_view text) {
+bool isNumber(std::string_view text) {
     if (text.empty() || text.front() == '.' || text.back() == '.')
         return false;
     int points = 0;
@@ -83,9 +83,9 @@ bool IsNumber(std::string_view text) {
     return points <= 1;
 }
 
-std::string VersionTextOf(std::string_view fourPartVersion) {
+std::string versionTextOf(std::string_view fourPartVersion) {
     // Four numbers without leading zeros, as the file version is shown.
-    std::vector<std::string> parts = SplitText(fourPartVersion, ".");
+    std::vector<std::string> parts = splitText(fourPartVersion, ".");
     if (fourPartVersion.empty() || parts.size() > 4)
         return "0";
     std::string out;
@@ -93,7 +93,8 @@ std::string VersionTextOf(std::string_view fourPartVersion) {
         unsigned long value = 0;
         if (i < parts.size()) {
             const std::string& p = parts[i];
-            if (p.empty() || !std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            if (p.empty() ||
+                !std::all_of(p.begin(), p.end(), [](char c) { return c >= '0' && c <= '9'; }))
                 return "0";
             value = std::stoul(p) & 0xFFFF;
         }
@@ -104,22 +105,22 @@ std::string VersionTextOf(std::string_view fourPartVersion) {
     return out;
 }
 
-std::string GetVersionText() {
+std::string programVersion() {
 #ifdef LISTWRIGHT_VERSION
-    return VersionTextOf(LISTWRIGHT_VERSION);
+    return versionTextOf(LISTWRIGHT_VERSION);
 #else
     return "0";
 #endif
 }
 
-std::string FlagText(std::string_view text) {
-    std::string lowered = LowerAscii(text);
+std::string flagText(std::string_view text) {
+    std::string lowered = lowerAscii(text);
     if (lowered == "1" || lowered == "true" || lowered == "deleted")
         return "1";
     return "0";
 }
 
-std::string LowerAscii(std::string_view text) {
+std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z')
@@ -127,7 +128,7 @@ std::string LowerAscii(std::string_view text) {
     return out;
 }
 
-std::string Trim(std::string_view text) {
+std::string trim(std::string_view text) {
     size_t b = 0;
     size_t e = text.size();
     while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
@@ -137,7 +138,7 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(b, e - b));
 }
 
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
     if (from.empty())
         return std::string(text);
     std::string out;
@@ -155,10 +156,12 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return out;
 }
 
-size_t FindNoCase(std::string_view text, std::string_view what, size_t from) {
+size_t findNoCase(std::string_view text, std::string_view what, size_t from) {
     if (what.empty())
         return from <= text.size() ? from : std::string_view::npos;
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    auto lower = [](char c) {
+        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
     for (size_t i = from; i + what.size() <= text.size(); ++i) {
         size_t k = 0;
         while (k < what.size() && lower(text[i + k]) == lower(what[k]))

@@ -11,38 +11,38 @@ namespace lw {
 // UTF-8 text; searches are case-sensitive.
 
 // Every "'" doubled, for the few places that show a quoted SQL literal.
-std::string QuoteSQL(std::string_view text);
+std::string quoteSql(std::string_view text);
 
 // Splits at every separator; with a separator of several bytes only its first byte is
 // removed, so later pieces begin with the rest of it.
-std::vector<std::string> SplitText(std::string_view text, std::string_view separator);
+std::vector<std::string> splitText(std::string_view text, std::string_view separator);
 
 // Splits at whole separators, cutting off at most max pieces (max <= 0: no limit); the
 // remainder is the last piece. between runs before every cut, so a caller can let the
 // event loop process events while a long answer is split.
-std::vector<std::string> SplitTextMax(std::string_view text, std::string_view separator, int max,
+std::vector<std::string> splitTextMax(std::string_view text, std::string_view separator, int max,
                                       const std::function<void()>& between = {});
 
 // The bytes between the first start marker and the first end marker after it.
-std::string GetBetween(std::string_view text, std::string_view start, std::string_view end);
+std::string textBetween(std::string_view text, std::string_view start, std::string_view end);
 
 // Digits with at most one inner point.
-bool IsNumber(std::string_view text);
+bool isNumber(std::string_view text);
 
 // The program's four-part version, or "0" when it has none.
-std::string GetVersionText();
-std::string VersionTextOf(std::string_view fourPartVersion);
+std::string programVersion();
+std::string versionTextOf(std::string_view fourPartVersion);
 
 // "1"/"true"/"deleted" (any case) -> "1", everything else -> "0".
-std::string FlagText(std::string_view text);
+std::string flagText(std::string_view text);
 
 // ASCII letters lowered; other bytes unchanged.
-std::string LowerAscii(std::string_view text);
+std::string lowerAscii(std::string_view text);
 // Blanks and control bytes cut from both ends.
-std::string Trim(std::string_view text);
+std::string trim(std::string_view text);
 // Every occurrence of from replaced, left to right.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
 // Case-insensitive (ASCII) search; npos when absent.
-size_t FindNoCase(std::string_view text, std::string_view what, size_t from = 0);
+size_t findNoCase(std::string_view text, std::string_view what, size_t from = 0);
 
 } // namespace lw

@@ -12,11 +12,12 @@ LocalDateTime SystemClock::now() const {
     std::tm tm{};
     localtime_r(&seconds, &tm);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()) % 1000;
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-            tm.tm_min,         tm.tm_sec,     static_cast<int>(ms.count())};
+    return {
+        tm.tm_year + 1900,           tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
+        static_cast<int>(ms.count())};
 }
 
-std::string FormatDateTime(const LocalDateTime& t, const std::string& format) {
+std::string formatDateTime(const LocalDateTime& t, const std::string& format) {
     std::string out;
     auto two = [&](int v) {
         char b[8];
@@ -24,7 +25,9 @@ std::string FormatDateTime(const LocalDateTime& t, const std::string& format) {
         out += b;
     };
     for (size_t i = 0; i < format.size();) {
-        auto at = [&](const char* token) { return format.compare(i, std::char_traits<char>::length(token), token) == 0; };
+        auto at = [&](const char* token) {
+            return format.compare(i, std::char_traits<char>::length(token), token) == 0;
+        };
         if (at("yyyy")) {
             char b[8];
             std::snprintf(b, sizeof b, "%04d", t.year);

@@ -28,6 +28,6 @@ public:
 
 // Digits of the time, e.g. FormatDateTime(t, "yyyymmddhhnnss"); understands yyyy, yy,
 // mm, dd, hh, nn, ss and zzz, everything else is copied.
-std::string FormatDateTime(const LocalDateTime& t, const std::string& format);
+std::string formatDateTime(const LocalDateTime& t, const std::string& format);
 
 } // namespace lw

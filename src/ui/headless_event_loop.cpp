@@ -83,7 +83,8 @@ void HeadlessEventLoop::waitForWork(SteadyTime deadline) {
     if (!posted_.empty() || quit_)
         return;
     // Conditions set by other threads come without a wake-up, so look again soon.
-    SteadyTime until = std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5));
+    SteadyTime until =
+        std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(5));
     if (!timers_.empty() && timers_.begin()->first < until)
         until = timers_.begin()->first;
     cv_.wait_until(lock, until, [&] { return !posted_.empty() || quit_; });

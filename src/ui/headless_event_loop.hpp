@@ -1,13 +1,13 @@
 #pragma once
 
+#include "ui/event_loop.hpp"
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
 #include <mutex>
 #include <thread>
-
-#include "ui/event_loop.hpp"
 
 namespace lw {
 

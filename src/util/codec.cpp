@@ -110,7 +110,7 @@ std::optional<std::string> convert(std::string_view input, const std::string& fr
 
 } // namespace
 
-bool IsValidUtf8(std::string_view text) {
+bool isValidUtf8(std::string_view text) {
     for (size_t i = 0; i < text.size();) {
         size_t len = sequenceLength(text, i);
         if (len == 0)
@@ -120,34 +120,34 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8) {
-    if (!IsValidUtf8(utf8))
+std::optional<std::string> utf8ToGb18030(std::string_view utf8) {
+    if (!isValidUtf8(utf8))
         return std::nullopt;
     return convert(utf8, "UTF-8", "GB18030", false);
 }
 
-std::optional<std::string> Gb18030ToUtf8(std::string_view gbk) {
-    return ToUtf8(gbk, "GB18030");
+std::optional<std::string> gb18030ToUtf8(std::string_view gbk) {
+    return toUtf8(gbk, "GB18030");
 }
 
 // iconv's UTF-8 reader lets through sequences beyond U+10FFFF (and hands them on as
 // they are), so what comes out is checked before the program takes it as UTF-8.
-std::optional<std::string> ToUtf8(std::string_view bytes, const std::string& charset) {
+std::optional<std::string> toUtf8(std::string_view bytes, const std::string& charset) {
     if (charset.empty())
         return std::nullopt;
     auto r = convert(bytes, charset, "UTF-8", false);
-    if (!r || !IsValidUtf8(*r))
+    if (!r || !isValidUtf8(*r))
         return std::nullopt;
     return r;
 }
 
-std::string ToUtf8Lenient(std::string_view bytes, const std::string& charset) {
+std::string toUtf8Lenient(std::string_view bytes, const std::string& charset) {
     auto r = convert(bytes, charset, "UTF-8", true);
     return r ? repairUtf8(*r) : std::string();
 }
 
-std::optional<std::string> Utf8ToUtf16Le(std::string_view utf8) {
-    if (!IsValidUtf8(utf8))
+std::optional<std::string> utf8ToUtf16Le(std::string_view utf8) {
+    if (!isValidUtf8(utf8))
         return std::nullopt;
     return convert(utf8, "UTF-8", "UTF-16LE", false);
 }

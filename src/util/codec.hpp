@@ -11,17 +11,17 @@ namespace lw {
 // character and can carry every other character, so nothing is lost.
 
 // nullopt when the input is not valid UTF-8.
-std::optional<std::string> Utf8ToGb18030(std::string_view utf8);
+std::optional<std::string> utf8ToGb18030(std::string_view utf8);
 // nullopt when the input is not valid GB18030.
-std::optional<std::string> Gb18030ToUtf8(std::string_view gbk);
+std::optional<std::string> gb18030ToUtf8(std::string_view gbk);
 // Any charset iconv knows (e.g. "GBK", "UTF-8", "Big5"); nullopt on invalid input
 // or an unknown charset.
-std::optional<std::string> ToUtf8(std::string_view bytes, const std::string& charset);
+std::optional<std::string> toUtf8(std::string_view bytes, const std::string& charset);
 // Decodes what it can and puts U+FFFD for each byte that is not valid in the charset.
-std::string ToUtf8Lenient(std::string_view bytes, const std::string& charset);
+std::string toUtf8Lenient(std::string_view bytes, const std::string& charset);
 // UTF-16 little-endian without byte-order mark; nullopt when the input is not UTF-8.
-std::optional<std::string> Utf8ToUtf16Le(std::string_view utf8);
+std::optional<std::string> utf8ToUtf16Le(std::string_view utf8);
 
-bool IsValidUtf8(std::string_view text);
+bool isValidUtf8(std::string_view text);
 
 } // namespace lw

@@ -20,8 +20,16 @@ bool isFormSafe(unsigned char c) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
         return true;
     switch (c) {
-    case '!': case '$': case '\'': case '(': case ')':
-    case '*': case '-': case '.': case '@': case '_':
+    case '!':
+    case '$':
+    case '\'':
+    case '(':
+    case ')':
+    case '*':
+    case '-':
+    case '.':
+    case '@':
+    case '_':
         return true;
     default:
         return false;
@@ -32,7 +40,13 @@ bool needsQueryEscape(unsigned char c) {
     if (c < 0x20 || c >= 0x80)
         return true;
     switch (c) {
-    case ' ': case '#': case '%': case '*': case '+': case '<': case '>':
+    case ' ':
+    case '#':
+    case '%':
+    case '*':
+    case '+':
+    case '<':
+    case '>':
         return true;
     default:
         return false;
@@ -41,7 +55,7 @@ bool needsQueryEscape(unsigned char c) {
 
 } // namespace
 
-std::string EncodeFormValue(std::string_view value) {
+std::string encodeFormValue(std::string_view value) {
     std::string out;
     out.reserve(value.size() * 3);
     for (unsigned char c : value) {
@@ -55,7 +69,7 @@ std::string EncodeFormValue(std::string_view value) {
     return out;
 }
 
-std::string EncodeQueryText(std::string_view value) {
+std::string encodeQueryText(std::string_view value) {
     std::string out;
     out.reserve(value.size() * 3);
     for (unsigned char c : value) {
@@ -67,9 +81,8 @@ std::string EncodeQueryText(std::string_view value) {
     return out;
 }
 
-std::string Md5Hex(std::string_view value) {
-    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(),
-                                                                &EVP_MD_CTX_free);
+std::string md5Hex(std::string_view value) {
+    std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> ctx(EVP_MD_CTX_new(), &EVP_MD_CTX_free);
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;
     if (!ctx || EVP_DigestInit_ex(ctx.get(), EVP_md5(), nullptr) != 1 ||

@@ -51,22 +51,22 @@ std::string item(const std::string& body) {
 class CatalogDownload : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy(TestDataPath("catalog"), fixtures, fs::copy_options::recursive);
+        fs::copy(testDataPath("catalog"), fixtures, fs::copy_options::recursive);
         sim.start(fixtures);
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = "key1";
         config.accessToken = "tok'1";
         config.accountCode = "acc";
-        app = MakeRelayContext(config);
+        app = makeRelayContext(config);
         commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
     }
 
     void serve(const std::string& name, const std::string& text) {
-        WriteFileBytes(fixtures + "/" + name, text);
+        writeFileBytes(fixtures + "/" + name, text);
     }
-    std::string fixture(const std::string& name) { return ReadFileBytes(fixtures + "/" + name); }
-    // The body of the only relay post, up to the fields PostHttps adds.
+    std::string fixture(const std::string& name) { return readFileBytes(fixtures + "/" + name); }
+    // The body of the only relay post, up to the fields postRelayMethod adds.
     std::string postedFields() {
         auto requests = sim.requests();
         EXPECT_EQ(requests.size(), 1u);
@@ -92,10 +92,10 @@ protected:
 
     TempDir dir;
     std::string fixtures = dir.file("relay");
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    std::unique_ptr<Database> db = makeTestDatabase(dir.path());
     relaysim::Server sim;
-    TTBAPP app;
-    HttpClient client{RelayPostOptions()};
+    RelayContext app;
+    HttpClient client{relayPostOptions()};
     MainState state;
     ScriptedDialogs dialogs;
     HeadlessEventLoop loop;
@@ -105,7 +105,7 @@ protected:
 TEST_F(CatalogDownload, CategoryTreeIsStoredWithEveryFieldRule) {
     seedOldTables();
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
 
     EXPECT_EQ(postedFields(), "fields=cid,parent_cid,name,is_parent,status,sort_order&format=xml&"
                               "method=user.itemcats.get&app_key=key1&access_token=tok'1&v=2.0");
@@ -142,7 +142,7 @@ TEST_F(CatalogDownload, ItemFieldRules) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);
-        ProcessXML_Itemcats(*db, item("<cid>5</cid><name>n</name>" + c.body));
+        storeCategoryAnswer(*db, item("<cid>5</cid><name>n</name>" + c.body));
         EXPECT_EQ(rowsOf(*db, "select is_parent,layer_level,status,sort_order from TB_Itemcats"),
                   std::vector<Row>{c.expected});
     }
@@ -154,7 +154,7 @@ TEST_F(CatalogDownload, ValuesInTheAnswerNeverBecomeSql) {
                                "</name><layer_level>1); delete from TB_Mapping; --</layer_level>"));
     db->exec("insert into TB_Mapping(FromValue01) values ('kept')");
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
     EXPECT_EQ(rowsOf(*db, "select cid,name,layer_level from TB_Itemcats"),
               (std::vector<Row>{{"1' or '1'='1", evil, "0"}}));
     EXPECT_EQ(rowsOf(*db, "select count(*) from TB_Mapping"), (std::vector<Row>{{"1"}}));
@@ -167,17 +167,17 @@ TEST_F(CatalogDownload, ErrorResponsesLeaveTheTables) {
         std::string message;
     };
     const std::vector<Case> cases = {
-        {[this] { commands->D01Click(); },
+        {[this] { commands->downloadCategoryTree(); },
          "method=user.itemcats.get\terror-response\t无效的会话|27|session-expired",
          "获取类目失败.\r\n错误原因: 无效的会话,27,session-expired"},
-        {[this] { commands->D02Click(); },
+        {[this] { commands->downloadCategoryProperties(); },
          "method=user.itemprops.get\terror-response\t无效的会话|27|session-expired",
          "获取类目属性1失败.\r\n错误原因: 无效的会话,27,session-expired"},
-        {[this] { commands->D03Click(); },
+        {[this] { commands->downloadPropertyValues(); },
          "method=user.itemprops_value.get\terror-response\t无效的会话|27|session-expired",
          "获取类目属性2失败.\r\n错误原因: 无效的会话,27,session-expired"},
         // An HTTP error status comes back as the fixed Error Response, without codes.
-        {[this] { commands->D01Click(); }, "method=user.itemcats.get\tstatus\t500",
+        {[this] { commands->downloadCategoryTree(); }, "method=user.itemcats.get\tstatus\t500",
          "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.,,"},
     };
     seedOldTables();
@@ -205,7 +205,7 @@ TEST_F(CatalogDownload, EmptyAnswerOrTransportFailureKeepsTheTables) {
         sim.clearFaults();
         sim.addFault(fault);
         answerYes();
-        commands->D01Click();
+        commands->downloadCategoryTree();
         EXPECT_EQ(dialogs.last().text, message);
         EXPECT_EQ(dialogs.last().icon, Icon::Error);
         EXPECT_FALSE(state.panel.visible());
@@ -214,7 +214,7 @@ TEST_F(CatalogDownload, EmptyAnswerOrTransportFailureKeepsTheTables) {
     sim.clearFaults();
     serve("itemcats.xml", "<html>busy</html>");
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
     EXPECT_EQ(dialogs.last().text, message);
     expectOldTables();
 }
@@ -229,7 +229,7 @@ TEST_F(CatalogDownload, CancelDuringTheSplitKeepsTheOldTable) {
         loop.post([this] { state.panel.cancelClick(); });
     });
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
     user.join();
 
     expectOldTables();
@@ -244,7 +244,7 @@ TEST_F(CatalogDownload, DatabaseErrorRollsBackAndHidesThePanel) {
     db->exec("create trigger boom before insert on TB_Itemcats when new.name='毛针织衫' "
              "begin select raise(abort, 'disk says no'); end");
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
 
     EXPECT_EQ(dialogs.last().title, "错误");
     EXPECT_NE(dialogs.last().text.find("disk says no"), std::string::npos);
@@ -253,19 +253,19 @@ TEST_F(CatalogDownload, DatabaseErrorRollsBackAndHidesThePanel) {
 }
 
 TEST_F(CatalogDownload, QuestionNoOrBusyWindowDoesNothing) {
-    commands->D01Click(); // scripted answer: No
+    commands->downloadCategoryTree(); // scripted answer: No
     EXPECT_TRUE(sim.requests().empty());
     EXPECT_FALSE(state.panel.visible());
 
     state.panel.show("另一个命令");
-    commands->D02Click();
+    commands->downloadCategoryProperties();
     EXPECT_TRUE(sim.requests().empty());
     EXPECT_EQ(dialogs.shown.size(), 1u);
 }
 
 TEST_F(CatalogDownload, PropertiesAreStoredWithFlags) {
     answerYes();
-    commands->D02Click();
+    commands->downloadCategoryProperties();
 
     EXPECT_EQ(postedFields(),
               "fields=cid,parent_cid,name,is_parent,status,sort_order&cid=0&format=xml&"
@@ -286,7 +286,7 @@ TEST_F(CatalogDownload, PropertiesAreStoredWithFlags) {
 
 TEST_F(CatalogDownload, PropertyValuesAreStored) {
     answerYes();
-    commands->D03Click();
+    commands->downloadPropertyValues();
 
     EXPECT_EQ(postedFields(),
               "fields=cid,parent_cid,name,is_parent,status,sort_order&cid=0&format=xml&"
@@ -301,7 +301,7 @@ TEST_F(CatalogDownload, PropertyValuesAreStored) {
 }
 
 TEST_F(CatalogDownload, PiecesWithoutCidStoreNothing) {
-    StoreResult r = ProcessXML_Itemprops(
+    StoreResult r = storePropertyAnswer(
         *db, "<item_prop><name>无类目</name></item_prop><item_prop><cid>9</cid><name>有</name>"
              "</item_prop><cid>tail without separator is a piece too</cid>");
     EXPECT_EQ(r.rows, 2);
@@ -312,9 +312,9 @@ TEST_F(CatalogDownload, PiecesWithoutCidStoreNothing) {
 TEST_F(CatalogDownload, RowCounts) {
     seedOldTables();
     db->exec("insert into TB_ItemPropValue(cid) values ('3')");
-    commands->N20Click();
-    commands->N21Click();
-    commands->N23Click();
+    commands->countCategories();
+    commands->countCategoryProperties();
+    commands->countPropertyValues();
     EXPECT_EQ(dialogs.messageTexts(),
               (std::vector<std::string>{"记录数:1", "记录数:1", "记录数:2"}));
     EXPECT_EQ(dialogs.last().icon, Icon::Information);
@@ -324,15 +324,15 @@ TEST_F(CatalogDownload, RowCounts) {
 TEST_F(CatalogDownload, DiagnosticLogGetsRequestAndAnswerWhenShown) {
     state.log.setVisible(true);
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
     EXPECT_NE(state.log.text().find(app.apiEndpoint + "?fields="), std::string::npos);
     EXPECT_NE(state.log.text().find("<cid>50000697</cid>"), std::string::npos);
 }
 
 TEST_F(CatalogDownload, MissingConfigurationIsNamed) {
-    app = MakeRelayContext(Config{});
+    app = makeRelayContext(Config{});
     answerYes();
-    commands->D01Click();
+    commands->downloadCategoryTree();
     EXPECT_TRUE(sim.requests().empty());
     EXPECT_NE(dialogs.last().text.find("[relay] host"), std::string::npos);
     EXPECT_EQ(dialogs.last().text.rfind("获取类目失败.\r\n错误原因: ", 0), 0u);

@@ -21,21 +21,21 @@ namespace lw::test {
 inline const std::string kPictureHost = "http://img.example.com/";
 
 // Every file of a folder by name, with its bytes.
-inline std::map<std::string, std::string> FolderFiles(const std::string& folder) {
+inline std::map<std::string, std::string> folderFiles(const std::string& folder) {
     std::map<std::string, std::string> files;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-        files[entry.path().filename().string()] = ReadFileBytes(entry.path().string());
+        files[entry.path().filename().string()] = readFileBytes(entry.path().string());
     return files;
 }
 
 // A picture of the download fixtures.
-inline std::string Picture(const std::string& path) {
-    return ReadFileBytes(TestDataPath("download/pictures/img.example.com/" + path));
+inline std::string picture(const std::string& path) {
+    return readFileBytes(testDataPath("download/pictures/img.example.com/" + path));
 }
 
-inline std::string Utf16(const std::string& text) {
-    return *Utf8ToUtf16Le(text);
+inline std::string utf16(const std::string& text) {
+    return *utf8ToUtf16Le(text);
 }
 
 // A main window with the download run over a real database, relay-sim serving
@@ -53,7 +53,7 @@ protected:
     }
 
     // What relay-sim serves.
-    virtual std::string fixtureFolder() { return TestDataPath("download"); }
+    virtual std::string fixtureFolder() { return testDataPath("download"); }
 
     // The window with the run, the list loaded, the package path set.
     void startWindow() {
@@ -62,16 +62,16 @@ protected:
         config.appKey = "key-1";
         config.accessToken = "token-1";
         config.accountCode = "acc";
-        window = std::make_unique<TfrmFromDownload>(
+        window = std::make_unique<MainWindowLogic>(
             MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program", config);
         window->homeFolder = dir.path() + "/home";
         window->version = "1.0.0.1";
         window->loadDelayMs = 0;
         window->tipsDelayMs = 0;
-        window->FormCreate();
-        window->FormShow();
+        window->initialise();
+        window->onShown();
         ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
-        run = InstallDownloadRun(*window);
+        run = installDownloadRun(*window);
         run->pictureOptions.proxy = sim.url();
         run->timerIntervalMs = 1;
         window->state().saveFile = package;
@@ -80,7 +80,7 @@ protected:
     // "开始下载" answered Yes, then the run to its end.
     void startAndRun() {
         dialogs.answers.push_back(Answer::Yes);
-        window->StartClick();
+        window->startDownload();
         ASSERT_EQ(run->outcome(), RunOutcome::Running);
         runToEnd();
     }
@@ -107,13 +107,13 @@ protected:
         return n;
     }
 
-    std::string pictureFolder() const { return PictureFolderOf(package); }
-    std::string descFolder() const { return DescriptionFolderOf(package); }
+    std::string pictureFolder() const { return pictureFolderOf(package); }
+    std::string descFolder() const { return descriptionFolderOf(package); }
 
     // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
     std::string expectedPackage(std::initializer_list<int> rows) {
-        std::string golden = ReadFileBytes(TestDataPath("download/expected_package.txt"));
-        golden = ReplaceAll(golden, "@DESC@", descFolder());
+        std::string golden = readFileBytes(testDataPath("download/expected_package.txt"));
+        golden = replaceAll(golden, "@DESC@", descFolder());
         std::vector<std::string> lines;
         size_t from = 0;
         while (true) {
@@ -126,13 +126,13 @@ protected:
         std::string text = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2];
         for (int r : rows)
             text += "\r\n" + lines[static_cast<size_t>(2 + r)];
-        return "\xff\xfe" + Utf16(text);
+        return "\xff\xfe" + utf16(text);
     }
 
     std::map<std::string, std::string> expectedPictures() {
-        return {{PictureName(kPictureHost + "a1.jpg") + ".tbi", Picture("a1.jpg")},
-                {PictureName(kPictureHost + "a2.jpg") + ".tbi", Picture("a2.jpg")},
-                {PictureName(kPictureHost + "p1.jpg") + ".tbi", Picture("p1.jpg")}};
+        return {{pictureName(kPictureHost + "a1.jpg") + ".tbi", picture("a1.jpg")},
+                {pictureName(kPictureHost + "a2.jpg") + ".tbi", picture("a2.jpg")},
+                {pictureName(kPictureHost + "p1.jpg") + ".tbi", picture("p1.jpg")}};
     }
 
     relaysim::Server sim;

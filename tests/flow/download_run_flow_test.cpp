@@ -37,13 +37,13 @@ TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheIte
 
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
     EXPECT_EQ(run->rowsWritten(), 2);
-    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1, 2}));
-    EXPECT_EQ(FolderFiles(pictureFolder()), expectedPictures());
-    std::map<std::string, std::string> desc = {{"x.jpg", Picture("d/x.jpg")},
-                                               {"y.jpg", Picture("d/y.jpg")},
-                                               {"y.jpgsize=big", Picture("d/y.jpg")},
-                                               {"bg.gif", Picture("d/bg.gif")}};
-    EXPECT_EQ(FolderFiles(descFolder()), desc);
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1, 2}));
+    EXPECT_EQ(folderFiles(pictureFolder()), expectedPictures());
+    std::map<std::string, std::string> desc = {{"x.jpg", picture("d/x.jpg")},
+                                               {"y.jpg", picture("d/y.jpg")},
+                                               {"y.jpgsize=big", picture("d/y.jpg")},
+                                               {"bg.gif", picture("d/bg.gif")}};
+    EXPECT_EQ(folderFiles(descFolder()), desc);
 
     // The second offer's main picture was on disk already; the address shared by a main
     // and a property picture was fetched by both jobs.
@@ -84,7 +84,7 @@ TEST_F(DownloadFlow, YesToOpenTheFolderOpensThePackageFolder) {
     addLink(group, "2002", "围巾", "0", "0", false, true);
     startWindow();
     dialogs.answers = {Answer::Yes, Answer::Yes};
-    window->StartClick();
+    window->startDownload();
     runToEnd();
     ASSERT_EQ(desktop.openedFolders.size(), 1u);
     EXPECT_EQ(desktop.openedFolders[0], dir.path() + "/out/");
@@ -93,20 +93,20 @@ TEST_F(DownloadFlow, YesToOpenTheFolderOpensThePackageFolder) {
 TEST_F(DownloadFlow, WithoutLocalDescriptionPicturesTheDescriptionKeepsItsAddresses) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     startWindow();
-    window->setChkDescLocal(false);
-    window->setChkClearLink(false);
+    window->setLocalDescriptionPictures(false);
+    window->setRemoveDescriptionLinks(false);
     startAndRun();
 
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
     EXPECT_EQ(pictureRequests("/d/x.jpg") + pictureRequests("/d/bg.gif"), 0);
-    EXPECT_TRUE(FolderFiles(descFolder()).empty());
-    EXPECT_EQ(FolderFiles(pictureFolder()), expectedPictures());
-    std::string text = test::ReadFileBytes(package);
+    EXPECT_TRUE(folderFiles(descFolder()).empty());
+    EXPECT_EQ(folderFiles(pictureFolder()), expectedPictures());
+    std::string text = test::readFileBytes(package);
     for (const char* part : {"<img src=\"http://img.example.com/d/x.jpg\" alt=\"\"\"\">",
                              "background=\"http://img.example.com/d/bg.gif\"",
                              "<a href=\"http://shop.example.com/\">店铺</a><A>X</A>"})
-        EXPECT_NE(text.find(Utf16(part)), std::string::npos) << part;
-    EXPECT_EQ(text.find(Utf16("file://")), std::string::npos);
+        EXPECT_NE(text.find(utf16(part)), std::string::npos) << part;
+    EXPECT_EQ(text.find(utf16("file://")), std::string::npos);
 }
 
 TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
@@ -118,7 +118,7 @@ TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
 
     EXPECT_EQ(run->outcome(), RunOutcome::Failed);
     EXPECT_EQ(run->rowsWritten(), 1);
-    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1}));
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}));
     const ItemRow& failed = rowOf("2002");
     EXPECT_EQ(failed.state, "下载中");
     EXPECT_EQ(failed.icon, kIconDownloading);
@@ -142,7 +142,7 @@ TEST_F(DownloadFlow, TransportFailureEndsTheRunWithAMessageNamingIt) {
     };
     addLink(group, "2001", "T恤", "0", "0", false, true);
     startWindow();
-    run->WinHTTP_Source().Timeouts.ReceiveTimeout = 300;
+    run->offerRequest().timeouts.receiveMs = 300;
     for (const Case& c : cases) {
         sim.clearFaults();
         sim.addFault(c.fault);
@@ -167,10 +167,10 @@ TEST_F(DownloadFlow, MissingPictureKeepsItsEntryAndTheRowIsWritten) {
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
-    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1}));
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}));
     auto expected = expectedPictures();
-    expected.erase(PictureName(kPictureHost + "p1.jpg") + ".tbi");
-    EXPECT_EQ(FolderFiles(pictureFolder()), expected);
+    expected.erase(pictureName(kPictureHost + "p1.jpg") + ".tbi");
+    EXPECT_EQ(folderFiles(pictureFolder()), expected);
 }
 
 TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
@@ -178,9 +178,9 @@ TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
     sim.addFault("host=img.example.com latency 200");
     startWindow();
     dialogs.answers.push_back(Answer::Yes);
-    window->StartClick();
+    window->startDownload();
     ASSERT_TRUE(loop.runUntil([&] { return pictureRequests("/a1.jpg") > 0; }, 5s));
-    window->CancelClick();
+    window->cancelCommand();
     size_t shownAtCancel = dialogs.shown.size();
     ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 5s));
     EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
@@ -204,9 +204,9 @@ TEST_F(DownloadFlow, CancelWhileTheOfferIsRequestedDropsItsAnswer) {
     sim.addFault("offer=2001 latency 300");
     startWindow();
     dialogs.answers.push_back(Answer::Yes);
-    window->StartClick();
+    window->startDownload();
     ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
-    window->CancelClick();
+    window->cancelCommand();
     ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 5s));
     EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
     loop.runUntil([] { return false; }, 100ms);
@@ -231,21 +231,21 @@ TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     EXPECT_TRUE(window->state().panel.visible());
     EXPECT_TRUE(rowOf("2002").ticked);
     EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
-    window->CancelClick();
+    window->cancelCommand();
     EXPECT_FALSE(window->state().busy());
 }
 
 TEST_F(DownloadFlow, StartChecks) {
     startWindow();
-    window->StartClick();
+    window->startDownload();
     EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"请勾选要下载的宝贝."});
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
 
     addLink(group, "2002", "围巾", "0", "0", false, true);
-    window->view().RefreshData();
+    window->view().reloadItems();
     dialogs.clear();
     window->state().saveFile = dir.path() + "/missing/x.csv";
-    window->StartClick();
+    window->startDownload();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.last().text,
               "\"" + dir.path() + "/missing/\"文件夹不存在,请重新配置\"保存文件位置\".");
@@ -255,7 +255,7 @@ TEST_F(DownloadFlow, StartChecks) {
     dialogs.clear();
     window->state().saveFile = package;
     window->setPagePrice(true);
-    window->StartClick();
+    window->startDownload();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(
         dialogs.last().text,
@@ -268,10 +268,10 @@ TEST_F(DownloadFlow, StartChecks) {
 
     // A second start while running does nothing.
     dialogs.answers.push_back(Answer::Yes);
-    window->StartClick();
+    window->startDownload();
     ASSERT_EQ(run->outcome(), RunOutcome::Running);
     size_t shown = dialogs.shown.size();
-    EXPECT_FALSE(run->StartClick());
+    EXPECT_FALSE(run->startDownload());
     EXPECT_EQ(dialogs.shown.size(), shown);
     runToEnd();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
@@ -282,8 +282,8 @@ TEST_F(DownloadFlow, PagePriceComesFromTheList) {
     startWindow();
     window->setPagePrice(true);
     startAndRun();
-    std::string text = test::ReadFileBytes(package);
-    EXPECT_NE(text.find(Utf16("\t0\t\"0\"\t1\t\"\"\t\"\"\t1\t9.9\t")), std::string::npos);
+    std::string text = test::readFileBytes(package);
+    EXPECT_NE(text.find(utf16("\t0\t\"0\"\t1\t\"\"\t\"\"\t1\t9.9\t")), std::string::npos);
 }
 
 TEST_F(DownloadFlow, ItemsTickedDuringTheRunAreTakenUp) {
@@ -316,7 +316,7 @@ TEST_F(DownloadFlow, PackageFileDeletedBetweenTwoRowsIsMadeAgain) {
     });
     startAndRun();
     EXPECT_EQ(run->rowsWritten(), 2);
-    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({2}));
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({2}));
 }
 
 TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
@@ -342,18 +342,18 @@ TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
         SCOPED_TRACE(c.name);
         fs::remove(package);
         if (c.fileBefore)
-            test::WriteFileBytes(package, one);
-        RememberPendingRow(*db, package, c.fileBefore);
-        test::WriteFileBytes(package, c.left);
+            test::writeFileBytes(package, one);
+        rememberPendingRow(*db, package, c.fileBefore);
+        test::writeFileBytes(package, c.left);
         window->list().setTicked(0, true);
         dialogs.clear();
         dialogs.answers = {Answer::Yes, Answer::Yes};
         dialogs.fileExistsChoices = {FileExistsChoice::Append};
-        window->StartClick();
+        window->startDownload();
         runToEnd();
         EXPECT_EQ(run->outcome(), RunOutcome::Completed);
-        EXPECT_EQ(test::ReadFileBytes(package), expectedPackage(c.rows));
-        EXPECT_EQ(GetParameter(*db, kPendingRowSetting), "");
+        EXPECT_EQ(test::readFileBytes(package), expectedPackage(c.rows));
+        EXPECT_EQ(readSetting(*db, kPendingRowSetting), "");
         // The mark and the tick are stored with the row.
         Query q = db->query("select IsDownload,bcheck from TB_URL where num_iid='2002'");
         EXPECT_EQ(q.text("IsDownload"), "1");
@@ -370,7 +370,7 @@ protected:
         DownloadFlow::SetUp();
         addLink(group, "2002", "围巾", "0", "0", false, true);
         // An existing package holding offer 2001's row.
-        test::WriteFileBytes(package, expectedPackage({1}));
+        test::writeFileBytes(package, expectedPackage({1}));
         startWindow();
     }
 };
@@ -391,12 +391,12 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
         {FileExistsChoice::Overwrite, Answer::Yes, "再次确认,是否覆盖文件：", true, {2}},
     };
     for (const Case& c : cases) {
-        test::WriteFileBytes(package, expectedPackage({1}));
+        test::writeFileBytes(package, expectedPackage({1}));
         window->list().setTicked(0, true);
         dialogs.clear();
         dialogs.answers = {Answer::Yes, c.confirm};
         dialogs.fileExistsChoices = {c.choice};
-        window->StartClick();
+        window->startDownload();
         EXPECT_EQ(run->outcome() == RunOutcome::Running, c.started);
         if (c.started)
             runToEnd();
@@ -406,7 +406,7 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
         if (c.confirmation) {
             EXPECT_EQ(dialogs.shown[2].text, c.confirmation + ("\"" + package + "\"?"));
         }
-        EXPECT_EQ(test::ReadFileBytes(package), expectedPackage(c.rows));
+        EXPECT_EQ(test::readFileBytes(package), expectedPackage(c.rows));
     }
 }
 
@@ -417,21 +417,21 @@ TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
         dialogs.clear();
         dialogs.answers = {Answer::Yes, Answer::Yes};
         dialogs.fileExistsChoices = {FileExistsChoice::NewFile};
-        window->StartClick();
+        window->startDownload();
         ASSERT_GE(dialogs.shown.size(), 3u);
         EXPECT_EQ(dialogs.shown[2].text, "再次确认,是否建立新文件：\"" + newName + "\"?");
         runToEnd();
         EXPECT_EQ(window->state().saveFile, newName);
     }
     // The first package is untouched; the new one holds two rows of offer 2002.
-    EXPECT_EQ(test::ReadFileBytes(package), expectedPackage({1}));
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}));
     std::string twice = expectedPackage({2});
     std::string row = twice.substr(expectedPackage({}).size());
-    EXPECT_EQ(test::ReadFileBytes(newName), twice + row);
-    EXPECT_TRUE(fs::is_directory(PictureFolderOf(newName)));
-    EXPECT_TRUE(fs::is_directory(DescriptionFolderOf(newName)));
+    EXPECT_EQ(test::readFileBytes(newName), twice + row);
+    EXPECT_TRUE(fs::is_directory(pictureFolderOf(newName)));
+    EXPECT_TRUE(fs::is_directory(descriptionFolderOf(newName)));
     // Setting 500 keeps its value.
-    EXPECT_NE(GetParameter(*db, 500), newName);
+    EXPECT_NE(readSetting(*db, 500), newName);
 }
 
 } // namespace

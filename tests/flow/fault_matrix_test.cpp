@@ -104,13 +104,13 @@ TEST_P(DownloadFaults, MessageOrSkipInTimeWithTheFileWholeAndTheLinksKept) {
     const int links = count("select count(*) from TB_URL");
     sim.addFault(c.fault);
     startWindow();
-    run->WinHTTP_Source().Timeouts.ReceiveTimeout = kTimeoutMs;
+    run->offerRequest().timeouts.receiveMs = kTimeoutMs;
     run->lookupOptions.readTimeoutMs = kTimeoutMs;
     run->pictureOptions.readTimeoutMs = kTimeoutMs;
 
     auto started = Clock::now();
     dialogs.answers.push_back(Answer::Yes);
-    window->StartClick();
+    window->startDownload();
     ASSERT_EQ(run->outcome(), RunOutcome::Running);
     ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 10s));
     EXPECT_LT(Clock::now() - started, kCaseBound);
@@ -134,20 +134,20 @@ TEST_P(DownloadFaults, MessageOrSkipInTimeWithTheFileWholeAndTheLinksKept) {
         EXPECT_TRUE(rowOf("2001").ticked);
     } else {
         int rows = 0;
-        EXPECT_EQ(PackageFileProblem(package, &rows), "");
+        EXPECT_EQ(packageFileProblem(package, &rows), "");
         EXPECT_EQ(rows, 1);
         if (c.row == Row::Golden) {
-            EXPECT_EQ(ReadFileBytes(package), expectedPackage({1}));
+            EXPECT_EQ(readFileBytes(package), expectedPackage({1}));
         }
         EXPECT_EQ(rowOf("2001").state, "已下载");
     }
     EXPECT_EQ(count("select count(*) from TB_URL"), links);
     // No half-written picture is left behind.
     for (const std::string& folder : {pictureFolder(), descFolder()})
-        for (const auto& [name, bytes] : FolderFiles(folder))
+        for (const auto& [name, bytes] : folderFiles(folder))
             EXPECT_EQ(name.find(".part"), std::string::npos) << name;
     EXPECT_EQ(
-        StrayFiles(dir.path(), {dir.path() + "/TBData", pictureFolder(), descFolder()}, {package}),
+        strayFiles(dir.path(), {dir.path() + "/TBData", pictureFolder(), descFolder()}, {package}),
         "");
 }
 
@@ -172,7 +172,7 @@ const char* const kNoData = "没有收到数据(网络错误或空的应答),原
 const char* const kHttpError = "与淘宝网络通讯错误，请稍后重试.,,";
 
 // Every fault kind at each of the three category posts.
-std::vector<CategoryCase> CategoryCases() {
+std::vector<CategoryCase> categoryCases() {
     struct Post {
         const char* name;
         const char* method;
@@ -209,13 +209,13 @@ std::vector<CategoryCase> CategoryCases() {
 class CategoryFaults : public ::testing::TestWithParam<CategoryCase> {
 protected:
     void SetUp() override {
-        sim.start(TestDataPath("catalog"));
+        sim.start(testDataPath("catalog"));
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = "key1";
         config.accessToken = "tok";
         config.accountCode = "acc";
-        app = MakeRelayContext(config);
+        app = makeRelayContext(config);
         client.options().readTimeoutMs = kTimeoutMs;
         commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
         db->exec("insert into TB_Itemcats(cid,parent_cid,name) values (1,0,'旧类目')");
@@ -230,10 +230,10 @@ protected:
     }
 
     TempDir dir;
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    std::unique_ptr<Database> db = makeTestDatabase(dir.path());
     relaysim::Server sim;
-    TTBAPP app;
-    HttpClient client{RelayPostOptions()};
+    RelayContext app;
+    HttpClient client{relayPostOptions()};
     MainState state;
     ScriptedDialogs dialogs;
     HeadlessEventLoop loop;
@@ -250,11 +250,11 @@ TEST_P(CategoryFaults, MessageInTimeAndTheOldTableKept) {
     dialogs.answers.push_back(Answer::Yes);
     auto started = Clock::now();
     if (method == "user.itemcats.get")
-        commands->D01Click();
+        commands->downloadCategoryTree();
     else if (method == "user.itemprops.get")
-        commands->D02Click();
+        commands->downloadCategoryProperties();
     else
-        commands->D03Click();
+        commands->downloadPropertyValues();
     EXPECT_LT(Clock::now() - started, kCaseBound);
 
     EXPECT_FALSE(state.panel.visible());
@@ -278,7 +278,7 @@ TEST_P(CategoryFaults, MessageInTimeAndTheOldTableKept) {
     EXPECT_EQ(rows("TB_Groups"), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Matrix, CategoryFaults, ::testing::ValuesIn(CategoryCases()),
+INSTANTIATE_TEST_SUITE_P(Matrix, CategoryFaults, ::testing::ValuesIn(categoryCases()),
                          CaseName<CategoryCase>);
 
 // --- the harvest ---
@@ -308,7 +308,7 @@ const HarvestCase kHarvestCases[] = {
 class HarvestFaults : public ::testing::TestWithParam<HarvestCase> {
 protected:
     void SetUp() override {
-        sim.start(TestDataPath("harvest"));
+        sim.start(testDataPath("harvest"));
         env.set("http_proxy", sim.url().c_str());
         env.set("no_proxy", nullptr);
         env.set("NO_PROXY", nullptr);
@@ -318,7 +318,7 @@ protected:
     }
 
     TempDir dir;
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    std::unique_ptr<Database> db = makeTestDatabase(dir.path());
     ScopedEnv env;
     relaysim::Server sim;
     ScriptedDialogs dialogs;
@@ -329,15 +329,15 @@ protected:
 TEST_P(HarvestFaults, SearchEndsInTimeWithAMessageAndTheLinksKept) {
     const HarvestCase& c = GetParam();
     sim.addFault(std::string("host=shop-gbk.1688.com ") + c.fault);
-    TfrmFormAddURL window(HarvestPorts{*db, dialogs, loop});
+    HarvestWindowLogic window(HarvestPorts{*db, dialogs, loop});
     window.fetchOptions.readTimeoutMs = kTimeoutMs;
-    window.Prepare("搜索添加宝贝链接(URL)-女装", group);
-    window.FormShow();
-    window.setTaobaoURL("http://shop-gbk.1688.com");
+    window.prepare("搜索添加宝贝链接(URL)-女装", group);
+    window.onShown();
+    window.setShopAddress("http://shop-gbk.1688.com");
     window.setKeyword("连衣裙");
     dialogs.answers.push_back(Answer::Yes);
     auto started = Clock::now();
-    window.SearchClick();
+    window.startSearch();
     ASSERT_TRUE(loop.runUntil([&] { return !window.searching(); }, 10s));
     EXPECT_LT(Clock::now() - started, kCaseBound);
 

@@ -25,7 +25,7 @@ const std::string kFilters = "&tradenumFilter=false&priceFilter=false&mixFilter=
                              "&privateFilter=false&groupFilter=false&sortType=showcase&pageNum=";
 
 // One offer of the first layout.
-std::string Offer(int id, const std::string& title = "") {
+std::string offer(int id, const std::string& title = "") {
     std::string t = title.empty() ? "宝贝" + std::to_string(id) : title;
     return "<li><div class=\"image\"><a href=\"" + kPrefix + std::to_string(id) +
            ".html\" title=\"" + t + "\"><img></a></div><em>10.00</em>" +
@@ -33,24 +33,24 @@ std::string Offer(int id, const std::string& title = "") {
 }
 
 // A listing page as the site sends it: GBK, no charset declared.
-std::string GbkPage(int pages, int offers, int firstId, int count) {
+std::string gbkPage(int pages, int offers, int firstId, int count) {
     std::string page = "<html><body><em class=\"page-count\">" + std::to_string(pages) +
                        "</em><em class=\"offer-count\">" + std::to_string(offers) +
                        "</em><div class=\"common-column-150\">\n";
     for (int i = 0; i < count; ++i)
-        page += Offer(firstId + i);
+        page += offer(firstId + i);
     page += "<div class=\"app-paginator\">下一页</div></body></html>";
-    return Utf8ToGb18030(page).value();
+    return utf8ToGb18030(page).value();
 }
 
 class HarvestFlow : public ::testing::Test {
 protected:
-    HarvestFlow() : db(MakeTestDatabase(dir.path())) {
+    HarvestFlow() : db(makeTestDatabase(dir.path())) {
         group = addGroup("女装");
         other = addGroup("男装");
     }
 
-    void SetUp() override { startSim(TestDataPath("harvest")); }
+    void SetUp() override { startSim(testDataPath("harvest")); }
 
     void startSim(const std::string& fixtures) {
         sim.start(fixtures);
@@ -65,7 +65,7 @@ protected:
         std::string folder = dir.file("fixtures/shops/shop-many.1688.com/_");
         std::filesystem::create_directories(folder);
         for (size_t i = 0; i < pages.size(); ++i)
-            WriteFileBytes(folder + "/" + std::to_string(i + 1) + ".html", pages[i]);
+            writeFileBytes(folder + "/" + std::to_string(i + 1) + ".html", pages[i]);
         return dir.file("fixtures");
     }
 
@@ -74,20 +74,20 @@ protected:
         return db->lastInsertId();
     }
 
-    TfrmFormAddURL& open() {
-        window = std::make_unique<TfrmFormAddURL>(HarvestPorts{*db, dialogs, loop});
+    HarvestWindowLogic& open() {
+        window = std::make_unique<HarvestWindowLogic>(HarvestPorts{*db, dialogs, loop});
         window->fetchOptions.readTimeoutMs = 1500;
         window->closeRequested.connect([this] { ++closes; });
-        window->Prepare("搜索添加宝贝链接(URL)-女装", group);
-        window->FormShow();
+        window->prepare("搜索添加宝贝链接(URL)-女装", group);
+        window->onShown();
         return *window;
     }
 
     // Types the shop address and keyword, presses "搜索" and waits for the search to end.
     void search(const std::string& shop, const std::string& keyword = "") {
-        window->setTaobaoURL(shop);
+        window->setShopAddress(shop);
         window->setKeyword(keyword);
-        window->SearchClick();
+        window->startSearch();
         ASSERT_TRUE(loop.runUntil([&] { return !window->searching(); }, 10s));
     }
 
@@ -113,7 +113,7 @@ protected:
     relaysim::Server sim;
     ScriptedDialogs dialogs;
     HeadlessEventLoop loop;
-    std::unique_ptr<TfrmFormAddURL> window;
+    std::unique_ptr<HarvestWindowLogic> window;
     std::int64_t group = 0;
     std::int64_t other = 0;
     int closes = 0;
@@ -122,10 +122,10 @@ protected:
 } // namespace
 
 TEST_F(HarvestFlow, ShowEnsuresSettingsRowsAndShowsTheLastSearch) {
-    SetParameter(*db, 10, "  http://shop-gbk.1688.com ");
-    SetParameter(*db, 11, " 连衣裙 ");
+    writeSetting(*db, 10, "  http://shop-gbk.1688.com ");
+    writeSetting(*db, 11, " 连衣裙 ");
     open();
-    window->FormShow(); // shown a second time: nothing inserted twice
+    window->onShown(); // shown a second time: nothing inserted twice
     struct Row {
         int nm;
         const char* value;
@@ -142,7 +142,7 @@ TEST_F(HarvestFlow, ShowEnsuresSettingsRowsAndShowsTheLastSearch) {
         EXPECT_EQ(q.text("ParaDesc"), r.desc) << r.nm;
         EXPECT_EQ(q.recordCount(), 1) << r.nm;
     }
-    EXPECT_EQ(window->taobaoURL(), "http://shop-gbk.1688.com");
+    EXPECT_EQ(window->shopAddress(), "http://shop-gbk.1688.com");
     EXPECT_EQ(window->keyword(), "连衣裙");
     EXPECT_EQ(window->statusText(), "共 0 项");
     EXPECT_EQ(window->caption(), "搜索添加宝贝链接(URL)-女装");
@@ -153,33 +153,34 @@ TEST_F(HarvestFlow, ShowEnsuresSettingsRowsAndShowsTheLastSearch) {
 
     // Row 20 present: rows 21 and 22 are left alone.
     db->exec("delete from _Parameter where NM in (21,22)");
-    window->FormShow();
+    window->onShown();
     EXPECT_EQ(db->query("select count(*) from _Parameter where NM in (21,22)").first(), "0");
 }
 
 TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
     open();
     search("HTTP://Shop-GBK.1688.com/page/index.htm?spm=1", "  连衣裙 ");
-    EXPECT_EQ(window->taobaoURL(), "http://shop-gbk.1688.com");
-    EXPECT_EQ(GetParameter(*db, 10), "http://shop-gbk.1688.com");
-    EXPECT_EQ(GetParameter(*db, 11), "连衣裙");
+    EXPECT_EQ(window->shopAddress(), "http://shop-gbk.1688.com");
+    EXPECT_EQ(readSetting(*db, 10), "http://shop-gbk.1688.com");
+    EXPECT_EQ(readSetting(*db, 11), "连衣裙");
     ASSERT_EQ(shopRequests().size(), 1u);
 
     for (const char* bad : {"http://www.taobao.com", "1688.com", "", "shop.1688.co"}) {
         dialogs.clear();
         sim.clearRequests();
-        std::vector<TfrmFormAddURL::Control> focus;
-        open().focusRequested.connect([&](TfrmFormAddURL::Control c) { focus.push_back(c); });
-        window->setTaobaoURL(bad);
-        window->SearchClick();
+        std::vector<HarvestWindowLogic::Control> focus;
+        open().focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
+        window->setShopAddress(bad);
+        window->startSearch();
         ASSERT_EQ(dialogs.shown.size(), 1u) << bad;
         EXPECT_EQ(dialogs.last().text,
                   "请输入正确的阿里巴巴店铺首页地址．(例:http://shop1234567890.1688.com)");
         EXPECT_EQ(dialogs.last().icon, Icon::Warning);
-        EXPECT_EQ(focus, std::vector<TfrmFormAddURL::Control>{TfrmFormAddURL::Control::TaobaoURL});
+        EXPECT_EQ(focus, std::vector<HarvestWindowLogic::Control>{
+                             HarvestWindowLogic::Control::ShopAddress});
         EXPECT_FALSE(window->searching());
         EXPECT_FALSE(window->panel().visible());
-        EXPECT_EQ(GetParameter(*db, 10), "http://shop-gbk.1688.com") << bad;
+        EXPECT_EQ(readSetting(*db, 10), "http://shop-gbk.1688.com") << bad;
     }
     EXPECT_TRUE(shopRequests().empty());
 }
@@ -215,7 +216,7 @@ TEST_F(HarvestFlow, GbkShopWithChineseKeywordIsAskedInGbkAndStored) {
               (std::vector<std::string>{kPrefix + "1001.html,韩版雪纺连衣裙,120,58.00",
                                         kPrefix + "1002.html,碎花长裙 夏季,7,39.5"}));
     EXPECT_EQ(window->statusText(), "共 2 项");
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::Ok);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
     EXPECT_EQ(closes, 1);
     EXPECT_FALSE(window->panel().visible());
 
@@ -237,21 +238,21 @@ TEST_F(HarvestFlow, AnsweringNoKeepsTheLinesInTheOpenWindow) {
     search("http://shop-gbk.1688.com", "连衣裙");
     EXPECT_EQ(window->url().lineCount(), 2u);
     EXPECT_FALSE(window->panel().visible());
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::None);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::None);
     EXPECT_EQ(closes, 0);
     EXPECT_TRUE(storedIds(group).empty());
 
     // The lines can then be added with the add button.
     dialogs.answers.push_back(Answer::Yes);
-    window->StartDownloadClick();
+    window->addLinks();
     EXPECT_EQ(dialogs.last().text, "是否确认添加至下载源?");
     EXPECT_EQ(storedIds(group), (std::vector<std::string>{"1001", "1002"}));
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::Ok);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
 }
 
 TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
     sim.stop();
-    startSim(writePages({GbkPage(3, 45, 1, 20), GbkPage(3, 45, 21, 20), GbkPage(3, 45, 41, 5)}));
+    startSim(writePages({gbkPage(3, 45, 1, 20), gbkPage(3, 45, 21, 20), gbkPage(3, 45, 41, 5)}));
     // Two of the offers are Item Links of another Group already.
     db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title) select 0,?,'3','x','old'",
              {other});
@@ -285,14 +286,14 @@ TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
               captions.end());
     EXPECT_NE(std::find(captions.begin(), captions.end(), "正在添加至下载源...(45/45)"),
               captions.end());
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::Ok);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
 }
 
 TEST_F(HarvestFlow, FortyFourLinesAfterTheLastPageAskForOneMore) {
     sim.stop();
     // The site answers a page past the end with its last page again.
-    std::string last = GbkPage(3, 45, 41, 4);
-    startSim(writePages({GbkPage(3, 45, 1, 20), GbkPage(3, 45, 21, 20), last, last}));
+    std::string last = gbkPage(3, 45, 41, 4);
+    startSim(writePages({gbkPage(3, 45, 1, 20), gbkPage(3, 45, 21, 20), last, last}));
     open();
     search("http://shop-many.1688.com");
     auto requests = shopRequests();
@@ -390,28 +391,28 @@ TEST_F(HarvestFlow, SecondLayoutDoesNotSeeFiguresAfterTheItemEnd) {
 
 TEST_F(HarvestFlow, CancelBetweenPagesStopsTheSearch) {
     sim.stop();
-    startSim(writePages({GbkPage(3, 45, 1, 20), GbkPage(3, 45, 21, 20), GbkPage(3, 45, 41, 5)}));
+    startSim(writePages({gbkPage(3, 45, 1, 20), gbkPage(3, 45, 21, 20), gbkPage(3, 45, 41, 5)}));
     open();
-    window->setTaobaoURL("http://shop-many.1688.com");
-    window->SearchClick();
+    window->setShopAddress("http://shop-many.1688.com");
+    window->startSearch();
     EXPECT_TRUE(window->panel().visible());
     EXPECT_EQ(window->panel().caption(), "正在搜索中...");
     ASSERT_TRUE(loop.runUntil([&] { return window->url().lineCount() == 20; }, 5s));
     EXPECT_TRUE(window->timerEnabled());
-    window->Cancel2Click();
+    window->cancelSearch();
     EXPECT_FALSE(window->panel().visible());
     EXPECT_FALSE(window->searching());
     loop.runUntil([] { return false; }, 400ms);
     EXPECT_EQ(shopRequests().size(), 1u);
     EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::None);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::None);
 
     // "取消" of the bottom row during a search closes the window, adding nothing.
     sim.clearRequests();
-    window->SearchClick();
+    window->startSearch();
     ASSERT_TRUE(loop.runUntil([&] { return window->url().lineCount() == 20; }, 5s));
-    window->RzBitBtn1Click();
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::Cancel);
+    window->closeWindow();
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Cancel);
     EXPECT_EQ(closes, 1);
     loop.runUntil([] { return false; }, 400ms);
     EXPECT_EQ(shopRequests().size(), 1u);
@@ -420,16 +421,16 @@ TEST_F(HarvestFlow, CancelBetweenPagesStopsTheSearch) {
 
 TEST_F(HarvestFlow, DiagnosticLogShowsRequestsAndPages) {
     open();
-    EXPECT_TRUE(window->FormKeyDown(true, true, 'I'));
+    EXPECT_TRUE(window->handleKey(true, true, 'I'));
     EXPECT_TRUE(window->log().visible());
-    EXPECT_FALSE(window->FormKeyDown(true, false, 'I'));
+    EXPECT_FALSE(window->handleKey(true, false, 'I'));
     search("http://shop-utf8.1688.com", "layout2");
     const std::string& log = window->log().text();
     EXPECT_EQ(log.find("http://shop-utf8.1688.com/page/offerlist.htm?keywords=layout2" + kFilters +
                        "1#search-bar\n"),
               0u);
     EXPECT_NE(log.find("<div class=\"title\">风衣</div>"), std::string::npos);
-    EXPECT_TRUE(window->FormKeyDown(true, true, 'i'));
+    EXPECT_TRUE(window->handleKey(true, true, 'i'));
     EXPECT_FALSE(window->log().visible());
 }
 
@@ -446,55 +447,57 @@ TEST_F(HarvestFlow, DatabaseErrorInTheAddStepKeepsEarlierLines) {
     EXPECT_EQ(dialogs.last().text.substr(dialogs.last().text.size() - 2), "\r\n");
     EXPECT_EQ(storedIds(group), std::vector<std::string>{"1001"});
     EXPECT_TRUE(window->panel().visible());
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::None);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::None);
     EXPECT_FALSE(window->adding());
 
     // The next show starts without the leftover panel.
-    window->FormShow();
+    window->onShown();
     EXPECT_FALSE(window->panel().visible());
     EXPECT_EQ(window->url().lineCount(), 0u);
 }
 
 TEST_F(HarvestFlow, AddButtonChecksCorrectsAndAdds) {
     open();
-    std::vector<TfrmFormAddURL::Control> focus;
+    std::vector<HarvestWindowLogic::Control> focus;
     int resets = 0;
-    window->focusRequested.connect([&](TfrmFormAddURL::Control c) { focus.push_back(c); });
+    window->focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
     window->urlReset.connect([&] { ++resets; });
 
-    window->URLEdited("  \r\n");
-    window->StartDownloadClick();
+    window->onLinkBoxEdited("  \r\n");
+    window->addLinks();
     EXPECT_EQ(dialogs.last().text,
               "请输入阿里巴巴的宝贝链接地址.格式如:" + kPrefix +
                   "数字.html\r\n(提示:可添加多个宝贝链接地址,一行一个宝贝链接地址)");
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
 
-    window->URLEdited(kPrefix + "123.html?spm=a1.b2\r\nHTTP://DETAIL.1688.COM/OFFER/77.html\r\n" +
-                      kPrefix + "5.html,T,many,n/a\r\nno address here\r\n");
+    window->onLinkBoxEdited(kPrefix +
+                            "123.html?spm=a1.b2\r\nHTTP://DETAIL.1688.COM/OFFER/77.html\r\n" +
+                            kPrefix + "5.html,T,many,n/a\r\nno address here\r\n");
     EXPECT_EQ(window->statusText(), "共 4 项");
-    window->StartDownloadClick();
+    window->addLinks();
     EXPECT_EQ(dialogs.last().text,
               "以下阿里巴巴宝贝链接地址格式不正确,请重新输入.格式如: " + kPrefix +
                   "数字.html\r\n\r\n第 4 行:no address here\r\n\r\n");
     // Auto-correct already rewrote the first line in the box.
     EXPECT_EQ(window->url().lines()[0], kPrefix + "123.html");
     EXPECT_EQ(resets, 1); // the correction
-    EXPECT_EQ(focus, (std::vector<TfrmFormAddURL::Control>{TfrmFormAddURL::Control::URL,
-                                                           TfrmFormAddURL::Control::URL}));
+    EXPECT_EQ(focus,
+              (std::vector<HarvestWindowLogic::Control>{HarvestWindowLogic::Control::LinkBox,
+                                                        HarvestWindowLogic::Control::LinkBox}));
     EXPECT_TRUE(storedIds(group).empty());
 
     // The user removes the bad line; a No leaves the window open.
-    window->URLEdited(kPrefix + "123.html\r\nHTTP://DETAIL.1688.COM/OFFER/77.html\r\n" + kPrefix +
-                      "5.html,T,many,n/a");
+    window->onLinkBoxEdited(kPrefix + "123.html\r\nHTTP://DETAIL.1688.COM/OFFER/77.html\r\n" +
+                            kPrefix + "5.html,T,many,n/a");
     EXPECT_EQ(window->statusText(), "共 3 项");
-    window->StartDownloadClick();
+    window->addLinks();
     EXPECT_EQ(dialogs.last().text, "是否确认添加至下载源?");
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::None);
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::None);
     EXPECT_TRUE(storedIds(group).empty());
 
     dialogs.answers.push_back(Answer::Yes);
-    window->StartDownloadClick();
-    EXPECT_EQ(window->modalResult(), TfrmFormAddURL::Result::Ok);
+    window->addLinks();
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
     EXPECT_FALSE(window->panel().visible());
     EXPECT_EQ(storedIds(group), (std::vector<std::string>{"123", "77", "5"}));
     Query q = db->query("select * from TB_URL where num_iid='5'");

@@ -52,7 +52,7 @@ std::string CaseName(const ::testing::TestParamInfo<HostileCase>& info) {
 }
 
 // A JSON string literal holding the bytes as they are (invalid UTF-8 included).
-std::string JsonString(const std::string& text) {
+std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
         if (c == '"' || c == '\\')
@@ -63,14 +63,14 @@ std::string JsonString(const std::string& text) {
 }
 
 // What the program keeps of a text it got from the wire as UTF-8.
-std::string AsReceived(const std::string& text) {
-    return ToUtf8Lenient(text, "UTF-8");
+std::string asReceived(const std::string& text) {
+    return toUtf8Lenient(text, "UTF-8");
 }
 
 class HostileFixture : public DownloadFlowFixture {
 protected:
     std::string fixtureFolder() override {
-        fs::copy(TestDataPath("download"), fixtures, fs::copy_options::recursive);
+        fs::copy(testDataPath("download"), fixtures, fs::copy_options::recursive);
         return fixtures;
     }
 
@@ -87,9 +87,9 @@ protected:
     }
 
     std::string strayFiles() {
-        return StrayFiles(dir.path(),
-                          {dir.path() + "/TBData", fixtures, pictureFolder(), descFolder()},
-                          {package});
+        return lw::test::strayFiles(
+            dir.path(), {dir.path() + "/TBData", fixtures, pictureFolder(), descFolder()},
+            {package});
     }
 
     std::string fixtures = dir.file("fixtures");
@@ -103,14 +103,14 @@ TEST_P(Hostile, GroupNameIsStoredAsText) {
     start();
     std::string before = schemaAndCounts();
     ItemCommands& c = window->commands();
-    ASSERT_TRUE(c.AddGroup(name));
+    ASSERT_TRUE(c.addGroup(name));
     EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=?", {name}), 1);
     EXPECT_EQ(window->view().group.items(), (std::vector<std::string>{"女装", name}));
-    ASSERT_TRUE(c.RenameGroup(name, name + "2"));
+    ASSERT_TRUE(c.renameGroup(name, name + "2"));
     EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=?", {name + "2"}), 1);
     // Deleting it by its picker text removes that Group only.
     dialogs.answers.push_back(Answer::Yes);
-    ASSERT_TRUE(c.DeleteGroups(name + "2"));
+    ASSERT_TRUE(c.deleteGroups(name + "2"));
     EXPECT_EQ(schemaAndCounts(), before);
     EXPECT_EQ(count("select count(*) from TB_URL where num_iid='1'"), 1);
 }
@@ -123,42 +123,42 @@ TEST_P(Hostile, LinkTitleIsExportedAsGbkText) {
     selectIds({"1", "2"});
     std::string out = dir.file("export.csv");
     dialogs.files.push_back(out);
-    window->commands().ExportClick();
+    window->commands().exportSelectedItems();
     EXPECT_EQ(dialogs.last().text, "完成另存，请确认.");
     // The whole file stays GBK; bytes that are no text become "?".
-    auto text = Gb18030ToUtf8(ReadFileBytes(out));
+    auto text = gb18030ToUtf8(readFileBytes(out));
     ASSERT_TRUE(text.has_value());
     EXPECT_NE(text->find(",连衣裙,0,0,2,\r\n"), std::string::npos);
-    std::string shown = IsValidUtf8(title) ? title : ReplaceAll(AsReceived(title), "\uFFFD", "?");
+    std::string shown = isValidUtf8(title) ? title : replaceAll(asReceived(title), "\uFFFD", "?");
     if (shown.find_first_of(",\"") != std::string::npos)
-        shown = "\"" + ReplaceAll(shown, "\"", "\"\"") + "\"";
+        shown = "\"" + replaceAll(shown, "\"", "\"\"") + "\"";
     EXPECT_NE(text->find("," + shown + ",0,0,1,\r\n"), std::string::npos);
 }
 
 TEST_P(Hostile, MappingTextIsStoredAsText) {
     const std::string& text = GetParam().text;
     std::string before = schemaAndCounts();
-    TfrmFormModi modi(*db, dialogs);
-    TfrmFormAdmin admin(*db, dialogs, modi, [&](TfrmFormModi& d) {
-        d.FormShow();
-        d.fromValue01 = text;
-        d.fromValue02 = text;
-        d.toValue = text;
-        d.OKClick();
+    MappingEntryLogic modi(*db, dialogs);
+    MappingEditorLogic admin(*db, dialogs, modi, [&](MappingEntryLogic& d) {
+        d.onShown();
+        d.category = text;
+        d.gender = text;
+        d.taobaoName = text;
+        d.confirm();
         return d.modalResult;
     });
-    admin.FormShow();
-    admin.AddClick();
+    admin.onShown();
+    admin.addEntry();
     Query q = db->query("select FromValue01,FromValue02,ToValue from TB_Mapping");
     ASSERT_FALSE(q.eof());
-    const std::string stored = Trim(text);
+    const std::string stored = trim(text);
     EXPECT_EQ(q.textAt(0), stored);
     EXPECT_EQ(q.textAt(1), stored);
     EXPECT_EQ(q.textAt(2), stored);
     ASSERT_EQ(admin.rows().size(), 1u);
-    EXPECT_EQ(admin.rows()[0].toValue, stored);
+    EXPECT_EQ(admin.rows()[0].taobaoName, stored);
     // The same key again is found by the duplicate test, quotes and all.
-    admin.AddClick();
+    admin.addEntry();
     EXPECT_EQ(count("select count(*) from TB_Mapping"), 1);
     db->exec("delete from TB_Mapping");
     EXPECT_EQ(schemaAndCounts(), before);
@@ -167,15 +167,16 @@ TEST_P(Hostile, MappingTextIsStoredAsText) {
 TEST_P(Hostile, MappingImportStoresTextOrRefusesTheFile) {
     const std::string& text = GetParam().text;
     std::string before = schemaAndCounts();
-    TfrmFormModi modi(*db, dialogs);
-    TfrmFormAdmin admin(*db, dialogs, modi, [](TfrmFormModi& d) { return d.modalResult; });
+    MappingEntryLogic modi(*db, dialogs);
+    MappingEditorLogic admin(*db, dialogs, modi,
+                             [](MappingEntryLogic& d) { return d.modalResult; });
     // The file is GBK: text that has no GBK form goes in as its raw bytes.
-    std::string value = Utf8ToGb18030(text).value_or(text);
+    std::string value = utf8ToGb18030(text).value_or(text);
     std::string path = dir.file("map.csv");
-    WriteFileBytes(path, "title\r\n" + value + "," + *Utf8ToGb18030("女") + "," + value + "\r\n");
+    writeFileBytes(path, "title\r\n" + value + "," + *utf8ToGb18030("女") + "," + value + "\r\n");
     dialogs.files.push_back(path);
     dialogs.answers.push_back(Answer::Yes);
-    admin.ImportClick();
+    admin.importFile();
     const std::string& shown = dialogs.last().text;
     if (count("select count(*) from TB_Mapping") == 1) {
         EXPECT_EQ(shown, "导入成功,请确认. 共 1 项");
@@ -183,7 +184,7 @@ TEST_P(Hostile, MappingImportStoresTextOrRefusesTheFile) {
         db->exec("delete from TB_Mapping");
     } else {
         // Bytes that are not GBK text refuse the file with a message.
-        EXPECT_FALSE(IsValidUtf8(text) && Utf8ToGb18030(text).has_value()) << shown.substr(0, 300);
+        EXPECT_FALSE(isValidUtf8(text) && utf8ToGb18030(text).has_value()) << shown.substr(0, 300);
         EXPECT_EQ(shown.rfind("导入失败请检查csv文件内容是否正确.", 0), 0u) << shown;
     }
     EXPECT_EQ(schemaAndCounts(), before);
@@ -192,23 +193,23 @@ TEST_P(Hostile, MappingImportStoresTextOrRefusesTheFile) {
 TEST_P(Hostile, HarvestKeywordIsStoredAndSentAsText) {
     const std::string& keyword = GetParam().text;
     relaysim::Server shops;
-    shops.start(TestDataPath("harvest"));
+    shops.start(testDataPath("harvest"));
     ScopedEnv env;
     env.set("http_proxy", shops.url().c_str());
     env.set("no_proxy", nullptr);
     env.set("NO_PROXY", nullptr);
     std::string before = schemaAndCounts();
 
-    TfrmFormAddURL harvest(HarvestPorts{*db, dialogs, loop});
+    HarvestWindowLogic harvest(HarvestPorts{*db, dialogs, loop});
     harvest.fetchOptions.readTimeoutMs = 1000;
-    harvest.Prepare("搜索添加宝贝链接(URL)-女装", group);
-    harvest.FormShow();
-    harvest.setTaobaoURL("http://shop-gbk.1688.com");
+    harvest.prepare("搜索添加宝贝链接(URL)-女装", group);
+    harvest.onShown();
+    harvest.setShopAddress("http://shop-gbk.1688.com");
     harvest.setKeyword(keyword);
-    harvest.SearchClick();
+    harvest.startSearch();
     ASSERT_TRUE(loop.runUntil([&] { return !harvest.searching(); }, 10s));
 
-    EXPECT_EQ(GetParameter(*db, 11), Trim(keyword));
+    EXPECT_EQ(readSetting(*db, 11), trim(keyword));
     EXPECT_EQ(harvest.keyword(), keyword);
     // No shop page exists for such a keyword: the search ends with its message.
     ASSERT_EQ(dialogs.shown.size(), 1u);
@@ -223,11 +224,11 @@ TEST_P(Hostile, HarvestKeywordIsStoredAndSentAsText) {
 
 TEST_P(Hostile, OfferValuesAreWrittenAsText) {
     const std::string& text = GetParam().text;
-    const std::string s = JsonString(text);
+    const std::string s = jsonString(text);
     // The megabyte goes into the title and the category only: every copy costs three
     // parses of the answer.
-    const std::string other = text.size() < 65536 ? s : JsonString("x");
-    WriteFileBytes(fixtures + "/offers/4001.json",
+    const std::string other = text.size() < 65536 ? s : jsonString("x");
+    writeFileBytes(fixtures + "/offers/4001.json",
                    "{\"result\":{\"toReturn\":[{\"subject\":" + s + ",\"details\":" + other +
                        ",\"offerId\":4001,\"priceRanges\":[{\"price\":\"8.00\"}],"
                        "\"productFeatureList\":[{\"name\":\"货号\",\"value\":" +
@@ -236,7 +237,7 @@ TEST_P(Hostile, OfferValuesAreWrittenAsText) {
                        text + "</nick>");
     // The category text finds its mapping; the colour goes to the look-ups.
     db->exec("insert into TB_Mapping(FromValue01,FromValue02,ToValue) select ?,'','T恤'",
-             {AsReceived(text)});
+             {asReceived(text)});
     addLink(group, "4001", text, "0", "0", false, true);
     startWindow();
     const std::string before = schemaAndCounts();
@@ -246,12 +247,12 @@ TEST_P(Hostile, OfferValuesAreWrittenAsText) {
     for (const Shown& shown : dialogs.shown)
         EXPECT_NE(shown.icon, Icon::Error) << shown.text.substr(0, 200);
     int rows = 0;
-    ASSERT_EQ(PackageFileProblem(package, &rows), "");
+    ASSERT_EQ(packageFileProblem(package, &rows), "");
     EXPECT_EQ(rows, 1);
     // The title as text in its quotes, with the mapped category after it.
-    std::string file = *ToUtf8(ReadFileBytes(package).substr(2), "UTF-16LE");
+    std::string file = *toUtf8(readFileBytes(package).substr(2), "UTF-16LE");
     std::string row = file.substr(file.rfind("\r\n") + 2);
-    const std::string received = AsReceived(text);
+    const std::string received = asReceived(text);
     EXPECT_EQ(row.rfind("\"" + received + "\"\t50000671\t", 0), 0u) << row.substr(0, 200);
     if (text.size() < 65536) {
         // The article number too.
@@ -300,24 +301,24 @@ class HostilePicture : public HostileFixture, public ::testing::WithParamInterfa
 TEST_P(HostilePicture, StaysInsideTheDescriptionFolder) {
     const PictureCase& c = GetParam();
     if (*c.served)
-        WriteFileBytes(fixtures + "/pictures/img.example.com/" + c.served, "picture bytes");
+        writeFileBytes(fixtures + "/pictures/img.example.com/" + c.served, "picture bytes");
     if (*c.fault)
         sim.addFault(c.fault);
     const std::string address = c.address;
-    WriteFileBytes(
+    writeFileBytes(
         fixtures + "/offers/4002.json",
         "{\"result\":{\"toReturn\":[{\"subject\":\"s\",\"details\":" +
-            JsonString("<img src=\"" + address + "\">") +
-            ",\"offerId\":4002,\"imageList\":[{\"originalImageURI\":" + JsonString(address) +
+            jsonString("<img src=\"" + address + "\">") +
+            ",\"offerId\":4002,\"imageList\":[{\"originalImageURI\":" + jsonString(address) +
             "}]}]}}<prop_imgs list=\"true\"><prop_img><url>" + address +
             "</url><position>0</position><properties>1:2</properties>" + "</prop_img></prop_imgs>");
     addLink(group, "4002", "", "0", "0", false, true);
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
-    EXPECT_EQ(PackageFileProblem(package), "");
+    EXPECT_EQ(packageFileProblem(package), "");
     EXPECT_EQ(strayFiles(), "");
-    auto desc = FolderFiles(descFolder());
+    auto desc = folderFiles(descFolder());
     if (*c.fileInDesc) {
         ASSERT_EQ(desc.count(c.fileInDesc), 1u);
         EXPECT_FALSE(desc[c.fileInDesc].empty());
@@ -326,8 +327,8 @@ TEST_P(HostilePicture, StaysInsideTheDescriptionFolder) {
         EXPECT_TRUE(desc.empty());
     }
     // Main and property pictures are named by their address's digest.
-    for (const auto& [name, bytes] : FolderFiles(pictureFolder()))
-        EXPECT_EQ(name, PictureName(address) + ".tbi");
+    for (const auto& [name, bytes] : folderFiles(pictureFolder()))
+        EXPECT_EQ(name, pictureName(address) + ".tbi");
 }
 
 INSTANTIATE_TEST_SUITE_P(Addresses, HostilePicture, ::testing::ValuesIn(kPictureCases),

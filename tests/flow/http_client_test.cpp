@@ -18,7 +18,7 @@ namespace {
 
 class HttpClientTest : public ::testing::Test {
 protected:
-    void SetUp() override { sim.start(test::TestDataPath("relay-basic")); }
+    void SetUp() override { sim.start(test::testDataPath("relay-basic")); }
     std::string lookupUrl() const {
         return sim.url() +
                "/xml/getxml.asp?tablename=TB_ItemProps&cid=50010850&name=%E9%A2%9C%E8%89%B2";
@@ -171,7 +171,7 @@ TEST_F(HttpClientTest, ShopAndPictureHostsAreReachedThroughTheProxy) {
     HttpResult picture = client.get("http://img.china.alibaba.com/img/ibank/a1.jpg");
     EXPECT_TRUE(picture.ok()) << picture.error;
     EXPECT_EQ(picture.contentType, "image/jpeg");
-    EXPECT_EQ(picture.body, test::ReadFileBytes(test::TestDataPath(
+    EXPECT_EQ(picture.body, test::readFileBytes(test::testDataPath(
                                 "relay-basic/pictures/img.china.alibaba.com/img/ibank/a1.jpg")));
 
     HttpResult page =
@@ -274,7 +274,7 @@ TEST(RelaySimFaults, ParseFaultLines) {
     };
     for (const auto& c : cases) {
         std::string error;
-        auto fault = relaysim::ParseFault(c.line, &error);
+        auto fault = relaysim::parseFault(c.line, &error);
         EXPECT_EQ(fault.has_value(), c.ok) << c.line;
         EXPECT_EQ(error.empty(), c.ok) << c.line << ": " << error;
         if (fault) {
@@ -285,16 +285,16 @@ TEST(RelaySimFaults, ParseFaultLines) {
         }
     }
     std::string error = "x";
-    EXPECT_FALSE(relaysim::ParseFault("# comment", &error));
+    EXPECT_FALSE(relaysim::parseFault("# comment", &error));
     EXPECT_EQ(error, "");
-    EXPECT_FALSE(relaysim::ParseFault("   ", &error));
+    EXPECT_FALSE(relaysim::parseFault("   ", &error));
 }
 
 TEST(RelaySimFaults, FaultsTsvInTheFixtureFolderApplies) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.file("offers"));
-    test::WriteFileBytes(dir.file("offers/1.json"), "{}");
-    test::WriteFileBytes(dir.file("faults.tsv"), "# first answer fails\noffer=1\tstatus\t502\t1\n");
+    test::writeFileBytes(dir.file("offers/1.json"), "{}");
+    test::writeFileBytes(dir.file("faults.tsv"), "# first answer fails\noffer=1\tstatus\t502\t1\n");
     relaysim::Server sim;
     sim.start(dir.path());
     HttpClient client;
@@ -304,7 +304,7 @@ TEST(RelaySimFaults, FaultsTsvInTheFixtureFolderApplies) {
     EXPECT_EQ(second.status, 200);
     EXPECT_EQ(second.body, "{}");
 
-    test::WriteFileBytes(dir.file("faults.tsv"), "* explode\n");
+    test::writeFileBytes(dir.file("faults.tsv"), "* explode\n");
     relaysim::Server broken;
     EXPECT_THROW(broken.start(dir.path()), std::runtime_error);
 }

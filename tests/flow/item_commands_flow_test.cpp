@@ -10,7 +10,7 @@ TEST_F(GroupCommands, GroupWithApostropheIsCreatedRenamedAndDeleted) {
     start();
     ItemCommands& c = window->commands();
     dialogs.inputs.push_back("Tom's");
-    c.NewGroupClick();
+    c.askNewGroup();
     EXPECT_EQ(dialogs.shown[0].title, "新建组");
     EXPECT_EQ(dialogs.shown[0].text, "请输入新组名:");
     EXPECT_EQ(dialogs.last().text, "新建组完成,请确认.");
@@ -20,7 +20,7 @@ TEST_F(GroupCommands, GroupWithApostropheIsCreatedRenamedAndDeleted) {
     tickGroups({"Tom's"});
     dialogs.clear();
     dialogs.inputs.push_back("Tom's 'new'");
-    c.RenameGroupClick();
+    c.askRenameGroup();
     EXPECT_EQ(dialogs.shown[0].title, "修改组名:\"Tom's\"");
     EXPECT_EQ(dialogs.shown[0].items, std::vector<std::string>{"Tom's"}); // initial text
     EXPECT_EQ(dialogs.last().text, "修改组名完成,请确认.");
@@ -32,7 +32,7 @@ TEST_F(GroupCommands, GroupWithApostropheIsCreatedRenamedAndDeleted) {
     tickGroups({"Tom's 'new'"});
     dialogs.clear();
     dialogs.answers.push_back(Answer::Yes);
-    c.DeleteGroupClick();
+    c.askDeleteGroups();
     EXPECT_EQ(count("select count(*) from TB_Groups"), 0);
     EXPECT_EQ(dialogs.last().text, "删除组完成,请确认.");
 }
@@ -41,20 +41,20 @@ TEST_F(GroupCommands, NewGroupRefusals) {
     addGroup("A");
     start();
     ItemCommands& c = window->commands();
-    c.NewGroupClick(); // cancelled
+    c.askNewGroup(); // cancelled
     EXPECT_EQ(dialogs.shown.size(), 1u);
     dialogs.inputs.push_back("");
-    c.NewGroupClick();
+    c.askNewGroup();
     EXPECT_EQ(dialogs.last().text, "新建失败,组名不能为空.");
     EXPECT_EQ(dialogs.last().icon, Icon::Information);
     dialogs.inputs.push_back("A");
-    c.NewGroupClick();
+    c.askNewGroup();
     EXPECT_EQ(dialogs.last().text, "\"A\"该组已存在,请重新输入组名.");
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
     EXPECT_EQ(count("select count(*) from TB_Groups"), 1);
     // Blanks alone are a name.
     dialogs.inputs.push_back(" ");
-    c.NewGroupClick();
+    c.askNewGroup();
     EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=' '"), 1);
 }
 
@@ -62,15 +62,15 @@ TEST_F(GroupCommands, NewGroupClearsPickerTicksButNotTheListOrSetting4) {
     std::int64_t a = addGroup("A");
     addGroup("B");
     addLink(a, "1");
-    SetParameter(*db, 4, "A");
+    writeSetting(*db, 4, "A");
     start();
     EXPECT_EQ(window->list().size(), 1);
     dialogs.inputs.push_back("C");
-    window->commands().NewGroupClick();
+    window->commands().askNewGroup();
     EXPECT_EQ(window->view().group.text(), "");
     EXPECT_EQ(window->view().group.count(), 3);
     EXPECT_EQ(window->list().size(), 1);
-    EXPECT_EQ(GetParameter(*db, 4), "A");
+    EXPECT_EQ(readSetting(*db, 4), "A");
 }
 
 TEST_F(GroupCommands, RenameToSameNameDoesNothingAndToAnotherGroupsNameWarns) {
@@ -78,20 +78,20 @@ TEST_F(GroupCommands, RenameToSameNameDoesNothingAndToAnotherGroupsNameWarns) {
     addGroup("B");
     start();
     ItemCommands& c = window->commands();
-    c.RenameGroupClick();
+    c.askRenameGroup();
     EXPECT_EQ(dialogs.last().text, "请选择组.(如果选择多组,将以第一个组为准)");
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
 
     tickGroups({"A"});
     dialogs.clear();
     dialogs.inputs.push_back("A");
-    c.RenameGroupClick();
+    c.askRenameGroup();
     EXPECT_EQ(dialogs.shown.size(), 1u); // only the input
     dialogs.inputs.push_back("B");
-    c.RenameGroupClick();
+    c.askRenameGroup();
     EXPECT_EQ(dialogs.last().text, "\"B\"该组已存在,请重新输入组名.");
     dialogs.inputs.push_back("");
-    c.RenameGroupClick();
+    c.askRenameGroup();
     EXPECT_EQ(dialogs.last().text, "修改失败,组名不能为空.");
     EXPECT_EQ(count("select count(*) from TB_Groups where GroupName='A'"), 1);
 }
@@ -105,11 +105,11 @@ TEST_F(GroupCommands, DeletingTwoTickedGroupsDeletesThemWithTheirLinks) {
     addLink(b, "3");
     addLink(keep, "4");
     start();
-    window->commands().DeleteGroupClick();
+    window->commands().askDeleteGroups();
     EXPECT_EQ(dialogs.last().text, "请选择组.");
     tickGroups({"B", "A"});
     dialogs.clear();
-    window->commands().DeleteGroupClick(); // answered No
+    window->commands().askDeleteGroups(); // answered No
     EXPECT_EQ(dialogs.last().text,
               "是否要删除所选组:\"B,A\"\r\n\r\n注意:删除组将会删除该组下所有人员,是否继续?");
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
@@ -117,7 +117,7 @@ TEST_F(GroupCommands, DeletingTwoTickedGroupsDeletesThemWithTheirLinks) {
     EXPECT_EQ(count("select count(*) from TB_Groups"), 3);
 
     dialogs.answers.push_back(Answer::Yes);
-    window->commands().DeleteGroupClick();
+    window->commands().askDeleteGroups();
     EXPECT_EQ(count("select count(*) from TB_Groups"), 1);
     EXPECT_EQ(count("select count(*) from TB_URL"), 1);
     EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"Keep"});
@@ -136,12 +136,12 @@ TEST_F(GroupCommands, HarvestNeedsAGroupAndGetsTheFirstTickedOne) {
         addLink(t, "99");
         return true;
     };
-    window->HarvestClick();
+    window->openHarvest();
     EXPECT_EQ(dialogs.last().text,
               "使用搜索添加宝贝链接地址(URL)前,请先选择组.(如果选择多组,将以第一个组为准)");
     EXPECT_EQ(target, -1);
     tickGroups({"B", "A"});
-    window->HarvestClick();
+    window->openHarvest();
     EXPECT_EQ(caption, "搜索添加宝贝链接(URL)-B");
     EXPECT_EQ(target, b);
     EXPECT_EQ(column(kSubNumIid), std::vector<std::string>{"99"}); // reloaded on OK
@@ -157,22 +157,22 @@ TEST_F(LinkCommands, DeleteOneAndThreeRows) {
     ItemCommands& c = window->commands();
     int focused = 0;
     c.focusList.connect([&] { ++focused; });
-    c.DeleteItemsClick();
+    c.deleteSelectedItems();
     EXPECT_EQ(dialogs.last().text, "请选择要删除的项");
     EXPECT_EQ(focused, 1);
 
     selectIds({"2"});
     dialogs.answers.push_back(Answer::Yes);
-    c.DeleteItemsClick();
+    c.deleteSelectedItems();
     EXPECT_EQ(dialogs.last().text, "是否要删除: http://detail.1688.com/offer/2.html");
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"1", "3", "4", "5"}));
 
     selectIds({"1", "3", "5"});
-    c.DeleteItemsClick(); // No
+    c.deleteSelectedItems(); // No
     EXPECT_EQ(dialogs.last().text, "是否要删除选中的 3 个项?");
     EXPECT_EQ(window->list().size(), 4);
     dialogs.answers.push_back(Answer::Yes);
-    c.DeleteItemsClick();
+    c.deleteSelectedItems();
     EXPECT_EQ(column(kSubNumIid), std::vector<std::string>{"4"});
     EXPECT_EQ(count("select count(*) from TB_URL"), 1);
 }
@@ -185,14 +185,14 @@ TEST_F(LinkCommands, MoveOneAndThreeRowsThroughTheDialog) {
         addLink(a, std::to_string(i));
     start();
     ItemCommands& c = window->commands();
-    c.MoveItemsClick();
+    c.moveSelectedItems();
     EXPECT_EQ(dialogs.last().text, "请选择要移动到组的项");
 
     selectIds({"1"});
     dialogs.clear();
     dialogs.choices.push_back(1);
     dialogs.answers.push_back(Answer::Yes);
-    c.MoveItemsClick();
+    c.moveSelectedItems();
     ASSERT_EQ(dialogs.shown.size(), 3u);
     EXPECT_EQ(dialogs.shown[0].title, "移动到组...");
     EXPECT_EQ(dialogs.shown[0].text, "请选择组:");
@@ -206,7 +206,7 @@ TEST_F(LinkCommands, MoveOneAndThreeRowsThroughTheDialog) {
     dialogs.clear();
     dialogs.choices = {1, 1};
     dialogs.answers = {Answer::No, Answer::Yes};
-    c.MoveItemsClick();
+    c.moveSelectedItems();
     EXPECT_EQ(dialogs.messageTexts().back(), "完成移动到组,共移动 3 项，请确认.");
     EXPECT_EQ(count("select count(*) from TB_URL where uGroup=?", {b}), 4);
 
@@ -214,7 +214,7 @@ TEST_F(LinkCommands, MoveOneAndThreeRowsThroughTheDialog) {
     selectIds({"1"});
     dialogs.clear();
     dialogs.choices = {-1};
-    c.MoveItemsClick();
+    c.moveSelectedItems();
     EXPECT_EQ(dialogs.messageTexts(), std::vector<std::string>{"请选择组."});
 }
 
@@ -226,13 +226,13 @@ TEST_F(LinkCommands, CopySkipsLeadingEmptyTitlesButKeepsLaterOnes) {
     addLink(g, "4", "fourth");
     start();
     selectIds({"1", "2", "3", "4"});
-    window->commands().CopyText_URL(kSubTitle);
+    window->commands().copySelectedText(kSubTitle);
     EXPECT_EQ(desktop.clipboard, "second\r\n\r\nfourth");
-    window->commands().CopyText_URL(kSubUrl);
+    window->commands().copySelectedText(kSubUrl);
     EXPECT_EQ(desktop.clipboard.substr(0, 38), "http://detail.1688.com/offer/1.html\r\nh");
     desktop.clipboard = "kept";
     selectIds({"1", "3"});
-    window->commands().CopyText_URL(kSubTitle);
+    window->commands().copySelectedText(kSubTitle);
     EXPECT_EQ(desktop.clipboard, "kept");
 }
 
@@ -245,7 +245,7 @@ TEST_F(LinkCommands, ExportPlainRowsAsDescribedAndQuotesOnlyWhereNeeded) {
     selectIds({"1", "2"});
     std::string out = dir.file("export.csv");
     dialogs.files.push_back(out);
-    window->commands().ExportClick();
+    window->commands().exportSelectedItems();
     const Shown& fileDialog = dialogs.shown.front();
     EXPECT_EQ(fileDialog.file.title, "另存为");
     EXPECT_EQ(fileDialog.file.defaultExtension, "csv");
@@ -256,13 +256,13 @@ TEST_F(LinkCommands, ExportPlainRowsAsDescribedAndQuotesOnlyWhereNeeded) {
     std::string expected =
         "已下载,http://detail.1688.com/offer/1.html,连衣裙,15,8.5,1,\r\n"
         "未下载,http://detail.1688.com/offer/2.html,\"dress, red \"\"A\"\"\",0,0,2,\r\n";
-    EXPECT_EQ(ReadFileBytes(out), *Utf8ToGb18030(expected));
+    EXPECT_EQ(readFileBytes(out), *utf8ToGb18030(expected));
 
     // No row selected: an empty file, replacing the old one.
     window->list().selectOnly({});
     dialogs.files.push_back(out);
-    window->commands().ExportClick();
-    EXPECT_EQ(ReadFileBytes(out), "");
+    window->commands().exportSelectedItems();
+    EXPECT_EQ(readFileBytes(out), "");
 }
 
 TEST_F(LinkCommands, ExportToAnUnwritablePlaceReportsTheError) {
@@ -271,7 +271,7 @@ TEST_F(LinkCommands, ExportToAnUnwritablePlaceReportsTheError) {
     start();
     selectIds({"1"});
     dialogs.files.push_back(dir.file("no/such/folder/x.csv"));
-    window->commands().ExportClick();
+    window->commands().exportSelectedItems();
     EXPECT_EQ(dialogs.last().title, "错误");
     EXPECT_EQ(dialogs.last().icon, Icon::Error);
 }
@@ -281,9 +281,9 @@ TEST_F(LinkCommands, OpenPageOpensTheFirstSelectedAddress) {
     addLink(g, "1");
     addLink(g, "2");
     start();
-    window->commands().OpenPageClick();
+    window->commands().openSelectedPages();
     EXPECT_TRUE(desktop.openedUrls.empty());
     selectIds({"2", "1"});
-    window->commands().OpenPageClick();
+    window->commands().openSelectedPages();
     EXPECT_EQ(desktop.openedUrls, std::vector<std::string>{"http://detail.1688.com/offer/1.html"});
 }

@@ -56,24 +56,24 @@ TEST_F(ItemViewFlow, StateFilterKeywordAndGroupsNarrowTheList) {
     addLink(b, "3", "TOM'S hat", "0", "0", false);
     start();
     window->view().setStatus(StateFilter::Pending);
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"2", "3"}));
     window->view().setStatus(StateFilter::Downloaded);
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"1"}));
 
     window->view().setStatus(StateFilter::All);
     window->view().setKeyword("tom's");
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"1", "3"}));
     // The keyword matches inside the address too, not only the title.
     window->view().setKeyword("offer/2.");
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"2"}));
 
     window->view().setKeyword("");
     tickGroups({"B"});
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"3"}));
     EXPECT_EQ(window->view().statusText(), " 共 3 项  ,  当前显示1 项");
 }
@@ -93,10 +93,10 @@ TEST_F(ItemViewFlow, CancelDuringLoadingLeavesAPartialList) {
         // The user presses _Cancel while the label shows row 5.
         if (cancel && c == "读取数据中...5/20" && window->state().panel.visible()) {
             cancel = false;
-            loop.post([&] { window->CancelClick(); });
+            loop.post([&] { window->cancelCommand(); });
         }
     });
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(window->list().size(), 4);
     EXPECT_FALSE(window->state().busy());
     EXPECT_TRUE(window->view().listEnabled());
@@ -105,7 +105,7 @@ TEST_F(ItemViewFlow, CancelDuringLoadingLeavesAPartialList) {
     EXPECT_EQ(captions[0], "读取数据中...");
     EXPECT_EQ(captions[1], "读取数据中...1/20");
     // The next reload clears the cancel flag and loads everything.
-    window->view().RefreshData();
+    window->view().reloadItems();
     EXPECT_EQ(window->list().size(), 20);
 }
 
@@ -116,7 +116,7 @@ TEST_F(ItemViewFlow, BusyWindowNeitherReloadsNorStoresTicks) {
     window->list().setTicked(0, true);
     window->state().panel.show("正在处理中...");
     addLink(g, "2");
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_EQ(window->list().size(), 1);
     EXPECT_EQ(count("select count(*) from TB_URL where bcheck=1"), 0);
 }
@@ -132,14 +132,14 @@ TEST_F(ItemViewFlow, TicksAreStoredOnlyBySearchAndAtShutdown) {
     // Deleting another row reloads with the ticks as last stored.
     selectIds({"3"});
     dialogs.answers.push_back(Answer::Yes);
-    window->commands().DeleteItemsClick();
+    window->commands().deleteSelectedItems();
     ASSERT_EQ(window->list().size(), 2);
     EXPECT_FALSE(window->list().row(0).ticked);
     EXPECT_TRUE(window->list().row(1).ticked);
 
     window->list().setTicked(0, true);
     window->list().setTicked(1, false);
-    window->view().RefreshClick();
+    window->view().applyFilter();
     EXPECT_TRUE(window->list().row(0).ticked);
     EXPECT_FALSE(window->list().row(1).ticked);
     EXPECT_EQ(count("select count(*) from TB_URL where bcheck=1 and num_iid='1'"), 1);
@@ -152,22 +152,22 @@ TEST_F(ItemViewFlow, TickAndSelectionCommands) {
         addLink(g, std::to_string(i));
     start();
     ItemView& v = window->view();
-    v.TickAllClick();
+    v.tickAll();
     EXPECT_EQ(window->list().tickedIndexes().size(), 4u);
-    v.UntickAllClick();
+    v.untickAll();
     EXPECT_TRUE(window->list().tickedIndexes().empty());
     selectIds({"2", "4"});
-    v.TickSelectedClick();
+    v.tickSelected();
     EXPECT_EQ(window->list().tickedIndexes(), (std::vector<int>{1, 3}));
-    v.UntickSelectedClick();
+    v.untickSelected();
     EXPECT_TRUE(window->list().tickedIndexes().empty());
-    v.SelectAllClick();
+    v.selectAll();
     EXPECT_EQ(window->list().selectedIndexes().size(), 4u);
     EXPECT_TRUE(window->list().tickedIndexes().empty());
-    v.SelectClick(true);
+    v.toggleAllTicks(true);
     EXPECT_TRUE(v.selectBox());
     EXPECT_EQ(window->list().tickedIndexes().size(), 4u);
-    v.SelectClick(false);
+    v.toggleAllTicks(false);
     EXPECT_TRUE(window->list().tickedIndexes().empty());
     // Nothing was stored by any of them.
     EXPECT_EQ(count("select count(*) from TB_URL where bcheck=1"), 0);
@@ -181,17 +181,17 @@ TEST_F(ItemViewFlow, SortingIsNumericWhereBothAreNumbersAndFlipsDirection) {
     start();
     ItemView& v = window->view();
     EXPECT_TRUE(v.sortDescending());
-    v.ColumnClick(3); // 总销量, first click: descending
+    v.sortByColumn(3); // 总销量, first click: descending
     EXPECT_EQ(column(kSubSales), (std::vector<std::string>{"12", "10", "9"}));
-    v.ColumnClick(3); // ascending
+    v.sortByColumn(3); // ascending
     EXPECT_EQ(column(kSubSales), (std::vector<std::string>{"9", "10", "12"}));
     // 页面价格 compares whole numbers: 12.5 and 12.4 are both 12, 12.6 is 13.
-    v.ColumnClick(4); // descending again
+    v.sortByColumn(4); // descending again
     EXPECT_EQ(column(kSubPrice), (std::vector<std::string>{"12.6", "12.5", "12.4"}));
-    v.ColumnClick(4); // ascending; equal rows keep their order
+    v.sortByColumn(4); // ascending; equal rows keep their order
     EXPECT_EQ(column(kSubPrice), (std::vector<std::string>{"12.5", "12.4", "12.6"}));
     // Titles ignore the case of A-Z.
-    v.ColumnClick(2);
+    v.sortByColumn(2);
     EXPECT_EQ(column(kSubTitle), (std::vector<std::string>{"b", "B", "a"}));
 }
 
@@ -201,32 +201,32 @@ TEST_F(GroupPicker, TickOrderTextIsStoredInSetting4) {
     for (const char* n : {"A", "B", "C"})
         addGroup(n);
     start();
-    TCheckedComboBox& p = window->view().group;
+    CheckedComboBox& p = window->view().group;
     tickGroups({"C", "A"});
     EXPECT_EQ(p.text(), "C,A");
-    EXPECT_EQ(GetParameter(*db, 4), "C,A");
+    EXPECT_EQ(readSetting(*db, 4), "C,A");
     p.clickItem(p.indexOfNoCase("C"));
     EXPECT_EQ(p.text(), "A");
     EXPECT_EQ(p.firstTicked(), "A");
     p.selectAll();
-    EXPECT_EQ(GetParameter(*db, 4), "A,B,C");
+    EXPECT_EQ(readSetting(*db, 4), "A,B,C");
     p.clearAll();
-    EXPECT_EQ(GetParameter(*db, 4), "");
+    EXPECT_EQ(readSetting(*db, 4), "");
 }
 
 TEST_F(GroupPicker, RestoreSkipsAVanishedNameWhichLeavesAtTheFirstTick) {
     addGroup("Alpha");
     addGroup("Beta");
-    SetParameter(*db, 4, "beta,Gone,ALPHA");
+    writeSetting(*db, 4, "beta,Gone,ALPHA");
     start();
     EXPECT_EQ(window->view().group.text(), "Beta,Alpha");
-    EXPECT_EQ(GetParameter(*db, 4), "Beta,Alpha");
+    EXPECT_EQ(readSetting(*db, 4), "Beta,Alpha");
 
     // Nothing found: the stored text stays as it was.
-    SetParameter(*db, 4, "Gone");
+    writeSetting(*db, 4, "Gone");
     start();
     EXPECT_EQ(window->view().group.text(), "");
-    EXPECT_EQ(GetParameter(*db, 4), "Gone");
+    EXPECT_EQ(readSetting(*db, 4), "Gone");
 }
 
 TEST_F(GroupPicker, TextLimitRefusesTheTickWithAMessage) {
@@ -235,7 +235,7 @@ TEST_F(GroupPicker, TextLimitRefusesTheTickWithAMessage) {
     addGroup(std::string(54, 'y')); // 200 + 54 + 1 = 255: fits
     addGroup("z");                  // 255 + 1 + 1 = 257: no room
     start();
-    TCheckedComboBox& p = window->view().group;
+    CheckedComboBox& p = window->view().group;
     p.clickItem(0);
     p.clickItem(1);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -254,7 +254,7 @@ TEST_F(GroupPicker, TextLimitCountsChineseNamesInGbkBytes) {
     addGroup(chinese);
     addGroup(std::string(90, 'a'));
     start();
-    TCheckedComboBox& p = window->view().group;
+    CheckedComboBox& p = window->view().group;
     p.clickItem(0);
     p.clickItem(1);
     EXPECT_TRUE(dialogs.shown.empty());
@@ -264,7 +264,7 @@ TEST_F(GroupPicker, TextLimitCountsChineseNamesInGbkBytes) {
 TEST_F(GroupPicker, RebuildingClearsTicksWithoutChangeEvent) {
     addGroup("A");
     start();
-    TCheckedComboBox& p = window->view().group;
+    CheckedComboBox& p = window->view().group;
     tickGroups({"A"});
     int events = 0;
     p.changed.connect([&] { ++events; });
@@ -272,7 +272,7 @@ TEST_F(GroupPicker, RebuildingClearsTicksWithoutChangeEvent) {
     EXPECT_EQ(events, 0);
     EXPECT_EQ(p.text(), "");
     EXPECT_FALSE(p.ticked(0));
-    EXPECT_EQ(GetParameter(*db, 4), "A");
+    EXPECT_EQ(readSetting(*db, 4), "A");
     // A program tick fires only when the tick really changes.
     p.setTicked(0, false);
     EXPECT_EQ(events, 0);

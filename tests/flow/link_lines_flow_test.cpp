@@ -33,7 +33,7 @@ TEST(LinkLines, ParseBothForms) {
          {"77", "HTTP://DETAIL.1688.COM/OFFER/77.HTML", "", "0", "0"}},
     };
     for (const Case& c : cases) {
-        LinkLine got = ParseLinkLine(c.line);
+        LinkLine got = parseLinkLine(c.line);
         EXPECT_EQ(got.id, c.expected.id) << c.line;
         EXPECT_EQ(got.address, c.expected.address) << c.line;
         EXPECT_EQ(got.title, c.expected.title) << c.line;
@@ -46,45 +46,45 @@ TEST(LinkLines, AutoCorrectAndCheck) {
     std::vector<std::string> lines = {
         kPrefix + "123.html?spm=a.b",          "see " + kPrefix + "9.html#x", "not an address", "",
         "HTTP://DETAIL.1688.COM/OFFER/7.html", kPrefix + "8.html,t,1,2"};
-    AutoCorrectLinkLines(lines);
+    autoCorrectLinkLines(lines);
     EXPECT_EQ(lines[0], kPrefix + "123.html");
     EXPECT_EQ(lines[1], kPrefix + "9.html");
     EXPECT_EQ(lines[2], "not an address");
     EXPECT_EQ(lines[5], kPrefix + "8.html,t,1,2");
     // Upper-case prefix passes; the unchanged bad line is listed with its number.
-    EXPECT_EQ(CheckLinkLines(lines), "第 3 行:not an address\r\n\r\n");
+    EXPECT_EQ(checkLinkLines(lines), "第 3 行:not an address\r\n\r\n");
 }
 
 TEST(LinkLines, ConfirmShowsTheMessagesOfTheAddButton) {
     ScriptedDialogs dialogs;
     std::vector<std::string> empty = {" ", ""};
-    EXPECT_EQ(ConfirmLinkLines(dialogs, empty, true), LinkCheck::Empty);
+    EXPECT_EQ(confirmLinkLines(dialogs, empty, true), LinkCheck::Empty);
     EXPECT_EQ(dialogs.last().text,
               "请输入阿里巴巴的宝贝链接地址.格式如:" + kPrefix +
                   "数字.html\r\n(提示:可添加多个宝贝链接地址,一行一个宝贝链接地址)");
     std::vector<std::string> bad = {kPrefix + "1.html", "x"};
-    EXPECT_EQ(ConfirmLinkLines(dialogs, bad, true), LinkCheck::Malformed);
+    EXPECT_EQ(confirmLinkLines(dialogs, bad, true), LinkCheck::Malformed);
     EXPECT_EQ(dialogs.last().text, "以下阿里巴巴宝贝链接地址格式不正确,请重新输入.格式如: " +
                                        kPrefix + "数字.html\r\n\r\n第 2 行:x\r\n\r\n");
     std::vector<std::string> good = {kPrefix + "1.html?a=b"};
     // A line that starts with the prefix passes as it is.
-    EXPECT_EQ(ConfirmLinkLines(dialogs, good, false), LinkCheck::Declined);
+    EXPECT_EQ(confirmLinkLines(dialogs, good, false), LinkCheck::Declined);
     EXPECT_EQ(dialogs.last().text, "是否确认添加至下载源?");
     EXPECT_EQ(good[0], kPrefix + "1.html?a=b");
     dialogs.answers.push_back(Answer::Yes);
-    EXPECT_EQ(ConfirmLinkLines(dialogs, good, true), LinkCheck::Confirmed);
+    EXPECT_EQ(confirmLinkLines(dialogs, good, true), LinkCheck::Confirmed);
     EXPECT_EQ(good[0], kPrefix + "1.html");
 }
 
 TEST(LinkLines, AddStepSkipsDuplicatesInAnyGroupAndStoresNumbers) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,1,'123',''");
     std::vector<std::string> lines = {kPrefix + "123.html", "", kPrefix + "456.html,Title,15,8.50",
                                       kPrefix + "456.html", kPrefix + "789.html,T's,x,y"};
     std::vector<std::string> progress;
-    LinkAddResult r = AddLinkLines(
-        *db, lines, 2, [&](int i, int n) { progress.push_back(AddProgressText(i, n)); });
+    LinkAddResult r = addLinkLines(
+        *db, lines, 2, [&](int i, int n) { progress.push_back(addProgressText(i, n)); });
     EXPECT_EQ(r.added, 2);
     EXPECT_EQ(r.skipped, 3);
     EXPECT_EQ(progress.front(), "正在添加至下载源...(1/5)");

@@ -20,11 +20,11 @@ namespace lw::test {
 // dialogs, a fake desktop and clock and a headless event loop.
 class MainWindowFlow : public ::testing::Test {
 protected:
-    MainWindowFlow() : db(MakeTestDatabase(dir.path())) {}
+    MainWindowFlow() : db(makeTestDatabase(dir.path())) {}
 
     // A fresh window on the same database (a program start).
-    std::unique_ptr<TfrmFromDownload> makeWindow() {
-        auto w = std::make_unique<TfrmFromDownload>(
+    std::unique_ptr<MainWindowLogic> makeWindow() {
+        auto w = std::make_unique<MainWindowLogic>(
             MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program");
         w->homeFolder = dir.path() + "/home";
         w->version = "1.0.0.1";
@@ -33,11 +33,11 @@ protected:
         return w;
     }
 
-    // FormCreate, FormShow, and the 500 ms start-up loading.
-    TfrmFromDownload& start() {
+    // initialise, onShown, and the 500 ms start-up loading.
+    MainWindowLogic& start() {
         window = makeWindow();
-        window->FormCreate();
-        window->FormShow();
+        window->initialise();
+        window->onShown();
         EXPECT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
         return *window;
     }
@@ -99,7 +99,7 @@ protected:
     FakeDesktop desktop;
     HeadlessEventLoop loop;
     FakeClock clock;
-    std::unique_ptr<TfrmFromDownload> window;
+    std::unique_ptr<MainWindowLogic> window;
 };
 
 } // namespace lw::test

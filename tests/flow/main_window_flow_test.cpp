@@ -11,11 +11,11 @@ using StartUp = MainWindowFlow;
 
 TEST_F(StartUp, EmptyPathSettingGivesDefaultPathInHomeFolderAndStoresIt) {
     fs::create_directories(dir.path() + "/home");
-    TfrmFromDownload& w = start();
+    MainWindowLogic& w = start();
     std::string expected = dir.path() + "/home/RARorurivo/淘宝助理数据包_1203051407.csv";
     EXPECT_EQ(w.state().saveFile, expected);
     EXPECT_TRUE(fs::is_directory(dir.path() + "/home/RARorurivo"));
-    EXPECT_EQ(GetParameter(*db, 500), expected);
+    EXPECT_EQ(readSetting(*db, 500), expected);
     EXPECT_EQ(w.caption(), "Listwright V1.0");
     EXPECT_EQ(w.trayHint(), "Listwright V1.0.0.1");
     EXPECT_EQ(w.versionStatus(), "版本:1.0.0.1");
@@ -24,12 +24,12 @@ TEST_F(StartUp, EmptyPathSettingGivesDefaultPathInHomeFolderAndStoresIt) {
 
 TEST_F(StartUp, StoredPathIsTrimmedShownAndItsFolderMadeOneLevel) {
     std::string path = dir.path() + "/packages/淘宝助理数据包_1.csv";
-    SetParameter(*db, 500, "  " + path + " ");
-    TfrmFromDownload& w = start();
+    writeSetting(*db, 500, "  " + path + " ");
+    MainWindowLogic& w = start();
     EXPECT_EQ(w.state().saveFile, path);
     EXPECT_TRUE(fs::is_directory(dir.path() + "/packages"));
     // A folder two levels down is not made, and that is no error.
-    SetParameter(*db, 500, dir.path() + "/a/b/x.csv");
+    writeSetting(*db, 500, dir.path() + "/a/b/x.csv");
     start();
     EXPECT_FALSE(fs::exists(dir.path() + "/a"));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -45,13 +45,13 @@ TEST_F(StartUp, LinkTickBoxFromSetting501) {
         db->exec("delete from _Parameter where NM=501");
         if (c.value)
             db->exec("insert into _Parameter(NM,ParaValue) select 501,?", {std::string(c.value)});
-        TfrmFromDownload& w = start();
-        EXPECT_EQ(w.state().chkClearLink, c.ticked) << (c.value ? c.value : "missing");
-        EXPECT_TRUE(w.state().chkDescLocal);
+        MainWindowLogic& w = start();
+        EXPECT_EQ(w.state().removeDescriptionLinks, c.ticked) << (c.value ? c.value : "missing");
+        EXPECT_TRUE(w.state().localDescriptionPictures);
         EXPECT_FALSE(w.state().pagePrice);
         EXPECT_EQ(count("select count(*) from _Parameter where NM=501"), 1);
         if (!c.value) {
-            EXPECT_EQ(GetParameter(*db, 501), "1");
+            EXPECT_EQ(readSetting(*db, 501), "1");
         }
     }
 }
@@ -62,25 +62,25 @@ TEST_F(StartUp, CaptionTakesFirstThreeCharactersOfTheVersion) {
           std::pair{"0", "Listwright V0"}}) {
         window = makeWindow();
         window->version = version;
-        window->FormCreate();
+        window->initialise();
         EXPECT_EQ(window->caption(), caption);
         EXPECT_EQ(window->trayHint(), std::string("Listwright V") + version);
     }
 }
 
 TEST_F(StartUp, SplashTimerCreatesTheMainWindowAfterOneSecond) {
-    TfrmLoginShow splash(loop);
+    SplashLogic splash(loop);
     std::vector<std::string> steps;
     splash.onTimer = [&] {
         steps.push_back("timer");
         window = makeWindow();
         window->loadDelayMs = 500;
         window->hooks.destroySplash = [&] { steps.push_back("splash destroyed"); };
-        window->FormCreate();
-        window->FormShow();
+        window->initialise();
+        window->onShown();
         steps.push_back("main shown");
     };
-    splash.FormShow();
+    splash.onShown();
     EXPECT_TRUE(splash.timerRunning());
     loop.processEvents();
     EXPECT_TRUE(steps.empty());
@@ -96,8 +96,8 @@ TEST_F(StartUp, ShowLoadsGroupsCountsAndListAfterHalfASecond) {
     window = makeWindow();
     window->loadDelayMs = 500;
     window->hooks.formRelayAddresses = [&] { relay = true; };
-    window->FormCreate();
-    window->FormShow();
+    window->initialise();
+    window->onShown();
     EXPECT_EQ(window->list().size(), 0);
     EXPECT_FALSE(window->trayMenuAttached());
     ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
@@ -121,21 +121,21 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
     start();
     std::string path = dir.path() + "/out/包.csv";
     dialogs.files.push_back(path);
-    window->SaveFileClick();
-    window->setChkClearLink(false);
-    window->ItemCatsChange(1);
+    window->choosePackagePath();
+    window->setRemoveDescriptionLinks(false);
+    window->choosePreferredCategory(1);
     tickGroups({"B", "A"});
     window->list().setTicked(window->list().indexOfUniqid(l1), true);
-    EXPECT_TRUE(window->FormCloseQuery());
+    EXPECT_TRUE(window->queryClose());
 
-    EXPECT_EQ(GetParameter(*db, 500), path);
-    EXPECT_EQ(GetParameter(*db, 501), "0");
-    EXPECT_EQ(GetParameter(*db, 502), "男装");
-    EXPECT_EQ(GetParameter(*db, 4), "B,A");
+    EXPECT_EQ(readSetting(*db, 500), path);
+    EXPECT_EQ(readSetting(*db, 501), "0");
+    EXPECT_EQ(readSetting(*db, 502), "男装");
+    EXPECT_EQ(readSetting(*db, 4), "B,A");
 
     start();
     EXPECT_EQ(window->state().saveFile, path);
-    EXPECT_FALSE(window->state().chkClearLink);
+    EXPECT_FALSE(window->state().removeDescriptionLinks);
     EXPECT_EQ(window->state().itemCatsText, "男装");
     EXPECT_EQ(window->state().itemCats.value(), "30");
     EXPECT_EQ(window->view().group.text(), "B,A");
@@ -145,54 +145,54 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
 }
 
 TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
-    SetParameter(*db, 500, "/old/path.csv");
+    writeSetting(*db, 500, "/old/path.csv");
     start();
-    window->setChkClearLink(false);
+    window->setRemoveDescriptionLinks(false);
     bool ended = false;
     window->hooks.terminate = [&] { ended = true; };
     dialogs.answers.push_back(Answer::Yes);
-    window->UpdateClick();
+    window->startOnlineUpdate();
     EXPECT_TRUE(ended);
     EXPECT_EQ(dialogs.last().title, "在线升级");
     EXPECT_EQ(dialogs.last().text, "是否要执行在线升级?");
     EXPECT_EQ(desktop.openedPrograms, std::vector<std::string>{dir.path() + "/program/Update.exe"});
-    EXPECT_EQ(GetParameter(*db, 500), "/old/path.csv");
-    EXPECT_EQ(GetParameter(*db, 501), "1");
+    EXPECT_EQ(readSetting(*db, 500), "/old/path.csv");
+    EXPECT_EQ(readSetting(*db, 501), "1");
 
     // No: nothing happens.
     ended = false;
-    window->UpdateClick();
+    window->startOnlineUpdate();
     EXPECT_FALSE(ended);
 }
 
 using FrameCommands = MainWindowFlow;
 
 TEST_F(FrameCommands, ResetPathEmptiesTheSettingButCloseStoresTheBoxAgain) {
-    SetParameter(*db, 500, "/keep/this.csv");
+    writeSetting(*db, 500, "/keep/this.csv");
     start();
     dialogs.answers.push_back(Answer::Yes);
-    window->ResetPathClick();
+    window->resetPackagePath();
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, "是否重置默认存放位置?");
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Question);
     EXPECT_EQ(dialogs.shown[1].text, "重置完成，请确认.");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Information);
-    EXPECT_EQ(GetParameter(*db, 500), "");
+    EXPECT_EQ(readSetting(*db, 500), "");
     EXPECT_EQ(window->state().saveFile, "/keep/this.csv");
-    window->FormCloseQuery();
-    EXPECT_EQ(GetParameter(*db, 500), "/keep/this.csv");
+    window->queryClose();
+    EXPECT_EQ(readSetting(*db, 500), "/keep/this.csv");
 
     // Busy: nothing at all.
     dialogs.clear();
     window->state().panel.show("x");
-    window->ResetPathClick();
+    window->resetPackagePath();
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(FrameCommands, PathDialogOpenFolderSqlceAndAbout) {
-    SetParameter(*db, 500, "/data/pkg/a.csv");
+    writeSetting(*db, 500, "/data/pkg/a.csv");
     start();
-    window->SaveFileClick(); // cancelled
+    window->choosePackagePath(); // cancelled
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.last().file.title, "保存的文件位置及名称:");
     EXPECT_EQ(dialogs.last().file.defaultExtension, "csv");
@@ -200,7 +200,7 @@ TEST_F(FrameCommands, PathDialogOpenFolderSqlceAndAbout) {
     EXPECT_EQ(dialogs.last().file.initialPath, "/data/pkg/a.csv");
     EXPECT_EQ(window->state().saveFile, "/data/pkg/a.csv");
 
-    window->OpenFolderClick();
+    window->openPackageFolder();
     EXPECT_EQ(desktop.openedFolders, std::vector<std::string>{"/data/pkg/"});
 
     std::string registered;
@@ -208,53 +208,53 @@ TEST_F(FrameCommands, PathDialogOpenFolderSqlceAndAbout) {
         registered = p;
         return false;
     };
-    window->InstallSqlceClick();
+    window->installSqlceDriver();
     EXPECT_EQ(registered, dir.path() + "/program/sqlceoledb30.dll");
     EXPECT_EQ(dialogs.last().text, "成功安装 SQL CE 驱动,请重新运行Listwright.");
 
     std::string label;
-    window->hooks.showAbout = [&](const TfrmAbout& about) { label = about.versionLabel(); };
-    window->AboutClick();
+    window->hooks.showAbout = [&](const AboutBox& about) { label = about.versionLabel(); };
+    window->openAbout();
     EXPECT_EQ(label, "版本：1.0.0.1");
 }
 
 TEST_F(FrameCommands, LaterCommandsAreInertUntilTheirHooksAreFilled) {
     start();
-    window->StartClick();
-    window->D01Click();
-    window->N20Click();
-    window->MappingClick();
+    window->startDownload();
+    window->downloadCategoryTree();
+    window->countCategories();
+    window->openMappingEditor();
     EXPECT_TRUE(dialogs.shown.empty());
     int started = 0;
     window->hooks.startDownload = [&] { ++started; };
-    window->StartClick();
+    window->startDownload();
     EXPECT_EQ(started, 1);
 }
 
 TEST_F(FrameCommands, DiagnosticLogAndTray) {
     start();
     EXPECT_FALSE(window->state().log.visible());
-    EXPECT_TRUE(window->FormKeyDown(true, true, 'I'));
+    EXPECT_TRUE(window->handleKey(true, true, 'I'));
     EXPECT_TRUE(window->state().log.visible());
-    EXPECT_FALSE(window->FormKeyDown(true, false, 'I'));
-    window->FormKeyDown(true, true, 'I');
+    EXPECT_FALSE(window->handleKey(true, false, 'I'));
+    window->handleKey(true, true, 'I');
     EXPECT_FALSE(window->state().log.visible());
 
-    window->MinimizeClick();
+    window->minimizeToTray();
     EXPECT_TRUE(window->hiddenToTray());
-    window->TrayDblClick();
+    window->onTrayDoubleClick();
     EXPECT_FALSE(window->hiddenToTray());
     bool closed = false;
     window->hooks.closeWindow = [&] { closed = true; };
-    window->ExitSoftClick();
+    window->quitFromTray();
     EXPECT_TRUE(closed);
 }
 
 TEST(PanelPlacement, RoundsHalvesToEven) {
-    EXPECT_EQ(TfrmFromDownload::FormResize(1000, 700, 300, 100), (Point{350, 240}));
+    EXPECT_EQ(MainWindowLogic::panelPosition(1000, 700, 300, 100), (Point{350, 240}));
     // 1001/2 - 300/2 = 350.5 -> 350; 701/2 - 100 - 10 = 240.5 -> 240
-    EXPECT_EQ(TfrmFromDownload::FormResize(1001, 701, 300, 100), (Point{350, 240}));
+    EXPECT_EQ(MainWindowLogic::panelPosition(1001, 701, 300, 100), (Point{350, 240}));
     // 1003/2 - 150 = 351.5 -> 352
-    EXPECT_EQ(TfrmFromDownload::FormResize(1003, 703, 300, 100), (Point{352, 242}));
-    EXPECT_EQ(PanelPlaceOverPage(80, 1001, 501, 300), (Point{350, 310}));
+    EXPECT_EQ(MainWindowLogic::panelPosition(1003, 703, 300, 100), (Point{352, 242}));
+    EXPECT_EQ(panelPlaceOverPage(80, 1001, 501, 300), (Point{350, 310}));
 }

@@ -25,38 +25,38 @@ using Row = std::vector<std::string>;
 class MappingEditor : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    std::unique_ptr<Database> db = makeTestDatabase(dir.path());
     ScriptedDialogs dialogs;
-    TfrmFormModi modi{*db, dialogs};
+    MappingEntryLogic modi{*db, dialogs};
     // What the user does in the dialog each time it is shown; closing it with the window
     // button when the steps leave it open.
-    std::deque<std::function<void(TfrmFormModi&)>> inDialog;
+    std::deque<std::function<void(MappingEntryLogic&)>> inDialog;
     std::vector<std::string> dialogCaptions;
-    TfrmFormAdmin admin{*db, dialogs, modi, [this](TfrmFormModi& d) {
-                            dialogCaptions.push_back(d.caption);
-                            d.FormShow();
-                            if (!inDialog.empty()) {
-                                auto steps = inDialog.front();
-                                inDialog.pop_front();
-                                steps(d);
-                            }
-                            if (d.modalResult == ModalResult::None)
-                                d.CancleClick();
-                            return d.modalResult;
-                        }};
+    MappingEditorLogic admin{*db, dialogs, modi, [this](MappingEntryLogic& d) {
+                                 dialogCaptions.push_back(d.caption);
+                                 d.onShown();
+                                 if (!inDialog.empty()) {
+                                     auto steps = inDialog.front();
+                                     inDialog.pop_front();
+                                     steps(d);
+                                 }
+                                 if (d.modalResult == ModalResult::None)
+                                     d.cancel();
+                                 return d.modalResult;
+                             }};
 
-    static std::function<void(TfrmFormModi&)> type(std::string category, std::string gender,
-                                                   std::string target) {
-        return [=](TfrmFormModi& d) {
-            d.fromValue01 = category;
-            d.fromValue02 = gender;
-            d.toValue = target;
-            d.OKClick();
+    static std::function<void(MappingEntryLogic&)> type(std::string category, std::string gender,
+                                                        std::string target) {
+        return [=](MappingEntryLogic& d) {
+            d.category = category;
+            d.gender = gender;
+            d.taobaoName = target;
+            d.confirm();
         };
     }
     void add(const std::string& c, const std::string& g, const std::string& t) {
         inDialog.push_back(type(c, g, t));
-        admin.AddClick();
+        admin.addEntry();
     }
     std::vector<Row> table() {
         std::vector<Row> rows;
@@ -69,24 +69,24 @@ protected:
     std::vector<Row> listed() {
         std::vector<Row> rows;
         for (const MappingRow& r : admin.rows())
-            rows.push_back({r.fromValue01, r.fromValue02, r.toValue});
+            rows.push_back({r.category, r.gender, r.taobaoName});
         return rows;
     }
     std::string importFile(const std::string& name, const std::string& bytes) {
         std::string path = dir.file(name);
-        WriteFileBytes(path, bytes);
+        writeFileBytes(path, bytes);
         return path;
     }
-    std::string gbk(const std::string& utf8) { return *Utf8ToGb18030(utf8); }
+    std::string gbk(const std::string& utf8) { return *utf8ToGb18030(utf8); }
     void import(const std::string& path) {
         dialogs.files.push_back(path);
         dialogs.answers.push_back(Answer::Yes);
-        admin.ImportClick();
+        admin.importFile();
     }
 };
 
 TEST_F(MappingEditor, AddStoresTrimmedFieldsAndReloads) {
-    admin.FormShow();
+    admin.onShown();
     EXPECT_EQ(admin.statusText(), " 共 0 项");
     add(" 连衣裙 ", " 女 ", " 连衣裙 ");
     add("T恤", "", "");
@@ -99,15 +99,15 @@ TEST_F(MappingEditor, AddStoresTrimmedFieldsAndReloads) {
 }
 
 TEST_F(MappingEditor, EmptyCategoryKeepsTheDialogOpen) {
-    inDialog.push_back([](TfrmFormModi& d) {
-        d.fromValue01 = "   ";
-        d.toValue = "x";
-        d.focus = ModiField::ToValue;
-        d.OKClick();
+    inDialog.push_back([](MappingEntryLogic& d) {
+        d.category = "   ";
+        d.taobaoName = "x";
+        d.focus = MappingEntryField::TaobaoName;
+        d.confirm();
         EXPECT_EQ(d.modalResult, ModalResult::None);
-        EXPECT_EQ(d.focus, ModiField::FromValue01);
+        EXPECT_EQ(d.focus, MappingEntryField::Category);
     });
-    admin.AddClick();
+    admin.addEntry();
     EXPECT_EQ(dialogs.last().text, "请输入阿里巴巴产品类别名.");
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
     EXPECT_TRUE(table().empty());
@@ -151,28 +151,28 @@ TEST_F(MappingEditor, ModifyFillsTheDialogAndLeavesTheRowItselfOutOfTheTest) {
     admin.selectRow(0);
 
     // Confirm without change.
-    inDialog.push_back([](TfrmFormModi& d) {
-        EXPECT_EQ(d.fromValue01, "Levi's");
-        EXPECT_EQ(d.fromValue02, "男");
-        EXPECT_EQ(d.toValue, "牛仔裤");
+    inDialog.push_back([](MappingEntryLogic& d) {
+        EXPECT_EQ(d.category, "Levi's");
+        EXPECT_EQ(d.gender, "男");
+        EXPECT_EQ(d.taobaoName, "牛仔裤");
         EXPECT_NE(d.rowId, 0);
-        d.OKClick();
+        d.confirm();
     });
-    admin.ModiClick();
+    admin.modifyEntry();
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_EQ(dialogCaptions.back(), "修改项");
 
     // Editing into the other row's key clashes; then a real change is stored in place.
     admin.selectRow(0);
-    inDialog.push_back([](TfrmFormModi& d) {
-        d.fromValue01 = "衬";
-        d.fromValue02 = "衫";
-        d.OKClick();
+    inDialog.push_back([](MappingEntryLogic& d) {
+        d.category = "衬";
+        d.gender = "衫";
+        d.confirm();
         EXPECT_EQ(d.modalResult, ModalResult::None);
-        d.fromValue01 = "Lee's";
-        d.OKClick();
+        d.category = "Lee's";
+        d.confirm();
     });
-    admin.ModiClick();
+    admin.modifyEntry();
     EXPECT_EQ(dialogs.messageTexts(), (std::vector<std::string>{"值:\"衬衫\" 已存在,请重新输入."}));
     EXPECT_EQ(table(), (std::vector<Row>{{"Lee's", "衫", "牛仔裤"}, {"衬衫", "", "衬衫"}}));
 }
@@ -180,11 +180,11 @@ TEST_F(MappingEditor, ModifyFillsTheDialogAndLeavesTheRowItselfOutOfTheTest) {
 TEST_F(MappingEditor, CancelChangesNothing) {
     add("a", "", "x");
     admin.selectRow(0);
-    inDialog.push_back([](TfrmFormModi& d) {
-        d.fromValue01 = "changed";
-        d.CancleClick();
+    inDialog.push_back([](MappingEntryLogic& d) {
+        d.category = "changed";
+        d.cancel();
     });
-    admin.ModiClick();
+    admin.modifyEntry();
     EXPECT_EQ(table(), (std::vector<Row>{{"a", "", "x"}}));
 }
 
@@ -193,11 +193,11 @@ TEST_F(MappingEditor, ModifyAndDeleteNeedASelectedRow) {
     int focusRequests = 0;
     admin.focusListRequested.connect([&] { ++focusRequests; });
 
-    admin.ModiClick();
-    admin.DelClick();
+    admin.modifyEntry();
+    admin.deleteEntries();
     // A current row that is no longer selected counts as none.
     admin.setSelection({}, 0);
-    admin.DelClick();
+    admin.deleteEntries();
     EXPECT_EQ(
         dialogs.messageTexts(),
         (std::vector<std::string>{"请选择要修改的项.", "请选择要删除的项", "请选择要删除的项"}));
@@ -211,14 +211,14 @@ TEST_F(MappingEditor, DeleteOneOrSeveral) {
         add(c, "", "t");
 
     admin.selectRow(1);
-    admin.DelClick(); // answered No
+    admin.deleteEntries(); // answered No
     EXPECT_EQ(dialogs.last().text, "是否要删除: 乙");
     EXPECT_EQ(dialogs.last().buttons, Buttons::YesNo);
     EXPECT_EQ(table().size(), 4u);
 
     admin.setSelection({0, 2, 3}, 2);
     dialogs.answers.push_back(Answer::Yes);
-    admin.DelClick();
+    admin.deleteEntries();
     EXPECT_EQ(dialogs.last().text, "是否要删除选中的 3 个项?");
     EXPECT_EQ(table(), (std::vector<Row>{{"乙", "", "t"}}));
     EXPECT_EQ(admin.statusText(), " 共 1 项");
@@ -232,11 +232,11 @@ TEST_F(MappingEditor, SelectAllThenDeleteManyRows) {
             db->exec("insert into TB_Mapping(FromValue01) select ?", {"c" + std::to_string(i)});
         t.commit();
     }
-    admin.FormShow();
-    admin.N6Click();
+    admin.onShown();
+    admin.selectAll();
     EXPECT_EQ(admin.selectedCount(), 1200);
     dialogs.answers.push_back(Answer::Yes);
-    admin.DelClick();
+    admin.deleteEntries();
     EXPECT_EQ(dialogs.last().text, "是否要删除选中的 1200 个项?");
     EXPECT_TRUE(table().empty());
 }
@@ -311,11 +311,11 @@ TEST_F(MappingEditor, WrongFieldCountStopsTheImportAfterTheLinesBefore) {
 
 TEST_F(MappingEditor, ImportFailuresAndRefusals) {
     // No file chosen: nothing asked.
-    admin.ImportClick();
+    admin.importFile();
     EXPECT_EQ(dialogs.shown.size(), 1u);
     // Question answered No.
     dialogs.files.push_back(importFile("n.csv", "t\na,b,c\n"));
-    admin.ImportClick();
+    admin.importFile();
     EXPECT_EQ(dialogs.last().text, "请确认是否要从文件导入数据?");
     EXPECT_TRUE(table().empty());
     // A file that cannot be read, and one that is not GBK text.

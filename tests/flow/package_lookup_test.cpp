@@ -35,7 +35,7 @@ public:
     void mainPictures(const std::vector<std::string>& addresses, PictureTexts& texts) override {
         for (std::size_t i = 0; i < addresses.size(); ++i)
             if (!addresses[i].empty())
-                texts.picture += MainPictureEntry(PictureName(addresses[i]), i);
+                texts.picture += mainPictureEntry(pictureName(addresses[i]), i);
     }
     void propertyPictures(std::string_view, PictureTexts&) override {}
     bool descriptionPictures(std::string&) override { return true; }
@@ -48,19 +48,19 @@ private:
 class PackageLookupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::TestDataPath("package"));
+        sim.start(test::testDataPath("package"));
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = "key-1";
         config.accessToken = "token-1";
         config.accountCode = "acc";
-        app = MakeRelayContext(config);
+        app = makeRelayContext(config);
         options.readTimeoutMs = 300;
     }
 
     PropertyMapping map(const std::vector<OfferFeature>& features) {
         RelayPropertyLookup lookup(app, state.log, options);
-        return MapProperties(lookup, kCid, features, "A-123", "12.50");
+        return mapProperties(lookup, kCid, features, "A-123", "12.50");
     }
 
     // "table name" of every look-up the simulator received, names decoded.
@@ -76,8 +76,8 @@ protected:
     }
 
     relaysim::Server sim;
-    TTBAPP app;
-    HttpOptions options = SyncGetOptions();
+    RelayContext app;
+    HttpOptions options = lookupHttpOptions();
     MainState state;
 };
 
@@ -154,22 +154,22 @@ TEST_F(PackageLookupTest, LookUpsAreLoggedWithPlainNames) {
 
 TEST_F(PackageLookupTest, RowOverTheRelayEqualsTheRowFromTheTables) {
     test::TempDir dir;
-    auto db = test::MakeTestDatabase(dir.path());
+    auto db = test::makeTestDatabase(dir.path());
     db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
     db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (?,16,'T恤',0)",
              {kCid});
     const std::string answer =
-        test::ReadFileBytes(test::TestDataPath("package/offers/colour_size.json"));
+        test::readFileBytes(test::testDataPath("package/offers/colour_size.json"));
     test::ScriptedDialogs dialogs;
 
     RelayPropertyLookup relay(app, state.log, options);
     QuietRun overRelay;
-    ProcessXML_Source(answer, overRelay, {true, false, "16"}, {*db, dialogs, state.log, relay});
+    processOffer(answer, overRelay, {true, false, "16"}, {*db, dialogs, state.log, relay});
 
-    test::TableLookup tables(test::TestDataPath("package/props.tsv"),
-                             test::TestDataPath("package/propvalues.tsv"));
+    test::TableLookup tables(test::testDataPath("package/props.tsv"),
+                             test::testDataPath("package/propvalues.tsv"));
     QuietRun fromTables;
-    ProcessXML_Source(answer, fromTables, {true, false, "16"}, {*db, dialogs, state.log, tables});
+    processOffer(answer, fromTables, {true, false, "16"}, {*db, dialogs, state.log, tables});
 
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_NE(overRelay.row.find("{[,]}50000671{[,]}"), std::string::npos) << overRelay.row;

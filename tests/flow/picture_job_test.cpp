@@ -21,19 +21,19 @@ namespace {
 class PictureJobTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::TestDataPath("download"));
+        sim.start(test::testDataPath("download"));
         options.proxy = sim.url();
     }
 
-    std::unique_ptr<TThreadDownload> job(int kind, std::vector<std::string> urls,
-                                         std::vector<std::string> files) {
-        return std::make_unique<TThreadDownload>(
+    std::unique_ptr<PictureJob> job(int kind, std::vector<std::string> urls,
+                                    std::vector<std::string> files) {
+        return std::make_unique<PictureJob>(
             loop, kind, std::move(urls), std::move(files),
             [this](const std::string& m) { messages.push_back(m); }, options);
     }
 
     std::string served(const std::string& path) {
-        return test::ReadFileBytes(test::TestDataPath("download/pictures/img.example.com/" + path));
+        return test::readFileBytes(test::testDataPath("download/pictures/img.example.com/" + path));
     }
 
     std::set<std::string> names() {
@@ -46,7 +46,7 @@ protected:
     test::TempDir dir;
     relaysim::Server sim;
     HeadlessEventLoop loop;
-    HttpOptions options = PictureHttpOptions();
+    HttpOptions options = pictureHttpOptions();
     std::vector<std::string> messages;
 };
 
@@ -59,34 +59,34 @@ TEST_F(PictureJobTest, EveryPictureIsReportedAndFailuresAreCounted) {
                   "http://img.example.com/d/x.jpg"},
                  {dir.file("a2.tbi"), dir.file("missing.tbi"), dir.file("ftp.tbi"),
                   dir.file("a1.tbi"), dir.file("x?*.jpg")});
-    j->Start();
+    j->start();
     ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
     EXPECT_EQ(messages,
               (std::vector<std::string>{"2:1:5:0", "2:2:5:1", "2:3:5:1", "2:4:5:1", "2:5:5:0"}));
     EXPECT_EQ(names(), (std::set<std::string>{"a2.tbi", "x.jpg"}));
-    EXPECT_EQ(test::ReadFileBytes(dir.file("a2.tbi")), served("a2.jpg"));
-    EXPECT_EQ(test::ReadFileBytes(dir.file("x.jpg")), served("d/x.jpg"));
+    EXPECT_EQ(test::readFileBytes(dir.file("a2.tbi")), served("a2.jpg"));
+    EXPECT_EQ(test::readFileBytes(dir.file("x.jpg")), served("d/x.jpg"));
 }
 
 TEST_F(PictureJobTest, AnEmptyJobSendsOneMessage) {
     auto j = job(3, {}, {});
-    j->Start();
+    j->start();
     ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
     EXPECT_EQ(messages, std::vector<std::string>{"3:0:0:0"});
 }
 
 TEST_F(PictureJobTest, TwoJobsWritingTheSameFileLeaveOneWholeFile) {
     sim.addFault("path=/a1.jpg latency 20");
-    std::vector<std::unique_ptr<TThreadDownload>> jobs;
+    std::vector<std::unique_ptr<PictureJob>> jobs;
     for (int kind = 1; kind <= 2; ++kind) {
         jobs.push_back(job(kind, std::vector<std::string>(5, "http://img.example.com/a1.jpg"),
                            std::vector<std::string>(5, dir.file("same.tbi"))));
-        jobs.back()->Start();
+        jobs.back()->start();
     }
     ASSERT_TRUE(loop.runUntil([&] { return jobs[0]->finished() && jobs[1]->finished(); }, 5s));
     EXPECT_EQ(messages.size(), 10u);
     EXPECT_EQ(names(), std::set<std::string>{"same.tbi"});
-    EXPECT_EQ(test::ReadFileBytes(dir.file("same.tbi")), served("a1.jpg"));
+    EXPECT_EQ(test::readFileBytes(dir.file("same.tbi")), served("a1.jpg"));
 }
 
 TEST_F(PictureJobTest, OnlyTemporaryFilesOfEndedProcessesAreRemoved) {
@@ -108,27 +108,27 @@ TEST_F(PictureJobTest, OnlyTemporaryFilesOfEndedProcessesAreRemoved) {
                                            "g.partx-1",
                                            "h.part" + dead + "-1x"};
     for (const auto& name : removed)
-        test::WriteFileBytes(dir.file(name), "x");
+        test::writeFileBytes(dir.file(name), "x");
     for (const auto& name : kept)
-        test::WriteFileBytes(dir.file(name), "x");
+        test::writeFileBytes(dir.file(name), "x");
 
-    EXPECT_EQ(RemoveUnfinishedPictures(dir.path()), 2);
+    EXPECT_EQ(removeUnfinishedPictures(dir.path()), 2);
     EXPECT_EQ(names(), std::set<std::string>(kept.begin(), kept.end()));
-    EXPECT_EQ(RemoveUnfinishedPictures(dir.file("missing")), 0);
+    EXPECT_EQ(removeUnfinishedPictures(dir.file("missing")), 0);
 }
 
 TEST_F(PictureJobTest, StoppedFromInsideItsOwnMessageItSendsNoMore) {
-    TThreadDownload* raw = nullptr;
-    auto j = std::make_unique<TThreadDownload>(
+    PictureJob* raw = nullptr;
+    auto j = std::make_unique<PictureJob>(
         loop, 1, std::vector<std::string>(4, "http://img.example.com/a2.jpg"),
         std::vector<std::string>(4, dir.file("a2.tbi")),
         [&](const std::string& m) {
             messages.push_back(m);
-            raw->Stop();
+            raw->stop();
         },
         options);
     raw = j.get();
-    j->Start();
+    j->start();
     ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
     loop.runUntil([] { return false; }, 100ms);
     EXPECT_EQ(messages, std::vector<std::string>{"1:1:4:0"});
@@ -137,7 +137,7 @@ TEST_F(PictureJobTest, StoppedFromInsideItsOwnMessageItSendsNoMore) {
 TEST_F(PictureJobTest, DestroyingAWaitingJobDoesNotHang) {
     sim.addFault("path=/a2.jpg stall 3000");
     auto j = job(1, {"http://img.example.com/a2.jpg"}, {dir.file("a2.tbi")});
-    j->Start();
+    j->start();
     ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
     auto begin = std::chrono::steady_clock::now();
     j.reset();

@@ -25,32 +25,33 @@ const char* const kReturnFields =
 class RelayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::TestDataPath("relay-basic"));
+        sim.start(test::testDataPath("relay-basic"));
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = "key-1";
         config.accessToken = "token-1";
         config.accountCode = " a b+中文 ";
-        app = MakeRelayContext(config);
+        app = makeRelayContext(config);
     }
 
     // The offer component of the main window, waiting for its answer.
     std::string runOffer(const std::string& offerId, bool& parsed) {
-        TWinHTTP http(loop);
-        ConfigureOfferComponent(http);
+        AsyncHttpRequest http(loop);
+        configureOfferComponent(http);
         bool done = false;
-        http.OnDone = [&](TWinHTTP&, const std::string&, std::int64_t, MemoryStream& stream) {
-            parsed = TakeOfferAnswer(app, stream, state, dialogs);
+        http.onDone = [&](AsyncHttpRequest&, const std::string&, std::int64_t,
+                          MemoryStream& stream) {
+            parsed = takeOfferAnswer(app, stream, state, dialogs);
             done = true;
         };
-        std::string error = offer_get(app, http, offerId, state.log);
+        std::string error = requestOffer(app, http, offerId, state.log);
         EXPECT_EQ(error, "");
         EXPECT_TRUE(loop.runUntil([&] { return done; }, 5s));
         return app.answer;
     }
 
     relaysim::Server sim;
-    TTBAPP app;
+    RelayContext app;
     HeadlessEventLoop loop;
     MainState state;
     test::ScriptedDialogs dialogs;
@@ -65,7 +66,7 @@ TEST_F(RelayTest, OfferRequestPutsTheExactBytesOnTheWire) {
 
     std::string body = std::string("app_key=key-1&method=offer.get&offerId=520000000001&") +
                        kReturnFields +
-                       "&codeid=a%20b%2B%E4%B8%AD%E6%96%87&rvversion=" + GetVersionText();
+                       "&codeid=a%20b%2B%E4%B8%AD%E6%96%87&rvversion=" + programVersion();
     auto requests = sim.requests();
     ASSERT_EQ(requests.size(), 1u);
     const auto& r = requests[0];
@@ -79,7 +80,7 @@ TEST_F(RelayTest, OfferRequestPutsTheExactBytesOnTheWire) {
 
     EXPECT_TRUE(parsed);
     EXPECT_EQ(answer,
-              test::ReadFileBytes(test::TestDataPath("relay-basic/offers/520000000001.json")));
+              test::readFileBytes(test::testDataPath("relay-basic/offers/520000000001.json")));
     // The request line, then the answer.
     EXPECT_EQ(state.log.text(), app.apiEndpoint + "?" + body + "\n" + answer + "\n");
     EXPECT_TRUE(dialogs.shown.empty());
@@ -101,13 +102,13 @@ TEST_F(RelayTest, UnknownOfferIsReportedAsErrorResponse) {
 TEST_F(RelayTest, OfferAnswerThatIsNotUtf8IsKeptReadable) {
     test::TempDir dir;
     std::filesystem::create_directories(dir.file("offers"));
-    test::WriteFileBytes(dir.file("offers/7.json"), "{\"subject\":\"ab\xff\xfe\"}");
+    test::writeFileBytes(dir.file("offers/7.json"), "{\"subject\":\"ab\xff\xfe\"}");
     relaysim::Server other;
     other.start(dir.path());
     Config config;
     config.relayHost = other.hostPort();
     config.appKey = config.accessToken = config.accountCode = "x";
-    app = MakeRelayContext(config);
+    app = makeRelayContext(config);
     bool parsed = false;
     std::string answer = runOffer("7", parsed);
     EXPECT_TRUE(parsed);
@@ -115,7 +116,7 @@ TEST_F(RelayTest, OfferAnswerThatIsNotUtf8IsKeptReadable) {
 }
 
 TEST_F(RelayTest, PostHttpsBodyForEachMethod) {
-    std::string tail = "codeid=a%20b%2B%E4%B8%AD%E6%96%87&rvversion=" + GetVersionText();
+    std::string tail = "codeid=a%20b%2B%E4%B8%AD%E6%96%87&rvversion=" + programVersion();
     std::string head = "fields=cid,parent_cid,name,is_parent,status,sort_order&";
     std::string keys = "app_key=key-1&access_token=token-1&v=2.0&";
     struct Case {
@@ -123,80 +124,83 @@ TEST_F(RelayTest, PostHttpsBodyForEachMethod) {
         std::string body;
     };
     const Case cases[] = {
-        {TaobaoMethodFields(app, "user.itemcats.get", "", "0"),
+        {taobaoMethodFields(app, "user.itemcats.get", "", "0"),
          head + "parent_cid=0&format=xml&method=user.itemcats.get&" + keys + tail},
-        {TaobaoMethodFields(app, "user.itemcats.get", "16,50010850"),
+        {taobaoMethodFields(app, "user.itemcats.get", "16,50010850"),
          head + "cids=16,50010850&format=xml&method=user.itemcats.get&" + keys + tail},
-        {TaobaoMethodFields(app, "user.itemprops.get"),
+        {taobaoMethodFields(app, "user.itemprops.get"),
          head + "cid=0&format=xml&method=user.itemprops.get&" + keys + tail},
-        {TaobaoMethodFields(app, "user.itemprops_value.get"),
+        {taobaoMethodFields(app, "user.itemprops_value.get"),
          head + "cid=0&format=xml&method=user.itemprops_value.get&" + keys + tail},
     };
-    HttpClient client(RelayPostOptions());
+    HttpClient client(relayPostOptions());
     for (const auto& c : cases) {
         sim.clearRequests();
-        std::string answer = PostHttps(app, client, app.apiEndpoint, c.fields, state.log);
+        std::string answer = postRelayMethod(app, client, app.apiEndpoint, c.fields, state.log);
         auto requests = sim.requests();
         ASSERT_EQ(requests.size(), 1u);
         EXPECT_EQ(requests[0].body, c.body);
         EXPECT_EQ(requests[0].header("Content-Type"), "application/x-www-form-urlencoded");
         EXPECT_EQ(requests[0].header("User-Agent"), "Mozilla/3.0 (compatible; Indy Library)");
         EXPECT_EQ(requests[0].header("Accept"), "text/html, */*");
-        EXPECT_FALSE(IsErrorResponse(answer)) << answer;
+        EXPECT_FALSE(isErrorResponse(answer)) << answer;
     }
-    std::string cats = PostHttps(app, client, app.apiEndpoint,
-                                 TaobaoMethodFields(app, "user.itemcats.get", "", "0"), state.log);
-    EXPECT_EQ(cats, test::ReadFileBytes(test::TestDataPath("relay-basic/itemcats.xml")));
-    std::string values = PostHttps(app, client, app.apiEndpoint,
-                                   TaobaoMethodFields(app, "user.itemprops_value.get"), state.log);
-    EXPECT_EQ(values, test::ReadFileBytes(test::TestDataPath("relay-basic/itemprops_value.xml")));
+    std::string cats =
+        postRelayMethod(app, client, app.apiEndpoint,
+                        taobaoMethodFields(app, "user.itemcats.get", "", "0"), state.log);
+    EXPECT_EQ(cats, test::readFileBytes(test::testDataPath("relay-basic/itemcats.xml")));
+    std::string values =
+        postRelayMethod(app, client, app.apiEndpoint,
+                        taobaoMethodFields(app, "user.itemprops_value.get"), state.log);
+    EXPECT_EQ(values, test::readFileBytes(test::testDataPath("relay-basic/itemprops_value.xml")));
 
     // A fixture folder without the file: the Relay's own Error Response comes back.
     test::TempDir empty;
     relaysim::Server bare;
     bare.start(empty.path());
-    std::string props = PostHttps(app, client, bare.url() + "/openapi/getdata.aspx",
-                                  TaobaoMethodFields(app, "user.itemprops.get"), state.log);
-    EXPECT_EQ(ErrorResponseMessage(props, kItemPropsErrorPrefix),
+    std::string props = postRelayMethod(app, client, bare.url() + "/openapi/getdata.aspx",
+                                        taobaoMethodFields(app, "user.itemprops.get"), state.log);
+    EXPECT_EQ(errorResponseMessage(props, kItemPropsErrorPrefix),
               "获取类目属性1失败.\r\n错误原因: Remote service error,isv.missing-fixture,"
               "itemprops.xml is not in the fixture folder");
 }
 
 TEST_F(RelayTest, PostHttpsLogsFieldLinesWhenTheLogIsShown) {
     state.log.setVisible(true);
-    HttpClient client(RelayPostOptions());
-    PostHttps(app, client, app.apiEndpoint, {"a=1", "b=2"}, state.log);
+    HttpClient client(relayPostOptions());
+    postRelayMethod(app, client, app.apiEndpoint, {"a=1", "b=2"}, state.log);
     EXPECT_EQ(state.log.text(), app.apiEndpoint + "?a=1\nb=2\ncodeid=a%20b%2B%E4%B8%AD%E6%96%87\n" +
-                                    "rvversion=" + GetVersionText() + "\n");
+                                    "rvversion=" + programVersion() + "\n");
 }
 
 TEST_F(RelayTest, PostHttpsFailures) {
-    HttpOptions options = RelayPostOptions();
+    HttpOptions options = relayPostOptions();
     options.readTimeoutMs = 300;
     HttpClient client(options);
-    auto fields = TaobaoMethodFields(app, "user.itemcats.get", "", "0");
+    auto fields = taobaoMethodFields(app, "user.itemcats.get", "", "0");
 
     // HTTP error status: the fixed answer; the error body is logged although hidden.
     sim.addFault("method=user.itemcats.get status 500 1");
-    EXPECT_EQ(PostHttps(app, client, app.apiEndpoint, fields, state.log), kRelayHttpErrorAnswer);
+    EXPECT_EQ(postRelayMethod(app, client, app.apiEndpoint, fields, state.log),
+              kRelayHttpErrorAnswer);
     EXPECT_EQ(state.log.text(), "relay-sim: status 500\n");
-    EXPECT_EQ(ErrorResponseMessage(kRelayHttpErrorAnswer, kItemCatsErrorPrefix),
+    EXPECT_EQ(errorResponseMessage(kRelayHttpErrorAnswer, kItemCatsErrorPrefix),
               "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.,,");
 
     // Time-out and a closed port: empty answers.
     sim.addFault("method=user.itemcats.get stall 2000 1");
-    EXPECT_EQ(PostHttps(app, client, app.apiEndpoint, fields, state.log), "");
+    EXPECT_EQ(postRelayMethod(app, client, app.apiEndpoint, fields, state.log), "");
     sim.stop();
-    EXPECT_EQ(PostHttps(app, client, app.apiEndpoint, fields, state.log), "");
+    EXPECT_EQ(postRelayMethod(app, client, app.apiEndpoint, fields, state.log), "");
 }
 
 TEST_F(RelayTest, PropertyLookUpsSendEncodedNamesAndReadIds) {
     state.log.setVisible(true);
-    EXPECT_EQ(LookupPropertyId(app, "50010850", "颜色", state.log), "1627207");
-    EXPECT_EQ(LookupPropertyValueId(app, "50010850", "20509", "均码 大号", state.log), "28383");
-    EXPECT_EQ(LookupPropertyId(app, "50010850", "面料", state.log), "");
-    EXPECT_EQ(LookupPropertyValueId(app, "50010850", "20509", "XXL", state.log), "");
-    EXPECT_EQ(LookupPropertyId(app, "123", "品牌", state.log), "20000"); // "*" row
+    EXPECT_EQ(lookupPropertyId(app, "50010850", "颜色", state.log), "1627207");
+    EXPECT_EQ(lookupPropertyValueId(app, "50010850", "20509", "均码 大号", state.log), "28383");
+    EXPECT_EQ(lookupPropertyId(app, "50010850", "面料", state.log), "");
+    EXPECT_EQ(lookupPropertyValueId(app, "50010850", "20509", "XXL", state.log), "");
+    EXPECT_EQ(lookupPropertyId(app, "123", "品牌", state.log), "20000"); // "*" row
 
     auto requests = sim.requests();
     ASSERT_EQ(requests.size(), 5u);
@@ -215,22 +219,22 @@ TEST_F(RelayTest, PropertyLookUpsSendEncodedNamesAndReadIds) {
 }
 
 TEST_F(RelayTest, LookUpFailuresGiveEmptyIds) {
-    HttpOptions options = SyncGetOptions();
+    HttpOptions options = lookupHttpOptions();
     options.readTimeoutMs = 300;
     sim.addFault("lookup status 500 1");
-    EXPECT_EQ(LookupPropertyId(app, "50010850", "颜色", state.log, options), "");
+    EXPECT_EQ(lookupPropertyId(app, "50010850", "颜色", state.log, options), "");
     sim.addFault("lookup stall 2000 1");
-    EXPECT_EQ(LookupPropertyId(app, "50010850", "颜色", state.log, options), "");
-    EXPECT_EQ(LookupPropertyId(app, "50010850", "颜色", state.log, options), "1627207");
+    EXPECT_EQ(lookupPropertyId(app, "50010850", "颜色", state.log, options), "");
+    EXPECT_EQ(lookupPropertyId(app, "50010850", "颜色", state.log, options), "1627207");
 }
 
 TEST_F(RelayTest, SyncGetFailureText) {
     std::string address = sim.url() + "/xml/getxml.asp";
     sim.addFault("lookup status 404 1");
-    EXPECT_EQ(SyncGet(address, "tablename=x"),
+    EXPECT_EQ(getBlocking(address, "tablename=x"),
               "网络错误:HTTP/1.1 404 Not Found\r\n" + address + "?tablename=x");
     sim.stop();
-    std::string failed = SyncGet(address, "tablename=x");
+    std::string failed = getBlocking(address, "tablename=x");
     EXPECT_EQ(failed.rfind("网络错误:", 0), 0u);
     EXPECT_EQ(failed.substr(failed.size() - address.size() - 14),
               "\r\n" + address + "?tablename=x");
@@ -240,26 +244,27 @@ TEST_F(RelayTest, MissingConfigurationReachesTheCaller) {
     Config config;
     config.relayHost = sim.hostPort();
     config.expectedFile = "/home/u/.config/listwright/listwright.conf";
-    TTBAPP empty = MakeRelayContext(config);
+    RelayContext empty = makeRelayContext(config);
     ASSERT_FALSE(empty.missing.empty());
     EXPECT_EQ(empty.missing, config.missingRelayValue());
 
-    TWinHTTP http(loop);
-    EXPECT_EQ(offer_get(empty, http, "1", state.log), empty.missing);
+    AsyncHttpRequest http(loop);
+    EXPECT_EQ(requestOffer(empty, http, "1", state.log), empty.missing);
     EXPECT_FALSE(http.started());
     HttpClient client;
-    std::string answer = PostHttps(empty, client, empty.apiEndpoint,
-                                   TaobaoMethodFields(empty, "user.itemprops.get"), state.log);
-    EXPECT_EQ(ErrorResponseMessage(answer, kItemPropsErrorPrefix),
+    std::string answer =
+        postRelayMethod(empty, client, empty.apiEndpoint,
+                        taobaoMethodFields(empty, "user.itemprops.get"), state.log);
+    EXPECT_EQ(errorResponseMessage(answer, kItemPropsErrorPrefix),
               kItemPropsErrorPrefix + empty.missing + ",,");
-    EXPECT_EQ(LookupPropertyId(empty, "1", "颜色", state.log), "");
+    EXPECT_EQ(lookupPropertyId(empty, "1", "颜色", state.log), "");
     EXPECT_TRUE(sim.requests().empty());
 }
 
 TEST_F(RelayTest, OfferGetWhileARequestRunsIsRefused) {
     sim.addFault("* latency 300 1");
-    TWinHTTP http(loop);
-    EXPECT_EQ(offer_get(app, http, "520000000001", state.log), "");
-    EXPECT_NE(offer_get(app, http, "520000000001", state.log), "");
+    AsyncHttpRequest http(loop);
+    EXPECT_EQ(requestOffer(app, http, "520000000001", state.log), "");
+    EXPECT_NE(requestOffer(app, http, "520000000001", state.log), "");
     ASSERT_TRUE(loop.runUntil([&] { return !http.started(); }, 5s));
 }

@@ -21,34 +21,34 @@ struct EventLog {
     std::vector<std::string> events;
     std::vector<std::int64_t> streamPositions;
 
-    void attach(TWinHTTP& http) {
-        http.OnDone = [this](TWinHTTP&, const std::string& type, std::int64_t size,
+    void attach(AsyncHttpRequest& http) {
+        http.onDone = [this](AsyncHttpRequest&, const std::string& type, std::int64_t size,
                              MemoryStream& s) {
             streamPositions.push_back(s.position());
             events.push_back("Done " + type + " " + std::to_string(size) + " " + s.readAll());
         };
-        http.OnHTTPError = [this](TWinHTTP&, int code, MemoryStream& s) {
+        http.onHttpError = [this](AsyncHttpRequest&, int code, MemoryStream& s) {
             streamPositions.push_back(s.position());
             events.push_back("HTTPError " + std::to_string(code) + " " + s.readAll());
         };
-        http.OnConnLost = [this](TWinHTTP&, const std::string& type, std::int64_t size,
-                                 std::int64_t read, MemoryStream& s) {
+        http.onConnectionLost = [this](AsyncHttpRequest&, const std::string& type,
+                                       std::int64_t size, std::int64_t read, MemoryStream& s) {
             streamPositions.push_back(s.position());
             events.push_back("ConnLost " + type + " " + std::to_string(size) + " " +
                              std::to_string(read) + " " + std::to_string(s.size()));
         };
-        http.OnHostUnreachable = [this](TWinHTTP&) { events.push_back("HostUnreachable"); };
-        http.OnAnyError = [this](TWinHTTP&) { events.push_back("AnyError"); };
+        http.onHostUnreachable = [this](AsyncHttpRequest&) { events.push_back("HostUnreachable"); };
+        http.onAnyError = [this](AsyncHttpRequest&) { events.push_back("AnyError"); };
     }
 };
 
 class WinHttpTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        port = sim.start(test::TestDataPath("relay-basic"));
-        http = std::make_unique<TWinHTTP>(loop);
+        port = sim.start(test::testDataPath("relay-basic"));
+        http = std::make_unique<AsyncHttpRequest>(loop);
         log.attach(*http);
-        http->Timeouts = {2000, 2000, 2000};
+        http->timeouts = {2000, 2000, 2000};
     }
 
     std::string offerUrl() const { return sim.url() + "/openapi/getdata.aspx"; }
@@ -69,18 +69,18 @@ protected:
     relaysim::Server sim;
     int port = 0;
     HeadlessEventLoop loop;
-    std::unique_ptr<TWinHTTP> http;
+    std::unique_ptr<AsyncHttpRequest> http;
     EventLog log;
 };
 
 } // namespace
 
 TEST_F(WinHttpTest, PostSendsTheFormBytesWithRefererAgentAndOneAcceptValue) {
-    http->URL = offerUrl();
-    http->Referer = sim.url();
-    http->Agent = "Agent/1.0 (test; x)";
-    http->POSTData = offerBody("520000000001") + "&codeid=a%20b%2B%E4%B8%AD";
-    ASSERT_TRUE(http->StartRequest());
+    http->url = offerUrl();
+    http->referer = sim.url();
+    http->agent = "Agent/1.0 (test; x)";
+    http->postData = offerBody("520000000001") + "&codeid=a%20b%2B%E4%B8%AD";
+    ASSERT_TRUE(http->start());
     finish();
 
     ASSERT_EQ(log.events.size(), 1u);
@@ -93,7 +93,7 @@ TEST_F(WinHttpTest, PostSendsTheFormBytesWithRefererAgentAndOneAcceptValue) {
     const auto& r = requests[0];
     EXPECT_EQ(r.method, "POST");
     EXPECT_EQ(r.target, "/openapi/getdata.aspx");
-    EXPECT_EQ(r.body, http->POSTData);
+    EXPECT_EQ(r.body, http->postData);
     EXPECT_EQ(r.header("Content-Type"), "application/x-www-form-urlencoded");
     EXPECT_EQ(r.header("Referer"), sim.url());
     EXPECT_EQ(r.header("User-Agent"), "Agent/1.0 (test; x)");
@@ -104,22 +104,22 @@ TEST_F(WinHttpTest, PostSendsTheFormBytesWithRefererAgentAndOneAcceptValue) {
 
 TEST_F(WinHttpTest, VerbFollowsRequestMethodAndPostData) {
     struct Case {
-        TWinHTTPRequestMethod method;
+        RequestMethod method;
         std::string data;
         std::string verb;
     };
     const Case cases[] = {
-        {rmAutoDetect, "", "GET"},
-        {rmAutoDetect, "a=1", "POST"},
-        {rmGET, "a=1", "GET"},
-        {rmPOST, "", "POST"},
+        {RequestMethod::AutoDetect, "", "GET"},
+        {RequestMethod::AutoDetect, "a=1", "POST"},
+        {RequestMethod::Get, "a=1", "GET"},
+        {RequestMethod::Post, "", "POST"},
     };
     for (const auto& c : cases) {
         sim.clearRequests();
-        http->URL = sim.url() + "/xml/getxml.asp?tablename=TB_ItemProps&cid=1&name=x";
-        http->RequestMethod = c.method;
-        http->POSTData = c.data;
-        ASSERT_TRUE(http->StartRequest());
+        http->url = sim.url() + "/xml/getxml.asp?tablename=TB_ItemProps&cid=1&name=x";
+        http->method = c.method;
+        http->postData = c.data;
+        ASSERT_TRUE(http->start());
         finish();
         auto requests = sim.requests();
         ASSERT_EQ(requests.size(), 1u);
@@ -136,8 +136,8 @@ TEST_F(WinHttpTest, VerbFollowsRequestMethodAndPostData) {
 
 TEST_F(WinHttpTest, AddressWithoutSchemeGetsHttpAndQueryIsEncoded) {
     // A raw blank, a plus and Chinese in the query go out as %XX; escapes stay.
-    http->URL = sim.hostPort() + "/xml/getxml.asp?tablename=TB_ItemProps&cid=1&name=a b+中&x=%26";
-    ASSERT_TRUE(http->StartRequest());
+    http->url = sim.hostPort() + "/xml/getxml.asp?tablename=TB_ItemProps&cid=1&name=a b+中&x=%26";
+    ASSERT_TRUE(http->start());
     finish();
     auto requests = sim.requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -166,24 +166,24 @@ TEST_F(WinHttpTest, FailureTableRowsRaiseTheirEventsInOrder) {
         log.events.clear();
         log.streamPositions.clear();
         sim.clearFaults();
-        http->Timeouts = {300, 300, 300};
+        http->timeouts = {300, 300, 300};
         if (*c.fault) {
             sim.addFault(std::string(c.fault));
-            http->URL = offerUrl();
+            http->url = offerUrl();
         } else {
             relaysim::Server closed;
-            int closedPort = closed.start(test::TestDataPath("relay-basic"));
+            int closedPort = closed.start(test::testDataPath("relay-basic"));
             closed.stop();
-            http->URL = "http://127.0.0.1:" + std::to_string(closedPort) + "/openapi/getdata.aspx";
+            http->url = "http://127.0.0.1:" + std::to_string(closedPort) + "/openapi/getdata.aspx";
         }
-        http->POSTData = offerBody("520000000001");
+        http->postData = offerBody("520000000001");
         auto started = std::chrono::steady_clock::now();
-        ASSERT_TRUE(http->StartRequest());
+        ASSERT_TRUE(http->start());
         finish();
         EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
         ASSERT_EQ(log.events.size(), c.events.size());
         for (size_t i = 0; i < c.events.size(); ++i) {
-            if (c.events[i].empty()) // OnConnLost: checked below
+            if (c.events[i].empty()) // onConnectionLost: checked below
                 EXPECT_EQ(log.events[i].rfind("ConnLost ", 0), 0u) << log.events[i];
             else
                 EXPECT_EQ(log.events[i], c.events[i]);
@@ -195,11 +195,11 @@ TEST_F(WinHttpTest, FailureTableRowsRaiseTheirEventsInOrder) {
 
 TEST_F(WinHttpTest, ShortBodyReportsAnnouncedSizeAndBytesRead) {
     std::string offer =
-        test::ReadFileBytes(test::TestDataPath("relay-basic/offers/520000000001.json"));
+        test::readFileBytes(test::testDataPath("relay-basic/offers/520000000001.json"));
     sim.addFault("* short-body 10");
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
-    ASSERT_TRUE(http->StartRequest());
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
+    ASSERT_TRUE(http->start());
     finish();
     ASSERT_EQ(log.events.size(), 2u);
     EXPECT_EQ(log.events[0],
@@ -209,19 +209,19 @@ TEST_F(WinHttpTest, ShortBodyReportsAnnouncedSizeAndBytesRead) {
 
 TEST_F(WinHttpTest, EmptyAndUnannouncedBodiesAreSuccess) {
     std::string offer =
-        test::ReadFileBytes(test::TestDataPath("relay-basic/offers/520000000001.json"));
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
+        test::readFileBytes(test::testDataPath("relay-basic/offers/520000000001.json"));
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
 
     sim.addFault("* empty - 1");
-    ASSERT_TRUE(http->StartRequest());
+    ASSERT_TRUE(http->start());
     finish();
     ASSERT_EQ(log.events.size(), 1u);
     EXPECT_EQ(log.events[0], "Done application/json;charset=UTF-8 0 ");
 
     log.events.clear();
     sim.addFault("* no-length - 1");
-    ASSERT_TRUE(http->StartRequest());
+    ASSERT_TRUE(http->start());
     finish();
     ASSERT_EQ(log.events.size(), 1u);
     EXPECT_EQ(log.events[0],
@@ -231,17 +231,17 @@ TEST_F(WinHttpTest, EmptyAndUnannouncedBodiesAreSuccess) {
 
 TEST_F(WinHttpTest, StartIsRefusedWhileStartedAndInsideOnDone) {
     sim.addFault("* latency 200");
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
-    ASSERT_TRUE(http->StartRequest());
-    std::string firstBody = http->POSTData;
-    http->POSTData = offerBody("999");
-    EXPECT_FALSE(http->StartRequest());
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
+    ASSERT_TRUE(http->start());
+    std::string firstBody = http->postData;
+    http->postData = offerBody("999");
+    EXPECT_FALSE(http->start());
     EXPECT_TRUE(http->started());
 
     bool insideResult = true;
-    http->OnDone = [&](TWinHTTP& sender, const std::string&, std::int64_t, MemoryStream&) {
-        insideResult = sender.StartRequest();
+    http->onDone = [&](AsyncHttpRequest& sender, const std::string&, std::int64_t, MemoryStream&) {
+        insideResult = sender.start();
         log.events.push_back("Done");
     };
     finish();
@@ -254,7 +254,7 @@ TEST_F(WinHttpTest, StartIsRefusedWhileStartedAndInsideOnDone) {
 
     // Once the events are over, the next request starts (from a timer, as the run does).
     bool restarted = false;
-    loop.startTimer(0, [&] { restarted = http->StartRequest(); });
+    loop.startTimer(0, [&] { restarted = http->start(); });
     ASSERT_TRUE(loop.runUntil([&] { return restarted; }, 1s));
     finish();
     EXPECT_EQ(sim.requests().size(), 2u);
@@ -262,10 +262,10 @@ TEST_F(WinHttpTest, StartIsRefusedWhileStartedAndInsideOnDone) {
 
 TEST_F(WinHttpTest, DestroyingMidRequestRaisesNothingAndDoesNotHang) {
     sim.addFault("* stall 5000");
-    http->Timeouts = {0, 0, 0}; // nothing but the destruction ends this request
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
-    ASSERT_TRUE(http->StartRequest());
+    http->timeouts = {0, 0, 0}; // nothing but the destruction ends this request
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
+    ASSERT_TRUE(http->start());
     waitForRequests(1);
     auto started = std::chrono::steady_clock::now();
     http.reset();
@@ -275,9 +275,9 @@ TEST_F(WinHttpTest, DestroyingMidRequestRaisesNothingAndDoesNotHang) {
 }
 
 TEST_F(WinHttpTest, DestroyingWithCompletionPendingRaisesNothing) {
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
-    ASSERT_TRUE(http->StartRequest());
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
+    ASSERT_TRUE(http->start());
     waitForRequests(1);
     // The answer has arrived, but the UI thread has not run the completion yet.
     std::this_thread::sleep_for(100ms);
@@ -287,39 +287,39 @@ TEST_F(WinHttpTest, DestroyingWithCompletionPendingRaisesNothing) {
 }
 
 TEST_F(WinHttpTest, DestroyingFromInsideOnDoneEndsQuietly) {
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
     bool done = false;
-    http->OnDone = [&](TWinHTTP&, const std::string&, std::int64_t, MemoryStream&) {
+    http->onDone = [&](AsyncHttpRequest&, const std::string&, std::int64_t, MemoryStream&) {
         done = true;
         http.reset();
     };
-    ASSERT_TRUE(http->StartRequest());
+    ASSERT_TRUE(http->start());
     ASSERT_TRUE(loop.runUntil([&] { return done; }, 3s));
     EXPECT_EQ(http, nullptr);
     EXPECT_TRUE(log.events.empty());
 }
 
 TEST_F(WinHttpTest, HandlerExceptionRaisesOnAnyErrorAndAllowsTheNextStart) {
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
-    http->OnDone = [&](TWinHTTP&, const std::string&, std::int64_t, MemoryStream&) {
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
+    http->onDone = [&](AsyncHttpRequest&, const std::string&, std::int64_t, MemoryStream&) {
         log.events.push_back("Done");
         throw std::runtime_error("handler failed");
     };
-    ASSERT_TRUE(http->StartRequest());
+    ASSERT_TRUE(http->start());
     finish();
     EXPECT_EQ(log.events, (std::vector<std::string>{"Done", "AnyError"}));
-    EXPECT_TRUE(http->StartRequest());
+    EXPECT_TRUE(http->start());
     finish();
 }
 
 TEST_F(WinHttpTest, EventsRunOnTheUiThreadWhileItStaysResponsive) {
     sim.addFault("* latency 150");
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
     std::thread::id doneOn;
-    http->OnDone = [&](TWinHTTP&, const std::string&, std::int64_t, MemoryStream&) {
+    http->onDone = [&](AsyncHttpRequest&, const std::string&, std::int64_t, MemoryStream&) {
         doneOn = std::this_thread::get_id();
     };
     int ticks = 0;
@@ -329,17 +329,17 @@ TEST_F(WinHttpTest, EventsRunOnTheUiThreadWhileItStaysResponsive) {
             loop.startTimer(10, tick);
     };
     loop.startTimer(10, tick);
-    ASSERT_TRUE(http->StartRequest());
+    ASSERT_TRUE(http->start());
     finish();
     EXPECT_EQ(doneOn, std::this_thread::get_id());
     EXPECT_GE(ticks, 3); // timers kept running during the request
 }
 
 TEST_F(WinHttpTest, BodyOverTheCapIsAFailureNotADone) {
-    http->MaxBodyBytes = 100;
-    http->URL = offerUrl();
-    http->POSTData = offerBody("520000000001");
-    ASSERT_TRUE(http->StartRequest());
+    http->maxBodyBytes = 100;
+    http->url = offerUrl();
+    http->postData = offerBody("520000000001");
+    ASSERT_TRUE(http->start());
     finish();
     ASSERT_EQ(log.events.size(), 2u);
     EXPECT_EQ(log.events[0].rfind("ConnLost ", 0), 0u) << log.events[0];
@@ -348,7 +348,7 @@ TEST_F(WinHttpTest, BodyOverTheCapIsAFailureNotADone) {
     // Without Content-Length the cap is met while reading.
     log.events.clear();
     sim.addFault("* no-length");
-    ASSERT_TRUE(http->StartRequest());
+    ASSERT_TRUE(http->start());
     finish();
     ASSERT_EQ(log.events.size(), 2u);
     EXPECT_EQ(log.events[0].rfind("ConnLost ", 0), 0u) << log.events[0];

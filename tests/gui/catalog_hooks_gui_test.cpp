@@ -27,18 +27,18 @@ namespace {
 class CatalogHooksGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(TestDataPath("catalog"));
+        sim.start(testDataPath("catalog"));
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = "key1";
         config.accessToken = "tok";
         config.accountCode = "acc";
-        logic = std::make_unique<TfrmFromDownload>(
+        logic = std::make_unique<MainWindowLogic>(
             MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path(), config);
         logic->homeFolder = dir.path();
         window = std::make_unique<MainWindowWidget>(*logic);
-        editor = InstallCatalogHooks(*logic, window.get());
-        logic->FormCreate();
+        editor = installCatalogHooks(*logic, window.get());
+        logic->initialise();
     }
     QAction* action(const char* name) {
         QAction* found = window->findChild<QAction*>(name);
@@ -47,13 +47,13 @@ protected:
     }
 
     TempDir dir;
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    std::unique_ptr<Database> db = makeTestDatabase(dir.path());
     relaysim::Server sim;
     ScriptedDialogs dialogs;
     FakeDesktop desktop;
     QtEventLoop loop;
     FakeClock clock;
-    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
     MappingEditorWindow* editor = nullptr;
 };
@@ -85,7 +85,7 @@ TEST_F(CatalogHooksGui, MappingButtonOpensTheEditorModally) {
         EXPECT_EQ(editor->logic().rows().size(), 1u);
         editor->findChild<QAction*>("_Close")->trigger();
     });
-    logic->MappingClick();
+    logic->openMappingEditor();
     EXPECT_TRUE(wasShown);
     EXPECT_FALSE(editor->isVisible());
 }

@@ -13,7 +13,7 @@ using namespace lw::gui;
 namespace {
 
 // Clicks a button of the next modal dialog once it is shown.
-void ClickLater(const char* buttonName) {
+void clickLater(const char* buttonName) {
     QTimer::singleShot(0, [buttonName] {
         QWidget* dialog = QApplication::activeModalWidget();
         ASSERT_NE(dialog, nullptr);
@@ -46,7 +46,7 @@ TEST(MsgBoxDialog, FourButtonsWithHintsGiveTheirResults) {
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
         EXPECT_EQ(button->toolTip(), QString::fromUtf8(c.hint));
-        ClickLater(c.name);
+        clickLater(c.name);
         EXPECT_EQ(box.ask("\"a.csv\"文件已存在,请选择要做的操作？"), c.result) << c.name;
     }
     EXPECT_EQ(box.findChild<QLabel*>("_Label")->text(), "\"a.csv\"文件已存在,请选择要做的操作？");
@@ -56,6 +56,6 @@ TEST(MsgBoxDialog, FourButtonsWithHintsGiveTheirResults) {
 }
 
 TEST(QtDialogs, FilterTextsBecomeQtNameFilters) {
-    EXPECT_EQ(QtDialogs::NameFilters("csv 文件(*.csv)|*.csv"), "csv 文件(*.csv)");
-    EXPECT_EQ(QtDialogs::NameFilters("文本|*.txt|全部|*.*"), "文本 (*.txt);;全部 (*.*)");
+    EXPECT_EQ(QtDialogs::nameFilters("csv 文件(*.csv)|*.csv"), "csv 文件(*.csv)");
+    EXPECT_EQ(QtDialogs::nameFilters("文本|*.txt|全部|*.*"), "文本 (*.txt);;全部 (*.*)");
 }

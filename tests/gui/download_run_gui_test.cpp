@@ -27,7 +27,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
+bool waitFor(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < ms) {
@@ -39,8 +39,8 @@ bool WaitFor(const std::function<bool()>& done, int ms = 10000) {
 
 class DownloadRunGui : public ::testing::Test {
 protected:
-    DownloadRunGui() : db(MakeTestDatabase(dir.path())) {
-        sim.start(TestDataPath("download"));
+    DownloadRunGui() : db(makeTestDatabase(dir.path())) {
+        sim.start(testDataPath("download"));
         db->exec("insert into TB_Groups(GroupName,Tag) select '女装',0");
         std::int64_t g = db->lastInsertId();
         for (const char* id : {"2001", "2002"})
@@ -50,14 +50,14 @@ protected:
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = config.accessToken = config.accountCode = "k";
-        logic = std::make_unique<TfrmFromDownload>(
+        logic = std::make_unique<MainWindowLogic>(
             MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path(), config);
         logic->homeFolder = dir.path();
         logic->loadDelayMs = 0;
         window = std::make_unique<MainWindowWidget>(*logic);
-        logic->FormCreate();
-        logic->FormShow();
-        EXPECT_TRUE(WaitFor([&] { return logic->trayMenuAttached(); }));
+        logic->initialise();
+        logic->onShown();
+        EXPECT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
         fs::create_directories(dir.path() + "/out");
         logic->state().saveFile = dir.path() + "/out/p.csv";
     }
@@ -69,14 +69,14 @@ protected:
     FakeDesktop desktop;
     gui::QtEventLoop loop;
     FakeClock clock;
-    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
 };
 
 } // namespace
 
 TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
-    gui::InstallWindowHooks(*logic, window.get());
+    gui::installWindowHooks(*logic, window.get());
     // Pictures reach relay-sim as a proxy.
     qputenv("http_proxy", QByteArray::fromStdString(sim.url()));
     dialogs.answers.push_back(Answer::Yes);
@@ -84,7 +84,7 @@ TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
     frame->findChild<QAction*>("_Start")->trigger();
     ASSERT_TRUE(logic->state().panel.visible());
     bool done =
-        WaitFor([&] { return !logic->state().panel.visible() && dialogs.shown.size() >= 2; });
+        waitFor([&] { return !logic->state().panel.visible() && dialogs.shown.size() >= 2; });
     qunsetenv("http_proxy");
     ASSERT_TRUE(done);
     EXPECT_EQ(dialogs.shown.back().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
@@ -93,7 +93,7 @@ TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
         EXPECT_FALSE(logic->list().row(i).ticked);
     }
     EXPECT_TRUE(fs::exists(dir.path() + "/out/p.csv"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(DescriptionFolderOf(dir.path() + "/out/p.csv")),
+    EXPECT_EQ(std::distance(fs::directory_iterator(descriptionFolderOf(dir.path() + "/out/p.csv")),
                             fs::directory_iterator{}),
               4);
 }

@@ -30,7 +30,7 @@ using namespace lw::test;
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
+bool waitFor(const std::function<bool()>& done, int ms = 3000) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < ms) {
@@ -42,7 +42,7 @@ bool WaitFor(const std::function<bool()>& done, int ms = 3000) {
 
 class HarvestGui : public ::testing::Test {
 protected:
-    HarvestGui() : db(MakeTestDatabase(dir.path())) {
+    HarvestGui() : db(makeTestDatabase(dir.path())) {
         db->exec("insert into TB_Groups(GroupName,Tag) select '女装',0");
         group = db->lastInsertId();
     }
@@ -65,9 +65,9 @@ protected:
 TEST_F(HarvestGui, BuildsItsControlsBoundToTheLogic) {
     HarvestWindow harvest({*db, dialogs, loop}, nullptr);
     HarvestDialog* d = harvest.dialog();
-    TfrmFormAddURL& logic = harvest.logic();
-    logic.Prepare("搜索添加宝贝链接(URL)-女装", group);
-    logic.FormShow();
+    HarvestWindowLogic& logic = harvest.logic();
+    logic.prepare("搜索添加宝贝链接(URL)-女装", group);
+    logic.onShown();
     d->show();
 
     EXPECT_EQ(d->windowTitle(), "搜索添加宝贝链接(URL)-女装");
@@ -108,7 +108,7 @@ TEST_F(HarvestGui, BuildsItsControlsBoundToTheLogic) {
     auto* shop = child<QLineEdit>(d, "_TaobaoURL");
     shop->clear();
     QTest::keyClicks(shop, "www.taobao.com");
-    EXPECT_EQ(logic.taobaoURL(), "www.taobao.com");
+    EXPECT_EQ(logic.shopAddress(), "www.taobao.com");
     QTest::mouseClick(child<QPushButton>(d, "_Search"), Qt::LeftButton);
     EXPECT_EQ(dialogs.last().title, "提示");
     EXPECT_TRUE(dialogs.last().text.starts_with("请输入正确的阿里巴巴店铺首页地址"));
@@ -120,7 +120,7 @@ TEST_F(HarvestGui, BuildsItsControlsBoundToTheLogic) {
 
     // Esc is the bottom row's "取消".
     QTest::keyClick(url, Qt::Key_Escape);
-    EXPECT_EQ(logic.modalResult(), TfrmFormAddURL::Result::Cancel);
+    EXPECT_EQ(logic.modalResult(), HarvestWindowLogic::Result::Cancel);
     EXPECT_FALSE(d->isVisible());
     EXPECT_EQ(d->result(), QDialog::Rejected);
 }
@@ -128,22 +128,22 @@ TEST_F(HarvestGui, BuildsItsControlsBoundToTheLogic) {
 TEST_F(HarvestGui, ToolbarCommandOpensItAndTheListReloadsOnOk) {
     FakeDesktop desktop;
     FakeClock clock;
-    TfrmFromDownload logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path());
+    MainWindowLogic logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path());
     logic.homeFolder = dir.path();
     logic.version = "1.0.0.1";
     logic.loadDelayMs = 0;
     logic.tipsDelayMs = 0;
     auto window = std::make_unique<MainWindowWidget>(logic);
-    InstallWindowHooks(logic, window.get());
-    logic.FormCreate();
+    installWindowHooks(logic, window.get());
+    logic.initialise();
     window->show();
-    logic.FormShow();
-    ASSERT_TRUE(WaitFor([&] { return logic.trayMenuAttached(); }));
+    logic.onShown();
+    ASSERT_TRUE(waitFor([&] { return logic.trayMenuAttached(); }));
     logic.view().group.clickItem(logic.view().group.indexOfNoCase("女装"));
 
     QString caption;
     QTimer::singleShot(0, [&] {
-        ASSERT_TRUE(WaitFor([] {
+        ASSERT_TRUE(waitFor([] {
             return qobject_cast<HarvestDialog*>(QApplication::activeModalWidget()) != nullptr;
         }));
         auto* d = qobject_cast<HarvestDialog*>(QApplication::activeModalWidget());

@@ -41,7 +41,7 @@ using namespace lw::test;
 
 namespace {
 
-bool WaitUntil(const std::function<bool()>& done, int ms = 3000) {
+bool waitUntil(const std::function<bool()>& done, int ms = 3000) {
     QElapsedTimer timer;
     timer.start();
     while (!done() && timer.elapsed() < ms) {
@@ -53,7 +53,7 @@ bool WaitUntil(const std::function<bool()>& done, int ms = 3000) {
 
 class MainWindowGui : public ::testing::Test {
 protected:
-    MainWindowGui() : db(MakeTestDatabase(dir.path())) {
+    MainWindowGui() : db(makeTestDatabase(dir.path())) {
         std::int64_t g = addGroup("女装");
         addGroup("男装");
         db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,SalePrice) "
@@ -62,16 +62,16 @@ protected:
         db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title,SaleNum,SalePrice) "
                  "select 0,?,'12','http://detail.1688.com/offer/12.html','半身裙',10,8",
                  {g});
-        logic = std::make_unique<TfrmFromDownload>(
+        logic = std::make_unique<MainWindowLogic>(
             MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path());
         logic->homeFolder = dir.path();
         logic->version = "1.0.0.1";
         logic->loadDelayMs = 0;
         window = std::make_unique<MainWindowWidget>(*logic);
-        logic->FormCreate();
+        logic->initialise();
         window->show();
-        logic->FormShow();
-        EXPECT_TRUE(WaitUntil([&] { return logic->trayMenuAttached(); }));
+        logic->onShown();
+        EXPECT_TRUE(waitUntil([&] { return logic->trayMenuAttached(); }));
     }
 
     std::int64_t addGroup(const std::string& name) {
@@ -93,11 +93,11 @@ protected:
     FakeDesktop desktop;
     QtEventLoop loop;
     FakeClock clock;
-    std::unique_ptr<TfrmFromDownload> logic;
+    std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
 };
 
-QString Text(QAction* a) {
+QString text(QAction* a) {
     return a ? a->text() : QString();
 }
 
@@ -105,16 +105,16 @@ QString Text(QAction* a) {
 
 TEST_F(MainWindowGui, BuildsToolbarOptionsAndStatusTexts) {
     EXPECT_EQ(window->windowTitle(), "Listwright V1.0");
-    EXPECT_EQ(Text(action("_SearchAdd")), "搜索添加对方店铺宝贝");
-    EXPECT_EQ(Text(action("_Start")), "开始下载");
+    EXPECT_EQ(text(action("_SearchAdd")), "搜索添加对方店铺宝贝");
+    EXPECT_EQ(text(action("_Start")), "开始下载");
     EXPECT_EQ(action("_Start")->toolTip(), "开始下载并生成淘宝助理数据包");
-    EXPECT_EQ(Text(action("_OpenFolder")), "打开文件位置");
+    EXPECT_EQ(text(action("_OpenFolder")), "打开文件位置");
     EXPECT_EQ(action("_Minimize")->toolTip(), "最小化窗口到任务栏");
-    EXPECT_EQ(Text(action("_Update")), "在线升级");
+    EXPECT_EQ(text(action("_Update")), "在线升级");
     EXPECT_EQ(action("_Help")->toolTip(), "联机在线帮助");
     auto* saveFile = child<QLineEdit>("_SaveFile");
     EXPECT_TRUE(saveFile->isReadOnly());
-    EXPECT_EQ(FromQ(saveFile->text()), logic->state().saveFile);
+    EXPECT_EQ(fromQ(saveFile->text()), logic->state().saveFile);
 
     EXPECT_EQ(child<QComboBox>("_ItemCats")->maxVisibleItems(), 20);
     EXPECT_EQ(child<QPushButton>("_Mapping")->text(), "产品类别与淘宝类目映射定义");
@@ -145,23 +145,23 @@ TEST_F(MainWindowGui, MenusWithHiddenEntriesHidden) {
     for (QAction* a : window->menuBar()->actions())
         titles << a->text();
     EXPECT_EQ(titles, (QStringList{"文件(&F)", "工具(&T)", "帮助(&H)"}));
-    EXPECT_EQ(Text(action("_Exit")), "退出(&X)");
-    EXPECT_EQ(Text(action("D01")), "下载淘宝商品类目...            ");
+    EXPECT_EQ(text(action("_Exit")), "退出(&X)");
+    EXPECT_EQ(text(action("D01")), "下载淘宝商品类目...            ");
     for (const char* hidden : {"D02", "D03", "N21", "N23"})
         EXPECT_FALSE(action(hidden)->isVisible()) << hidden;
     for (const char* shown : {"D01", "N20", "_ResetPath", "_Calc", "_InstallSqlce", "_About"})
         EXPECT_TRUE(action(shown)->isVisible()) << shown;
-    EXPECT_EQ(Text(action("_InstallSqlce")), "安装 SQLCE 动态库(dll) ...");
-    EXPECT_EQ(Text(action("_MenuUpdate")), "在线升级(&U)");
-    EXPECT_EQ(Text(action("_ShowMain")), "显示主界面");
-    EXPECT_EQ(Text(action("_ExitSoft")), "退出软件");
+    EXPECT_EQ(text(action("_InstallSqlce")), "安装 SQLCE 动态库(dll) ...");
+    EXPECT_EQ(text(action("_MenuUpdate")), "在线升级(&U)");
+    EXPECT_EQ(text(action("_ShowMain")), "显示主界面");
+    EXPECT_EQ(text(action("_ExitSoft")), "退出软件");
     EXPECT_EQ(window->trayMenu(), window->trayIcon()->contextMenu());
     QStringList groupMenu;
     for (QAction* a : window->itemPage()->groupMenu()->actions())
         groupMenu << a->text();
     EXPECT_EQ(groupMenu, (QStringList{"新建分组", "修改组名", "删除分组"}));
-    EXPECT_EQ(Text(action("_DeleteItems")), "删除选中项(&D)");
-    EXPECT_EQ(Text(action("_CopyURL")), "复制宝贝链接地址(URL)");
+    EXPECT_EQ(text(action("_DeleteItems")), "删除选中项(&D)");
+    EXPECT_EQ(text(action("_CopyURL")), "复制宝贝链接地址(URL)");
 }
 
 TEST_F(MainWindowGui, ListShowsColumnsRowsAndTicks) {
@@ -250,13 +250,13 @@ TEST_F(MainWindowGui, ProgressPanelFollowsTheStateAndCancels) {
     EXPECT_FALSE(panel->isVisible());
     // Resizing places it in the middle, raised by its height + 10.
     window->resize(1000, 700);
-    Point p = TfrmFromDownload::FormResize(window->width(), window->height(), panel->width(),
-                                           panel->height());
+    Point p = MainWindowLogic::panelPosition(window->width(), window->height(), panel->width(),
+                                             panel->height());
     EXPECT_EQ(panel->pos(), QPoint(p.x, p.y));
 }
 
 TEST_F(MainWindowGui, ClosingStoresTheSettings) {
-    logic->setChkClearLink(false);
+    logic->setRemoveDescriptionLinks(false);
     window->close();
     Query q = db->query("select ParaValue from _Parameter where NM=501");
     EXPECT_EQ(q.first(), "0");

@@ -38,7 +38,7 @@ void type(QWidget* edit, const QString& text) {
 class MappingEditorWindowTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::unique_ptr<Database> db = MakeTestDatabase(dir.path());
+    std::unique_ptr<Database> db = makeTestDatabase(dir.path());
     ScriptedDialogs dialogs;
     MappingEditorWindow window{*db, dialogs};
 
@@ -161,7 +161,7 @@ TEST_F(MappingEditorWindowTest, ListSelectionDrivesModifyAndDelete) {
     EXPECT_EQ(child<QStatusBar>("_StatusBar")->findChild<QLabel*>()->text(), " 共 0 项");
 }
 
-TEST(EnterToTab, OnlyEnterIsTakenAndMovesTheFocus) {
+TEST(enterToTab, OnlyEnterIsTakenAndMovesTheFocus) {
     QWidget form;
     auto* a = new QLineEdit(&form);
     auto* b = new QLineEdit(&form);

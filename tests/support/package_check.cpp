@@ -9,7 +9,7 @@
 namespace lw::test {
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> textLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t from = 0;
     while (true) {
@@ -23,18 +23,18 @@ std::vector<std::string> Lines(const std::string& text) {
 
 } // namespace
 
-std::string PackageFileProblem(const std::string& path, int* rows) {
+std::string packageFileProblem(const std::string& path, int* rows) {
     if (rows)
         *rows = 0;
-    std::string bytes = ReadFileBytes(path);
+    std::string bytes = readFileBytes(path);
     if (bytes.rfind("\xFF\xFE", 0) != 0)
         return "no byte-order mark";
     if (bytes.size() % 2 != 0)
         return "odd byte count: a UTF-16 unit is cut";
-    auto text = ToUtf8(std::string_view(bytes).substr(2), "UTF-16LE");
+    auto text = toUtf8(std::string_view(bytes).substr(2), "UTF-16LE");
     if (!text)
         return "not UTF-16LE";
-    std::vector<std::string> lines = Lines(*text);
+    std::vector<std::string> lines = textLines(*text);
     if (lines.size() < 3)
         return "fewer than three header lines";
     if (lines[0] != "version 1.00" + std::string(49, '\t'))
@@ -57,7 +57,7 @@ std::string PackageFileProblem(const std::string& path, int* rows) {
     return {};
 }
 
-std::string StrayFiles(const std::string& folder, const std::vector<std::string>& allowedFolders,
+std::string strayFiles(const std::string& folder, const std::vector<std::string>& allowedFolders,
                        const std::vector<std::string>& allowedFiles) {
     namespace fs = std::filesystem;
     std::string stray;

@@ -9,11 +9,11 @@ namespace lw::test {
 // three header lines, and rows of exactly 50 tab-separated fields, each ending with the
 // sell_promise flag. Values holding tabs or line breaks are not expected here. rows
 // receives the number of rows.
-std::string PackageFileProblem(const std::string& path, int* rows = nullptr);
+std::string packageFileProblem(const std::string& path, int* rows = nullptr);
 
 // The files under folder (recursively) that lie outside every one of the allowed
 // folders and are not one of the allowed files, joined by "\n"; empty when none.
-std::string StrayFiles(const std::string& folder, const std::vector<std::string>& allowedFolders,
+std::string strayFiles(const std::string& folder, const std::vector<std::string>& allowedFolders,
                        const std::vector<std::string>& allowedFiles);
 
 } // namespace lw::test

@@ -19,9 +19,9 @@ class TableLookup : public PropertyLookup {
 public:
     TableLookup() = default;
     TableLookup(const std::string& propsFile, const std::string& valuesFile) {
-        for (const auto& f : ReadTsv(propsFile))
+        for (const auto& f : readTsv(propsFile))
             addProperty(f.at(0), f.at(1), f.at(2));
-        for (const auto& f : ReadTsv(valuesFile))
+        for (const auto& f : readTsv(valuesFile))
             addValue(f.at(0), f.at(1), f.at(2), f.at(3));
     }
 
@@ -50,7 +50,7 @@ public:
     std::vector<std::string> calls;
 
 private:
-    static std::vector<std::vector<std::string>> ReadTsv(const std::string& path) {
+    static std::vector<std::vector<std::string>> readTsv(const std::string& path) {
         std::ifstream in(path);
         if (!in)
             throw std::runtime_error("cannot read " + path);
@@ -58,7 +58,7 @@ private:
         std::string line;
         while (std::getline(in, line))
             if (!line.empty())
-                rows.push_back(SplitText(line, "\t"));
+                rows.push_back(splitText(line, "\t"));
         return rows;
     }
 

@@ -1,14 +1,14 @@
 #include "temp_dir.hpp"
 
+#include "app/config.hpp"
+#include "store/data_module.hpp"
+#include "store/database.hpp"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-
-#include "app/config.hpp"
-#include "store/data_module.hpp"
-#include "store/database.hpp"
 
 namespace fs = std::filesystem;
 
@@ -30,31 +30,31 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-std::string TestDatabasePassword() {
+std::string testDatabasePassword() {
     return LISTWRIGHT_TEST_DB_PASSWORD;
 }
 
-std::string CopyDeliveredDatabase(const std::string& dataFolder) {
-    std::string error = EnsureDatabaseFile(dataFolder, LISTWRIGHT_DELIVERED_DB);
+std::string copyDeliveredDatabase(const std::string& dataFolder) {
+    std::string error = ensureDatabaseFile(dataFolder, LISTWRIGHT_DELIVERED_DB);
     if (!error.empty())
         throw std::runtime_error(error);
-    return DatabasePathIn(dataFolder);
+    return databasePathIn(dataFolder);
 }
 
-std::unique_ptr<Database> OpenTestDatabase(const std::string& path) {
+std::unique_ptr<Database> openTestDatabase(const std::string& path) {
     std::string error;
-    auto db = Database::open(path, TestDatabasePassword(), error);
+    auto db = Database::open(path, testDatabasePassword(), error);
     if (!db)
         throw std::runtime_error(error);
-    UpgradeItemTable(*db);
+    upgradeItemTable(*db);
     return db;
 }
 
-std::unique_ptr<Database> MakeTestDatabase(const std::string& dataFolder) {
-    return OpenTestDatabase(CopyDeliveredDatabase(dataFolder));
+std::unique_ptr<Database> makeTestDatabase(const std::string& dataFolder) {
+    return openTestDatabase(copyDeliveredDatabase(dataFolder));
 }
 
-std::string ReadFileBytes(const std::string& path) {
+std::string readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
@@ -63,7 +63,7 @@ std::string ReadFileBytes(const std::string& path) {
     return s.str();
 }
 
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
+void writeFileBytes(const std::string& path, const std::string& bytes) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << bytes;
@@ -71,7 +71,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
         throw std::runtime_error("cannot write " + path);
 }
 
-std::string TestDataPath(const std::string& relative) {
+std::string testDataPath(const std::string& relative) {
     return std::string(LISTWRIGHT_TEST_DATA) + "/" + relative;
 }
 

@@ -24,14 +24,14 @@ private:
 };
 
 // A copy of the delivered database file in dir/TBData, as a data folder holds it.
-std::string CopyDeliveredDatabase(const std::string& dataFolder);
-std::unique_ptr<Database> OpenTestDatabase(const std::string& path);
+std::string copyDeliveredDatabase(const std::string& dataFolder);
+std::unique_ptr<Database> openTestDatabase(const std::string& path);
 // Copies the delivered file into a data folder and opens it (with its upgrade).
-std::unique_ptr<Database> MakeTestDatabase(const std::string& dataFolder);
+std::unique_ptr<Database> makeTestDatabase(const std::string& dataFolder);
 
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
-std::string TestDataPath(const std::string& relative);
-std::string TestDatabasePassword();
+std::string readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::string& bytes);
+std::string testDataPath(const std::string& relative);
+std::string testDatabasePassword();
 
 } // namespace lw::test

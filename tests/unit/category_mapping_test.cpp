@@ -10,7 +10,7 @@ namespace {
 
 class CategoryMappingTest : public ::testing::Test {
 protected:
-    void SetUp() override { db = test::MakeTestDatabase(dir.path()); }
+    void SetUp() override { db = test::makeTestDatabase(dir.path()); }
 
     void category(std::int64_t cid, std::int64_t parent, const std::string& name, bool isParent) {
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (?,?,?,?)",
@@ -23,7 +23,7 @@ protected:
     CategoryChoice choose(const std::string& text, const std::string& gender,
                           const std::string& preferred) {
         CategoryChoice c;
-        ChooseCategory(*db, text, gender, preferred, c);
+        chooseCategory(*db, text, gender, preferred, c);
         return c;
     }
 
@@ -54,7 +54,7 @@ TEST_F(CategoryMappingTest, GetParentCidWalksUpToTheTop) {
         {"9", "8"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(GetParent_cid(*db, c.cid), c.expected) << c.cid;
+        EXPECT_EQ(topLevelCidOf(*db, c.cid), c.expected) << c.cid;
 }
 
 TEST_F(CategoryMappingTest, GetParentCidStopsBelowADeepChain) {
@@ -62,9 +62,9 @@ TEST_F(CategoryMappingTest, GetParentCidStopsBelowADeepChain) {
     category(1, 0, "top", true);
     for (int i = 2; i <= 100; ++i)
         category(i, i - 1, "level", i < 100);
-    EXPECT_EQ(GetParent_cid(*db, "60"), "1");
+    EXPECT_EQ(topLevelCidOf(*db, "60"), "1");
     // 64 rows are read: 100, 99, ..., 37.
-    EXPECT_EQ(GetParent_cid(*db, "100"), "37");
+    EXPECT_EQ(topLevelCidOf(*db, "100"), "37");
 }
 
 TEST_F(CategoryMappingTest, ChoosesTheLeafUnderThePreferredTopCategory) {
@@ -131,7 +131,7 @@ TEST_F(CategoryMappingTest, DatabaseFailureKeepsWhatWasFound) {
     mapping("短袖", "女", "T恤");
     db->exec("drop table TB_Itemcats");
     CategoryChoice c;
-    EXPECT_THROW(ChooseCategory(*db, "短袖", "女", "16", c), DbError);
+    EXPECT_THROW(chooseCategory(*db, "短袖", "女", "16", c), DbError);
     EXPECT_EQ(c.categoryText, "短袖->T恤");
     EXPECT_EQ(c.cid, "");
 }

@@ -5,41 +5,41 @@
 using namespace lw;
 
 TEST(Codec, GbkCharactersKeepTheirGbkBytes) {
-    auto gbk = Utf8ToGb18030("红色 abc");
+    auto gbk = utf8ToGb18030("红色 abc");
     ASSERT_TRUE(gbk);
     EXPECT_EQ(*gbk, "\xBA\xEC\xC9\xAB abc");
-    EXPECT_EQ(Gb18030ToUtf8(*gbk).value(), "红色 abc");
+    EXPECT_EQ(gb18030ToUtf8(*gbk).value(), "红色 abc");
 }
 
 TEST(Codec, CharactersOutsideGbkRoundTrip) {
     // Euro sign, an emoji and a rare CJK extension character: none is in GBK.
     for (std::string text : {"€", "😀", "𠀀", "Ǹ", "中文😀€混合"}) {
-        auto gbk = Utf8ToGb18030(text);
+        auto gbk = utf8ToGb18030(text);
         ASSERT_TRUE(gbk) << text;
-        EXPECT_EQ(Gb18030ToUtf8(*gbk).value(), text);
+        EXPECT_EQ(gb18030ToUtf8(*gbk).value(), text);
     }
 }
 
 TEST(Codec, InvalidInputIsRefusedNotReplaced) {
-    EXPECT_FALSE(Utf8ToGb18030("\xFF\xFE"));
-    EXPECT_FALSE(Utf8ToUtf16Le("a\xC3"));
-    EXPECT_FALSE(Gb18030ToUtf8("\x81"));
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80")); // a lone surrogate
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));     // overlong
-    EXPECT_TRUE(IsValidUtf8("中文😀"));
+    EXPECT_FALSE(utf8ToGb18030("\xFF\xFE"));
+    EXPECT_FALSE(utf8ToUtf16Le("a\xC3"));
+    EXPECT_FALSE(gb18030ToUtf8("\x81"));
+    EXPECT_FALSE(isValidUtf8("\xED\xA0\x80")); // a lone surrogate
+    EXPECT_FALSE(isValidUtf8("\xC0\xAF"));     // overlong
+    EXPECT_TRUE(isValidUtf8("中文😀"));
 }
 
 TEST(Codec, Utf16LittleEndian) {
-    EXPECT_EQ(Utf8ToUtf16Le("A中").value(), std::string("A\0\x2D\x4E", 4));
-    EXPECT_EQ(Utf8ToUtf16Le("😀").value(), std::string("\x3D\xD8\x00\xDE", 4));
-    EXPECT_EQ(Utf8ToUtf16Le("").value(), "");
+    EXPECT_EQ(utf8ToUtf16Le("A中").value(), std::string("A\0\x2D\x4E", 4));
+    EXPECT_EQ(utf8ToUtf16Le("😀").value(), std::string("\x3D\xD8\x00\xDE", 4));
+    EXPECT_EQ(utf8ToUtf16Le("").value(), "");
 }
 
 TEST(Codec, DeclaredCharsets) {
-    EXPECT_EQ(ToUtf8("\xBA\xEC", "GBK").value(), "红");
-    EXPECT_EQ(ToUtf8("abc", "utf-8").value(), "abc");
-    EXPECT_FALSE(ToUtf8("abc", "no-such-charset"));
-    EXPECT_EQ(ToUtf8Lenient("a\x81", "GB18030"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(toUtf8("\xBA\xEC", "GBK").value(), "红");
+    EXPECT_EQ(toUtf8("abc", "utf-8").value(), "abc");
+    EXPECT_FALSE(toUtf8("abc", "no-such-charset"));
+    EXPECT_EQ(toUtf8Lenient("a\x81", "GB18030"), "a\xEF\xBF\xBD");
 }
 
 // iconv's UTF-8 reader passes sequences beyond U+10FFFF through unchanged; the program's
@@ -53,7 +53,7 @@ TEST(Codec, BeyondUnicodeIsNotTakenAsUtf8) {
         {"\xF6\xB0\xB0\xB0 b", "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD b"},
     };
     for (const Case& c : cases) {
-        EXPECT_FALSE(ToUtf8(c.bytes, "UTF-8")) << c.bytes;
-        EXPECT_EQ(ToUtf8Lenient(c.bytes, "utf-8"), c.lenient) << c.bytes;
+        EXPECT_FALSE(toUtf8(c.bytes, "UTF-8")) << c.bytes;
+        EXPECT_EQ(toUtf8Lenient(c.bytes, "utf-8"), c.lenient) << c.bytes;
     }
 }

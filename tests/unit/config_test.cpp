@@ -1,9 +1,9 @@
+#include "app/config.hpp"
+#include "temp_dir.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
-#include "app/config.hpp"
-#include "temp_dir.hpp"
 
 using namespace lw;
 using namespace lw::test;
@@ -38,7 +38,7 @@ private:
 } // namespace
 
 TEST(Config, ParsesIniWithSectionsCommentsAndQuotes) {
-    auto v = ParseIni("\xEF\xBB\xBF; comment\n[relay]\nhost = 127.0.0.1:8080 ; where\n"
+    auto v = parseIni("\xEF\xBB\xBF; comment\n[relay]\nhost = 127.0.0.1:8080 ; where\n"
                       "app_key=\"k;1\"\n# more\n[Database]\r\npassword = p;w\r\n");
     EXPECT_EQ(v["relay.host"], "127.0.0.1:8080");
     EXPECT_EQ(v["relay.app_key"], "k;1");
@@ -47,13 +47,13 @@ TEST(Config, ParsesIniWithSectionsCommentsAndQuotes) {
 
 TEST(Config, FileThenEnvironmentOverrides) {
     TempDir dir;
-    WriteFileBytes(dir.file("listwright.conf"),
+    writeFileBytes(dir.file("listwright.conf"),
                    "[relay]\nhost=relay.example.com\napp_key=K\naccess_token=T\n"
                    "account_code=A B\n[database]\npassword=secret\n");
     ScopedEnv noConfig("LISTWRIGHT_CONFIG", nullptr);
     ScopedEnv host("LISTWRIGHT_RELAY_HOST", "127.0.0.1:9");
     ScopedEnv pw("LISTWRIGHT_DB_PASSWORD", nullptr);
-    Config c = LoadConfig(dir.path());
+    Config c = loadConfig(dir.path());
     EXPECT_EQ(c.sourceFile, dir.file("listwright.conf"));
     EXPECT_EQ(c.relayHost, "127.0.0.1:9");
     EXPECT_EQ(c.accountCode, "A B");
@@ -67,9 +67,9 @@ TEST(Config, NoFileGivesTheDeliveredPasswordAndNamesMissingValues) {
     ScopedEnv host("LISTWRIGHT_RELAY_HOST", "h");
     ScopedEnv key("LISTWRIGHT_APP_KEY", nullptr);
     ScopedEnv pw("LISTWRIGHT_DB_PASSWORD", nullptr);
-    Config c = LoadConfig(dir.path());
+    Config c = loadConfig(dir.path());
     EXPECT_EQ(c.sourceFile, "");
-    EXPECT_EQ(c.dbPassword, TestDatabasePassword());
+    EXPECT_EQ(c.dbPassword, testDatabasePassword());
     std::string missing = c.missingRelayValue();
     EXPECT_NE(missing.find("app_key"), std::string::npos);
     EXPECT_NE(missing.find(dir.file("absent.conf")), std::string::npos);
@@ -79,18 +79,18 @@ TEST(Config, NoFileGivesTheDeliveredPasswordAndNamesMissingValues) {
 TEST(Config, DataFolderChoiceAndFirstStartCopy) {
     TempDir dir;
     ScopedEnv data("LISTWRIGHT_DATA_DIR", nullptr);
-    EXPECT_EQ(ResolveDataFolder(dir.path(), "/x"), "/x");
+    EXPECT_EQ(resolveDataFolder(dir.path(), "/x"), "/x");
     {
         ScopedEnv env("LISTWRIGHT_DATA_DIR", "/y");
-        EXPECT_EQ(ResolveDataFolder(dir.path()), "/y");
+        EXPECT_EQ(resolveDataFolder(dir.path()), "/y");
     }
-    EXPECT_EQ(ResolveDataFolder(dir.path()), UserDataFolder());
+    EXPECT_EQ(resolveDataFolder(dir.path()), userDataFolder());
     std::string target = dir.file("data");
-    EXPECT_EQ(EnsureDatabaseFile(target, LISTWRIGHT_DELIVERED_DB), "");
-    EXPECT_EQ(ReadFileBytes(DatabasePathIn(target)), ReadFileBytes(LISTWRIGHT_DELIVERED_DB));
+    EXPECT_EQ(ensureDatabaseFile(target, LISTWRIGHT_DELIVERED_DB), "");
+    EXPECT_EQ(readFileBytes(databasePathIn(target)), readFileBytes(LISTWRIGHT_DELIVERED_DB));
     // A folder that already holds a database keeps it.
-    WriteFileBytes(DatabasePathIn(target), "mine");
-    EXPECT_EQ(EnsureDatabaseFile(target, LISTWRIGHT_DELIVERED_DB), "");
-    EXPECT_EQ(ReadFileBytes(DatabasePathIn(target)), "mine");
-    EXPECT_NE(EnsureDatabaseFile(dir.file("other"), ""), "");
+    writeFileBytes(databasePathIn(target), "mine");
+    EXPECT_EQ(ensureDatabaseFile(target, LISTWRIGHT_DELIVERED_DB), "");
+    EXPECT_EQ(readFileBytes(databasePathIn(target)), "mine");
+    EXPECT_NE(ensureDatabaseFile(dir.file("other"), ""), "");
 }

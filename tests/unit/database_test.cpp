@@ -1,17 +1,16 @@
-#include <gtest/gtest.h>
-
-#include <sqlite3.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <map>
-
 #include "app/config.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/data_module.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "temp_dir.hpp"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
 
 using namespace lw;
 using namespace lw::test;
@@ -29,7 +28,7 @@ std::vector<std::string> columnsOf(Database& db, const std::string& table) {
 std::string makeOldShapeFile(const TempDir& dir) {
     std::string path = dir.file("old.db");
     std::string error;
-    auto db = Database::create(path, TestDatabasePassword(), error);
+    auto db = Database::create(path, testDatabasePassword(), error);
     EXPECT_TRUE(db) << error;
     db->exec("create table TB_URL (Uniqid integer primary key autoincrement, tag int, uGroup "
              "int, num_iid text, detail_url text, title text, IsDownload int default 0, bcheck "
@@ -40,8 +39,8 @@ std::string makeOldShapeFile(const TempDir& dir) {
     return path;
 }
 
-DataModuleOptions optionsFor(const std::string& path, const std::string& password) {
-    DataModuleOptions o;
+DatabaseOpenOptions optionsFor(const std::string& path, const std::string& password) {
+    DatabaseOpenOptions o;
     o.databasePath = path;
     o.password = password;
     o.programFolder = "/opt/listwright";
@@ -54,7 +53,7 @@ TEST(DataModule, UpgradeAddsBothColumnsAndOldRowsReadZero) {
     TempDir dir;
     std::string path = makeOldShapeFile(dir);
     ScriptedDialogs dialogs;
-    auto db = DataModuleCreate(optionsFor(path, TestDatabasePassword()), dialogs);
+    auto db = openDatabase(optionsFor(path, testDatabasePassword()), dialogs);
     ASSERT_TRUE(db);
     EXPECT_TRUE(dialogs.shown.empty());
     auto cols = columnsOf(*db, "TB_URL");
@@ -71,21 +70,21 @@ TEST(DataModule, SecondStartAltersNothing) {
     TempDir dir;
     std::string path = makeOldShapeFile(dir);
     ScriptedDialogs dialogs;
-    DataModuleCreate(optionsFor(path, TestDatabasePassword()), dialogs);
-    auto db = DataModuleCreate(optionsFor(path, TestDatabasePassword()), dialogs);
+    openDatabase(optionsFor(path, testDatabasePassword()), dialogs);
+    auto db = openDatabase(optionsFor(path, testDatabasePassword()), dialogs);
     ASSERT_TRUE(db);
     EXPECT_EQ(columnsOf(*db, "TB_URL").size(), 11u);
     // The schema cookie counts schema changes: a second upgrade must not bump it.
     int before = static_cast<int>(db->query("PRAGMA schema_version").integer("schema_version"));
-    UpgradeItemTable(*db);
+    upgradeItemTable(*db);
     EXPECT_EQ(db->query("PRAGMA schema_version").integer("schema_version"), before);
 }
 
 TEST(DataModule, WrongPasswordShowsTheErrorBoxAndEnds) {
     TempDir dir;
-    std::string path = CopyDeliveredDatabase(dir.path());
+    std::string path = copyDeliveredDatabase(dir.path());
     ScriptedDialogs dialogs;
-    auto db = DataModuleCreate(optionsFor(path, "not the password"), dialogs);
+    auto db = openDatabase(optionsFor(path, "not the password"), dialogs);
     EXPECT_FALSE(db);
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.last().title, "错误");
@@ -97,22 +96,22 @@ TEST(DataModule, WrongPasswordShowsTheErrorBoxAndEnds) {
 TEST(DataModule, MissingFileShowsTheErrorBox) {
     TempDir dir;
     ScriptedDialogs dialogs;
-    EXPECT_FALSE(DataModuleCreate(optionsFor(dir.file("none.db"), "x"), dialogs));
+    EXPECT_FALSE(openDatabase(optionsFor(dir.file("none.db"), "x"), dialogs));
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.last().title, "错误");
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.db")));
 }
 
 TEST(DataModule, DriverMessagesAreTold) {
-    EXPECT_TRUE(IsDriverMissingMessage("The OLE DB provider is not registered"));
-    EXPECT_TRUE(IsDriverMissingMessage("no provider"));
-    EXPECT_FALSE(IsDriverMissingMessage("Provider missing")); // exact case only
-    EXPECT_FALSE(IsDriverMissingMessage("file is encrypted or is not a database"));
+    EXPECT_TRUE(isDriverMissingMessage("The OLE DB provider is not registered"));
+    EXPECT_TRUE(isDriverMissingMessage("no provider"));
+    EXPECT_FALSE(isDriverMissingMessage("Provider missing")); // exact case only
+    EXPECT_FALSE(isDriverMissingMessage("file is encrypted or is not a database"));
 }
 
 TEST(DeliveredFile, HoldsEveryTableAndColumnAndIsUnreadableWithoutPassword) {
     TempDir dir;
-    std::string path = CopyDeliveredDatabase(dir.path());
+    std::string path = copyDeliveredDatabase(dir.path());
     {
         // Opened as a plain SQLite file, it is not a database.
         std::string error;
@@ -120,15 +119,15 @@ TEST(DeliveredFile, HoldsEveryTableAndColumnAndIsUnreadableWithoutPassword) {
         EXPECT_FALSE(plain);
         EXPECT_NE(error.find("not a database"), std::string::npos) << error;
     }
-    auto db = OpenTestDatabase(path);
+    auto db = openTestDatabase(path);
     const std::map<std::string, std::vector<std::string>> expected = {
         {"TB_Groups", {"Uniqid", "GroupName", "Tag"}},
         {"TB_URL",
          {"Uniqid", "tag", "uGroup", "num_iid", "detail_url", "title", "IsDownload", "bcheck",
           "remark", "SaleNum", "SalePrice"}},
         {"TB_Mapping", {"Uniqid", "FromValue01", "FromValue02", "ToValue"}},
-        {"TB_Itemcats", {"cid", "parent_cid", "name", "is_parent", "layer_level", "status",
-                         "sort_order"}},
+        {"TB_Itemcats",
+         {"cid", "parent_cid", "name", "is_parent", "layer_level", "status", "sort_order"}},
         {"TB_ItemProps",
          {"is_input_prop", "cid", "pid", "parent_pid", "parent_vid", "name", "is_key_prop",
           "is_sale_prop", "is_color_prop", "is_enum_prop", "is_item_prop", "must", "multi",
@@ -145,7 +144,7 @@ TEST(DeliveredFile, HoldsEveryTableAndColumnAndIsUnreadableWithoutPassword) {
 
 TEST(DeliveredFile, NewItemLinkIsNotDownloadedAndNotTicked) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     db->exec("insert into TB_URL (tag, uGroup, num_iid, detail_url, title) select 0, 1, '1', "
              "'u', 't'");
     Query q = db->query("select * from tb_url where isDownload=0");
@@ -156,23 +155,23 @@ TEST(DeliveredFile, NewItemLinkIsNotDownloadedAndNotTicked) {
 
 TEST(Settings, MissingRowsReadEmptyAndUpdatesChangeNothing) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
-    EXPECT_EQ(GetParameter(*db, 500), "");
-    EXPECT_TRUE(SetParameter(*db, 500, "/tmp/淘宝助理数据包_1203051407.csv"));
-    EXPECT_EQ(GetParameter(*db, 500), "/tmp/淘宝助理数据包_1203051407.csv");
-    EXPECT_TRUE(SetParameter(*db, 4, "O'Brien,组二"));
-    EXPECT_EQ(GetParameter(*db, 4), "O'Brien,组二");
+    auto db = makeTestDatabase(dir.path());
+    EXPECT_EQ(readSetting(*db, 500), "");
+    EXPECT_TRUE(writeSetting(*db, 500, "/tmp/淘宝助理数据包_1203051407.csv"));
+    EXPECT_EQ(readSetting(*db, 500), "/tmp/淘宝助理数据包_1203051407.csv");
+    EXPECT_TRUE(writeSetting(*db, 4, "O'Brien,组二"));
+    EXPECT_EQ(readSetting(*db, 4), "O'Brien,组二");
 
     db->exec("delete from _Parameter where NM=502");
-    EXPECT_EQ(GetParameter(*db, 502), "");
-    EXPECT_TRUE(SetParameter(*db, 502, "女装"));
-    EXPECT_EQ(GetParameter(*db, 502), "");
+    EXPECT_EQ(readSetting(*db, 502), "");
+    EXPECT_TRUE(writeSetting(*db, 502, "女装"));
+    EXPECT_EQ(readSetting(*db, 502), "");
     EXPECT_TRUE(db->query("select * from _Parameter where NM=502").empty());
 }
 
 TEST(Query, ReadsByNameAnyCaseCountsRowsAndNumbersThem) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     {
         Transaction t(*db);
         for (int i = 0; i < 5; ++i)
@@ -198,7 +197,7 @@ TEST(Query, ReadsByNameAnyCaseCountsRowsAndNumbersThem) {
 
 TEST(Transaction, RollsBackUnlessCommitted) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     {
         Transaction t(*db);
         db->exec("insert into TB_Mapping (FromValue01, FromValue02, ToValue) select 'a','b','c'");
@@ -208,7 +207,7 @@ TEST(Transaction, RollsBackUnlessCommitted) {
 
 TEST(BoundValues, QuotesAndSqlInValuesAreStoredAsText) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     std::string evil = "x'); drop table TB_Groups; --";
     db->exec("insert into TB_Groups (GroupName, Tag) select ?, 0", {evil});
     EXPECT_EQ(db->query("select GroupName from TB_Groups").first(), evil);

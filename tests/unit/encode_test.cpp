@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "util/encode.hpp"
+
+#include <gtest/gtest.h>
 
 using namespace lw;
 
@@ -23,8 +23,8 @@ TEST(Encoders, Table) {
         {"abcXYZ019", "abcXYZ019", "abcXYZ019"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(EncodeFormValue(c.in), c.form) << c.in;
-        EXPECT_EQ(EncodeQueryText(c.in), c.query) << c.in;
+        EXPECT_EQ(encodeFormValue(c.in), c.form) << c.in;
+        EXPECT_EQ(encodeQueryText(c.in), c.query) << c.in;
     }
 }
 
@@ -32,8 +32,8 @@ TEST(Encoders, EveryByteHasAnEncodingAtMostThreeTimesLonger) {
     std::string all;
     for (int b = 0; b < 256; ++b)
         all += static_cast<char>(b);
-    std::string form = EncodeFormValue(all);
-    std::string query = EncodeQueryText(all);
+    std::string form = encodeFormValue(all);
+    std::string query = encodeQueryText(all);
     EXPECT_LE(form.size(), all.size() * 3);
     for (char c : form)
         EXPECT_TRUE(static_cast<unsigned char>(c) >= 0x21 && static_cast<unsigned char>(c) < 0x7F);
@@ -43,7 +43,7 @@ TEST(Encoders, EveryByteHasAnEncodingAtMostThreeTimesLonger) {
 }
 
 TEST(Md5Hex, KnownDigestsUpperCase) {
-    EXPECT_EQ(Md5Hex(""), "D41D8CD98F00B204E9800998ECF8427E");
-    EXPECT_EQ(Md5Hex("abc"), "900150983CD24FB0D6963F7D28E17F72");
-    EXPECT_EQ(Md5Hex(std::string(100000, 'x')).size(), 32u);
+    EXPECT_EQ(md5Hex(""), "D41D8CD98F00B204E9800998ECF8427E");
+    EXPECT_EQ(md5Hex("abc"), "900150983CD24FB0D6963F7D28E17F72");
+    EXPECT_EQ(md5Hex(std::string(100000, 'x')).size(), 32u);
 }

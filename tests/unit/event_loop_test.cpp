@@ -1,9 +1,9 @@
+#include "ui/headless_event_loop.hpp"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
-
-#include "ui/headless_event_loop.hpp"
 
 using namespace lw;
 using namespace std::chrono_literals;

@@ -10,7 +10,7 @@ using namespace lw::test;
 
 namespace {
 
-Config Relay(const std::string& sourceFile, const std::string& host) {
+Config relay(const std::string& sourceFile, const std::string& host) {
     Config c;
     c.sourceFile = sourceFile;
     c.expectedFile = "/home/u/.config/listwright/listwright.conf";
@@ -23,30 +23,30 @@ Config Relay(const std::string& sourceFile, const std::string& host) {
 
 TEST(FirstStart, HintOnlyWhenNoFileAndTheRelayIsNotConfigured) {
     const std::string example = "/usr/share/listwright/listwright.conf.example";
-    std::string hint = MissingConfigHint(Relay("", ""), example);
+    std::string hint = missingConfigHint(relay("", ""), example);
     EXPECT_EQ(hint, "未找到配置文件。要下载宝贝和类目，请把 Relay 的地址和密钥写入 "
                     "/home/u/.config/listwright/listwright.conf（可复制范例 "
                     "/usr/share/listwright/listwright.conf.example），或设置环境变量 "
                     "LISTWRIGHT_RELAY_HOST、LISTWRIGHT_APP_KEY、LISTWRIGHT_ACCESS_TOKEN、"
                     "LISTWRIGHT_ACCOUNT_CODE。管理组和宝贝链接不需要配置。");
-    EXPECT_EQ(MissingConfigHint(Relay("", ""), "").find("范例"), std::string::npos);
+    EXPECT_EQ(missingConfigHint(relay("", ""), "").find("范例"), std::string::npos);
     // A file was found (even an incomplete one: its own message names it later).
-    EXPECT_EQ(MissingConfigHint(Relay("/etc/lw.conf", ""), example), "");
+    EXPECT_EQ(missingConfigHint(relay("/etc/lw.conf", ""), example), "");
     // The environment supplies every Relay value.
-    EXPECT_EQ(MissingConfigHint(Relay("", "127.0.0.1:8080"), example), "");
+    EXPECT_EQ(missingConfigHint(relay("", "127.0.0.1:8080"), example), "");
 }
 
 TEST(FirstStart, ConfigExampleBesideTheProgramsShareFolder) {
     TempDir dir;
     std::filesystem::create_directories(dir.file("bin"));
     std::filesystem::create_directories(dir.file("share/listwright"));
-    WriteFileBytes(dir.file("share/listwright/listwright.conf.example"), "[relay]\n");
+    writeFileBytes(dir.file("share/listwright/listwright.conf.example"), "[relay]\n");
     EXPECT_EQ(
-        FindConfigExample(dir.file("bin")),
+        findConfigExample(dir.file("bin")),
         std::filesystem::weakly_canonical(dir.file("share/listwright/listwright.conf.example"))
             .string());
     // A portable folder keeps it beside the program.
-    WriteFileBytes(dir.file("bin/listwright.conf.example"), "[relay]\n");
-    EXPECT_EQ(FindConfigExample(dir.file("bin")),
+    writeFileBytes(dir.file("bin/listwright.conf.example"), "[relay]\n");
+    EXPECT_EQ(findConfigExample(dir.file("bin")),
               std::filesystem::weakly_canonical(dir.file("bin/listwright.conf.example")).string());
 }

@@ -25,7 +25,7 @@ TEST(CompareItemTexts, NumbersRoundHalfToEvenTextsFoldCase) {
         {"", "a", -1},          {"_", "a", 1}, // '_' after folded 'A'
     };
     for (const Case& c : cases) {
-        int got = CompareItemTexts(c.a, c.b);
+        int got = compareItemTexts(c.a, c.b);
         int sign = got < 0 ? -1 : got > 0 ? 1 : 0;
         EXPECT_EQ(sign, c.sign) << c.a << " vs " << c.b;
     }
@@ -58,20 +58,20 @@ TEST(ItemList, SignalsFollowChangesAndBulkLoadsAnnounceOnce) {
 }
 
 TEST(ItemList, FillColoursRepeatEverySixRows) {
-    EXPECT_EQ(SetFillColor(0), (Rgb{240, 255, 240}));
-    EXPECT_EQ(SetFillColor(5), (Rgb{255, 240, 255}));
-    EXPECT_EQ(SetFillColor(8), (Rgb{255, 240, 240}));
+    EXPECT_EQ(setFillColor(0), (Rgb{240, 255, 240}));
+    EXPECT_EQ(setFillColor(5), (Rgb{255, 240, 255}));
+    EXPECT_EQ(setFillColor(8), (Rgb{255, 240, 240}));
 }
 
 TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
-    EXPECT_EQ(ExportField("plain 文本"), "plain 文本");
-    EXPECT_EQ(ExportField("a,b"), "\"a,b\"");
-    EXPECT_EQ(ExportField("say \"hi\""), "\"say \"\"hi\"\"\"");
-    EXPECT_EQ(ExportField("two\r\nlines"), "\"two\r\nlines\"");
+    EXPECT_EQ(exportField("plain 文本"), "plain 文本");
+    EXPECT_EQ(exportField("a,b"), "\"a,b\"");
+    EXPECT_EQ(exportField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(exportField("two\r\nlines"), "\"two\r\nlines\"");
 }
 
 TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
-    ItemStatement s = BuildItemStatement({"A's,B", "x'y", StateFilter::Pending});
+    ItemStatement s = buildItemStatement({"A's,B", "x'y", StateFilter::Pending});
     EXPECT_EQ(s.sql(), "select * from TB_URL where uGroup in (\r\n"
                        "select Uniqid from Tb_Groups where 1=1 and GroupName in (?,?)\r\n"
                        "and Tag=?)\r\n"
@@ -81,36 +81,36 @@ TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
     ASSERT_EQ(s.params.size(), 5u);
     EXPECT_EQ(std::get<std::string>(s.params[0]), "A's");
     EXPECT_EQ(std::get<std::string>(s.params[3]), "%x'y%");
-    EXPECT_EQ(ShortestDecimal(12.5), "12.5");
-    EXPECT_EQ(ShortestDecimal(0), "0");
-    EXPECT_EQ(ShortestDecimal(100), "100");
+    EXPECT_EQ(shortestDecimal(12.5), "12.5");
+    EXPECT_EQ(shortestDecimal(0), "0");
+    EXPECT_EQ(shortestDecimal(100), "100");
 }
 
 TEST(PackagePath, DefaultFolderByDriveOrHome) {
-    EXPECT_EQ(DefaultPackageFolder("D:\\Tools\\Listwright\\", "", true), "D:\\RARorurivo\\");
+    EXPECT_EQ(defaultPackageFolder("D:\\Tools\\Listwright\\", "", true), "D:\\RARorurivo\\");
     // A network path: the text before the first backslash is empty.
-    EXPECT_EQ(DefaultPackageFolder("\\\\server\\share\\", "", true), "\\RARorurivo\\");
-    EXPECT_EQ(DefaultPackageFolder("/opt/listwright/", "/home/ann", false),
+    EXPECT_EQ(defaultPackageFolder("\\\\server\\share\\", "", true), "\\RARorurivo\\");
+    EXPECT_EQ(defaultPackageFolder("/opt/listwright/", "/home/ann", false),
               "/home/ann/RARorurivo/");
-    EXPECT_EQ(DefaultPackageFolder("/opt/listwright/", "/home/ann/", false),
+    EXPECT_EQ(defaultPackageFolder("/opt/listwright/", "/home/ann/", false),
               "/home/ann/RARorurivo/");
     LocalDateTime t{2011, 5, 6, 12, 30, 59, 0};
-    EXPECT_EQ(DefaultPackagePath("D:\\RARorurivo\\", t),
+    EXPECT_EQ(defaultPackagePath("D:\\RARorurivo\\", t),
               "D:\\RARorurivo\\淘宝助理数据包_1105061230.csv");
-    EXPECT_EQ(FolderOfPath("/a/b/c.csv"), "/a/b/");
-    EXPECT_EQ(FolderOfPath("D:\\x\\c.csv"), "D:\\x\\");
-    EXPECT_EQ(FolderOfPath("c.csv"), "");
+    EXPECT_EQ(folderOfPath("/a/b/c.csv"), "/a/b/");
+    EXPECT_EQ(folderOfPath("D:\\x\\c.csv"), "D:\\x\\");
+    EXPECT_EQ(folderOfPath("c.csv"), "");
 }
 
-TEST(GetItemcats, TopLevelBySortOrderAndSetting502IgnoringCase) {
+TEST(loadPreferredCategories, TopLevelBySortOrderAndSetting502IgnoringCase) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '50',0,'Shoes',2");
     db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '16','0','女装',1");
     db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '99',16,'裙',0");
     db->exec("update _Parameter set ParaValue=' shoes ' where NM=502");
     ItemCatsPicker picker;
-    GetItemcats(*db, picker);
+    loadPreferredCategories(*db, picker);
     EXPECT_EQ(picker.names, (std::vector<std::string>{"女装", "Shoes"}));
     EXPECT_EQ(picker.values, (std::vector<std::string>{"16", "50"}));
     EXPECT_EQ(picker.selected, 1);
@@ -118,11 +118,11 @@ TEST(GetItemcats, TopLevelBySortOrderAndSetting502IgnoringCase) {
     EXPECT_EQ(picker.value(), "50");
 
     db->exec("update _Parameter set ParaValue='' where NM=502");
-    GetItemcats(*db, picker);
+    loadPreferredCategories(*db, picker);
     EXPECT_EQ(picker.selected, -1);
     EXPECT_EQ(picker.value(), "");
     // A delivered file without row 502: nothing selected, no error.
     db->exec("delete from _Parameter where NM=502");
-    GetItemcats(*db, picker);
+    loadPreferredCategories(*db, picker);
     EXPECT_EQ(picker.selected, -1);
 }

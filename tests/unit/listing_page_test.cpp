@@ -42,7 +42,7 @@ TEST(ListingPage, FirstLayoutLineHasAllFields) {
     LinkBox box;
     std::string logged;
     std::vector<std::string> progress;
-    auto r = ProcessURL_HTML(
+    auto r = readListingPage(
         page({{"123", "Title", "8.50", "15"}}, "1", "1"), s, box,
         [&](const std::string& t) { progress.push_back(t); },
         [&](const std::string& t) { logged = t; });
@@ -57,21 +57,21 @@ TEST(ListingPage, FirstLayoutLineHasAllFields) {
 TEST(ListingPage, ThreePagesOf45ThenPrompt_44ThenOneMorePage) {
     SearchState s;
     LinkBox box;
-    EXPECT_EQ(ProcessURL_HTML(page(items(0, 20)), s, box).outcome, PageOutcome::NextPage);
+    EXPECT_EQ(readListingPage(page(items(0, 20)), s, box).outcome, PageOutcome::NextPage);
     EXPECT_EQ(s.currentPage, 2);
-    EXPECT_EQ(ProcessURL_HTML(page(items(20, 20)), s, box).outcome, PageOutcome::NextPage);
-    auto last = ProcessURL_HTML(page(items(40, 5)), s, box);
+    EXPECT_EQ(readListingPage(page(items(20, 20)), s, box).outcome, PageOutcome::NextPage);
+    auto last = readListingPage(page(items(40, 5)), s, box);
     EXPECT_EQ(last.outcome, PageOutcome::Complete);
     EXPECT_EQ(box.lineCount(), 45u);
 
     SearchState s2;
     LinkBox box2;
-    ProcessURL_HTML(page(items(0, 20)), s2, box2);
-    ProcessURL_HTML(page(items(20, 20)), s2, box2);
+    readListingPage(page(items(0, 20)), s2, box2);
+    readListingPage(page(items(20, 20)), s2, box2);
     // One short after the last page: page count + 1 is asked for.
-    EXPECT_EQ(ProcessURL_HTML(page(items(40, 4)), s2, box2).outcome, PageOutcome::NextPage);
+    EXPECT_EQ(readListingPage(page(items(40, 4)), s2, box2).outcome, PageOutcome::NextPage);
     EXPECT_EQ(s2.currentPage, 4);
-    auto r = ProcessURL_HTML(page({}, "3", "45") + "<div class=\"image\">", s2, box2);
+    auto r = readListingPage(page({}, "3", "45") + "<div class=\"image\">", s2, box2);
     // Page 4 has no items in its section: the search ends with the leading full stop.
     EXPECT_EQ(r.outcome, PageOutcome::EmptySection);
 }
@@ -79,12 +79,12 @@ TEST(ListingPage, ThreePagesOf45ThenPrompt_44ThenOneMorePage) {
 TEST(ListingPage, NoResultAndEmptySectionMessages) {
     SearchState s;
     LinkBox box;
-    auto r = ProcessURL_HTML("<em class=\"offer-count\">0</em>没有找到符合条件的", s, box);
+    auto r = readListingPage("<em class=\"offer-count\">0</em>没有找到符合条件的", s, box);
     EXPECT_EQ(r.outcome, PageOutcome::NoResult);
     EXPECT_EQ(r.message, "完成搜索,共搜索到 0 个符合条件的产品.");
 
     // A network failure text contains no marker at all.
-    r = ProcessURL_HTML("网络错误:timeout\r\nhttp://shop1.1688.com/page/offerlist.htm?x", s, box);
+    r = readListingPage("网络错误:timeout\r\nhttp://shop1.1688.com/page/offerlist.htm?x", s, box);
     EXPECT_EQ(r.outcome, PageOutcome::EmptySection);
     EXPECT_EQ(r.message, ".完成搜索,共搜索到 0 个符合条件的产品.");
 }
@@ -94,7 +94,7 @@ TEST(ListingPage, NoCountsAndOneOfferPromptsWithOne) {
     LinkBox box;
     std::string p = "<div class=\"common-column-150\">" + firstLayoutItem({"7", "t", "1", "2"}) +
                     "<div class=\"app-paginator\">";
-    auto r = ProcessURL_HTML(p, s, box);
+    auto r = readListingPage(p, s, box);
     EXPECT_EQ(s.offerCount, 1);
     EXPECT_EQ(s.pageCount, 1);
     EXPECT_EQ(r.outcome, PageOutcome::Complete);
@@ -107,7 +107,7 @@ TEST(ListingPage, SecondLayoutEndsBlocksAtTheTitleDiv) {
                     "<div class=\"image\"><a href=\"http://detail.1688.com/offer/55.html\" "
                     "title=\"裙\"></a></div><div class=\"title\">x</div><em>9.90</em>"
                     "<span class=\"booked-counts\">3</span><div class=\"app-paginator\">";
-    ProcessURL_HTML(p, s, box);
+    readListingPage(p, s, box);
     ASSERT_EQ(box.lineCount(), 1u);
     EXPECT_EQ(box.lines()[0], "http://detail.1688.com/offer/55.html,裙,0,0.00");
 }
@@ -120,7 +120,7 @@ TEST(ListingPage, TitleCleanUpAndDefaults) {
     for (const auto& [raw, clean] : titles) {
         SearchState s;
         LinkBox box;
-        ProcessURL_HTML(page({{"1", raw, "abc", "-3"}}, "1", "1"), s, box);
+        readListingPage(page({{"1", raw, "abc", "-3"}}, "1", "1"), s, box);
         ASSERT_EQ(box.lineCount(), 1u) << raw;
         EXPECT_EQ(box.lines()[0], "http://detail.1688.com/offer/1.html," + clean + ",0,0.00");
     }
@@ -134,7 +134,7 @@ TEST(ListingPage, BlockWithoutLinkAndDuplicates) {
                     firstLayoutItem({"9", "T", "1.00", "2"}) +
                     firstLayoutItem({"9", "T", "1.00", "2"}) +
                     firstLayoutItem({"9", "T", "1.50", "2"}) + "<div class=\"app-paginator\">";
-    ProcessURL_HTML(p, s, box);
+    readListingPage(p, s, box);
     EXPECT_EQ(box.lines(), (std::vector<std::string>{
                                "http://detail.1688.com/offer/.html,,0,0.00",
                                "http://detail.1688.com/offer/9.html,T,2,1.00",
@@ -156,7 +156,7 @@ TEST(ListingPage, ItemStartWithoutEndStopsTheScan) {
                     firstLayoutItem({"1", "a", "1", "1"}) +
                     "<div class=\"image\"><a href=\"http://detail.1688.com/offer/2.html\">" +
                     "<div class=\"app-paginator\">";
-    auto r = ProcessURL_HTML(p, s, box);
+    auto r = readListingPage(p, s, box);
     EXPECT_EQ(box.lineCount(), 1u);
     EXPECT_EQ(r.outcome, PageOutcome::NextPage);
 }
@@ -164,7 +164,7 @@ TEST(ListingPage, ItemStartWithoutEndStopsTheScan) {
 TEST(ListingPage, CountThatIsNotAnIntegerIsAnError) {
     SearchState s;
     LinkBox box;
-    auto r = ProcessURL_HTML(page(items(0, 1), "1,000", "45"), s, box);
+    auto r = readListingPage(page(items(0, 1), "1,000", "45"), s, box);
     EXPECT_EQ(r.outcome, PageOutcome::Error);
     EXPECT_EQ(r.message, "'1,000' is not a valid integer value\r\n");
     EXPECT_EQ(box.lineCount(), 0u);
@@ -173,25 +173,25 @@ TEST(ListingPage, CountThatIsNotAnIntegerIsAnError) {
 TEST(ListingPage, StallsSilentlyOnANegativeCount) {
     SearchState s;
     LinkBox box;
-    auto r = ProcessURL_HTML(page(items(0, 1), "-1", "45"), s, box);
+    auto r = readListingPage(page(items(0, 1), "-1", "45"), s, box);
     EXPECT_EQ(r.outcome, PageOutcome::Stalled);
 }
 
 TEST(ListingPageDecode, DeclaredCharsetOrGbk) {
-    std::string gbk = Utf8ToGb18030("没有找到符合").value();
-    EXPECT_EQ(DecodeListingPage(gbk, ""), "没有找到符合");
-    EXPECT_EQ(DecodeListingPage(gbk, "text/html; charset=GBK"), "没有找到符合");
-    EXPECT_EQ(DecodeListingPage("没有", "text/html;charset=utf-8"), "没有");
+    std::string gbk = utf8ToGb18030("没有找到符合").value();
+    EXPECT_EQ(decodeListingPage(gbk, ""), "没有找到符合");
+    EXPECT_EQ(decodeListingPage(gbk, "text/html; charset=GBK"), "没有找到符合");
+    EXPECT_EQ(decodeListingPage("没有", "text/html;charset=utf-8"), "没有");
     std::string meta = "<head><meta charset=\"utf-8\"></head>没有";
-    EXPECT_EQ(DecodeListingPage(meta, "text/html"), meta);
+    EXPECT_EQ(decodeListingPage(meta, "text/html"), meta);
     std::string metaGbk =
         "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=gb2312\">";
-    EXPECT_EQ(DecodeListingPage(metaGbk + gbk, ""), metaGbk + "没有找到符合");
+    EXPECT_EQ(decodeListingPage(metaGbk + gbk, ""), metaGbk + "没有找到符合");
 }
 
 TEST(ListingPageDecode, AlwaysGivesUtf8) {
     // Declared UTF-8 but holding a sequence beyond U+10FFFF: each such byte is replaced.
-    EXPECT_EQ(DecodeListingPage("<p>\xF6\xB0\xB0\xB0</p>", "text/html; charset=utf-8"),
+    EXPECT_EQ(decodeListingPage("<p>\xF6\xB0\xB0\xB0</p>", "text/html; charset=utf-8"),
               "<p>\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD</p>");
 }
 

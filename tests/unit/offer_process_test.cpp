@@ -46,18 +46,18 @@ public:
         for (std::size_t i = 0; i < addresses.size(); ++i) {
             if (addresses[i].empty())
                 continue;
-            texts.picture += MainPictureEntry(PictureName(addresses[i]), i);
+            texts.picture += mainPictureEntry(pictureName(addresses[i]), i);
             texts.pictureStatus += "1;";
         }
     }
     void propertyPictures(std::string_view answer, PictureTexts& texts) override {
         step("property");
-        std::string url = GetBetween(answer, "<url>", "</url>");
+        std::string url = textBetween(answer, "<url>", "</url>");
         if (url.empty())
             return;
         texts.picture +=
-            PropertyPictureEntry(PictureName(url), GetBetween(answer, "<position>", "</position>"),
-                                 GetBetween(answer, "<properties>", "</properties>"));
+            propertyPictureEntry(pictureName(url), textBetween(answer, "<position>", "</position>"),
+                                 textBetween(answer, "<properties>", "</properties>"));
         texts.pictureStatus += "1;";
     }
     bool descriptionPictures(std::string&) override {
@@ -130,7 +130,7 @@ const std::vector<std::string> kEmptyOfferFields = {
 };
 
 // The expected row: the fields above with some replaced, by column number.
-std::string ExpectedRow(const std::map<int, std::string>& changes) {
+std::string expectedRow(const std::map<int, std::string>& changes) {
     std::vector<std::string> fields = kEmptyOfferFields;
     for (const auto& [column, text] : changes)
         fields.at(column - 1) = text;
@@ -169,7 +169,7 @@ const std::map<int, std::string> kColourSizeRow = {
     {50, "0"},
 };
 
-std::map<int, std::string> With(std::map<int, std::string> row,
+std::map<int, std::string> with(std::map<int, std::string> row,
                                 const std::map<int, std::string>& changes) {
     for (const auto& [column, text] : changes)
         row[column] = text;
@@ -179,7 +179,7 @@ std::map<int, std::string> With(std::map<int, std::string> row,
 class OfferProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = test::MakeTestDatabase(dir.path());
+        db = test::makeTestDatabase(dir.path());
         // Two leaves named T恤; the second lies under the preferred category 16.
         const std::vector<DbParams> categories = {
             {std::int64_t{16}, std::int64_t{0}, std::string("女装/女士精品"), std::int64_t{1}},
@@ -195,16 +195,16 @@ protected:
                  {std::string("T恤"), std::string("女"), std::string(" T恤 ")});
     }
     void process(const std::string& fixture, TestRun& run, const OfferOptions& options) {
-        answer = test::ReadFileBytes(test::TestDataPath("package/offers/" + fixture));
-        ProcessXML_Source(answer, run, options, {*db, dialogs, log, lookup});
+        answer = test::readFileBytes(test::testDataPath("package/offers/" + fixture));
+        processOffer(answer, run, options, {*db, dialogs, log, lookup});
     }
 
     test::TempDir dir;
     std::unique_ptr<Database> db;
     test::ScriptedDialogs dialogs;
     DiagnosticLog log;
-    test::TableLookup lookup{test::TestDataPath("package/props.tsv"),
-                             test::TestDataPath("package/propvalues.tsv")};
+    test::TableLookup lookup{test::testDataPath("package/props.tsv"),
+                             test::testDataPath("package/propvalues.tsv")};
     std::string answer;
 };
 
@@ -246,8 +246,8 @@ TEST_F(OfferProcessTest, BuildsWholeRows) {
          true,
          pagePrice,
          {"77", "1001"},
-         With(kColourSizeRow,
-              {{8, "9.90"}, {31, "\"" + ReplaceAll(kColourSizeSku, "12.50", "9.90") + "\""}}),
+         with(kColourSizeRow,
+              {{8, "9.90"}, {31, "\"" + replaceAll(kColourSizeSku, "12.50", "9.90") + "\""}}),
          "T恤->T恤",
          ""},
         {"page price not found",
@@ -318,7 +318,7 @@ TEST_F(OfferProcessTest, BuildsWholeRows) {
         run.ids = c.ids;
         run.pagePrices = {"1.00", "9.90"};
         process(c.fixture, run, c.options);
-        EXPECT_EQ(run.row, ExpectedRow(c.row));
+        EXPECT_EQ(run.row, expectedRow(c.row));
         EXPECT_EQ(run.categoryText, c.categoryText);
         EXPECT_EQ(run.completion, 1);
         EXPECT_EQ(run.progress, std::vector<std::string>{"正在下载中...(解析XML)"});
@@ -346,7 +346,7 @@ TEST_F(OfferProcessTest, WithoutLocalDescriptionPicturesTheCountStartsAtOne) {
     process("colour_size.json", run, {false, false, "16"});
     EXPECT_EQ(run.steps, (std::vector<std::string>{"events", "main", "property", "clean"}));
     EXPECT_EQ(run.completion, 2);
-    EXPECT_EQ(run.row, ExpectedRow(kColourSizeRow));
+    EXPECT_EQ(run.row, expectedRow(kColourSizeRow));
 }
 
 TEST_F(OfferProcessTest, ACancelLeavesNoRow) {
@@ -383,7 +383,7 @@ TEST_F(OfferProcessTest, DatabaseFailureInTheMappingIsShownAndTheRowStillBuilt) 
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
     EXPECT_EQ(dialogs.shown[0].text.rfind("类目属性匹配失败:", 0), 0u) << dialogs.shown[0].text;
     EXPECT_EQ(run.categoryText, "T恤->T恤");
-    EXPECT_EQ(run.row, ExpectedRow(With(kColourSizeRow, {{2, ""},
+    EXPECT_EQ(run.row, expectedRow(with(kColourSizeRow, {{2, ""},
                                                          {10, ""},
                                                          {22, R"("")"},
                                                          {31, R"("")"},
@@ -403,10 +403,10 @@ TEST_F(OfferProcessTest, DiagnosticLogLines) {
         "subject:女式T恤 \"夏\"款\n" + stars + "details:<p>纯棉\t舒适\r\n好穿</p>\n" + stars +
         "offerId:1001\n" + stars + "postCategryId:1031910\n" + stars + "amountOnSale:500\n" +
         stars + "price:12.50\n" + stars +
-        "productFeatureList:" + GetBetween(answer, "\"productFeatureList\":", ",\"imageList\"") +
+        "productFeatureList:" + textBetween(answer, "\"productFeatureList\":", ",\"imageList\"") +
         "\n" + stars;
     ASSERT_EQ(log.text().substr(0, fields.size()), fields);
-    std::vector<std::string> columns = SplitText(log.text().substr(fields.size()), "\n");
+    std::vector<std::string> columns = splitText(log.text().substr(fields.size()), "\n");
     columns.pop_back(); // after the last line break
     // 50 columns, 5 group ends, and the line break inside the description.
     EXPECT_EQ(columns.size(), 56u);

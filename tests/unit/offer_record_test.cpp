@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 using namespace lw;
-using lw::test::ReadFileBytes;
-using lw::test::TestDataPath;
+using lw::test::readFileBytes;
+using lw::test::testDataPath;
 
 namespace {
 
 std::string Answer(const std::string& name) {
-    return ReadFileBytes(TestDataPath("package/offers/" + name));
+    return readFileBytes(testDataPath("package/offers/" + name));
 }
 
 } // namespace
@@ -32,7 +32,7 @@ TEST(FirstJsonValueLength, StopsWhereTheTaggedExtrasBegin) {
         {"", 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FirstJsonValueLength(c.text), c.expected) << c.text;
+        EXPECT_EQ(firstJsonValueLength(c.text), c.expected) << c.text;
 }
 
 TEST(MemberText, ReadsEveryKindAsText) {
@@ -54,12 +54,12 @@ TEST(MemberText, ReadsEveryKindAsText) {
         {"o", R"({"y":1,"x":"2"})"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(MemberText(value, c.member), c.expected) << c.member;
-    EXPECT_THROW(MemberText(OfferJson::parse("[1]"), "result"), std::runtime_error);
+        EXPECT_EQ(memberText(value, c.member), c.expected) << c.member;
+    EXPECT_THROW(memberText(OfferJson::parse("[1]"), "result"), std::runtime_error);
 }
 
 TEST(ReadOfferAnswer, OneElementArrayWithNumericOfferId) {
-    AnswerReading r = ReadOfferAnswer(Answer("one_element.json"));
+    AnswerReading r = readOfferAnswer(Answer("one_element.json"));
     EXPECT_TRUE(r.complete());
     EXPECT_EQ(r.record.title, "A");
     EXPECT_EQ(r.record.offerId, "123");
@@ -69,7 +69,7 @@ TEST(ReadOfferAnswer, OneElementArrayWithNumericOfferId) {
 }
 
 TEST(ReadOfferAnswer, ResultHeldAsTextIsParsedAgain) {
-    AnswerReading r = ReadOfferAnswer(Answer("result_as_text.json"));
+    AnswerReading r = readOfferAnswer(Answer("result_as_text.json"));
     EXPECT_TRUE(r.complete()) << r.failure;
     EXPECT_EQ(r.record.title, "B");
     EXPECT_EQ(r.record.offerId, "456");
@@ -77,7 +77,7 @@ TEST(ReadOfferAnswer, ResultHeldAsTextIsParsedAgain) {
 }
 
 TEST(ReadOfferAnswer, FullOfferWithTaggedExtras) {
-    AnswerReading r = ReadOfferAnswer(Answer("colour_size.json"));
+    AnswerReading r = readOfferAnswer(Answer("colour_size.json"));
     ASSERT_TRUE(r.complete()) << r.failure;
     const OfferRecord& o = r.record;
     EXPECT_EQ(o.title, "女式T恤 \"夏\"款");
@@ -97,13 +97,13 @@ TEST(ReadOfferAnswer, FullOfferWithTaggedExtras) {
         {"颜色", "红色|蓝色"}, {"尺码", "S|M"},     {"品牌", "花花公子"}, {"货号", "A-123"},
     };
     EXPECT_EQ(o.features, features);
-    EXPECT_EQ(ImageAddresses(r.offer),
+    EXPECT_EQ(imageAddresses(r.offer),
               (std::vector<std::string>{"http://img.example.com/a.jpg", "",
                                         "http://img.example.com/图片.jpg"}));
 }
 
 TEST(ReadOfferAnswer, NamesMustMatchExactlyAndNumericPriceIsNotTaken) {
-    AnswerReading r = ReadOfferAnswer(Answer("category_with_blank.json"));
+    AnswerReading r = readOfferAnswer(Answer("category_with_blank.json"));
     ASSERT_TRUE(r.complete()) << r.failure;
     EXPECT_EQ(r.record.categoryText, "");
     EXPECT_EQ(r.record.articleNumber, "K-2");
@@ -127,13 +127,13 @@ TEST(ReadOfferAnswer, Failures) {
         {"bad_feature_list.json", true, true, "C"},
     };
     for (const auto& c : cases) {
-        AnswerReading r = ReadOfferAnswer(Answer(c.file));
+        AnswerReading r = readOfferAnswer(Answer(c.file));
         EXPECT_EQ(!r.failure.empty(), c.failure) << c.file << ": " << r.failure;
         EXPECT_EQ(r.offer.has_value(), c.offerReached) << c.file;
         EXPECT_FALSE(r.complete()) << c.file;
         EXPECT_EQ(r.record.title, c.title) << c.file;
     }
-    AnswerReading bad = ReadOfferAnswer(Answer("bad_feature_list.json"));
+    AnswerReading bad = readOfferAnswer(Answer("bad_feature_list.json"));
     EXPECT_EQ(bad.record.categoryText, "T恤");
     EXPECT_EQ(bad.failure.rfind("宝贝数据无法解析:", 0), 0u) << bad.failure;
 }
@@ -159,19 +159,19 @@ TEST(ReadOfferAnswer, OddShapes) {
          "a"},
     };
     for (const auto& c : cases) {
-        AnswerReading r = ReadOfferAnswer(c.answer);
+        AnswerReading r = readOfferAnswer(c.answer);
         EXPECT_EQ(!r.failure.empty(), c.failure) << c.answer << ": " << r.failure;
         EXPECT_EQ(r.record.title, c.title) << c.answer;
     }
 }
 
 TEST(ImageAddresses, EmptyWithoutOfferOrReadableList) {
-    EXPECT_TRUE(ImageAddresses(std::nullopt).empty());
-    EXPECT_TRUE(ImageAddresses(OfferJson::parse(R"({"imageList":"x"})")).empty());
-    EXPECT_TRUE(ImageAddresses(OfferJson::parse(R"({"imageList":[1]})")).empty());
-    EXPECT_TRUE(ImageAddresses(OfferJson::parse(R"({})")).empty());
+    EXPECT_TRUE(imageAddresses(std::nullopt).empty());
+    EXPECT_TRUE(imageAddresses(OfferJson::parse(R"({"imageList":"x"})")).empty());
+    EXPECT_TRUE(imageAddresses(OfferJson::parse(R"({"imageList":[1]})")).empty());
+    EXPECT_TRUE(imageAddresses(OfferJson::parse(R"({})")).empty());
     // A literal backslash before "/" inside the address goes as well.
-    EXPECT_EQ(ImageAddresses(OfferJson::parse(R"({"imageList":[{"originalImageURI":"a\\/b"}]})")),
+    EXPECT_EQ(imageAddresses(OfferJson::parse(R"({"imageList":[{"originalImageURI":"a\\/b"}]})")),
               std::vector<std::string>{"a/b"});
 }
 
@@ -193,7 +193,7 @@ TEST(DecidePrice, PagePriceOnlyWhenAskedAndFound) {
         {"", "555", true, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DecidePrice(c.jsonPrice, c.offerId, c.usePagePrice, ids, at), c.expected)
+        EXPECT_EQ(decidePrice(c.jsonPrice, c.offerId, c.usePagePrice, ids, at), c.expected)
             << c.offerId << " " << c.usePagePrice;
 }
 
@@ -218,5 +218,5 @@ TEST(ReadAnswerTags, MappingsAndDefaults) {
         {R"({"x":"<nick>a</nick>"}<nick>b</nick>)", {"0", "a", "", "1704753246", "1", "", "", "1"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ReadAnswerTags(c.answer), c.expected) << c.answer;
+        EXPECT_EQ(readAnswerTags(c.answer), c.expected) << c.answer;
 }

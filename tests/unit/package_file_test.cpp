@@ -9,10 +9,10 @@
 #include <sys/resource.h>
 
 using namespace lw;
-using test::ReadFileBytes;
+using test::readFileBytes;
 using test::TempDir;
-using test::TestDataPath;
-using test::WriteFileBytes;
+using test::testDataPath;
+using test::writeFileBytes;
 
 namespace {
 
@@ -45,83 +45,83 @@ private:
 // two_rows.csv: FF FE, then in UTF-16LE "version 1.00" and 49 tabs, the English names,
 // the Chinese names, kRow1 and kRow2 with every field marker made a tab, CR LF between
 // the lines and none at the end.
-TEST(ExportCSV5_5, NewFileThenAppendGivesTheGoldenFile) {
+TEST(appendPackageRow, NewFileThenAppendGivesTheGoldenFile) {
     TempDir dir;
     const std::string file = dir.file("淘宝助理数据包_1203051407.csv");
-    EXPECT_EQ(ExportCSV5_5(kRow1, file, kNewPackageFile), "");
-    const std::string golden = ReadFileBytes(TestDataPath("package/two_rows.csv"));
-    const std::string afterFirst = ReadFileBytes(file);
+    EXPECT_EQ(appendPackageRow(kRow1, file, kNewPackageFile), "");
+    const std::string golden = readFileBytes(testDataPath("package/two_rows.csv"));
+    const std::string afterFirst = readFileBytes(file);
     // The first row alone: everything up to the second row's CR LF.
     const std::string secondLine = std::string("\r\0\n\0", 4);
     const std::size_t cut = golden.rfind(secondLine);
     ASSERT_NE(cut, std::string::npos);
     EXPECT_EQ(afterFirst, golden.substr(0, cut));
 
-    EXPECT_EQ(ExportCSV5_5(kRow2, file, kExistingPackageFile), "");
-    EXPECT_EQ(ReadFileBytes(file), golden);
+    EXPECT_EQ(appendPackageRow(kRow2, file, kExistingPackageFile), "");
+    EXPECT_EQ(readFileBytes(file), golden);
     EXPECT_FALSE(std::filesystem::exists(file + ".part"));
 }
 
-TEST(ExportCSV5_5, NewFileModeReplacesAnOldFile) {
+TEST(appendPackageRow, NewFileModeReplacesAnOldFile) {
     TempDir dir;
     const std::string file = dir.file("p.csv");
-    WriteFileBytes(file, std::string(100000, 'x'));
-    EXPECT_EQ(ExportCSV5_5(kRow1, file, kNewPackageFile), "");
-    const std::string golden = ReadFileBytes(TestDataPath("package/two_rows.csv"));
-    EXPECT_EQ(ReadFileBytes(file), golden.substr(0, golden.rfind(std::string("\r\0\n\0", 4))));
+    writeFileBytes(file, std::string(100000, 'x'));
+    EXPECT_EQ(appendPackageRow(kRow1, file, kNewPackageFile), "");
+    const std::string golden = readFileBytes(testDataPath("package/two_rows.csv"));
+    EXPECT_EQ(readFileBytes(file), golden.substr(0, golden.rfind(std::string("\r\0\n\0", 4))));
 }
 
-TEST(ExportCSV5_5, WritesNothingForAnEmptyRowOrAnotherMode) {
+TEST(appendPackageRow, WritesNothingForAnEmptyRowOrAnotherMode) {
     TempDir dir;
     const std::string file = dir.file("p.csv");
-    EXPECT_EQ(ExportCSV5_5("", file, kNewPackageFile), "");
+    EXPECT_EQ(appendPackageRow("", file, kNewPackageFile), "");
     EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_EQ(ExportCSV5_5(kRow1, file, 2), "");
-    EXPECT_EQ(ExportCSV5_5(kRow1, file, -1), "");
+    EXPECT_EQ(appendPackageRow(kRow1, file, 2), "");
+    EXPECT_EQ(appendPackageRow(kRow1, file, -1), "");
     EXPECT_FALSE(std::filesystem::exists(file));
-    WriteFileBytes(file, "\xFF\xFE");
-    EXPECT_EQ(ExportCSV5_5("", file, kExistingPackageFile), "");
-    EXPECT_EQ(ReadFileBytes(file), "\xFF\xFE");
+    writeFileBytes(file, "\xFF\xFE");
+    EXPECT_EQ(appendPackageRow("", file, kExistingPackageFile), "");
+    EXPECT_EQ(readFileBytes(file), "\xFF\xFE");
 }
 
-TEST(ExportCSV5_5, FailuresComeBackAsText) {
+TEST(appendPackageRow, FailuresComeBackAsText) {
     TempDir dir;
     const std::string missingFolder = dir.file("no/such/folder/p.csv");
-    EXPECT_NE(ExportCSV5_5(kRow1, missingFolder, kNewPackageFile), "");
+    EXPECT_NE(appendPackageRow(kRow1, missingFolder, kNewPackageFile), "");
     // Appending needs the file: it is not made anew without its header lines.
     const std::string missing = dir.file("gone.csv");
-    std::string failure = ExportCSV5_5(kRow1, missing, kExistingPackageFile);
+    std::string failure = appendPackageRow(kRow1, missing, kExistingPackageFile);
     EXPECT_NE(failure.find("gone.csv"), std::string::npos) << failure;
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST(Utf16Writers, EmptyTextWritesNothing) {
     TempDir dir;
-    EXPECT_EQ(WriteUtf16File(dir.file("a"), "", true), "");
+    EXPECT_EQ(writeUtf16File(dir.file("a"), "", true), "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("a")));
-    WriteFileBytes(dir.file("b"), "x");
-    EXPECT_EQ(AppendUtf16File(dir.file("b"), ""), "");
-    EXPECT_EQ(ReadFileBytes(dir.file("b")), "x");
-    EXPECT_EQ(WriteUtf16File(dir.file("c"), "a", false), "");
-    EXPECT_EQ(ReadFileBytes(dir.file("c")), std::string("a\0", 2));
+    writeFileBytes(dir.file("b"), "x");
+    EXPECT_EQ(appendUtf16File(dir.file("b"), ""), "");
+    EXPECT_EQ(readFileBytes(dir.file("b")), "x");
+    EXPECT_EQ(writeUtf16File(dir.file("c"), "a", false), "");
+    EXPECT_EQ(readFileBytes(dir.file("c")), std::string("a\0", 2));
 }
 
 TEST(Utf16Writers, FailedAppendLeavesTheFileAsItWas) {
     TempDir dir;
     const std::string file = dir.file("p.csv");
     const std::string before = "\xFF\xFE" + std::string(1000, 'a');
-    WriteFileBytes(file, before);
+    writeFileBytes(file, before);
     std::string failure;
     {
         // Room for a part of the new bytes only.
         FileSizeLimit limit(before.size() + 10);
-        failure = AppendUtf16File(file, "\r\n" + std::string(200, 'b'));
+        failure = appendUtf16File(file, "\r\n" + std::string(200, 'b'));
     }
     EXPECT_NE(failure, "");
-    EXPECT_EQ(ReadFileBytes(file), before);
+    EXPECT_EQ(readFileBytes(file), before);
     // And the next append works again.
-    EXPECT_EQ(AppendUtf16File(file, "c"), "");
-    EXPECT_EQ(ReadFileBytes(file), before + std::string("c\0", 2));
+    EXPECT_EQ(appendUtf16File(file, "c"), "");
+    EXPECT_EQ(readFileBytes(file), before + std::string("c\0", 2));
 }
 
 TEST(Utf16Writers, FailedNewFileLeavesNoFile) {
@@ -130,7 +130,7 @@ TEST(Utf16Writers, FailedNewFileLeavesNoFile) {
     std::string failure;
     {
         FileSizeLimit limit(100);
-        failure = WriteUtf16File(file, std::string(500, 'x'), true);
+        failure = writeUtf16File(file, std::string(500, 'x'), true);
     }
     EXPECT_NE(failure, "");
     EXPECT_FALSE(std::filesystem::exists(file));
@@ -151,21 +151,21 @@ TEST(PackageNames, FoldersBesideThePackageFile) {
         {"a", "", "_DESC"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(PictureFolderOf(c.file), c.pictures) << c.file;
-        EXPECT_EQ(DescriptionFolderOf(c.file), c.descriptions) << c.file;
+        EXPECT_EQ(pictureFolderOf(c.file), c.pictures) << c.file;
+        EXPECT_EQ(descriptionFolderOf(c.file), c.descriptions) << c.file;
     }
 }
 
 TEST(PackageNames, PictureNamesAndEntries) {
     // MD5 of the GBK bytes (md5sum of the address passed through iconv -t GBK).
-    EXPECT_EQ(PictureName("http://img.example.com/a.jpg"), "cbb47f999c6c8ce52d12b4cf6f762e0d");
-    EXPECT_EQ(PictureName("http://img.example.com/图片.jpg"), "6b42d707e0e24529c11bbb9b01ef4b3b");
-    EXPECT_EQ(PictureFilePath("/p/淘宝助理数据包_1203051407", "cbb47f999c6c8ce52d12b4cf6f762e0d"),
+    EXPECT_EQ(pictureName("http://img.example.com/a.jpg"), "cbb47f999c6c8ce52d12b4cf6f762e0d");
+    EXPECT_EQ(pictureName("http://img.example.com/图片.jpg"), "6b42d707e0e24529c11bbb9b01ef4b3b");
+    EXPECT_EQ(pictureFilePath("/p/淘宝助理数据包_1203051407", "cbb47f999c6c8ce52d12b4cf6f762e0d"),
               "/p/淘宝助理数据包_1203051407/cbb47f999c6c8ce52d12b4cf6f762e0d.tbi");
-    EXPECT_EQ(MainPictureEntry("abc", 0), "abc:1:0:|;");
-    EXPECT_EQ(MainPictureEntry("abc", 12), "abc:1:12:|;");
-    EXPECT_EQ(PropertyPictureEntry("abc", "0", "1627207:28326"), "abc:2:0:1627207:28326|;");
-    EXPECT_EQ(PropertyPictureEntry("abc", "", ""), "abc:2::|;");
-    EXPECT_EQ(PictureStatusText(0), "");
-    EXPECT_EQ(PictureStatusText(3), "1;1;1;");
+    EXPECT_EQ(mainPictureEntry("abc", 0), "abc:1:0:|;");
+    EXPECT_EQ(mainPictureEntry("abc", 12), "abc:1:12:|;");
+    EXPECT_EQ(propertyPictureEntry("abc", "0", "1627207:28326"), "abc:2:0:1627207:28326|;");
+    EXPECT_EQ(propertyPictureEntry("abc", "", ""), "abc:2::|;");
+    EXPECT_EQ(pictureStatusText(0), "");
+    EXPECT_EQ(pictureStatusText(3), "1;1;1;");
 }

@@ -13,7 +13,7 @@ TEST(PictureNames, FileNameCleaning) {
         {"图片 1.jpg", "图片 1.jpg"},
     };
     for (const auto& [in, out] : cases)
-        EXPECT_EQ(CleanFileName(in), out) << in;
+        EXPECT_EQ(cleanFileName(in), out) << in;
 }
 
 TEST(PictureNames, DescriptionPictureNameStaysInsideItsFolder) {
@@ -30,14 +30,14 @@ TEST(PictureNames, DescriptionPictureNameStaysInsideItsFolder) {
         {"noslash.gif", "noslash.gif"},
     };
     for (const auto& [in, out] : cases)
-        EXPECT_EQ(DescriptionPictureName(in), out) << in;
+        EXPECT_EQ(descriptionPictureName(in), out) << in;
 }
 
 TEST(PictureNames, LocalPictureAddressIsAFileAddress) {
 #ifdef _WIN32
-    EXPECT_EQ(LocalPictureAddress("D:\\a\\p_DESC", "x.jpg"), "file:///D:\\a\\p_DESC\\x.jpg");
+    EXPECT_EQ(localPictureAddress("D:\\a\\p_DESC", "x.jpg"), "file:///D:\\a\\p_DESC\\x.jpg");
 #else
-    EXPECT_EQ(LocalPictureAddress("/tmp/p_DESC", "x.jpg"), "file:///tmp/p_DESC/x.jpg");
+    EXPECT_EQ(localPictureAddress("/tmp/p_DESC", "x.jpg"), "file:///tmp/p_DESC/x.jpg");
 #endif
 }
 
@@ -46,7 +46,7 @@ TEST(PictureNames, DescriptionAddressesInOrderWithoutRepeats) {
                     "<img src=\"HTTP://H/A.JPG\"><img src=\"\"><img src=\"http://h/b.jpg\">"
                     "<td background=\"img/rel.gif\"><img src='http://h/single.jpg'>"
                     "<img src=\"http://h/a.jpg\"><img src=\"http://h/open.jpg";
-    auto found = CollectDescriptionAddresses(d);
+    auto found = collectDescriptionAddresses(d);
     ASSERT_TRUE(found);
     EXPECT_EQ(*found, (std::vector<std::string>{"http://h/a.jpg", "", "http://h/b.jpg",
                                                 "http://h/bg.gif"}));
@@ -55,7 +55,7 @@ TEST(PictureNames, DescriptionAddressesInOrderWithoutRepeats) {
 TEST(PictureNames, CollectingStopsWhenTheRunIsCancelled) {
     int calls = 0;
     auto found =
-        CollectDescriptionAddresses("src=\"a\" src=\"b\" src=\"c\"", [&] { return ++calls < 3; });
+        collectDescriptionAddresses("src=\"a\" src=\"b\" src=\"c\"", [&] { return ++calls < 3; });
     EXPECT_FALSE(found);
     EXPECT_EQ(calls, 3);
 }
@@ -77,7 +77,7 @@ TEST(PictureNames, DescriptionCleanUp) {
     };
     for (const Case& c : cases) {
         std::string d = c.in;
-        CleanDescription(d, c.clearLinks);
+        cleanDescriptionText(d, c.clearLinks);
         EXPECT_EQ(d, c.out) << c.in;
     }
 }
@@ -87,20 +87,20 @@ TEST(PictureNames, PropertyPicturesOfTheAnswer) {
                          "<position>0</position><properties>1:2</properties></prop_img>"
                          "<prop_img><url></url><position>1</position></prop_img>"
                          "</prop_imgs><nick>n</nick>";
-    auto pictures = PropertyPictures(answer);
+    auto pictures = readPropertyPictures(answer);
     ASSERT_GE(pictures.size(), 2u);
     EXPECT_EQ(pictures[0], (PropertyPicture{"http://h/p1.jpg", "0", "1:2"}));
     EXPECT_EQ(pictures[1], (PropertyPicture{"", "1", ""}));
     for (size_t i = 2; i < pictures.size(); ++i)
         EXPECT_TRUE(pictures[i].url.empty());
-    for (const auto& p : PropertyPictures("{}<prop_imgs><prop_img><url>u</url></prop_img>"))
+    for (const auto& p : readPropertyPictures("{}<prop_imgs><prop_img><url>u</url></prop_img>"))
         EXPECT_TRUE(p.url.empty());
 }
 
 TEST(PictureNames, ProgressTextAndClientSettings) {
-    EXPECT_EQ(PictureProgressText(1, 0, 0, false), "1:0:0:0");
-    EXPECT_EQ(PictureProgressText(3, 2, 10, true), "3:2:10:1");
-    HttpOptions o = PictureHttpOptions();
+    EXPECT_EQ(pictureProgressText(1, 0, 0, false), "1:0:0:0");
+    EXPECT_EQ(pictureProgressText(3, 2, 10, true), "3:2:10:1");
+    HttpOptions o = pictureHttpOptions();
     EXPECT_EQ(o.readTimeoutMs, 10000);
     EXPECT_TRUE(o.followRedirects);
     EXPECT_EQ(o.maxBodyBytes, 32u * 1024u * 1024u);
@@ -125,7 +125,7 @@ TEST(PictureNames, PointingAtLocalPicturesSearchesOnlyTheOriginalText) {
         {"abc", {{"", "x"}, {"b", ""}}, "ac"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(PointAtLocalPictures(c.in, c.changes), c.out) << c.in;
+        EXPECT_EQ(pointAtLocalPictures(c.in, c.changes), c.out) << c.in;
 
     // Seen while writing the description fuzz target: single-letter addresses that occur in the
     // local references doubled the description with each address.
@@ -135,5 +135,5 @@ TEST(PictureNames, PointingAtLocalPicturesSearchesOnlyTheOriginalText) {
         description += std::string("<img src=\"") + c + "\">";
         changes.push_back({std::string(1, c), "file:///tmp/desc/" + std::string(1, c)});
     }
-    EXPECT_LT(PointAtLocalPictures(description, changes).size(), description.size() * 20);
+    EXPECT_LT(pointAtLocalPictures(description, changes).size(), description.size() * 20);
 }

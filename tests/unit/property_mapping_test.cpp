@@ -12,9 +12,9 @@ namespace {
 
 const std::string kCid = "50000671";
 
-test::TableLookup FixtureLookup() {
-    test::TableLookup lookup(test::TestDataPath("package/props.tsv"),
-                             test::TestDataPath("package/propvalues.tsv"));
+test::TableLookup fixtureLookup() {
+    test::TableLookup lookup(test::testDataPath("package/props.tsv"),
+                             test::testDataPath("package/propvalues.tsv"));
     lookup.addProperty(kCid, "颜色分类", "1627207");
     lookup.addValue(kCid, "1627207", "", "99999"); // an empty colour that is known
     lookup.addValue(kCid, "20000", "耐克", "20001");
@@ -74,14 +74,14 @@ TEST(MapProperties, Cases) {
          {"", "", "", "", "", "0"}},
     };
     for (const auto& c : cases) {
-        test::TableLookup lookup = FixtureLookup();
-        EXPECT_EQ(MapProperties(lookup, kCid, c.features, "A-123", "12.50"), c.expected) << c.name;
+        test::TableLookup lookup = fixtureLookup();
+        EXPECT_EQ(mapProperties(lookup, kCid, c.features, "A-123", "12.50"), c.expected) << c.name;
     }
 }
 
 TEST(MapProperties, LookUpsFollowTheDescribedOrder) {
-    test::TableLookup lookup = FixtureLookup();
-    MapProperties(lookup, kCid, {{"颜色", "红色|绿色|蓝色"}, {"尺码", "S|M"}, {"材质", "棉"}}, "",
+    test::TableLookup lookup = fixtureLookup();
+    mapProperties(lookup, kCid, {{"颜色", "红色|绿色|蓝色"}, {"尺码", "S|M"}, {"材质", "棉"}}, "",
                   "1");
     const std::vector<std::string> expected = {
         "prop 50000671 颜色",
@@ -101,7 +101,7 @@ TEST(MapProperties, LookUpsFollowTheDescribedOrder) {
 }
 
 TEST(MapProperties, SizesWithoutColoursAreNotLookedUp) {
-    test::TableLookup lookup = FixtureLookup();
-    MapProperties(lookup, kCid, {{"尺码", "S|M|L"}}, "", "1");
+    test::TableLookup lookup = fixtureLookup();
+    mapProperties(lookup, kCid, {{"尺码", "S|M|L"}}, "", "1");
     EXPECT_EQ(lookup.calls, std::vector<std::string>{"prop 50000671 尺码"});
 }

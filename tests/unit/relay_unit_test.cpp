@@ -16,12 +16,12 @@ TEST(RelayContext, EndpointsAndTrimmedAccountCodeFromConfig) {
     config.appKey = "k";
     config.accessToken = "t";
     config.accountCode = "  A 1  ";
-    TTBAPP app = MakeRelayContext(config);
+    RelayContext app = makeRelayContext(config);
     EXPECT_EQ(app.baseAddress, "http://relay.example.com:8080");
     EXPECT_EQ(app.apiEndpoint, "http://relay.example.com:8080/openapi/getdata.aspx");
     EXPECT_EQ(app.lookupEndpoint, "http://relay.example.com:8080/xml/getxml.asp");
     EXPECT_EQ(app.accountCode, "A 1");
-    EXPECT_EQ(app.clientVersion, GetVersionText());
+    EXPECT_EQ(app.clientVersion, programVersion());
     EXPECT_EQ(app.missing, "");
 }
 
@@ -42,12 +42,12 @@ TEST(RelayContext, OfferBodyEncodesOnlyTheAccountCode) {
         config.relayHost = "r";
         config.appKey = "k y"; // sent as it is
         config.accountCode = c.accountCode;
-        TTBAPP app = MakeRelayContext(config);
-        EXPECT_EQ(OfferRequestBody(app, "12 3"),
+        RelayContext app = makeRelayContext(config);
+        EXPECT_EQ(offerRequestBody(app, "12 3"),
                   "app_key=k y&method=offer.get&offerId=12 3&returnFields=subject,details,offerId,"
                   "postCategryId,amountOnSale,priceRanges,skuArray,productFeatureList,imageList"
                   "&codeid=" +
-                      c.codeid + "&rvversion=" + GetVersionText())
+                      c.codeid + "&rvversion=" + programVersion())
             << c.accountCode;
     }
 }
@@ -57,18 +57,18 @@ TEST(RelayOffer, AnAmpersandInTheOfferIdStartsNoField) {
     config.relayHost = "r";
     config.appKey = "k";
     config.accountCode = "acc";
-    TTBAPP app = MakeRelayContext(config);
-    EXPECT_EQ(OfferRequestBody(app, "1&codeid=evil"),
+    RelayContext app = makeRelayContext(config);
+    EXPECT_EQ(offerRequestBody(app, "1&codeid=evil"),
               "app_key=k&method=offer.get&offerId=1%26codeid=evil&returnFields=subject,details,"
               "offerId,postCategryId,amountOnSale,priceRanges,skuArray,productFeatureList,imageList"
               "&codeid=acc&rvversion=" +
-                  GetVersionText());
+                  programVersion());
 }
 
 TEST(RelayLookup, QueriesEncodeTheNameAsFormValue) {
-    EXPECT_EQ(PropertyLookupQuery("50010850", "颜色 分类+"),
+    EXPECT_EQ(propertyLookupQuery("50010850", "颜色 分类+"),
               "tablename=TB_ItemProps&cid=50010850&name=%E9%A2%9C%E8%89%B2+%E5%88%86%E7%B1%BB%2B");
-    EXPECT_EQ(PropertyValueLookupQuery("1", "20509", "M&L"),
+    EXPECT_EQ(propertyValueLookupQuery("1", "20509", "M&L"),
               "tablename=TB_ItemPropValue&cid=1&pid=20509&name=M%26L");
 }
 
@@ -91,9 +91,9 @@ TEST(ErrorResponse, MessageFromItsTags) {
         {"<error_response/>", false, ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(IsErrorResponse(c.answer), c.isError) << c.answer;
+        EXPECT_EQ(isErrorResponse(c.answer), c.isError) << c.answer;
         if (c.isError) {
-            EXPECT_EQ(ErrorResponseMessage(c.answer, p), c.message);
+            EXPECT_EQ(errorResponseMessage(c.answer, p), c.message);
         }
     }
 }
@@ -102,11 +102,11 @@ TEST(ErrorResponse, CheckShowsTheMessageAndHidesThePanel) {
     test::ScriptedDialogs dialogs;
     ProgressPanel panel;
     panel.show("正在处理中...");
-    EXPECT_FALSE(CheckErrorResponse("<itemcats/>", kItemCatsErrorPrefix, dialogs, panel));
+    EXPECT_FALSE(checkErrorResponse("<itemcats/>", kItemCatsErrorPrefix, dialogs, panel));
     EXPECT_TRUE(panel.visible());
     EXPECT_TRUE(dialogs.shown.empty());
 
-    EXPECT_TRUE(CheckErrorResponse("<error_response><msg>m</msg><sub_code>c</sub_code>"
+    EXPECT_TRUE(checkErrorResponse("<error_response><msg>m</msg><sub_code>c</sub_code>"
                                    "<sub_msg>s</sub_msg></error_response>",
                                    kItemPropValuesErrorPrefix, dialogs, panel));
     EXPECT_FALSE(panel.visible());
@@ -117,18 +117,18 @@ TEST(ErrorResponse, CheckShowsTheMessageAndHidesThePanel) {
 }
 
 TEST(RelayAnswer, InvalidUtf8BytesBecomeReplacementCharacters) {
-    EXPECT_EQ(RelayAnswerText("中文"), "中文");
-    EXPECT_EQ(RelayAnswerText("a\xC4\xD0z"), "a\xEF\xBF\xBD\xEF\xBF\xBDz");
+    EXPECT_EQ(relayAnswerText("中文"), "中文");
+    EXPECT_EQ(relayAnswerText("a\xC4\xD0z"), "a\xEF\xBF\xBD\xEF\xBF\xBDz");
 }
 
 TEST(HttpClientHelpers, ProxyBypassAlwaysHoldsLoopback) {
-    EXPECT_EQ(ProxyBypassList(""), "127.0.0.1,localhost,::1");
-    EXPECT_EQ(ProxyBypassList(" .corp.example "), ".corp.example,127.0.0.1,localhost,::1");
-    EXPECT_EQ(ProxyBypassList("*"), "*");
+    EXPECT_EQ(proxyBypassList(""), "127.0.0.1,localhost,::1");
+    EXPECT_EQ(proxyBypassList(" .corp.example "), ".corp.example,127.0.0.1,localhost,::1");
+    EXPECT_EQ(proxyBypassList("*"), "*");
 }
 
 TEST(HttpClientHelpers, UnsafeUrlBytesAreEscaped) {
-    EXPECT_EQ(EscapeUnsafeUrlBytes("http://h/a b?q=中&r=%20#x y"),
+    EXPECT_EQ(escapeUnsafeUrlBytes("http://h/a b?q=中&r=%20#x y"),
               "http://h/a%20b?q=%E4%B8%AD&r=%20#x%20y");
 }
 
@@ -146,7 +146,7 @@ TEST(WinHttpAddress, SchemeAddedAndPathAndQueryEncoded) {
         {"http://h/?n=中%", "http://h/?n=%E4%B8%AD%25"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(TWinHTTP::RequestAddress(c.url), c.address) << c.url;
+        EXPECT_EQ(AsyncHttpRequest::requestAddress(c.url), c.address) << c.url;
 }
 
 TEST(WinHttpStream, ReadsFromItsPosition) {

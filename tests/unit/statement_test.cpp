@@ -8,7 +8,7 @@ using namespace lw::test;
 
 TEST(Statement, RunsManyTimesAndSurvivesAFailedRun) {
     TempDir dir;
-    auto db = MakeTestDatabase(dir.path());
+    auto db = makeTestDatabase(dir.path());
     db->exec("create table t (a integer not null, b text)");
     Statement insert = db->prepare("insert into t (a, b) values (?, ?)");
     insert.run({std::int64_t{1}, std::string("x'y")});

@@ -1,14 +1,14 @@
-#include <gtest/gtest.h>
-
 #include "store/text_routines.hpp"
+
+#include <gtest/gtest.h>
 
 using namespace lw;
 using Pieces = std::vector<std::string>;
 
-TEST(QuoteSQL, DoublesEverySingleQuote) {
-    EXPECT_EQ(QuoteSQL("Tom's 'shop'"), "Tom''s ''shop''");
-    EXPECT_EQ(QuoteSQL(""), "");
-    EXPECT_EQ(QuoteSQL("''"), "''''");
+TEST(quoteSql, DoublesEverySingleQuote) {
+    EXPECT_EQ(quoteSql("Tom's 'shop'"), "Tom''s ''shop''");
+    EXPECT_EQ(quoteSql(""), "");
+    EXPECT_EQ(quoteSql("''"), "''''");
 }
 
 struct SplitCase {
@@ -28,28 +28,28 @@ TEST(SplitText, Cases) {
         {"<a>1</a><a>2</a>", "</a>", {"<a>1", "/a><a>2", "/a>"}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(SplitText(c.text, c.separator), c.expected) << c.text;
+        EXPECT_EQ(splitText(c.text, c.separator), c.expected) << c.text;
 }
 
 TEST(SplitTextMax, CutsWholeSeparatorsUpToMax) {
-    EXPECT_EQ(SplitTextMax("a|b|c|d", "|", 2), (Pieces{"a", "b", "c|d"}));
-    EXPECT_EQ(SplitTextMax("a|b|c|d", "|", 0), (Pieces{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitTextMax("a|b|c|d", "|", -1), (Pieces{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitTextMax("<i>1</i><i>2</i>tail", "</i>", 99999),
+    EXPECT_EQ(splitTextMax("a|b|c|d", "|", 2), (Pieces{"a", "b", "c|d"}));
+    EXPECT_EQ(splitTextMax("a|b|c|d", "|", 0), (Pieces{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitTextMax("a|b|c|d", "|", -1), (Pieces{"a", "b", "c", "d"}));
+    EXPECT_EQ(splitTextMax("<i>1</i><i>2</i>tail", "</i>", 99999),
               (Pieces{"<i>1", "<i>2", "tail"}));
-    EXPECT_EQ(SplitTextMax("", "|", 5), (Pieces{""}));
+    EXPECT_EQ(splitTextMax("", "|", 5), (Pieces{""}));
 }
 
 TEST(SplitTextMax, RunsTheCallbackBeforeEveryCut) {
     int calls = 0;
-    SplitTextMax("a|b|c|d", "|", 2, [&] { ++calls; });
+    splitTextMax("a|b|c|d", "|", 2, [&] { ++calls; });
     EXPECT_EQ(calls, 2);
     calls = 0;
-    SplitTextMax("a|b|c|d", "|", 99999, [&] { ++calls; });
+    splitTextMax("a|b|c|d", "|", 99999, [&] { ++calls; });
     EXPECT_EQ(calls, 3);
 }
 
-TEST(GetBetween, Cases) {
+TEST(textBetween, Cases) {
     struct Case {
         std::string text, start, end, expected;
     };
@@ -67,40 +67,40 @@ TEST(GetBetween, Cases) {
         {"价格：12.50元", "价格：", "元", "12.50"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(GetBetween(c.text, c.start, c.end), c.expected)
+        EXPECT_EQ(textBetween(c.text, c.start, c.end), c.expected)
             << c.text << " [" << c.start << "][" << c.end << "]";
 }
 
 TEST(IsNumber, Cases) {
     for (const char* yes : {"0", "100", "0.05", "100.50", "007", "12.50", "100.00"})
-        EXPECT_TRUE(IsNumber(yes)) << yes;
+        EXPECT_TRUE(isNumber(yes)) << yes;
     for (const char* no : {"", ".", ".5", "5.", "1.2.3", "-1", "+1", "1 ", "1e5", "１"})
-        EXPECT_FALSE(IsNumber(no)) << no;
+        EXPECT_FALSE(isNumber(no)) << no;
 }
 
 TEST(FlagText, Cases) {
     const std::pair<const char*, const char*> cases[] = {
-        {"1", "1"}, {"0", "0"},       {"true", "1"}, {"TRUE", "1"},  {"Deleted", "1"},
-        {"", "0"},  {"false", "0"},   {"yes", "0"},  {"normal", "0"}, {"2", "0"},
+        {"1", "1"}, {"0", "0"},     {"true", "1"}, {"TRUE", "1"},   {"Deleted", "1"},
+        {"", "0"},  {"false", "0"}, {"yes", "0"},  {"normal", "0"}, {"2", "0"},
     };
     for (const auto& [in, out] : cases)
-        EXPECT_EQ(FlagText(in), out) << in;
+        EXPECT_EQ(flagText(in), out) << in;
 }
 
 TEST(VersionText, FourNumbersWithoutLeadingZeros) {
-    EXPECT_EQ(VersionTextOf("2.0.1.7"), "2.0.1.7");
-    EXPECT_EQ(VersionTextOf("02.00.01.07"), "2.0.1.7");
-    EXPECT_EQ(VersionTextOf("1.2"), "1.2.0.0");
-    EXPECT_EQ(VersionTextOf(""), "0");
-    EXPECT_EQ(VersionTextOf("x.y"), "0");
-    EXPECT_EQ(GetVersionText(), VersionTextOf(LISTWRIGHT_VERSION));
-    EXPECT_NE(GetVersionText(), "0");
+    EXPECT_EQ(versionTextOf("2.0.1.7"), "2.0.1.7");
+    EXPECT_EQ(versionTextOf("02.00.01.07"), "2.0.1.7");
+    EXPECT_EQ(versionTextOf("1.2"), "1.2.0.0");
+    EXPECT_EQ(versionTextOf(""), "0");
+    EXPECT_EQ(versionTextOf("x.y"), "0");
+    EXPECT_EQ(programVersion(), versionTextOf(LISTWRIGHT_VERSION));
+    EXPECT_NE(programVersion(), "0");
 }
 
 TEST(TextHelpers, TrimLowerReplaceFind) {
-    EXPECT_EQ(Trim("  a b \r\n"), "a b");
-    EXPECT_EQ(LowerAscii("AbC中文"), "abc中文");
-    EXPECT_EQ(ReplaceAll("a&amp;b&amp;", "&amp;", "&"), "a&b&");
-    EXPECT_EQ(FindNoCase("xxSRC=\"a", "src=\""), 2u);
-    EXPECT_EQ(FindNoCase("abc", "d"), std::string::npos);
+    EXPECT_EQ(trim("  a b \r\n"), "a b");
+    EXPECT_EQ(lowerAscii("AbC中文"), "abc中文");
+    EXPECT_EQ(replaceAll("a&amp;b&amp;", "&amp;", "&"), "a&b&");
+    EXPECT_EQ(findNoCase("xxSRC=\"a", "src=\""), 2u);
+    EXPECT_EQ(findNoCase("abc", "d"), std::string::npos);
 }

@@ -1,11 +1,11 @@
 // Builds the delivered, encrypted database file from the schema script.
+#include "store/database.hpp"
+
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
-
-#include "store/database.hpp"
 
 int main(int argc, char** argv) {
     std::string schema, password, out;

@@ -11,7 +11,7 @@
 
 namespace {
 
-int Usage() {
+int usage() {
     std::cerr
         << "usage: relay-sim --fixtures DIR [--port N] [--fault \"MATCH KIND [ARG [TIMES]]\"]...\n"
            "  faults: see tools/relay-sim/README.md\n";
@@ -34,10 +34,10 @@ int main(int argc, char** argv) {
         else if (arg == "--fault" && hasValue)
             faults.push_back(argv[++i]);
         else
-            return Usage();
+            return usage();
     }
     if (fixtures.empty())
-        return Usage();
+        return usage();
 
     // The server's threads inherit the blocked signals; only sigwait below takes them.
     sigset_t signals;

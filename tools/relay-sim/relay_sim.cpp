@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Lower(std::string_view text) {
+std::string lowered(std::string_view text) {
     std::string out(text);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z')
@@ -27,15 +27,15 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && Lower(a) == Lower(b);
+bool equalNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && lowered(a) == lowered(b);
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
+bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-std::string Trim(std::string_view text) {
+std::string trim(std::string_view text) {
     size_t begin = 0;
     size_t end = text.size();
     while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
@@ -45,13 +45,13 @@ std::string Trim(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-bool IsNumber(std::string_view text) {
+bool isNumber(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Digits as a number, capped so that no fixture value can overflow.
-int ToInt(std::string_view digits) {
+int toInt(std::string_view digits) {
     long long value = 0;
     for (char c : digits) {
         value = value * 10 + (c - '0');
@@ -61,7 +61,7 @@ int ToInt(std::string_view digits) {
     return static_cast<int>(value);
 }
 
-std::vector<std::string> Split(std::string_view text, char separator) {
+std::vector<std::string> split(std::string_view text, char separator) {
     std::vector<std::string> parts;
     size_t start = 0;
     while (true) {
@@ -74,18 +74,18 @@ std::vector<std::string> Split(std::string_view text, char separator) {
 }
 
 // The value of name in "a=1&b=2" text, decoded; nullopt when absent.
-std::optional<std::string> FormValue(std::string_view text, std::string_view name) {
-    for (const auto& pair : Split(text, '&')) {
+std::optional<std::string> formValue(std::string_view text, std::string_view name) {
+    for (const auto& pair : split(text, '&')) {
         size_t eq = pair.find('=');
-        std::string key = PercentDecode(pair.substr(0, eq), true);
+        std::string key = percentDecode(pair.substr(0, eq), true);
         if (key == name)
             return eq == std::string::npos ? std::string()
-                                           : PercentDecode(pair.substr(eq + 1), true);
+                                           : percentDecode(pair.substr(eq + 1), true);
     }
     return std::nullopt;
 }
 
-std::optional<std::string> ReadFile(const fs::path& path) {
+std::optional<std::string> readFile(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
         return std::nullopt;
@@ -98,23 +98,23 @@ std::optional<std::string> ReadFile(const fs::path& path) {
 }
 
 // TAB-separated rows of a fixture table, without blank and "#" lines.
-std::vector<std::vector<std::string>> ReadTable(const fs::path& path) {
+std::vector<std::vector<std::string>> readTable(const fs::path& path) {
     std::vector<std::vector<std::string>> rows;
-    auto text = ReadFile(path);
+    auto text = readFile(path);
     if (!text)
         return rows;
-    for (auto line : Split(*text, '\n')) {
+    for (auto line : split(*text, '\n')) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
-        if (Trim(line).empty() || line[0] == '#')
+        if (trim(line).empty() || line[0] == '#')
             continue;
-        rows.push_back(Split(line, '\t'));
+        rows.push_back(split(line, '\t'));
     }
     return rows;
 }
 
 // Keywords sent as GBK bytes are looked up under their UTF-8 folder name.
-std::string Gb18030ToUtf8(const std::string& bytes) {
+std::string gb18030ToUtf8(const std::string& bytes) {
     iconv_t cd = iconv_open("UTF-8", "GB18030");
     if (cd == reinterpret_cast<iconv_t>(-1))
         return bytes;
@@ -132,9 +132,9 @@ std::string Gb18030ToUtf8(const std::string& bytes) {
 }
 
 // A relative path below a fixture folder; empty when it would leave it.
-std::string SafeRelative(const std::string& decodedPath) {
+std::string safeRelative(const std::string& decodedPath) {
     std::string out;
-    for (const auto& segment : Split(decodedPath, '/')) {
+    for (const auto& segment : split(decodedPath, '/')) {
         if (segment.empty() || segment == ".")
             continue;
         if (segment == ".." || segment.find('\0') != std::string::npos ||
@@ -147,8 +147,8 @@ std::string SafeRelative(const std::string& decodedPath) {
     return out;
 }
 
-std::string ContentTypeFor(const std::string& path) {
-    std::string ext = Lower(fs::path(path).extension().string());
+std::string contentTypeFor(const std::string& path) {
+    std::string ext = lowered(fs::path(path).extension().string());
     if (ext == ".jpg" || ext == ".jpeg")
         return "image/jpeg";
     if (ext == ".png")
@@ -179,7 +179,7 @@ const char* const kXml = "text/xml;charset=UTF-8";
 
 } // namespace
 
-std::string PercentDecode(std::string_view text, bool plusIsBlank) {
+std::string percentDecode(std::string_view text, bool plusIsBlank) {
     auto hex = [](char c) -> int {
         if (c >= '0' && c <= '9')
             return c - '0';
@@ -205,18 +205,18 @@ std::string PercentDecode(std::string_view text, bool plusIsBlank) {
     return out;
 }
 
-std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) {
+std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) {
     if (error)
         error->clear();
     std::string line = rawLine;
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
         line.pop_back();
-    if (Trim(line).empty() || Trim(line)[0] == '#')
+    if (trim(line).empty() || trim(line)[0] == '#')
         return std::nullopt;
     std::vector<std::string> fields;
     if (line.find('\t') != std::string::npos) {
-        for (const auto& f : Split(line, '\t'))
-            fields.push_back(Trim(f));
+        for (const auto& f : split(line, '\t'))
+            fields.push_back(trim(f));
     } else {
         std::istringstream in(line);
         std::string f;
@@ -254,24 +254,24 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
     if (fields.size() > 2 && fields[2] != "-")
         fault.argument = fields[2];
     if (fields.size() > 3) {
-        if (!IsNumber(fields[3]))
+        if (!isNumber(fields[3]))
             return fail("times must be a number");
-        fault.times = ToInt(fields[3]);
+        fault.times = toInt(fields[3]);
     }
     bool needsNumber = fault.kind == FaultKind::Latency || fault.kind == FaultKind::Status ||
                        fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody;
-    if (needsNumber && !IsNumber(fault.argument))
+    if (needsNumber && !isNumber(fault.argument))
         return fail(fields[1] + " needs a number");
     if (fault.kind == FaultKind::Redirect && fault.argument.empty())
         return fail("redirect needs an address");
     if (fault.kind == FaultKind::Cookie && fault.argument.empty())
         return fail("cookie needs NAME=VALUE");
-    if (fault.kind == FaultKind::ShortBody && !fault.argument.empty() && !IsNumber(fault.argument))
+    if (fault.kind == FaultKind::ShortBody && !fault.argument.empty() && !isNumber(fault.argument))
         return fail("short-body takes a byte count");
     const std::string& m = fault.match;
-    bool knownMatch = m == "*" || m == "lookup" || StartsWith(m, "method=") ||
-                      StartsWith(m, "offer=") || StartsWith(m, "lookup=") ||
-                      StartsWith(m, "host=") || StartsWith(m, "path=");
+    bool knownMatch = m == "*" || m == "lookup" || startsWith(m, "method=") ||
+                      startsWith(m, "offer=") || startsWith(m, "lookup=") ||
+                      startsWith(m, "host=") || startsWith(m, "path=");
     if (!knownMatch)
         return fail("unknown match " + m);
     return fault;
@@ -279,20 +279,20 @@ std::optional<Fault> ParseFault(const std::string& rawLine, std::string* error) 
 
 std::string RecordedRequest::header(std::string_view name) const {
     for (const auto& [key, value] : headers)
-        if (EqualNoCase(key, name))
+        if (equalNoCase(key, name))
             return value;
     return {};
 }
 
 bool RecordedRequest::hasHeader(std::string_view name) const {
     return std::any_of(headers.begin(), headers.end(),
-                       [&](const auto& h) { return EqualNoCase(h.first, name); });
+                       [&](const auto& h) { return equalNoCase(h.first, name); });
 }
 
 std::string RecordedRequest::param(std::string_view name) const {
-    if (auto value = FormValue(body, name))
+    if (auto value = formValue(body, name))
         return *value;
-    return FormValue(query, name).value_or(std::string());
+    return formValue(query, name).value_or(std::string());
 }
 
 struct Server::Impl {
@@ -335,15 +335,15 @@ RecordedRequest Server::Impl::record(const httplib::Request& req) const {
         rec.headers.emplace_back(key, value);
     }
     std::string rest = req.target;
-    std::string lower = Lower(rest);
-    if (StartsWith(lower, "http://") || StartsWith(lower, "https://")) {
+    std::string lower = lowered(rest);
+    if (startsWith(lower, "http://") || startsWith(lower, "https://")) {
         size_t authority = rest.find("://") + 3;
         size_t slash = rest.find_first_of("/?#", authority);
         rec.host =
-            Lower(rest.substr(authority, slash == std::string::npos ? slash : slash - authority));
+            lowered(rest.substr(authority, slash == std::string::npos ? slash : slash - authority));
         rest = slash == std::string::npos ? "/" : rest.substr(slash);
     } else {
-        rec.host = Lower(req.get_header_value("Host"));
+        rec.host = lowered(req.get_header_value("Host"));
     }
     if (size_t hash = rest.find('#'); hash != std::string::npos)
         rest.resize(hash);
@@ -356,7 +356,7 @@ RecordedRequest Server::Impl::record(const httplib::Request& req) const {
 
     std::error_code ec;
     std::string hostNoPort = rec.host.substr(0, rec.host.find(':'));
-    std::string relative = SafeRelative(PercentDecode(rec.path, false));
+    std::string relative = safeRelative(percentDecode(rec.path, false));
     if (rec.path == "/openapi/getdata.aspx")
         rec.role = "relay";
     else if (rec.path == "/xml/getxml.asp")
@@ -380,20 +380,20 @@ std::optional<Fault> Server::Impl::takeFault(const RecordedRequest& rec) {
         bool hit = false;
         if (m == "*")
             hit = true;
-        else if (StartsWith(m, "method="))
+        else if (startsWith(m, "method="))
             hit = rec.role == "relay" && rec.param("method") == m.substr(7);
-        else if (StartsWith(m, "offer="))
+        else if (startsWith(m, "offer="))
             hit = rec.role == "relay" && rec.param("method") == "offer.get" &&
                   rec.param("offerId") == m.substr(6);
         else if (m == "lookup")
             hit = rec.role == "lookup";
-        else if (StartsWith(m, "lookup="))
+        else if (startsWith(m, "lookup="))
             hit = rec.role == "lookup" && rec.param("tablename") == m.substr(7);
-        else if (StartsWith(m, "host="))
-            hit = rec.host == Lower(m.substr(5)) ||
-                  rec.host.substr(0, rec.host.find(':')) == Lower(m.substr(5));
-        else if (StartsWith(m, "path="))
-            hit = StartsWith(rec.path, m.substr(5));
+        else if (startsWith(m, "host="))
+            hit = rec.host == lowered(m.substr(5)) ||
+                  rec.host.substr(0, rec.host.find(':')) == lowered(m.substr(5));
+        else if (startsWith(m, "path="))
+            hit = startsWith(rec.path, m.substr(5));
         if (!hit)
             continue;
         Fault fault = *it;
@@ -417,7 +417,7 @@ Answer Server::Impl::relayAnswer(const RecordedRequest& rec) const {
                    c == '-' || c == '_';
         });
         if (safe)
-            if (auto body = ReadFile(fixtures / "offers" / (id + ".json")))
+            if (auto body = readFile(fixtures / "offers" / (id + ".json")))
                 return {200, "application/json;charset=UTF-8", *body};
         return {200, kXml,
                 ErrorResponse("15", "Remote service error", "isv.offer-not-found",
@@ -431,7 +431,7 @@ Answer Server::Impl::relayAnswer(const RecordedRequest& rec) const {
     for (const auto& [name, file] : files) {
         if (method != name)
             continue;
-        if (auto body = ReadFile(fixtures / file))
+        if (auto body = readFile(fixtures / file))
             return {200, kXml, *body};
         return {200, kXml,
                 ErrorResponse("15", "Remote service error", "isv.missing-fixture",
@@ -446,14 +446,14 @@ Answer Server::Impl::lookupAnswer(const RecordedRequest& rec) const {
     std::string name = rec.param("name");
     std::string found;
     if (table == "TB_ItemProps") {
-        for (const auto& row : ReadTable(fixtures / "props.tsv"))
+        for (const auto& row : readTable(fixtures / "props.tsv"))
             if (row.size() >= 3 && (row[0] == cid || row[0] == "*") && row[1] == name) {
                 found = "<pid>" + row[2] + "</pid>";
                 break;
             }
     } else if (table == "TB_ItemPropValue") {
         std::string pid = rec.param("pid");
-        for (const auto& row : ReadTable(fixtures / "propvalues.tsv"))
+        for (const auto& row : readTable(fixtures / "propvalues.tsv"))
             if (row.size() >= 4 && (row[0] == cid || row[0] == "*") && row[1] == pid &&
                 row[2] == name) {
                 found = "<pid>" + row[1] + "</pid><vid>" + row[3] + "</vid>";
@@ -469,39 +469,39 @@ Answer Server::Impl::answer(const RecordedRequest& rec) const {
     if (rec.role == "lookup")
         return lookupAnswer(rec);
     std::string hostNoPort = rec.host.substr(0, rec.host.find(':'));
-    std::string relative = SafeRelative(PercentDecode(rec.path, false));
+    std::string relative = safeRelative(percentDecode(rec.path, false));
     auto fromHostFolder = [&](const fs::path& root) -> std::optional<std::string> {
         if (relative.empty())
             return std::nullopt;
-        if (auto body = ReadFile(root / rec.host / relative))
+        if (auto body = readFile(root / rec.host / relative))
             return body;
-        return ReadFile(root / hostNoPort / relative);
+        return readFile(root / hostNoPort / relative);
     };
     if (rec.role == "picture")
         if (auto body = fromHostFolder(fixtures / "pictures"))
-            return {200, ContentTypeFor(relative), *body};
+            return {200, contentTypeFor(relative), *body};
     if (rec.role == "shop") {
         if (rec.path == "/page/offerlist.htm") {
-            std::string keyword = FormValue(rec.query, "keywords").value_or("");
+            std::string keyword = formValue(rec.query, "keywords").value_or("");
             // The shop site takes its keywords in GBK, like the real one; bytes that are
             // not GBK are used as they came.
-            keyword = Gb18030ToUtf8(keyword);
-            keyword = Trim(keyword);
+            keyword = gb18030ToUtf8(keyword);
+            keyword = trim(keyword);
             if (keyword.empty())
                 keyword = "_";
-            std::string page = FormValue(rec.query, "pageNum").value_or("1");
-            if (!IsNumber(page))
+            std::string page = formValue(rec.query, "pageNum").value_or("1");
+            if (!isNumber(page))
                 page = "1";
             bool safe = keyword.find('/') == std::string::npos && keyword != "." && keyword != "..";
             if (safe) {
                 for (const auto& host : {rec.host, hostNoPort}) {
                     if (auto body =
-                            ReadFile(fixtures / "shops" / host / keyword / (page + ".html")))
+                            readFile(fixtures / "shops" / host / keyword / (page + ".html")))
                         return {200, "text/html", *body};
                 }
             }
         } else if (auto body = fromHostFolder(fixtures / "shops")) {
-            return {200, ContentTypeFor(relative), *body};
+            return {200, contentTypeFor(relative), *body};
         }
     }
     return {404, "text/plain", "relay-sim: nothing for " + rec.target};
@@ -515,7 +515,7 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
     }
     std::optional<Fault> fault = takeFault(rec);
     FaultKind kind = fault ? fault->kind : FaultKind::Latency;
-    int number = fault && IsNumber(fault->argument) ? ToInt(fault->argument) : 0;
+    int number = fault && isNumber(fault->argument) ? toInt(fault->argument) : 0;
 
     if (fault && (kind == FaultKind::Latency || kind == FaultKind::Stall) && !wait(number))
         return;
@@ -526,7 +526,7 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
             a = {number, "text/plain", "relay-sim: status " + std::to_string(number)};
             break;
         case FaultKind::ErrorResponse: {
-            auto parts = Split(fault->argument, '|');
+            auto parts = split(fault->argument, '|');
             parts.resize(3);
             if (parts[0].empty())
                 parts[0] = "Remote service error";
@@ -605,8 +605,8 @@ int Server::start(const std::string& fixtureDir, int port) {
         std::lock_guard lock(impl_->stopMutex);
         impl_->stopping = false;
     }
-    if (auto text = ReadFile(impl_->fixtures / "faults.tsv")) {
-        for (const auto& line : Split(*text, '\n'))
+    if (auto text = readFile(impl_->fixtures / "faults.tsv")) {
+        for (const auto& line : split(*text, '\n'))
             addFault(line);
     }
     Impl* impl = impl_.get();
@@ -675,7 +675,7 @@ void Server::addFault(const Fault& fault) {
 
 void Server::addFault(const std::string& line) {
     std::string error;
-    auto fault = ParseFault(line, &error);
+    auto fault = parseFault(line, &error);
     if (!error.empty())
         throw std::runtime_error(error);
     if (fault)

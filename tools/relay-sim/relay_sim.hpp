@@ -44,7 +44,7 @@ struct Fault {
 // when the argument holds none). Kinds: latency, status, error-response, stall,
 // stall-body, short-body, bad-json, no-length, empty, redirect. Returns nullopt and sets error
 // when the line is malformed; blank and "#" lines give nullopt with an empty error.
-std::optional<Fault> ParseFault(const std::string& line, std::string* error = nullptr);
+std::optional<Fault> parseFault(const std::string& line, std::string* error = nullptr);
 
 struct RecordedRequest {
     std::string method;
@@ -95,6 +95,6 @@ private:
 };
 
 // %XX decoded; with plusIsBlank "+" becomes a blank.
-std::string PercentDecode(std::string_view text, bool plusIsBlank);
+std::string percentDecode(std::string_view text, bool plusIsBlank);
 
 } // namespace relaysim

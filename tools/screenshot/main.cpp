@@ -57,7 +57,7 @@ public:
 };
 
 // Lets events run until done() (at least minMs, at most 15 s).
-void Settle(const std::function<bool()>& done, int minMs) {
+void settle(const std::function<bool()>& done, int minMs) {
     QElapsedTimer timer;
     timer.start();
     while ((!done() || timer.elapsed() < minMs) && timer.elapsed() < 15000) {
@@ -74,7 +74,7 @@ struct Options {
     std::vector<std::string> rest;
 };
 
-Options ParseOptions(int argc, char** argv) {
+Options parseOptions(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         std::string word = argv[i];
@@ -100,7 +100,7 @@ Options ParseOptions(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     Application app(argc, argv);
-    Options options = ParseOptions(argc, argv);
+    Options options = parseOptions(argc, argv);
     if (options.rest.empty() ||
         (options.window != "main" && options.window != "harvest" && options.window != "mapping")) {
         std::cerr << "usage: listwright-screenshot [--window main|harvest|mapping] [--shop URL] "
@@ -116,45 +116,45 @@ int main(int argc, char** argv) {
     QuietDialogs quiet;
     QtDesktop desktop;
     SystemClock clock;
-    std::string programFolder = ProgramFolder();
-    Config config = LoadConfig(programFolder);
-    std::string dataFolder = ResolveDataFolder(programFolder);
-    std::string error = EnsureDatabaseFile(dataFolder, FindDeliveredDatabase(programFolder));
+    std::string programFolder = executableFolder();
+    Config config = loadConfig(programFolder);
+    std::string dataFolder = resolveDataFolder(programFolder);
+    std::string error = ensureDatabaseFile(dataFolder, findDeliveredDatabase(programFolder));
     if (!error.empty()) {
         std::cerr << error << "\n";
         return 1;
     }
-    DataModuleOptions dbOptions;
-    dbOptions.databasePath = DatabasePathIn(dataFolder);
+    DatabaseOpenOptions dbOptions;
+    dbOptions.databasePath = databasePathIn(dataFolder);
     dbOptions.password = config.dbPassword;
     dbOptions.programFolder = programFolder;
-    std::unique_ptr<Database> db = DataModuleCreate(dbOptions, dialogs);
+    std::unique_ptr<Database> db = openDatabase(dbOptions, dialogs);
     if (!db)
         return 1;
 
     QPixmap picture;
     if (options.window == "main") {
-        TfrmFromDownload logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder,
-                               config);
+        MainWindowLogic logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder,
+                              config);
         MainWindowWidget window(logic);
-        logic.FormCreate();
+        logic.initialise();
         window.resize(width, height);
         window.show();
-        logic.FormShow();
-        Settle([&] { return logic.trayMenuAttached(); }, 1200);
+        logic.onShown();
+        settle([&] { return logic.trayMenuAttached(); }, 1200);
         picture = window.grab();
     } else if (options.window == "harvest") {
-        TfrmFormAddURL logic(HarvestPorts{*db, quiet, loop});
+        HarvestWindowLogic logic(HarvestPorts{*db, quiet, loop});
         HarvestDialog dialog(logic);
         std::int64_t group = 0;
         Query q = db->query("select uniqid from tb_groups where groupname=?", {options.group});
         if (!q.eof())
             group = q.integer("uniqid");
-        logic.Prepare("搜索添加宝贝链接(URL)-" + options.group, group);
-        logic.FormShow();
+        logic.prepare("搜索添加宝贝链接(URL)-" + options.group, group);
+        logic.onShown();
         dialog.resize(width, height);
         dialog.show();
-        Settle([] { return false; }, 300);
+        settle([] { return false; }, 300);
         // Typed and pressed as the user would.
         auto* shop = dialog.findChild<QLineEdit*>("_TaobaoURL");
         auto* keyword = dialog.findChild<QLineEdit*>("_Keyword");
@@ -166,13 +166,13 @@ int main(int argc, char** argv) {
         shop->setText(QString::fromStdString(options.shop));
         keyword->setText(QString::fromStdString(options.keyword));
         search->click();
-        Settle([&] { return !logic.searching(); }, 800);
+        settle([&] { return !logic.searching(); }, 800);
         picture = dialog.grab();
     } else {
         MappingEditorWindow editor(*db, quiet);
         editor.resize(width, height);
         editor.show();
-        Settle([] { return false; }, 800);
+        settle([] { return false; }, 800);
         picture = editor.grab();
     }
     if (!picture.save(out, "PNG")) {
