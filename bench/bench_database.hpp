@@ -4,8 +4,8 @@
 // holding a number of Item Links spread over a few Groups. Header only, so every
 // benchmark stays one program.
 #include "app/config.hpp"
-#include "store/data_module.hpp"
 #include "store/database.hpp"
+#include "store/database_open.hpp"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // listwright-cli: the headless front end over the same core as the desktop program.
 #include "app/first_start.hpp"
 #include "commands.hpp"
-#include "store/data_module.hpp"
+#include "store/database_open.hpp"
 #include "store/text_routines.hpp"
 
 #include <exception>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/login_show.hpp"
+#include "app/splash.hpp"
 
 #include <QWidget>
 

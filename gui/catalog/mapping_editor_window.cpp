@@ -1,6 +1,6 @@
 #include "catalog/mapping_editor_window.hpp"
 
-#include "catalog/mapping_dialog_window.hpp"
+#include "catalog/mapping_entry_window.hpp"
 #include "ui/progress_frame.hpp"
 
 #include <QAction>
@@ -39,7 +39,7 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
     setWindowTitle(qs(admin_.caption));
     setModal(true);
     resize(420, 360);
-    dialogWindow_ = new MappingDialogWindow(modi_, this);
+    dialogWindow_ = new MappingEntryWindow(modi_, this);
 
     auto* toolbar = new QToolBar(this);
     toolbar->setObjectName("_ToolBar");

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "catalog/mapping_dialog.hpp"
 #include "catalog/mapping_editor.hpp"
+#include "catalog/mapping_entry.hpp"
 
 #include <QDialog>
 
@@ -16,7 +16,7 @@ namespace lw::gui {
 
 class ProgressFrame;
 
-class MappingDialogWindow;
+class MappingEntryWindow;
 
 // MappingEditorLogic's looks: toolbar, list, context menu, progress panel and status bar.
 // It owns the editor logic and the mapping dialog, both reused for every showing.
@@ -27,7 +27,7 @@ public:
 
     MappingEditorLogic& logic() { return admin_; }
     MappingEntryLogic& dialogLogic() { return modi_; }
-    MappingDialogWindow* dialogWindow() const { return dialogWindow_; }
+    MappingEntryWindow* dialogWindow() const { return dialogWindow_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,7 +42,7 @@ private:
 
     MappingEntryLogic modi_;
     MappingEditorLogic admin_;
-    MappingDialogWindow* dialogWindow_;
+    MappingEntryWindow* dialogWindow_;
     QTreeWidget* list_;
     QMenu* popup_;
     ProgressFrame* panel_;

@@ -1,6 +1,6 @@
 #include "qt_dialogs.hpp"
 
-#include "app/msg_box.hpp"
+#include "app/file_exists_prompt.hpp"
 #include "qt_text.hpp"
 #include "store/text_routines.hpp"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalog/item_cats.hpp"
+#include "catalog/preferred_categories.hpp"
 #include "ui/signal.hpp"
 
 #include <string>

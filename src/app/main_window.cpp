@@ -2,7 +2,7 @@
 
 #include "app/maker_info.hpp"
 #include "app/package_path.hpp"
-#include "catalog/item_cats.hpp"
+#include "catalog/preferred_categories.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"

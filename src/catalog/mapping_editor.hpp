@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalog/mapping_dialog.hpp"
+#include "catalog/mapping_entry.hpp"
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/signal.hpp"

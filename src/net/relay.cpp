@@ -2,7 +2,7 @@
 
 #include "app/config.hpp"
 #include "app/main_state.hpp"
-#include "net/win_http.hpp"
+#include "net/async_http_request.hpp"
 #include "store/text_routines.hpp"
 #include "ui/dialogs.hpp"
 #include "util/codec.hpp"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/main_window.hpp"
+#include "net/async_http_request.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
-#include "net/win_http.hpp"
 #include "package/offer_process.hpp"
 #include "package/picture_job.hpp"
 #include "ui/event_loop.hpp"

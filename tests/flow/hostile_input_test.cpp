@@ -2,8 +2,8 @@
 // a megabyte, bytes that are not UTF-8 or not GBK. Each is stored and shown as plain
 // text or refused with a message; no statement runs it, and nothing is written outside
 // the package folders.
-#include "catalog/mapping_dialog.hpp"
 #include "catalog/mapping_editor.hpp"
+#include "catalog/mapping_entry.hpp"
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
 #include "package_check.hpp"

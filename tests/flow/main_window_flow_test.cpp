@@ -1,4 +1,4 @@
-#include "app/login_show.hpp"
+#include "app/splash.hpp"
 #include "main_window_fixture.hpp"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The mapping editor and its dialog: list, add, modify, delete, select-all, the
 // duplicate test on the joined key, and the import of GBK files.
-#include "catalog/mapping_dialog.hpp"
 #include "catalog/mapping_editor.hpp"
+#include "catalog/mapping_entry.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"

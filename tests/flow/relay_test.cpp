@@ -1,7 +1,7 @@
 #include "app/config.hpp"
 #include "app/main_state.hpp"
+#include "net/async_http_request.hpp"
 #include "net/relay.hpp"
-#include "net/win_http.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/text_routines.hpp"

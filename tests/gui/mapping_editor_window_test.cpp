@@ -1,8 +1,8 @@
 // The mapping editor and dialog windows: controls and captions, and their commands
 // reaching the editor logic.
 #include "catalog/enter_to_tab.hpp"
-#include "catalog/mapping_dialog_window.hpp"
 #include "catalog/mapping_editor_window.hpp"
+#include "catalog/mapping_entry_window.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"
@@ -49,9 +49,9 @@ protected:
     }
     QTreeWidget* list() { return child<QTreeWidget>("_RzListView"); }
     // Runs fn once the modal dialog is up.
-    void whenDialogShown(std::function<void(MappingDialogWindow*)> fn) {
+    void whenDialogShown(std::function<void(MappingEntryWindow*)> fn) {
         QTimer::singleShot(0, &window, [this, fn] {
-            MappingDialogWindow* dialog = window.dialogWindow();
+            MappingEntryWindow* dialog = window.dialogWindow();
             ASSERT_TRUE(dialog->isVisible());
             fn(dialog);
         });
@@ -95,7 +95,7 @@ TEST_F(MappingEditorWindowTest, ControlsCarryTheirNamesAndCaptions) {
 
 TEST_F(MappingEditorWindowTest, AddThroughTheDialogWithEnterMovingOn) {
     window.show();
-    whenDialogShown([](MappingDialogWindow* dialog) {
+    whenDialogShown([](MappingEntryWindow* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "添加项");
         auto* first = dialog->findChild<QLineEdit*>("_FromValue01");
         auto* second = dialog->findChild<QLineEdit*>("_FromValue02");
@@ -123,7 +123,7 @@ TEST_F(MappingEditorWindowTest, AddThroughTheDialogWithEnterMovingOn) {
 TEST_F(MappingEditorWindowTest, EscapeCancelsAndARefusedOkStaysOpen) {
     db->exec("insert into TB_Mapping(FromValue01,FromValue02,ToValue) values ('ab','','x')");
     window.show();
-    whenDialogShown([](MappingDialogWindow* dialog) {
+    whenDialogShown([](MappingEntryWindow* dialog) {
         auto* first = dialog->findChild<QLineEdit*>("_FromValue01");
         QTest::keyClicks(first, "a");
         QTest::keyClicks(dialog->findChild<QLineEdit*>("_FromValue02"), "b");
@@ -145,7 +145,7 @@ TEST_F(MappingEditorWindowTest, ListSelectionDrivesModifyAndDelete) {
 
     view->setCurrentItem(view->topLevelItem(1));
     EXPECT_EQ(window.logic().activeRow(), 1);
-    whenDialogShown([](MappingDialogWindow* dialog) {
+    whenDialogShown([](MappingEntryWindow* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "修改项");
         EXPECT_EQ(dialog->findChild<QLineEdit*>("_FromValue01")->text(), "乙");
         dialog->findChild<QPushButton*>("_Cancle")->click();

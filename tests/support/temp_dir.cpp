@@ -1,8 +1,8 @@
 #include "temp_dir.hpp"
 
 #include "app/config.hpp"
-#include "store/data_module.hpp"
 #include "store/database.hpp"
+#include "store/database_open.hpp"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "app/config.hpp"
 #include "scripted_dialogs.hpp"
-#include "store/data_module.hpp"
 #include "store/database.hpp"
+#include "store/database_open.hpp"
 #include "store/settings.hpp"
 #include "temp_dir.hpp"
 

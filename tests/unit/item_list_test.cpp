@@ -1,5 +1,5 @@
 #include "app/package_path.hpp"
-#include "catalog/item_cats.hpp"
+#include "catalog/preferred_categories.hpp"
 #include "items/item_export.hpp"
 #include "items/item_list.hpp"
 #include "items/item_query.hpp"

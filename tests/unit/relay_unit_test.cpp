@@ -1,8 +1,8 @@
 #include "app/config.hpp"
 #include "app/main_state.hpp"
+#include "net/async_http_request.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
-#include "net/win_http.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/text_routines.hpp"
 

@@ -1,4 +1,4 @@
-#include "net/win_http.hpp"
+#include "net/async_http_request.hpp"
 #include "relay_sim.hpp"
 #include "temp_dir.hpp"
 #include "ui/headless_event_loop.hpp"
@@ -42,7 +42,7 @@ struct EventLog {
     }
 };
 
-class WinHttpTest : public ::testing::Test {
+class AsyncHttpRequestTest : public ::testing::Test {
 protected:
     void SetUp() override {
         port = sim.start(test::testDataPath("relay-basic"));
@@ -75,7 +75,7 @@ protected:
 
 } // namespace
 
-TEST_F(WinHttpTest, PostSendsTheFormBytesWithRefererAgentAndOneAcceptValue) {
+TEST_F(AsyncHttpRequestTest, PostSendsTheFormBytesWithRefererAgentAndOneAcceptValue) {
     http->url = offerUrl();
     http->referer = sim.url();
     http->agent = "Agent/1.0 (test; x)";
@@ -102,7 +102,7 @@ TEST_F(WinHttpTest, PostSendsTheFormBytesWithRefererAgentAndOneAcceptValue) {
     EXPECT_FALSE(r.hasHeader("Cookie"));
 }
 
-TEST_F(WinHttpTest, VerbFollowsRequestMethodAndPostData) {
+TEST_F(AsyncHttpRequestTest, VerbFollowsRequestMethodAndPostData) {
     struct Case {
         RequestMethod method;
         std::string data;
@@ -134,7 +134,7 @@ TEST_F(WinHttpTest, VerbFollowsRequestMethodAndPostData) {
     }
 }
 
-TEST_F(WinHttpTest, AddressWithoutSchemeGetsHttpAndQueryIsEncoded) {
+TEST_F(AsyncHttpRequestTest, AddressWithoutSchemeGetsHttpAndQueryIsEncoded) {
     // A raw blank, a plus and Chinese in the query go out as %XX; escapes stay.
     http->url = sim.hostPort() + "/xml/getxml.asp?tablename=TB_ItemProps&cid=1&name=a b+中&x=%26";
     ASSERT_TRUE(http->start());
@@ -146,7 +146,7 @@ TEST_F(WinHttpTest, AddressWithoutSchemeGetsHttpAndQueryIsEncoded) {
     EXPECT_EQ(requests[0].param("x"), "&");
 }
 
-TEST_F(WinHttpTest, FailureTableRowsRaiseTheirEventsInOrder) {
+TEST_F(AsyncHttpRequestTest, FailureTableRowsRaiseTheirEventsInOrder) {
     struct Case {
         const char* name;
         const char* fault; // empty: closed port
@@ -193,7 +193,7 @@ TEST_F(WinHttpTest, FailureTableRowsRaiseTheirEventsInOrder) {
     }
 }
 
-TEST_F(WinHttpTest, ShortBodyReportsAnnouncedSizeAndBytesRead) {
+TEST_F(AsyncHttpRequestTest, ShortBodyReportsAnnouncedSizeAndBytesRead) {
     std::string offer =
         test::readFileBytes(test::testDataPath("relay-basic/offers/520000000001.json"));
     sim.addFault("* short-body 10");
@@ -207,7 +207,7 @@ TEST_F(WinHttpTest, ShortBodyReportsAnnouncedSizeAndBytesRead) {
     EXPECT_EQ(log.events[1], "AnyError");
 }
 
-TEST_F(WinHttpTest, EmptyAndUnannouncedBodiesAreSuccess) {
+TEST_F(AsyncHttpRequestTest, EmptyAndUnannouncedBodiesAreSuccess) {
     std::string offer =
         test::readFileBytes(test::testDataPath("relay-basic/offers/520000000001.json"));
     http->url = offerUrl();
@@ -229,7 +229,7 @@ TEST_F(WinHttpTest, EmptyAndUnannouncedBodiesAreSuccess) {
     EXPECT_EQ(sim.requests().size(), 2u);
 }
 
-TEST_F(WinHttpTest, StartIsRefusedWhileStartedAndInsideOnDone) {
+TEST_F(AsyncHttpRequestTest, StartIsRefusedWhileStartedAndInsideOnDone) {
     sim.addFault("* latency 200");
     http->url = offerUrl();
     http->postData = offerBody("520000000001");
@@ -260,7 +260,7 @@ TEST_F(WinHttpTest, StartIsRefusedWhileStartedAndInsideOnDone) {
     EXPECT_EQ(sim.requests().size(), 2u);
 }
 
-TEST_F(WinHttpTest, DestroyingMidRequestRaisesNothingAndDoesNotHang) {
+TEST_F(AsyncHttpRequestTest, DestroyingMidRequestRaisesNothingAndDoesNotHang) {
     sim.addFault("* stall 5000");
     http->timeouts = {0, 0, 0}; // nothing but the destruction ends this request
     http->url = offerUrl();
@@ -274,7 +274,7 @@ TEST_F(WinHttpTest, DestroyingMidRequestRaisesNothingAndDoesNotHang) {
     EXPECT_TRUE(log.events.empty());
 }
 
-TEST_F(WinHttpTest, DestroyingWithCompletionPendingRaisesNothing) {
+TEST_F(AsyncHttpRequestTest, DestroyingWithCompletionPendingRaisesNothing) {
     http->url = offerUrl();
     http->postData = offerBody("520000000001");
     ASSERT_TRUE(http->start());
@@ -286,7 +286,7 @@ TEST_F(WinHttpTest, DestroyingWithCompletionPendingRaisesNothing) {
     EXPECT_TRUE(log.events.empty());
 }
 
-TEST_F(WinHttpTest, DestroyingFromInsideOnDoneEndsQuietly) {
+TEST_F(AsyncHttpRequestTest, DestroyingFromInsideOnDoneEndsQuietly) {
     http->url = offerUrl();
     http->postData = offerBody("520000000001");
     bool done = false;
@@ -300,7 +300,7 @@ TEST_F(WinHttpTest, DestroyingFromInsideOnDoneEndsQuietly) {
     EXPECT_TRUE(log.events.empty());
 }
 
-TEST_F(WinHttpTest, HandlerExceptionRaisesOnAnyErrorAndAllowsTheNextStart) {
+TEST_F(AsyncHttpRequestTest, HandlerExceptionRaisesOnAnyErrorAndAllowsTheNextStart) {
     http->url = offerUrl();
     http->postData = offerBody("520000000001");
     http->onDone = [&](AsyncHttpRequest&, const std::string&, std::int64_t, MemoryStream&) {
@@ -314,7 +314,7 @@ TEST_F(WinHttpTest, HandlerExceptionRaisesOnAnyErrorAndAllowsTheNextStart) {
     finish();
 }
 
-TEST_F(WinHttpTest, EventsRunOnTheUiThreadWhileItStaysResponsive) {
+TEST_F(AsyncHttpRequestTest, EventsRunOnTheUiThreadWhileItStaysResponsive) {
     sim.addFault("* latency 150");
     http->url = offerUrl();
     http->postData = offerBody("520000000001");
@@ -335,7 +335,7 @@ TEST_F(WinHttpTest, EventsRunOnTheUiThreadWhileItStaysResponsive) {
     EXPECT_GE(ticks, 3); // timers kept running during the request
 }
 
-TEST_F(WinHttpTest, BodyOverTheCapIsAFailureNotADone) {
+TEST_F(AsyncHttpRequestTest, BodyOverTheCapIsAFailureNotADone) {
     http->maxBodyBytes = 100;
     http->url = offerUrl();
     http->postData = offerBody("520000000001");

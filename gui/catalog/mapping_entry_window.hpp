@@ -1,6 +1,6 @@
 #pragma once
 
-#include "catalog/mapping_dialog.hpp"
+#include "catalog/mapping_entry.hpp"
 
 #include <QDialog>
 
@@ -10,10 +10,10 @@ class QPushButton;
 namespace lw::gui {
 
 // MappingEntryLogic's looks: three edit boxes with their labels, "确认" and "取消".
-class MappingDialogWindow : public QDialog {
+class MappingEntryWindow : public QDialog {
     Q_OBJECT
 public:
-    MappingDialogWindow(MappingEntryLogic& logic, QWidget* parent = nullptr);
+    MappingEntryWindow(MappingEntryLogic& logic, QWidget* parent = nullptr);
 
     // Shows the dialog modally for the state the editor prepared.
     ModalResult showModal();

@@ -1,4 +1,4 @@
-#include "catalog/mapping_dialog_window.hpp"
+#include "catalog/mapping_entry_window.hpp"
 
 #include "catalog/enter_to_tab.hpp"
 
@@ -18,7 +18,7 @@ QString qs(const std::string& text) {
 
 } // namespace
 
-MappingDialogWindow::MappingDialogWindow(MappingEntryLogic& logic, QWidget* parent)
+MappingEntryWindow::MappingEntryWindow(MappingEntryLogic& logic, QWidget* parent)
     : QDialog(parent), logic_(logic) {
     setObjectName("TfrmFormModi");
     setModal(true);
@@ -70,7 +70,7 @@ MappingDialogWindow::MappingDialogWindow(MappingEntryLogic& logic, QWidget* pare
     pull();
 }
 
-ModalResult MappingDialogWindow::showModal() {
+ModalResult MappingEntryWindow::showModal() {
     logic_.onShown();
     exec();
     if (logic_.modalResult == ModalResult::None)
@@ -78,7 +78,7 @@ ModalResult MappingDialogWindow::showModal() {
     return logic_.modalResult;
 }
 
-void MappingDialogWindow::reject() {
+void MappingEntryWindow::reject() {
     // Esc and the window's close button answer like "取消".
     if (logic_.modalResult == ModalResult::None)
         logic_.cancel();
@@ -86,7 +86,7 @@ void MappingDialogWindow::reject() {
         QDialog::reject();
 }
 
-QLineEdit* MappingDialogWindow::fieldOf(MappingEntryField field) const {
+QLineEdit* MappingEntryWindow::fieldOf(MappingEntryField field) const {
     switch (field) {
     case MappingEntryField::Category:
         return fromValue01_;
@@ -99,7 +99,7 @@ QLineEdit* MappingDialogWindow::fieldOf(MappingEntryField field) const {
     }
 }
 
-void MappingDialogWindow::pull() {
+void MappingEntryWindow::pull() {
     setWindowTitle(qs(logic_.caption));
     const std::pair<QLineEdit*, const std::string*> fields[] = {{fromValue01_, &logic_.category},
                                                                 {fromValue02_, &logic_.gender},

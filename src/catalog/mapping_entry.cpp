@@ -1,4 +1,4 @@
-#include "catalog/mapping_dialog.hpp"
+#include "catalog/mapping_entry.hpp"
 
 #include "store/text_routines.hpp"
 

@@ -1,4 +1,4 @@
-#include "catalog/item_cats.hpp"
+#include "catalog/preferred_categories.hpp"
 
 #include "store/database.hpp"
 #include "store/text_routines.hpp"

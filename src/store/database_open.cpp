@@ -1,4 +1,4 @@
-#include "store/data_module.hpp"
+#include "store/database_open.hpp"
 
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"

@@ -1,4 +1,4 @@
-#include "net/win_http.hpp"
+#include "net/async_http_request.hpp"
 
 #include "net/http_client.hpp"
 #include "store/text_routines.hpp"
