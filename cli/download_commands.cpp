@@ -56,7 +56,7 @@ private:
 
 // The stored Data Package path, or a new default one as the main window makes it.
 std::string storedPackagePath(CliContext& context) {
-    std::string path = trim(readSetting(*context.db, 500));
+    std::string path = trim(readSetting(*context.db, Setting::PackagePath));
     if (!path.empty())
         return path;
     std::string folder = defaultPackageFolder(context.programFolder, userHomeFolder());

@@ -39,7 +39,8 @@ void MainWindowLogic::initialise() {
 
     // Link tick box from setting 501, created as "1" when missing.
     {
-        Query q = db.query("Select NM,ParaValue From _Parameter where NM=?", {std::int64_t{501}});
+        Query q = db.query("Select NM,ParaValue From _Parameter where NM=?",
+                           {settingNumber(Setting::RemoveDescriptionLinks)});
         if (q.eof()) {
             db.exec("insert into _Parameter(NM,ParaValue) select ?,?",
                     {std::int64_t{501}, std::string("1")});
@@ -52,7 +53,7 @@ void MainWindowLogic::initialise() {
     state_.pagePrice = false;
 
     // Data Package path from setting 500, or the default one.
-    std::string path = trim(readSetting(db, 500));
+    std::string path = trim(readSetting(db, Setting::PackagePath));
     if (!path.empty()) {
         state_.saveFile = path;
         std::string folder = folderOfPath(path);
@@ -64,7 +65,7 @@ void MainWindowLogic::initialise() {
         createFolderOneLevel(folder);
         state_.saveFile = defaultPackagePath(folder, ports_.clock.now());
         db.exec("update _Parameter set ParaValue=? where NM=?",
-                {state_.saveFile, std::int64_t{500}});
+                {state_.saveFile, settingNumber(Setting::PackagePath)});
     }
 
     state_.productTitle = "Listwright";
@@ -111,9 +112,10 @@ bool MainWindowLogic::handleKey(bool ctrl, bool alt, int key) {
 bool MainWindowLogic::queryClose() {
     Database& db = ports_.db;
     const char* update = "update _Parameter set ParaValue=? where NM=?";
-    db.exec(update, {state_.saveFile, std::int64_t{500}});
-    db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"), std::int64_t{501}});
-    db.exec(update, {state_.itemCatsText, std::int64_t{502}});
+    db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
+    db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
+                     settingNumber(Setting::RemoveDescriptionLinks)});
+    db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
     view_.storeTicks();
     return true;
 }
@@ -236,7 +238,8 @@ void MainWindowLogic::resetPackagePath() {
         return;
     // _SaveFile keeps its text; the default path is built at the next start unless
     // shutdown stores the box's text again.
-    ports_.db.exec("update _Parameter set paravalue='' where nm=?", {std::int64_t{500}});
+    ports_.db.exec("update _Parameter set paravalue='' where nm=?",
+                   {settingNumber(Setting::PackagePath)});
     ports_.dialogs.message("提示", "重置完成，请确认.", Icon::Information);
 }
 

@@ -1,6 +1,7 @@
 #include "catalog/preferred_categories.hpp"
 
 #include "store/database.hpp"
+#include "store/settings.hpp"
 #include "store/text_routines.hpp"
 
 namespace lw {
@@ -35,7 +36,8 @@ void loadPreferredCategories(Database& db, ItemCatsPicker& picker) {
         picker.names.push_back(q.text("name"));
         picker.values.push_back(q.text("cid"));
     }
-    Query setting = db.query("Select NM,ParaValue From _Parameter where NM=?", {std::int64_t{502}});
+    Query setting = db.query("Select NM,ParaValue From _Parameter where NM=?",
+                             {settingNumber(Setting::PreferredCategory)});
     std::string wanted = setting.eof() ? std::string() : trim(setting.text("ParaValue"));
     if (!wanted.empty())
         picker.selected = picker.indexOfNoCase(wanted);

@@ -69,29 +69,30 @@ void HarvestWindowLogic::prepare(const std::string& caption, std::int64_t target
 
 void HarvestWindowLogic::ensureSettingsRows() {
     Database& db = ports_.db;
-    auto missing = [&db](int nm) {
-        Query q = db.query("select count(*) from _Parameter where NM=?", {std::int64_t{nm}});
+    auto missing = [&db](Setting setting) {
+        Query q = db.query("select count(*) from _Parameter where NM=?", {settingNumber(setting)});
         return q.first() == "0";
     };
     const char* insert = "insert into _Parameter(NM,ParaValue,ParaDesc) select ?,?,?";
-    if (missing(12))
-        db.exec(insert,
-                {std::int64_t{12}, std::string("0"), std::string("添加阿里巴巴店铺地址-店铺类型")});
-    if (missing(20)) {
+    if (missing(Setting::HarvestShopType))
+        db.exec(insert, {settingNumber(Setting::HarvestShopType), std::string("0"),
+                         std::string("添加阿里巴巴店铺地址-店铺类型")});
+    if (missing(Setting::HarvestDefaultAddress)) {
         Transaction transaction(db);
-        db.exec(insert, {std::int64_t{20}, std::string(), std::string("添加阿里巴巴店铺地址")});
-        db.exec(insert,
-                {std::int64_t{21}, std::string(), std::string("添加阿里巴巴店铺地址-关键字")});
-        db.exec(insert,
-                {std::int64_t{22}, std::string("0"), std::string("添加阿里巴巴店铺地址-店铺类型")});
+        db.exec(insert, {settingNumber(Setting::HarvestDefaultAddress), std::string(),
+                         std::string("添加阿里巴巴店铺地址")});
+        db.exec(insert, {settingNumber(Setting::HarvestDefaultKeyword), std::string(),
+                         std::string("添加阿里巴巴店铺地址-关键字")});
+        db.exec(insert, {settingNumber(Setting::HarvestDefaultShopType), std::string("0"),
+                         std::string("添加阿里巴巴店铺地址-店铺类型")});
         transaction.commit();
     }
 }
 
 void HarvestWindowLogic::onShown() {
     ensureSettingsRows();
-    shopAddress_ = trim(readSetting(ports_.db, 10));
-    keyword_ = trim(readSetting(ports_.db, 11));
+    shopAddress_ = trim(readSetting(ports_.db, Setting::HarvestShopAddress));
+    keyword_ = trim(readSetting(ports_.db, Setting::HarvestKeyword));
     // A search that ended in an error or stalled leaves nothing running behind the
     // panel; a new show starts without it.
     stopTimer();
@@ -116,8 +117,8 @@ void HarvestWindowLogic::startSearch() {
     }
     shopAddress_ = address;
     fieldsChanged.emit();
-    writeSetting(ports_.db, 10, address);
-    writeSetting(ports_.db, 11, trim(keyword_));
+    writeSetting(ports_.db, Setting::HarvestShopAddress, address);
+    writeSetting(ports_.db, Setting::HarvestKeyword, trim(keyword_));
 
     panel_.clearCancel();
     search_ = SearchState{0, 0, 1};

@@ -11,7 +11,7 @@ namespace lw {
 ItemView::ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state)
     : db_(db), dialogs_(dialogs), loop_(loop), state_(state) {
     // The picker's change event keeps setting 4; the list waits for "搜索".
-    group.changed.connect([this] { writeSetting(db_, 4, group.text()); });
+    group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); });
     group.noRoom = [this] {
         dialogs_.message("提示", CheckedComboBox::kNoRoomMessage, Icon::Warning);
     };
@@ -47,7 +47,7 @@ void ItemView::loadGroups() {
     group.clear();
     for (const std::string& name : names)
         group.addItem(name);
-    std::string stored = readSetting(db_, 4);
+    std::string stored = readSetting(db_, Setting::TickedGroups);
     for (int i = 0; i < group.count(); ++i)
         group.setTicked(i, false);
     if (stored.empty())

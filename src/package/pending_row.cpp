@@ -19,18 +19,18 @@ void rememberPendingRow(Database& db, const std::string& file, bool fileExists) 
         size = static_cast<long long>(info.st_size);
     Transaction t(db);
     forgetPendingRow(db);
-    db.exec(
-        "insert into _Parameter(NM,ParaValue,ParaDesc) select ?,?,?",
-        {std::int64_t{kPendingRowSetting}, std::to_string(size) + "\t" + file, "未完成的数据包行"});
+    db.exec("insert into _Parameter(NM,ParaValue,ParaDesc) select ?,?,?",
+            {settingNumber(Setting::PendingPackageRow), std::to_string(size) + "\t" + file,
+             "未完成的数据包行"});
     t.commit();
 }
 
 void forgetPendingRow(Database& db) {
-    db.exec("delete from _Parameter where NM=?", {std::int64_t{kPendingRowSetting}});
+    db.exec("delete from _Parameter where NM=?", {settingNumber(Setting::PendingPackageRow)});
 }
 
 std::string repairPendingRow(Database& db) {
-    std::string value = readSetting(db, kPendingRowSetting);
+    std::string value = readSetting(db, Setting::PendingPackageRow);
     if (value.empty())
         return {};
     std::string done;

@@ -8,7 +8,6 @@ class Database;
 
 // The settings row that remembers a package row being written: the package file's size
 // before the row (-1 when the row makes the file) and the file's path.
-inline constexpr int kPendingRowSetting = 510;
 
 // A row is remembered before it is written and forgotten in the transaction that marks
 // its Item Link downloaded. After a sudden end in between, the row is in the file (whole

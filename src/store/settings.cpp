@@ -4,13 +4,13 @@
 
 namespace lw {
 
-std::string readSetting(Database& db, int nm) {
-    Query q = db.query("select * from _parameter where NM=?", {std::int64_t{nm}});
+std::string readSetting(Database& db, Setting setting) {
+    Query q = db.query("select * from _parameter where NM=?", {settingNumber(setting)});
     return q.eof() ? std::string() : q.text("ParaValue");
 }
 
-bool writeSetting(Database& db, int nm, const std::string& value) {
-    db.exec("Update _parameter set ParaValue=? where NM=?", {value, std::int64_t{nm}});
+bool writeSetting(Database& db, Setting setting, const std::string& value) {
+    db.exec("Update _parameter set ParaValue=? where NM=?", {value, settingNumber(setting)});
     return true;
 }
 

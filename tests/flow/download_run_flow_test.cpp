@@ -353,7 +353,7 @@ TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
         runToEnd();
         EXPECT_EQ(run->outcome(), RunOutcome::Completed);
         EXPECT_EQ(test::readFileBytes(package), expectedPackage(c.rows));
-        EXPECT_EQ(readSetting(*db, kPendingRowSetting), "");
+        EXPECT_EQ(readSetting(*db, Setting::PendingPackageRow), "");
         // The mark and the tick are stored with the row.
         Query q = db->query("select IsDownload,bcheck from TB_URL where num_iid='2002'");
         EXPECT_EQ(q.text("IsDownload"), "1");
@@ -431,7 +431,7 @@ TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
     EXPECT_TRUE(fs::is_directory(pictureFolderOf(newName)));
     EXPECT_TRUE(fs::is_directory(descriptionFolderOf(newName)));
     // Setting 500 keeps its value.
-    EXPECT_NE(readSetting(*db, 500), newName);
+    EXPECT_NE(readSetting(*db, Setting::PackagePath), newName);
 }
 
 } // namespace

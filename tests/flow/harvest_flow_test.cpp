@@ -122,8 +122,8 @@ protected:
 } // namespace
 
 TEST_F(HarvestFlow, ShowEnsuresSettingsRowsAndShowsTheLastSearch) {
-    writeSetting(*db, 10, "  http://shop-gbk.1688.com ");
-    writeSetting(*db, 11, " 连衣裙 ");
+    writeSetting(*db, Setting::HarvestShopAddress, "  http://shop-gbk.1688.com ");
+    writeSetting(*db, Setting::HarvestKeyword, " 连衣裙 ");
     open();
     window->onShown(); // shown a second time: nothing inserted twice
     struct Row {
@@ -161,8 +161,8 @@ TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
     open();
     search("HTTP://Shop-GBK.1688.com/page/index.htm?spm=1", "  连衣裙 ");
     EXPECT_EQ(window->shopAddress(), "http://shop-gbk.1688.com");
-    EXPECT_EQ(readSetting(*db, 10), "http://shop-gbk.1688.com");
-    EXPECT_EQ(readSetting(*db, 11), "连衣裙");
+    EXPECT_EQ(readSetting(*db, Setting::HarvestShopAddress), "http://shop-gbk.1688.com");
+    EXPECT_EQ(readSetting(*db, Setting::HarvestKeyword), "连衣裙");
     ASSERT_EQ(shopRequests().size(), 1u);
 
     for (const char* bad : {"http://www.taobao.com", "1688.com", "", "shop.1688.co"}) {
@@ -180,7 +180,7 @@ TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
                              HarvestWindowLogic::Control::ShopAddress});
         EXPECT_FALSE(window->searching());
         EXPECT_FALSE(window->panel().visible());
-        EXPECT_EQ(readSetting(*db, 10), "http://shop-gbk.1688.com") << bad;
+        EXPECT_EQ(readSetting(*db, Setting::HarvestShopAddress), "http://shop-gbk.1688.com") << bad;
     }
     EXPECT_TRUE(shopRequests().empty());
 }

@@ -209,7 +209,7 @@ TEST_P(Hostile, HarvestKeywordIsStoredAndSentAsText) {
     harvest.startSearch();
     ASSERT_TRUE(loop.runUntil([&] { return !harvest.searching(); }, 10s));
 
-    EXPECT_EQ(readSetting(*db, 11), trim(keyword));
+    EXPECT_EQ(readSetting(*db, Setting::HarvestKeyword), trim(keyword));
     EXPECT_EQ(harvest.keyword(), keyword);
     // No shop page exists for such a keyword: the search ends with its message.
     ASSERT_EQ(dialogs.shown.size(), 1u);

@@ -62,7 +62,7 @@ TEST_F(GroupCommands, NewGroupClearsPickerTicksButNotTheListOrSetting4) {
     std::int64_t a = addGroup("A");
     addGroup("B");
     addLink(a, "1");
-    writeSetting(*db, 4, "A");
+    writeSetting(*db, Setting::TickedGroups, "A");
     start();
     EXPECT_EQ(window->list().size(), 1);
     dialogs.inputs.push_back("C");
@@ -70,7 +70,7 @@ TEST_F(GroupCommands, NewGroupClearsPickerTicksButNotTheListOrSetting4) {
     EXPECT_EQ(window->view().group.text(), "");
     EXPECT_EQ(window->view().group.count(), 3);
     EXPECT_EQ(window->list().size(), 1);
-    EXPECT_EQ(readSetting(*db, 4), "A");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "A");
 }
 
 TEST_F(GroupCommands, RenameToSameNameDoesNothingAndToAnotherGroupsNameWarns) {

@@ -204,29 +204,29 @@ TEST_F(GroupPicker, TickOrderTextIsStoredInSetting4) {
     CheckedComboBox& p = window->view().group;
     tickGroups({"C", "A"});
     EXPECT_EQ(p.text(), "C,A");
-    EXPECT_EQ(readSetting(*db, 4), "C,A");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "C,A");
     p.clickItem(p.indexOfNoCase("C"));
     EXPECT_EQ(p.text(), "A");
     EXPECT_EQ(p.firstTicked(), "A");
     p.selectAll();
-    EXPECT_EQ(readSetting(*db, 4), "A,B,C");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "A,B,C");
     p.clearAll();
-    EXPECT_EQ(readSetting(*db, 4), "");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "");
 }
 
 TEST_F(GroupPicker, RestoreSkipsAVanishedNameWhichLeavesAtTheFirstTick) {
     addGroup("Alpha");
     addGroup("Beta");
-    writeSetting(*db, 4, "beta,Gone,ALPHA");
+    writeSetting(*db, Setting::TickedGroups, "beta,Gone,ALPHA");
     start();
     EXPECT_EQ(window->view().group.text(), "Beta,Alpha");
-    EXPECT_EQ(readSetting(*db, 4), "Beta,Alpha");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "Beta,Alpha");
 
     // Nothing found: the stored text stays as it was.
-    writeSetting(*db, 4, "Gone");
+    writeSetting(*db, Setting::TickedGroups, "Gone");
     start();
     EXPECT_EQ(window->view().group.text(), "");
-    EXPECT_EQ(readSetting(*db, 4), "Gone");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "Gone");
 }
 
 TEST_F(GroupPicker, TextLimitRefusesTheTickWithAMessage) {
@@ -272,7 +272,7 @@ TEST_F(GroupPicker, RebuildingClearsTicksWithoutChangeEvent) {
     EXPECT_EQ(events, 0);
     EXPECT_EQ(p.text(), "");
     EXPECT_FALSE(p.ticked(0));
-    EXPECT_EQ(readSetting(*db, 4), "A");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "A");
     // A program tick fires only when the tick really changes.
     p.setTicked(0, false);
     EXPECT_EQ(events, 0);

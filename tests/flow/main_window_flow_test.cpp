@@ -15,7 +15,7 @@ TEST_F(StartUp, EmptyPathSettingGivesDefaultPathInHomeFolderAndStoresIt) {
     std::string expected = dir.path() + "/home/RARorurivo/淘宝助理数据包_1203051407.csv";
     EXPECT_EQ(w.state().saveFile, expected);
     EXPECT_TRUE(fs::is_directory(dir.path() + "/home/RARorurivo"));
-    EXPECT_EQ(readSetting(*db, 500), expected);
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), expected);
     EXPECT_EQ(w.caption(), "Listwright V1.0");
     EXPECT_EQ(w.trayHint(), "Listwright V1.0.0.1");
     EXPECT_EQ(w.versionStatus(), "版本:1.0.0.1");
@@ -24,12 +24,12 @@ TEST_F(StartUp, EmptyPathSettingGivesDefaultPathInHomeFolderAndStoresIt) {
 
 TEST_F(StartUp, StoredPathIsTrimmedShownAndItsFolderMadeOneLevel) {
     std::string path = dir.path() + "/packages/淘宝助理数据包_1.csv";
-    writeSetting(*db, 500, "  " + path + " ");
+    writeSetting(*db, Setting::PackagePath, "  " + path + " ");
     MainWindowLogic& w = start();
     EXPECT_EQ(w.state().saveFile, path);
     EXPECT_TRUE(fs::is_directory(dir.path() + "/packages"));
     // A folder two levels down is not made, and that is no error.
-    writeSetting(*db, 500, dir.path() + "/a/b/x.csv");
+    writeSetting(*db, Setting::PackagePath, dir.path() + "/a/b/x.csv");
     start();
     EXPECT_FALSE(fs::exists(dir.path() + "/a"));
     EXPECT_TRUE(dialogs.shown.empty());
@@ -51,7 +51,7 @@ TEST_F(StartUp, LinkTickBoxFromSetting501) {
         EXPECT_FALSE(w.state().pagePrice);
         EXPECT_EQ(count("select count(*) from _Parameter where NM=501"), 1);
         if (!c.value) {
-            EXPECT_EQ(readSetting(*db, 501), "1");
+            EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "1");
         }
     }
 }
@@ -128,10 +128,10 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
     window->list().setTicked(window->list().indexOfUniqid(l1), true);
     EXPECT_TRUE(window->queryClose());
 
-    EXPECT_EQ(readSetting(*db, 500), path);
-    EXPECT_EQ(readSetting(*db, 501), "0");
-    EXPECT_EQ(readSetting(*db, 502), "男装");
-    EXPECT_EQ(readSetting(*db, 4), "B,A");
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), path);
+    EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "0");
+    EXPECT_EQ(readSetting(*db, Setting::PreferredCategory), "男装");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "B,A");
 
     start();
     EXPECT_EQ(window->state().saveFile, path);
@@ -145,7 +145,7 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
 }
 
 TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
-    writeSetting(*db, 500, "/old/path.csv");
+    writeSetting(*db, Setting::PackagePath, "/old/path.csv");
     start();
     window->setRemoveDescriptionLinks(false);
     bool ended = false;
@@ -156,8 +156,8 @@ TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
     EXPECT_EQ(dialogs.last().title, "在线升级");
     EXPECT_EQ(dialogs.last().text, "是否要执行在线升级?");
     EXPECT_EQ(desktop.openedPrograms, std::vector<std::string>{dir.path() + "/program/Update.exe"});
-    EXPECT_EQ(readSetting(*db, 500), "/old/path.csv");
-    EXPECT_EQ(readSetting(*db, 501), "1");
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "/old/path.csv");
+    EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "1");
 
     // No: nothing happens.
     ended = false;
@@ -168,7 +168,7 @@ TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
 using FrameCommands = MainWindowFlow;
 
 TEST_F(FrameCommands, ResetPathEmptiesTheSettingButCloseStoresTheBoxAgain) {
-    writeSetting(*db, 500, "/keep/this.csv");
+    writeSetting(*db, Setting::PackagePath, "/keep/this.csv");
     start();
     dialogs.answers.push_back(Answer::Yes);
     window->resetPackagePath();
@@ -177,10 +177,10 @@ TEST_F(FrameCommands, ResetPathEmptiesTheSettingButCloseStoresTheBoxAgain) {
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Question);
     EXPECT_EQ(dialogs.shown[1].text, "重置完成，请确认.");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Information);
-    EXPECT_EQ(readSetting(*db, 500), "");
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "");
     EXPECT_EQ(window->state().saveFile, "/keep/this.csv");
     window->queryClose();
-    EXPECT_EQ(readSetting(*db, 500), "/keep/this.csv");
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "/keep/this.csv");
 
     // Busy: nothing at all.
     dialogs.clear();
@@ -190,7 +190,7 @@ TEST_F(FrameCommands, ResetPathEmptiesTheSettingButCloseStoresTheBoxAgain) {
 }
 
 TEST_F(FrameCommands, PathDialogOpenFolderSqlceAndAbout) {
-    writeSetting(*db, 500, "/data/pkg/a.csv");
+    writeSetting(*db, Setting::PackagePath, "/data/pkg/a.csv");
     start();
     window->choosePackagePath(); // cancelled
     ASSERT_EQ(dialogs.shown.size(), 1u);

@@ -156,16 +156,16 @@ TEST(DeliveredFile, NewItemLinkIsNotDownloadedAndNotTicked) {
 TEST(Settings, MissingRowsReadEmptyAndUpdatesChangeNothing) {
     TempDir dir;
     auto db = makeTestDatabase(dir.path());
-    EXPECT_EQ(readSetting(*db, 500), "");
-    EXPECT_TRUE(writeSetting(*db, 500, "/tmp/淘宝助理数据包_1203051407.csv"));
-    EXPECT_EQ(readSetting(*db, 500), "/tmp/淘宝助理数据包_1203051407.csv");
-    EXPECT_TRUE(writeSetting(*db, 4, "O'Brien,组二"));
-    EXPECT_EQ(readSetting(*db, 4), "O'Brien,组二");
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "");
+    EXPECT_TRUE(writeSetting(*db, Setting::PackagePath, "/tmp/淘宝助理数据包_1203051407.csv"));
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "/tmp/淘宝助理数据包_1203051407.csv");
+    EXPECT_TRUE(writeSetting(*db, Setting::TickedGroups, "O'Brien,组二"));
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "O'Brien,组二");
 
     db->exec("delete from _Parameter where NM=502");
-    EXPECT_EQ(readSetting(*db, 502), "");
-    EXPECT_TRUE(writeSetting(*db, 502, "女装"));
-    EXPECT_EQ(readSetting(*db, 502), "");
+    EXPECT_EQ(readSetting(*db, Setting::PreferredCategory), "");
+    EXPECT_TRUE(writeSetting(*db, Setting::PreferredCategory, "女装"));
+    EXPECT_EQ(readSetting(*db, Setting::PreferredCategory), "");
     EXPECT_TRUE(db->query("select * from _Parameter where NM=502").empty());
 }
 
