@@ -3,7 +3,7 @@
 // A benchmark database: a copy of the delivered file in a fresh temporary folder,
 // holding a number of Item Links spread over a few Groups. Header only, so every
 // benchmark stays one program.
-#include "app/config.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "store/database_open.hpp"
 

@@ -3,8 +3,8 @@
 // and reports the time from the answer to the committed last row and the peak memory.
 // Goal: under 0.5 s. Items carry every field the request asks for, so the answer is
 // about 5 MB, more than the whole tree usually is.
-#include "app/config.hpp"
 #include "catalog/category_store.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "ui/headless_event_loop.hpp"
 

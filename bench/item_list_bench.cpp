@@ -1,11 +1,11 @@
 // Loads 100,000 Item Links into the item list as the start-up loading does and reports
 // the time from reloadItems to the last row and the peak memory (target: < 1.5 s and
 // < 200 MB). Also times a header-click sort and storing the ticks.
-#include "app/main_state.hpp"
 #include "bench_database.hpp"
 #include "items/item_view.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/headless_event_loop.hpp"
+#include "ui/main_state.hpp"
 
 #include <chrono>
 #include <cstdio>

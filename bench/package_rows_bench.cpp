@@ -2,16 +2,16 @@
 // property look-ups answered by relay-sim over HTTP (or from memory with "memory"),
 // and reports rows and look-ups per second.
 //   package_rows_bench [rows] [memory]
-#include "app/config.hpp"
-#include "app/main_state.hpp"
 #include "net/relay.hpp"
 #include "package/offer_process.hpp"
 #include "package/package_names.hpp"
 #include "package/property_mapping.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/main_state.hpp"
 
 #include <chrono>
 #include <cstdio>

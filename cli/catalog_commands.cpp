@@ -2,9 +2,9 @@
 // same logic and messages as the Tools-menu commands and the mapping editor.
 #include "catalog_commands.hpp"
 
-#include "app/main_state.hpp"
 #include "catalog/category_commands.hpp"
 #include "catalog/mapping_editor.hpp"
+#include "ui/main_state.hpp"
 
 #include <charconv>
 #include <iostream>

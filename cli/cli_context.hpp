@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/config.hpp"
 #include "console_dialogs.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "ui/clock.hpp"
 #include "ui/headless_event_loop.hpp"
@@ -22,7 +22,7 @@ struct CliContext {
     Config config;
     std::string programFolder;
     std::string dataFolder;
-    std::unique_ptr<Database> db;
+    Database* db = nullptr; // opened for the commands that need it
     HeadlessEventLoop loop;
     ConsoleDialogs dialogs;
     ConsoleDesktop desktop;

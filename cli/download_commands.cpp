@@ -2,9 +2,10 @@
 // ticked Item Links of the list the main window would show for the named Groups.
 #include "download_commands.hpp"
 
-#include "app/package_path.hpp"
+#include "catalog/preferred_categories.hpp"
 #include "items/item_view.hpp"
 #include "package/download_run.hpp"
+#include "package/package_path.hpp"
 #include "package/pending_row.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"

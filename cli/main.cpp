@@ -1,7 +1,7 @@
 // listwright-cli: the headless front end over the same core as the desktop program.
-#include "app/first_start.hpp"
+#include "app/workspace.hpp"
 #include "commands.hpp"
-#include "store/database_open.hpp"
+#include "store/database.hpp"
 #include "store/text_routines.hpp"
 
 #include <exception>
@@ -65,33 +65,23 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    context.programFolder = executableFolder();
-    context.config = loadConfig(context.programFolder, configFile);
-    context.dataFolder = resolveDataFolder(context.programFolder, dataDir);
+    Workspace workspace({{}, dataDir, configFile});
+    context.config = workspace.config();
+    context.programFolder = workspace.programFolder();
+    context.dataFolder = workspace.dataFolder();
     try {
         if (command->needsDatabase) {
-            std::error_code ec;
-            bool firstStart = !std::filesystem::exists(databasePathIn(context.dataFolder), ec);
-            std::string error = ensureDatabaseFile(context.dataFolder,
-                                                   findDeliveredDatabase(context.programFolder));
-            if (!error.empty()) {
-                std::cerr << "[错误] " << error << "\n";
+            if (!workspace.openDatabase()) {
+                std::cerr << "[错误] " << workspace.error() << "\n";
                 return kExitFailed;
             }
-            if (firstStart) {
-                std::cerr << "[提示] 已创建数据库 " << databasePathIn(context.dataFolder) << "\n";
-                std::string hint =
-                    missingConfigHint(context.config, findConfigExample(context.programFolder));
+            if (workspace.firstStart()) {
+                std::cerr << "[提示] 已创建数据库 " << workspace.databasePath() << "\n";
+                std::string hint = workspace.configHint();
                 if (!hint.empty())
                     std::cerr << "[提示] " << hint << "\n";
             }
-            DatabaseOpenOptions options;
-            options.databasePath = databasePathIn(context.dataFolder);
-            options.password = context.config.dbPassword;
-            options.programFolder = context.programFolder;
-            context.db = openDatabase(options, context.dialogs);
-            if (!context.db)
-                return kExitFailed;
+            context.db = &workspace.db();
         }
         Args args(rest);
         int rc = command->run(context, args);

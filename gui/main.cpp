@@ -1,15 +1,14 @@
 // listwright: the desktop program.
 #include "app/application.hpp"
-#include "app/config.hpp"
-#include "app/first_start.hpp"
+#include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
 #include "app/splash.hpp"
 #include "app/splash_window.hpp"
-#include "app/window_hooks.hpp"
+#include "app/workspace.hpp"
 #include "store/database.hpp"
-#include "store/database_open.hpp"
 #include "ui/clock.hpp"
+#include "ui/dialogs.hpp"
 #include "ui/qt_desktop.hpp"
 #include "ui/qt_dialogs.hpp"
 #include "ui/qt_event_loop.hpp"
@@ -51,30 +50,17 @@ int main(int argc, char** argv) {
     SplashLogic splashLogic(loop);
     auto* splash = new SplashWindow(splashLogic);
 
-    // 3. The data module: configuration, the data folder and the database.
-    std::string programFolder = executableFolder();
-    Config config = loadConfig(programFolder);
-    std::string dataFolder = resolveDataFolder(programFolder);
-    std::error_code ec;
-    const bool firstStart = !std::filesystem::exists(databasePathIn(dataFolder), ec);
-    std::string error = ensureDatabaseFile(dataFolder, findDeliveredDatabase(programFolder));
-    if (!error.empty()) {
-        delete splash;
-        Application::reportError(toQ(error));
-        return 1;
-    }
-    DatabaseOpenOptions options;
-    options.databasePath = databasePathIn(dataFolder);
-    options.password = config.dbPassword;
-    options.programFolder = programFolder;
-    std::unique_ptr<Database> db = openDatabase(options, dialogs);
-    if (!db) {
+    // 3. The configuration, the data folder and the database.
+    Workspace workspace({});
+    if (!workspace.openDatabase()) {
         // The program ends before the main window exists.
         delete splash;
+        dialogs.message("错误", workspace.error(), Icon::Error);
         return 1;
     }
-    // 4. The mapping editor and the mapping dialog are created hidden here once they
-    // exist (see InstallWindowHooks).
+    Database& db = workspace.db();
+    DesktopFrame frame(Ports{db, dialogs, desktop, loop, clock});
+    frame.setSplash(splash);
 
     std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
@@ -82,15 +68,11 @@ int main(int argc, char** argv) {
     splashLogic.onTimer = [&] {
         try {
             splash->hide();
-            logic = std::make_unique<MainWindowLogic>(
-                MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder, config);
-            logic->hooks.destroySplash = [&] {
-                splash->deleteLater();
-                splash = nullptr;
-            };
-            window = std::make_unique<MainWindowWidget>(*logic);
+            logic =
+                std::make_unique<MainWindowLogic>(Ports{db, dialogs, desktop, loop, clock}, frame,
+                                                  workspace.programFolder(), workspace.config());
+            window = std::make_unique<MainWindowWidget>(*logic, frame);
             dialogs.setParentWidget(window.get());
-            installWindowHooks(*logic, window.get());
             QObject::connect(window.get(), &MainWindowWidget::closed, &app, &QApplication::quit);
             logic->initialise();
             window->showMaximized();
@@ -98,8 +80,7 @@ int main(int argc, char** argv) {
             // First start without a configuration file: say where it goes, once the
             // window has finished loading (it raises itself then, which would put it
             // over a box shown earlier on a desktop without a window manager).
-            std::string hint =
-                firstStart ? missingConfigHint(config, findConfigExample(programFolder)) : "";
+            std::string hint = workspace.configHint();
             if (!hint.empty()) {
                 auto* wait = new QTimer(window.get());
                 QObject::connect(wait, &QTimer::timeout, [wait, &logic, &dialogs, hint] {
@@ -121,6 +102,5 @@ int main(int argc, char** argv) {
     int rc = QApplication::exec();
     window.reset();
     logic.reset();
-    delete splash;
     return rc;
 }

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtDesktop desktop;
     SystemClock clock;
-    MainWindowLogic logic(MainWindowPorts{data.db(), dialogs, desktop, loop, clock}, data.folder());
+    MainWindowLogic logic(Ports{data.db(), dialogs, desktop, loop, clock}, data.folder());
     logic.homeFolder = data.folder();
     MainWindowWidget window(logic);
     logic.initialise();

@@ -1,8 +1,9 @@
 #include "main_window_widget.hpp"
 
-#include "app/about_dialog.hpp"
 #include "app/colour_scheme.hpp"
+#include "app/desktop_frame.hpp"
 #include "items/item_page.hpp"
+#include "ui/panel_geometry.hpp"
 #include "ui/progress_frame.hpp"
 #include "ui/qt_icons.hpp"
 #include "ui/qt_text.hpp"
@@ -45,8 +46,9 @@ QAction* addMenuAction(QWidget* owner, QMenu* menu, const char* name, const QStr
 
 } // namespace
 
-MainWindowWidget::MainWindowWidget(MainWindowLogic& logic, QWidget* parent)
-    : QMainWindow(parent), logic_(logic) {
+MainWindowWidget::MainWindowWidget(MainWindowLogic& logic, DesktopFrame& frame, QWidget* parent)
+    : QMainWindow(parent), logic_(logic), frame_(frame) {
+    frame_.setMainWindow(this);
     setObjectName("frmFromDownload");
     setWindowIcon(appIcon());
     resize(1100, 720);
@@ -278,19 +280,6 @@ void MainWindowWidget::bindState() {
     l.view().placePanelOverPage.connect([this] { placePanelOverPage(); });
     l.frameChanged.connect([this] { readFrame(); });
     l.trayChanged.connect([this] { readTray(); });
-    l.hooks.closeWindow = [this] { close(); };
-    l.hooks.terminate = [this] {
-        terminating_ = true;
-        QCoreApplication::exit(0);
-    };
-    l.hooks.showAbout = [this](const AboutBox& about) {
-        if (!about_)
-            about_ = new AboutDialog(this);
-        about_->setAbout(about);
-        about_->exec();
-    };
-    // No database driver to install on this platform: nothing to register.
-    l.hooks.registerDll = [](const std::string&) { return false; };
     readOptions();
     readPanel();
     readFrame();
@@ -349,12 +338,12 @@ void MainWindowWidget::placePanelOverPage() {
 
 void MainWindowWidget::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    Point p = MainWindowLogic::panelPosition(width(), height(), panel_->width(), panel_->height());
+    Point p = panelPlaceInWindow(width(), height(), panel_->width(), panel_->height());
     panel_->move(p.x, p.y);
 }
 
 void MainWindowWidget::closeEvent(QCloseEvent* event) {
-    if (!closing_ && !terminating_) {
+    if (!closing_ && !frame_.terminating()) {
         closing_ = true;
         logic_.queryClose();
     }

@@ -3,7 +3,6 @@
 #include "app/main_window.hpp"
 
 #include <QMainWindow>
-#include <QPointer>
 
 class QAction;
 class QCheckBox;
@@ -23,7 +22,7 @@ namespace lw::gui {
 
 class ProgressFrame;
 
-class AboutDialog;
+class DesktopFrame;
 class ItemPage;
 
 // The main window MainWindowLogic: toolbar, options bar, the tab page with the item
@@ -32,7 +31,7 @@ class ItemPage;
 class MainWindowWidget : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainWindowWidget(MainWindowLogic& logic, QWidget* parent = nullptr);
+    MainWindowWidget(MainWindowLogic& logic, DesktopFrame& frame, QWidget* parent = nullptr);
     ~MainWindowWidget() override;
 
     MainWindowLogic& logic() { return logic_; }
@@ -40,8 +39,6 @@ public:
     ProgressFrame* progressPanel() const { return panel_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
     QMenu* trayMenu() const { return trayMenu_; }
-    // The logic asked the program to end at once (online update).
-    bool terminating() const { return terminating_; }
 
 Q_SIGNALS:
     // The window was closed and its settings stored: the program ends.
@@ -67,6 +64,7 @@ private:
     void placePanelOverPage();
 
     MainWindowLogic& logic_;
+    DesktopFrame& frame_;
     QToolBar* toolBar_ = nullptr;
     QToolBar* optionsBar_ = nullptr;
     QLineEdit* saveFile_ = nullptr;
@@ -86,8 +84,6 @@ private:
     ProgressFrame* panel_ = nullptr;
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
-    QPointer<AboutDialog> about_;
-    bool terminating_ = false;
     bool closing_ = false;
 };
 

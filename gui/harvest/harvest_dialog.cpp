@@ -1,5 +1,6 @@
 #include "harvest_dialog.hpp"
 
+#include "ui/panel_geometry.hpp"
 #include "ui/progress_frame.hpp"
 #include "ui/qt_text.hpp"
 
@@ -207,8 +208,7 @@ void HarvestDialog::readPanel() {
 }
 
 void HarvestDialog::placePanel() {
-    Point p =
-        HarvestWindowLogic::panelPosition(width(), height(), panel_->width(), panel_->height());
+    Point p = panelPlaceInWindow(width(), height(), panel_->width(), panel_->height());
     panel_->move(p.x, p.y);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/config.hpp"
+#include "store/config.hpp"
 
 #include <string>
 

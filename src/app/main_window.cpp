@@ -1,8 +1,8 @@
 #include "app/main_window.hpp"
 
 #include "app/maker_info.hpp"
-#include "app/package_path.hpp"
 #include "catalog/preferred_categories.hpp"
+#include "package/package_path.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -19,23 +19,26 @@ std::string mainCaption(const std::string& productTitle, const std::string& vers
     return productTitle + " V" + version.substr(0, 3);
 }
 
-MainWindowLogic::MainWindowLogic(MainWindowPorts ports, std::string programFolder, Config config)
-    : version(programVersion()), homeFolder(userHomeFolder()), ports_(ports),
+MainWindowLogic::MainWindowLogic(Ports ports, WindowFrame& frame, std::string programFolder,
+                                 Config config)
+    : version(programVersion()), homeFolder(userHomeFolder()), ports_(ports), frame_(frame),
       config_(std::move(config)), view_(ports.db, ports.dialogs, ports.loop, state_),
-      commands_(ports.db, ports.dialogs, ports.desktop, ports.clock, state_, view_) {
+      commands_(ports.db, ports.dialogs, ports.desktop, ports.clock, state_, view_),
+      relay_(makeRelayContext(config_)), relayClient_(relayPostOptions()),
+      categories_(ports.db, state_, ports.dialogs, ports.loop, relay_, relayClient_),
+      run_(ports, state_, view_.list, config_) {
     if (!programFolder.empty() && programFolder.back() != '/' && programFolder.back() != '\\')
         programFolder += '/';
     state_.programFolder = programFolder;
     commands_.showHarvest = [this](const std::string& caption, std::int64_t target) {
-        return hooks.showHarvest ? hooks.showHarvest(caption, target) : false;
+        return frame_.showHarvest(caption, target);
     };
 }
 
 void MainWindowLogic::initialise() {
     Database& db = ports_.db;
     relayHost_ = config_.relayHost;
-    if (hooks.destroySplash)
-        hooks.destroySplash();
+    frame_.destroySplash();
 
     // Link tick box from setting 501, created as "1" when missing.
     {
@@ -90,14 +93,6 @@ void MainWindowLogic::onShown() {
         view_.reloadItems();
         trayMenuAttached_ = true;
         trayChanged.emit();
-        if (hooks.formRelayAddresses)
-            hooks.formRelayAddresses();
-        if (hooks.startAllowance)
-            hooks.startAllowance();
-    });
-    ports_.loop.startTimer(tipsDelayMs, [this] {
-        if (hooks.startTips)
-            hooks.startTips();
     });
 }
 
@@ -139,8 +134,7 @@ void MainWindowLogic::choosePackagePath() {
 }
 
 void MainWindowLogic::startDownload() {
-    if (hooks.startDownload)
-        hooks.startDownload();
+    run_.startDownload();
 }
 
 void MainWindowLogic::openPackageFolder() {
@@ -157,8 +151,7 @@ void MainWindowLogic::startOnlineUpdate() {
         return;
     // Ends at once: nothing is stored.
     ports_.desktop.openProgram(state_.programFolder + "Update.exe");
-    if (hooks.terminate)
-        hooks.terminate();
+    frame_.terminate();
 }
 
 void MainWindowLogic::openHelp() {
@@ -166,15 +159,14 @@ void MainWindowLogic::openHelp() {
 }
 
 void MainWindowLogic::choosePreferredCategory(int index) {
-    ItemCatsPicker& picker = state_.itemCats;
+    ChoiceList& picker = state_.itemCats;
     picker.selected = (index >= 0 && index < static_cast<int>(picker.names.size())) ? index : -1;
     state_.itemCatsText = picker.text();
     state_.optionsChanged.emit();
 }
 
 void MainWindowLogic::openMappingEditor() {
-    if (hooks.showMappingEditor)
-        hooks.showMappingEditor();
+    frame_.showMappingEditor();
 }
 
 void MainWindowLogic::setRemoveDescriptionLinks(bool on) {
@@ -193,41 +185,31 @@ void MainWindowLogic::setPagePrice(bool on) {
 }
 
 void MainWindowLogic::quit() {
-    if (hooks.closeWindow)
-        hooks.closeWindow();
+    frame_.closeWindow();
 }
-
-namespace {
-
-void run(const std::function<void()>& hook) {
-    if (hook)
-        hook();
-}
-
-} // namespace
 
 void MainWindowLogic::downloadCategoryTree() {
-    run(hooks.downloadCategoryTree);
+    categories_.downloadCategoryTree();
 }
 
 void MainWindowLogic::downloadCategoryProperties() {
-    run(hooks.downloadCategoryProperties);
+    categories_.downloadCategoryProperties();
 }
 
 void MainWindowLogic::downloadPropertyValues() {
-    run(hooks.downloadPropertyValues);
+    categories_.downloadPropertyValues();
 }
 
 void MainWindowLogic::countCategories() {
-    run(hooks.countCategories);
+    categories_.countCategories();
 }
 
 void MainWindowLogic::countCategoryProperties() {
-    run(hooks.countCategoryProperties);
+    categories_.countCategoryProperties();
 }
 
 void MainWindowLogic::countPropertyValues() {
-    run(hooks.countPropertyValues);
+    categories_.countPropertyValues();
 }
 
 void MainWindowLogic::resetPackagePath() {
@@ -248,8 +230,6 @@ void MainWindowLogic::openCalculator() {
 }
 
 void MainWindowLogic::installSqlceDriver() {
-    if (hooks.registerDll)
-        hooks.registerDll(state_.programFolder + "sqlceoledb30.dll");
     ports_.dialogs.message("提示", "成功安装 SQL CE 驱动,请重新运行" + state_.productTitle + ".",
                            Icon::Information);
 }
@@ -264,8 +244,7 @@ void MainWindowLogic::sendFeedback() {
 
 void MainWindowLogic::openAbout() {
     about_.version = version;
-    if (hooks.showAbout)
-        hooks.showAbout(about_);
+    frame_.showAbout(about_);
 }
 
 void MainWindowLogic::cancelCommand() {

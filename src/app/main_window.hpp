@@ -1,11 +1,16 @@
 #pragma once
 
 #include "app/about_box.hpp"
-#include "app/config.hpp"
-#include "app/geometry.hpp"
-#include "app/main_state.hpp"
+#include "app/window_frame.hpp"
+#include "catalog/category_commands.hpp"
 #include "items/item_commands.hpp"
 #include "items/item_view.hpp"
+#include "net/http_client.hpp"
+#include "net/relay.hpp"
+#include "package/download_run.hpp"
+#include "store/config.hpp"
+#include "ui/main_state.hpp"
+#include "ui/ports.hpp"
 #include "ui/signal.hpp"
 
 #include <cstdint>
@@ -19,48 +24,6 @@ class Database;
 class Desktop;
 class Dialogs;
 class EventLoop;
-
-// Everything the main window reaches the outside through.
-struct MainWindowPorts {
-    Database& db;
-    Dialogs& dialogs;
-    Desktop& desktop;
-    EventLoop& loop;
-    const Clock& clock;
-};
-
-// Hook points. The commands of later subsystems are present in the window and stay
-// inert while their hook is empty; the frame hooks are filled by the desktop program.
-struct MainWindowHooks {
-    // "开始下载" (_StartClick): the download run.
-    std::function<void()> startDownload;
-    // "搜索添加对方店铺宝贝": the harvest window, created on first use and kept, shown
-    // modally with this caption and target Group (Uniqid, 0 when none); returns true
-    // when it added Item Links, upon which the list is reloaded.
-    std::function<bool(const std::string& caption, std::int64_t targetGroup)> showHarvest;
-    // "产品类别与淘宝类目映射定义": the mapping editor, modal.
-    std::function<void()> showMappingEditor;
-    // "工具(&T)" > "淘宝基础数据下载": D01 category tree, D02/D03 properties (hidden),
-    // N20 count of categories, N21/N23 counts of properties (hidden).
-    std::function<void()> downloadCategoryTree;
-    std::function<void()> downloadCategoryProperties;
-    std::function<void()> downloadPropertyValues;
-    std::function<void()> countCategories;
-    std::function<void()> countCategoryProperties;
-    std::function<void()> countPropertyValues;
-    // 500 ms after the first show, after the list is loaded: form the relay addresses
-    // and start the allowance display; 1000 ms after: start the tips ticker.
-    std::function<void()> formRelayAddresses;
-    std::function<void()> startAllowance;
-    std::function<void()> startTips;
-
-    // Frame (desktop program).
-    std::function<void()> destroySplash;                 // main window creation, step 2
-    std::function<bool(const std::string&)> registerDll; // "安装 SQLCE 动态库(dll) ..."
-    std::function<void(const AboutBox&)> showAbout;      // modal about box
-    std::function<void()> closeWindow; // close the main window (the view runs queryClose)
-    std::function<void()> terminate;   // end the program at once, nothing stored
-};
 
 // The main window MainWindowLogic: its state (MainState), the item list page
 // (ItemView), the Group and Item Link commands (ItemCommands), the frame's own
@@ -77,26 +40,25 @@ struct MainWindowHooks {
 // setSubItem, setTicked, firstTicked ...), whose views follow on their own.
 class MainWindowLogic {
 public:
-    MainWindowLogic(MainWindowPorts ports, std::string programFolder, Config config = {});
+    MainWindowLogic(Ports ports, WindowFrame& frame, std::string programFolder, Config config = {});
     MainWindowLogic(const MainWindowLogic&) = delete;
     MainWindowLogic& operator=(const MainWindowLogic&) = delete;
-
-    MainWindowHooks hooks;
 
     // The version text shown and used for the caption; programVersion() by default.
     std::string version;
     // Where the default Data Package folder goes on systems without drive letters.
     std::string homeFolder;
-    // onShown's timers: the start-up loading and the tips ticker.
+    // How long after the first show the Groups and the list are loaded.
     int loadDelayMs = 500;
-    int tipsDelayMs = 1000;
 
     MainState& state() { return state_; }
     const MainState& state() const { return state_; }
     ItemView& view() { return view_; }
     ItemList& list() { return view_.list; }
     ItemCommands& commands() { return commands_; }
-    const MainWindowPorts& ports() const { return ports_; }
+    const Ports& ports() const { return ports_; }
+    DownloadRun& downloadRun() { return run_; }
+    CategoryCommands& categoryCommands() { return categories_; }
     const Config& config() const { return config_; }
 
     // Frame texts.
@@ -114,9 +76,6 @@ public:
     void onShown();
     // Keys reach the window before its controls; true when the key was used.
     bool handleKey(bool ctrl, bool alt, int key);
-    static Point panelPosition(int width, int height, int panelWidth, int panelHeight) {
-        return panelPlaceInWindow(width, height, panelWidth, panelHeight);
-    }
     // Stores settings 500, 501, 502 and the list's ticks; the window may close.
     bool queryClose();
 
@@ -167,11 +126,17 @@ public:
 private:
     void restore();
 
-    MainWindowPorts ports_;
+    Ports ports_;
+    WindowFrame& frame_;
     Config config_;
     MainState state_;
     ItemView view_;
     ItemCommands commands_;
+    // The category downloads' Relay Context and client.
+    RelayContext relay_;
+    HttpClient relayClient_;
+    CategoryCommands categories_;
+    DownloadRun run_;
     AboutBox about_;
     std::string caption_;
     std::string trayHint_;

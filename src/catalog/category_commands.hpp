@@ -1,12 +1,12 @@
 #pragma once
 
-#include "app/main_state.hpp"
 #include "catalog/category_store.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
 #include "store/database.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/event_loop.hpp"
+#include "ui/main_state.hpp"
 
 #include <string>
 

@@ -6,27 +6,7 @@
 
 namespace lw {
 
-std::string ItemCatsPicker::text() const {
-    if (selected < 0 || selected >= static_cast<int>(names.size()))
-        return {};
-    return names[static_cast<size_t>(selected)];
-}
-
-std::string ItemCatsPicker::value() const {
-    if (selected < 0 || selected >= static_cast<int>(values.size()))
-        return {};
-    return values[static_cast<size_t>(selected)];
-}
-
-int ItemCatsPicker::indexOfNoCase(const std::string& text) const {
-    std::string wanted = lowerAscii(text);
-    for (size_t i = 0; i < names.size(); ++i)
-        if (lowerAscii(names[i]) == wanted)
-            return static_cast<int>(i);
-    return -1;
-}
-
-void loadPreferredCategories(Database& db, ItemCatsPicker& picker) {
+void loadPreferredCategories(Database& db, ChoiceList& picker) {
     picker.names.clear();
     picker.values.clear();
     picker.selected = -1;

@@ -1,11 +1,10 @@
 #pragma once
 
-#include "app/geometry.hpp"
-#include "app/main_state.hpp"
 #include "harvest/link_box.hpp"
 #include "harvest/listing_page.hpp"
 #include "net/http_client.hpp"
 #include "ui/event_loop.hpp"
+#include "ui/main_state.hpp"
 #include "ui/signal.hpp"
 
 #include <cstdint>
@@ -108,9 +107,6 @@ public:
     void onLinkBoxEdited(std::string_view text); // the user changed the link box
     void updateStatusText();                     // _URLChange: the status text
     bool handleKey(bool ctrl, bool alt, int key);
-    static Point panelPosition(int width, int height, int panelWidth, int panelHeight) {
-        return panelPlaceInWindow(width, height, panelWidth, panelHeight);
-    }
 
     // The request of the current page.
     std::string pageAddress() const;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/main_state.hpp"
 #include "items/move_to_group.hpp"
+#include "ui/main_state.hpp"
 #include "ui/signal.hpp"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/main_state.hpp"
 #include "items/checked_combo_box.hpp"
 #include "items/item_list.hpp"
 #include "items/item_query.hpp"
+#include "ui/main_state.hpp"
 #include "ui/signal.hpp"
 
 #include <chrono>

@@ -1,10 +1,10 @@
 #include "net/relay.hpp"
 
-#include "app/config.hpp"
-#include "app/main_state.hpp"
 #include "net/async_http_request.hpp"
+#include "store/config.hpp"
 #include "store/text_routines.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/main_state.hpp"
 #include "util/codec.hpp"
 #include "util/encode.hpp"
 

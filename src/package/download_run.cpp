@@ -1,9 +1,9 @@
 #include "package/download_run.hpp"
 
-#include "app/package_path.hpp"
 #include "items/item_list.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
+#include "package/package_path.hpp"
 #include "package/pending_row.hpp"
 #include "package/picture_names.hpp"
 #include "package/relay_property_lookup.hpp"
@@ -41,8 +41,7 @@ void makeFolder(const std::string& path) {
 
 } // namespace
 
-DownloadRun::DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list,
-                         const Config& config)
+DownloadRun::DownloadRun(Ports ports, MainState& state, ItemList& list, const Config& config)
     : ports_(ports), state_(state), list_(list), app_(makeRelayContext(config)), http_(ports.loop) {
     configureOfferComponent(http_);
     http_.onDone = [this](AsyncHttpRequest&, const std::string& contentType, std::int64_t size,
@@ -551,14 +550,6 @@ void DownloadRun::completeOffer() {
     ++ordinal_;
     state_.panel.setCaption(captionBase());
     armTimer();
-}
-
-std::unique_ptr<DownloadRun> installDownloadRun(MainWindowLogic& window) {
-    auto run = std::make_unique<DownloadRun>(window.ports(), window.state(), window.list(),
-                                             window.config());
-    DownloadRun* raw = run.get();
-    window.hooks.startDownload = [raw] { raw->startDownload(); };
-    return run;
 }
 
 } // namespace lw

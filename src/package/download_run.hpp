@@ -1,12 +1,13 @@
 #pragma once
 
-#include "app/main_window.hpp"
 #include "net/async_http_request.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
 #include "package/offer_process.hpp"
 #include "package/picture_job.hpp"
 #include "ui/event_loop.hpp"
+#include "ui/main_state.hpp"
+#include "ui/ports.hpp"
 #include "ui/signal.hpp"
 
 #include <array>
@@ -35,7 +36,7 @@ enum class RunOutcome {
 // the Picture Jobs reach it only through their messages.
 class DownloadRun : public OfferRun {
 public:
-    DownloadRun(MainWindowPorts ports, MainState& state, ItemList& list, const Config& config);
+    DownloadRun(Ports ports, MainState& state, ItemList& list, const Config& config);
     ~DownloadRun() override;
     DownloadRun(const DownloadRun&) = delete;
     DownloadRun& operator=(const DownloadRun&) = delete;
@@ -99,7 +100,7 @@ private:
     void fail(const std::string& text);
     void transportFailure();
 
-    MainWindowPorts ports_;
+    Ports ports_;
     MainState& state_;
     ItemList& list_;
     RelayContext app_;
@@ -128,8 +129,5 @@ private:
     // Last: destroyed first, so that no answer arrives into a half-destroyed run.
     AsyncHttpRequest http_;
 };
-
-// Creates the run for the window and points "开始下载" at it.
-std::unique_ptr<DownloadRun> installDownloadRun(MainWindowLogic& window);
 
 } // namespace lw

@@ -1,11 +1,11 @@
 #include "package/offer_process.hpp"
 
-#include "app/main_state.hpp"
 #include "package/category_mapping.hpp"
 #include "package/offer_record.hpp"
 #include "package/package_row.hpp"
 #include "package/property_mapping.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/main_state.hpp"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #include "package/relay_property_lookup.hpp"
 
-#include "app/main_state.hpp"
 #include "store/text_routines.hpp"
+#include "ui/main_state.hpp"
 
 namespace lw {
 

@@ -1,7 +1,6 @@
 #include "store/database_open.hpp"
 
 #include "store/database.hpp"
-#include "ui/dialogs.hpp"
 
 namespace lw {
 namespace {
@@ -29,37 +28,19 @@ void upgradeItemTable(Database& db) {
         db.exec(joinSql({"alter Table TB_URL", "add SalePrice money not null default 0"}));
 }
 
-bool isDriverMissingMessage(const std::string& message) {
-    return message.find("OLE DB") != std::string::npos ||
-           message.find("provider") != std::string::npos;
-}
-
-std::unique_ptr<Database> openDatabase(const DatabaseOpenOptions& options, Dialogs& dialogs) {
-    std::string error;
-    std::unique_ptr<Database> db = Database::open(options.databasePath, options.password, error);
-    if (db) {
-        try {
-            upgradeItemTable(*db);
-            return db;
-        } catch (const DbError& e) {
-            error = e.what();
-            db.reset();
-        }
+std::unique_ptr<Database> openDatabase(const std::string& path, const std::string& password,
+                                       std::string& error) {
+    error.clear();
+    std::unique_ptr<Database> db = Database::open(path, password, error);
+    if (!db)
+        return nullptr;
+    try {
+        upgradeItemTable(*db);
+        return db;
+    } catch (const DbError& e) {
+        error = e.what();
+        return nullptr;
     }
-    if (isDriverMissingMessage(error)) {
-        bool yes = dialogs.question(
-            "提示", "无法正常加载数据,可能SQL CE 驱动未安装，现在是否要处理?\r\n" + error,
-            Icon::Warning);
-        if (yes) {
-            if (options.registerDll)
-                options.registerDll(options.programFolder + "/sqlceoledb30.dll");
-            dialogs.message("提示", "成功安装 SQL CE 驱动,请重新运行" + options.productTitle + ".",
-                            Icon::Information);
-        }
-    } else {
-        dialogs.message("错误", error, Icon::Error);
-    }
-    return nullptr;
 }
 
 } // namespace lw

@@ -1,17 +1,17 @@
 // The Tools-menu category downloads: request fields, storing rules, and the table kept
 // whole whenever a download does not finish.
-#include "app/config.hpp"
-#include "app/main_state.hpp"
 #include "catalog/category_commands.hpp"
 #include "catalog/category_store.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
 #include "temp_dir.hpp"
 #include "ui/headless_event_loop.hpp"
+#include "ui/main_state.hpp"
 
 #include <gtest/gtest.h>
 

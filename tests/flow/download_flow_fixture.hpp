@@ -62,16 +62,15 @@ protected:
         config.appKey = "key-1";
         config.accessToken = "token-1";
         config.accountCode = "acc";
-        window = std::make_unique<MainWindowLogic>(
-            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program", config);
+        window = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, frame,
+                                                   dir.path() + "/program", config);
         window->homeFolder = dir.path() + "/home";
         window->version = "1.0.0.1";
         window->loadDelayMs = 0;
-        window->tipsDelayMs = 0;
         window->initialise();
         window->onShown();
         ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
-        run = installDownloadRun(*window);
+        run = &window->downloadRun();
         run->pictureOptions.proxy = sim.url();
         run->timerIntervalMs = 1;
         window->state().saveFile = package;
@@ -138,7 +137,7 @@ protected:
     relaysim::Server sim;
     std::int64_t group = 0;
     std::string package;
-    std::unique_ptr<DownloadRun> run;
+    DownloadRun* run = nullptr; // the window's
 };
 
 } // namespace lw::test

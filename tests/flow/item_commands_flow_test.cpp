@@ -130,7 +130,7 @@ TEST_F(GroupCommands, HarvestNeedsAGroupAndGetsTheFirstTickedOne) {
     start();
     std::string caption;
     std::int64_t target = -1;
-    window->hooks.showHarvest = [&](const std::string& c, std::int64_t t) {
+    frame.harvest = [&](const std::string& c, std::int64_t t) {
         caption = c;
         target = t;
         addLink(t, "99");

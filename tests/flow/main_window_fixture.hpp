@@ -3,6 +3,7 @@
 #include "app/main_window.hpp"
 #include "fake_clock.hpp"
 #include "items/item_list.hpp"
+#include "recording_frame.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
@@ -24,12 +25,11 @@ protected:
 
     // A fresh window on the same database (a program start).
     std::unique_ptr<MainWindowLogic> makeWindow() {
-        auto w = std::make_unique<MainWindowLogic>(
-            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path() + "/program");
+        auto w = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, frame,
+                                                   dir.path() + "/program");
         w->homeFolder = dir.path() + "/home";
         w->version = "1.0.0.1";
         w->loadDelayMs = 0;
-        w->tipsDelayMs = 0;
         return w;
     }
 
@@ -99,6 +99,7 @@ protected:
     FakeDesktop desktop;
     HeadlessEventLoop loop;
     FakeClock clock;
+    RecordingFrame frame;
     std::unique_ptr<MainWindowLogic> window;
 };
 

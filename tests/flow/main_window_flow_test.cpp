@@ -75,8 +75,8 @@ TEST_F(StartUp, SplashTimerCreatesTheMainWindowAfterOneSecond) {
         steps.push_back("timer");
         window = makeWindow();
         window->loadDelayMs = 500;
-        window->hooks.destroySplash = [&] { steps.push_back("splash destroyed"); };
         window->initialise();
+        steps.insert(steps.end(), frame.acts.begin(), frame.acts.end());
         window->onShown();
         steps.push_back("main shown");
     };
@@ -92,16 +92,13 @@ TEST_F(StartUp, ShowLoadsGroupsCountsAndListAfterHalfASecond) {
     std::int64_t g = addGroup("女装");
     addLink(g, "1", "a");
     addLink(g, "2", "b");
-    bool relay = false;
     window = makeWindow();
     window->loadDelayMs = 500;
-    window->hooks.formRelayAddresses = [&] { relay = true; };
     window->initialise();
     window->onShown();
     EXPECT_EQ(window->list().size(), 0);
     EXPECT_FALSE(window->trayMenuAttached());
     ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
-    EXPECT_TRUE(relay);
     EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"女装"});
     EXPECT_EQ(window->list().size(), 2);
     EXPECT_EQ(window->view().statusText(), " 共 2 项  ,  当前显示2 项");
@@ -148,11 +145,9 @@ TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
     writeSetting(*db, Setting::PackagePath, "/old/path.csv");
     start();
     window->setRemoveDescriptionLinks(false);
-    bool ended = false;
-    window->hooks.terminate = [&] { ended = true; };
     dialogs.answers.push_back(Answer::Yes);
     window->startOnlineUpdate();
-    EXPECT_TRUE(ended);
+    EXPECT_TRUE(frame.did("terminate"));
     EXPECT_EQ(dialogs.last().title, "在线升级");
     EXPECT_EQ(dialogs.last().text, "是否要执行在线升级?");
     EXPECT_EQ(desktop.openedPrograms, std::vector<std::string>{dir.path() + "/program/Update.exe"});
@@ -160,9 +155,9 @@ TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
     EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "1");
 
     // No: nothing happens.
-    ended = false;
+    frame.acts.clear();
     window->startOnlineUpdate();
-    EXPECT_FALSE(ended);
+    EXPECT_FALSE(frame.did("terminate"));
 }
 
 using FrameCommands = MainWindowFlow;
@@ -203,32 +198,21 @@ TEST_F(FrameCommands, PathDialogOpenFolderSqlceAndAbout) {
     window->openPackageFolder();
     EXPECT_EQ(desktop.openedFolders, std::vector<std::string>{"/data/pkg/"});
 
-    std::string registered;
-    window->hooks.registerDll = [&](const std::string& p) {
-        registered = p;
-        return false;
-    };
     window->installSqlceDriver();
-    EXPECT_EQ(registered, dir.path() + "/program/sqlceoledb30.dll");
     EXPECT_EQ(dialogs.last().text, "成功安装 SQL CE 驱动,请重新运行Listwright.");
 
-    std::string label;
-    window->hooks.showAbout = [&](const AboutBox& about) { label = about.versionLabel(); };
     window->openAbout();
-    EXPECT_EQ(label, "版本：1.0.0.1");
+    EXPECT_EQ(frame.aboutLabel, "版本：1.0.0.1");
 }
 
-TEST_F(FrameCommands, LaterCommandsAreInertUntilTheirHooksAreFilled) {
+TEST_F(FrameCommands, CommandsReachTheRunTheCategoriesAndTheFrame) {
     start();
     window->startDownload();
-    window->downloadCategoryTree();
+    EXPECT_EQ(dialogs.last().text, "请勾选要下载的宝贝.");
     window->countCategories();
+    EXPECT_NE(dialogs.last().text.find("0"), std::string::npos);
     window->openMappingEditor();
-    EXPECT_TRUE(dialogs.shown.empty());
-    int started = 0;
-    window->hooks.startDownload = [&] { ++started; };
-    window->startDownload();
-    EXPECT_EQ(started, 1);
+    EXPECT_TRUE(frame.did("mapping editor"));
 }
 
 TEST_F(FrameCommands, DiagnosticLogAndTray) {
@@ -244,17 +228,6 @@ TEST_F(FrameCommands, DiagnosticLogAndTray) {
     EXPECT_TRUE(window->hiddenToTray());
     window->onTrayDoubleClick();
     EXPECT_FALSE(window->hiddenToTray());
-    bool closed = false;
-    window->hooks.closeWindow = [&] { closed = true; };
     window->quitFromTray();
-    EXPECT_TRUE(closed);
-}
-
-TEST(PanelPlacement, RoundsHalvesToEven) {
-    EXPECT_EQ(MainWindowLogic::panelPosition(1000, 700, 300, 100), (Point{350, 240}));
-    // 1001/2 - 300/2 = 350.5 -> 350; 701/2 - 100 - 10 = 240.5 -> 240
-    EXPECT_EQ(MainWindowLogic::panelPosition(1001, 701, 300, 100), (Point{350, 240}));
-    // 1003/2 - 150 = 351.5 -> 352
-    EXPECT_EQ(MainWindowLogic::panelPosition(1003, 703, 300, 100), (Point{352, 242}));
-    EXPECT_EQ(panelPlaceOverPage(80, 1001, 501, 300), (Point{350, 310}));
+    EXPECT_TRUE(frame.did("close"));
 }

@@ -1,14 +1,14 @@
-#include "app/config.hpp"
-#include "app/main_state.hpp"
 #include "net/relay.hpp"
 #include "package/offer_process.hpp"
 #include "package/package_names.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "table_lookup.hpp"
 #include "temp_dir.hpp"
+#include "ui/main_state.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "app/config.hpp"
-#include "app/main_state.hpp"
 #include "net/async_http_request.hpp"
 #include "net/relay.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
+#include "store/config.hpp"
 #include "store/text_routines.hpp"
 #include "temp_dir.hpp"
 #include "ui/headless_event_loop.hpp"
+#include "ui/main_state.hpp"
 
 #include <gtest/gtest.h>
 

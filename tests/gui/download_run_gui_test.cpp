@@ -1,8 +1,8 @@
 // The download run under the Qt event loop: the Picture Progress Messages reach the
 // window thread through queued calls, "开始下载" reaches the run through the hooks.
+#include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
-#include "app/window_hooks.hpp"
 #include "fake_clock.hpp"
 #include "package/download_run.hpp"
 #include "package/package_names.hpp"
@@ -50,11 +50,12 @@ protected:
         Config config;
         config.relayHost = sim.hostPort();
         config.appKey = config.accessToken = config.accountCode = "k";
-        logic = std::make_unique<MainWindowLogic>(
-            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path(), config);
+        frame = std::make_unique<gui::DesktopFrame>(Ports{*db, dialogs, desktop, loop, clock});
+        logic = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, *frame,
+                                                  dir.path(), config);
         logic->homeFolder = dir.path();
         logic->loadDelayMs = 0;
-        window = std::make_unique<MainWindowWidget>(*logic);
+        window = std::make_unique<MainWindowWidget>(*logic, *frame);
         logic->initialise();
         logic->onShown();
         EXPECT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
@@ -69,6 +70,7 @@ protected:
     FakeDesktop desktop;
     gui::QtEventLoop loop;
     FakeClock clock;
+    std::unique_ptr<gui::DesktopFrame> frame;
     std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
 };
@@ -76,12 +78,10 @@ protected:
 } // namespace
 
 TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
-    gui::installWindowHooks(*logic, window.get());
     // Pictures reach relay-sim as a proxy.
     qputenv("http_proxy", QByteArray::fromStdString(sim.url()));
     dialogs.answers.push_back(Answer::Yes);
-    QObject* frame = window.get();
-    frame->findChild<QAction*>("_Start")->trigger();
+    window->findChild<QAction*>("_Start")->trigger();
     ASSERT_TRUE(logic->state().panel.visible());
     bool done =
         waitFor([&] { return !logic->state().panel.visible() && dialogs.shown.size() >= 2; });

@@ -1,6 +1,6 @@
+#include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
-#include "app/window_hooks.hpp"
 #include "fake_clock.hpp"
 #include "harvest/harvest_dialog.hpp"
 #include "scripted_dialogs.hpp"
@@ -128,13 +128,12 @@ TEST_F(HarvestGui, BuildsItsControlsBoundToTheLogic) {
 TEST_F(HarvestGui, ToolbarCommandOpensItAndTheListReloadsOnOk) {
     FakeDesktop desktop;
     FakeClock clock;
-    MainWindowLogic logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path());
+    DesktopFrame frame(Ports{*db, dialogs, desktop, loop, clock});
+    MainWindowLogic logic(Ports{*db, dialogs, desktop, loop, clock}, frame, dir.path());
     logic.homeFolder = dir.path();
     logic.version = "1.0.0.1";
     logic.loadDelayMs = 0;
-    logic.tipsDelayMs = 0;
-    auto window = std::make_unique<MainWindowWidget>(logic);
-    installWindowHooks(logic, window.get());
+    auto window = std::make_unique<MainWindowWidget>(logic, frame);
     logic.initialise();
     window->show();
     logic.onShown();

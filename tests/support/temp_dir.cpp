@@ -1,6 +1,6 @@
 #include "temp_dir.hpp"
 
-#include "app/config.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "store/database_open.hpp"
 

@@ -1,4 +1,4 @@
-#include "app/config.hpp"
+#include "store/config.hpp"
 #include "temp_dir.hpp"
 
 #include <gtest/gtest.h>

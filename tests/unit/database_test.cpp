@@ -1,5 +1,5 @@
-#include "app/config.hpp"
 #include "scripted_dialogs.hpp"
+#include "store/config.hpp"
 #include "store/database.hpp"
 #include "store/database_open.hpp"
 #include "store/settings.hpp"
@@ -39,23 +39,15 @@ std::string makeOldShapeFile(const TempDir& dir) {
     return path;
 }
 
-DatabaseOpenOptions optionsFor(const std::string& path, const std::string& password) {
-    DatabaseOpenOptions o;
-    o.databasePath = path;
-    o.password = password;
-    o.programFolder = "/opt/listwright";
-    return o;
-}
-
 } // namespace
 
 TEST(DataModule, UpgradeAddsBothColumnsAndOldRowsReadZero) {
     TempDir dir;
     std::string path = makeOldShapeFile(dir);
-    ScriptedDialogs dialogs;
-    auto db = openDatabase(optionsFor(path, testDatabasePassword()), dialogs);
+    std::string error;
+    auto db = openDatabase(path, testDatabasePassword(), error);
     ASSERT_TRUE(db);
-    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(error, "");
     auto cols = columnsOf(*db, "TB_URL");
     EXPECT_NE(std::find(cols.begin(), cols.end(), "SaleNum"), cols.end());
     EXPECT_NE(std::find(cols.begin(), cols.end(), "SalePrice"), cols.end());
@@ -69,9 +61,9 @@ TEST(DataModule, UpgradeAddsBothColumnsAndOldRowsReadZero) {
 TEST(DataModule, SecondStartAltersNothing) {
     TempDir dir;
     std::string path = makeOldShapeFile(dir);
-    ScriptedDialogs dialogs;
-    openDatabase(optionsFor(path, testDatabasePassword()), dialogs);
-    auto db = openDatabase(optionsFor(path, testDatabasePassword()), dialogs);
+    std::string error;
+    openDatabase(path, testDatabasePassword(), error);
+    auto db = openDatabase(path, testDatabasePassword(), error);
     ASSERT_TRUE(db);
     EXPECT_EQ(columnsOf(*db, "TB_URL").size(), 11u);
     // The schema cookie counts schema changes: a second upgrade must not bump it.
@@ -80,33 +72,21 @@ TEST(DataModule, SecondStartAltersNothing) {
     EXPECT_EQ(db->query("PRAGMA schema_version").integer("schema_version"), before);
 }
 
-TEST(DataModule, WrongPasswordShowsTheErrorBoxAndEnds) {
+TEST(DataModule, WrongPasswordGivesTheReason) {
     TempDir dir;
     std::string path = copyDeliveredDatabase(dir.path());
-    ScriptedDialogs dialogs;
-    auto db = openDatabase(optionsFor(path, "not the password"), dialogs);
+    std::string error;
+    auto db = openDatabase(path, "not the password", error);
     EXPECT_FALSE(db);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.last().title, "错误");
-    EXPECT_EQ(dialogs.last().icon, Icon::Error);
-    EXPECT_EQ(dialogs.last().buttons, Buttons::Ok);
-    EXPECT_NE(dialogs.last().text.find("not a database"), std::string::npos);
+    EXPECT_NE(error.find("not a database"), std::string::npos);
 }
 
-TEST(DataModule, MissingFileShowsTheErrorBox) {
+TEST(DataModule, MissingFileGivesTheReasonAndMakesNoFile) {
     TempDir dir;
-    ScriptedDialogs dialogs;
-    EXPECT_FALSE(openDatabase(optionsFor(dir.file("none.db"), "x"), dialogs));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.last().title, "错误");
+    std::string error;
+    EXPECT_FALSE(openDatabase(dir.file("none.db"), "x", error));
+    EXPECT_NE(error, "");
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.db")));
-}
-
-TEST(DataModule, DriverMessagesAreTold) {
-    EXPECT_TRUE(isDriverMissingMessage("The OLE DB provider is not registered"));
-    EXPECT_TRUE(isDriverMissingMessage("no provider"));
-    EXPECT_FALSE(isDriverMissingMessage("Provider missing")); // exact case only
-    EXPECT_FALSE(isDriverMissingMessage("file is encrypted or is not a database"));
 }
 
 TEST(DeliveredFile, HoldsEveryTableAndColumnAndIsUnreadableWithoutPassword) {

@@ -1,8 +1,8 @@
-#include "app/package_path.hpp"
 #include "catalog/preferred_categories.hpp"
 #include "items/item_export.hpp"
 #include "items/item_list.hpp"
 #include "items/item_query.hpp"
+#include "package/package_path.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"
 
@@ -109,7 +109,7 @@ TEST(loadPreferredCategories, TopLevelBySortOrderAndSetting502IgnoringCase) {
     db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '16','0','女装',1");
     db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select '99',16,'裙',0");
     db->exec("update _Parameter set ParaValue=' shoes ' where NM=502");
-    ItemCatsPicker picker;
+    ChoiceList picker;
     loadPreferredCategories(*db, picker);
     EXPECT_EQ(picker.names, (std::vector<std::string>{"女装", "Shoes"}));
     EXPECT_EQ(picker.values, (std::vector<std::string>{"16", "50"}));

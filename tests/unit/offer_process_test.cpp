@@ -1,4 +1,3 @@
-#include "app/main_state.hpp"
 #include "package/offer_process.hpp"
 #include "package/package_names.hpp"
 #include "scripted_dialogs.hpp"
@@ -6,6 +5,7 @@
 #include "store/text_routines.hpp"
 #include "table_lookup.hpp"
 #include "temp_dir.hpp"
+#include "ui/main_state.hpp"
 
 #include <gtest/gtest.h>
 

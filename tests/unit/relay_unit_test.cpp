@@ -1,10 +1,10 @@
-#include "app/config.hpp"
-#include "app/main_state.hpp"
 #include "net/async_http_request.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
 #include "scripted_dialogs.hpp"
+#include "store/config.hpp"
 #include "store/text_routines.hpp"
+#include "ui/main_state.hpp"
 
 #include <gtest/gtest.h>
 

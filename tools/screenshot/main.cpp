@@ -8,13 +8,13 @@
 //            Link Lines stay in the box;
 //   mapping  the mapping editor with the stored mappings.
 #include "app/application.hpp"
-#include "app/config.hpp"
+#include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
+#include "app/workspace.hpp"
 #include "catalog/mapping_editor_window.hpp"
 #include "harvest/harvest_dialog.hpp"
 #include "store/database.hpp"
-#include "store/database_open.hpp"
 #include "ui/clock.hpp"
 #include "ui/qt_desktop.hpp"
 #include "ui/qt_dialogs.hpp"
@@ -116,27 +116,19 @@ int main(int argc, char** argv) {
     QuietDialogs quiet;
     QtDesktop desktop;
     SystemClock clock;
-    std::string programFolder = executableFolder();
-    Config config = loadConfig(programFolder);
-    std::string dataFolder = resolveDataFolder(programFolder);
-    std::string error = ensureDatabaseFile(dataFolder, findDeliveredDatabase(programFolder));
-    if (!error.empty()) {
-        std::cerr << error << "\n";
+    Workspace workspace({});
+    if (!workspace.openDatabase()) {
+        std::cerr << workspace.error() << "\n";
         return 1;
     }
-    DatabaseOpenOptions dbOptions;
-    dbOptions.databasePath = databasePathIn(dataFolder);
-    dbOptions.password = config.dbPassword;
-    dbOptions.programFolder = programFolder;
-    std::unique_ptr<Database> db = openDatabase(dbOptions, dialogs);
-    if (!db)
-        return 1;
+    Database* db = &workspace.db();
 
     QPixmap picture;
     if (options.window == "main") {
-        MainWindowLogic logic(MainWindowPorts{*db, dialogs, desktop, loop, clock}, programFolder,
-                              config);
-        MainWindowWidget window(logic);
+        Ports ports{*db, dialogs, desktop, loop, clock};
+        DesktopFrame frame(ports);
+        MainWindowLogic logic(ports, frame, workspace.programFolder(), workspace.config());
+        MainWindowWidget window(logic, frame);
         logic.initialise();
         window.resize(width, height);
         window.show();

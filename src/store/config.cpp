@@ -1,4 +1,4 @@
-#include "app/config.hpp"
+#include "store/config.hpp"
 
 #include "store/text_routines.hpp"
 

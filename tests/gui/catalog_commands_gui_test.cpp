@@ -1,8 +1,8 @@
 // The category subsystem wired into the main window: Tools-menu downloads and counts
 // reach the relay, the mapping button opens the editor.
+#include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
-#include "catalog/catalog_hooks.hpp"
 #include "catalog/mapping_editor_window.hpp"
 #include "fake_clock.hpp"
 #include "relay_sim.hpp"
@@ -24,7 +24,7 @@ using namespace lw::test;
 
 namespace {
 
-class CatalogHooksGui : public ::testing::Test {
+class CatalogCommandsGui : public ::testing::Test {
 protected:
     void SetUp() override {
         sim.start(testDataPath("catalog"));
@@ -33,11 +33,11 @@ protected:
         config.appKey = "key1";
         config.accessToken = "tok";
         config.accountCode = "acc";
-        logic = std::make_unique<MainWindowLogic>(
-            MainWindowPorts{*db, dialogs, desktop, loop, clock}, dir.path(), config);
+        logic = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, frame,
+                                                  dir.path(), config);
         logic->homeFolder = dir.path();
-        window = std::make_unique<MainWindowWidget>(*logic);
-        editor = installCatalogHooks(*logic, window.get());
+        window = std::make_unique<MainWindowWidget>(*logic, frame);
+        editor = frame.mappingEditor();
         logic->initialise();
     }
     QAction* action(const char* name) {
@@ -53,12 +53,13 @@ protected:
     FakeDesktop desktop;
     QtEventLoop loop;
     FakeClock clock;
+    DesktopFrame frame{Ports{*db, dialogs, desktop, loop, clock}};
     std::unique_ptr<MainWindowLogic> logic;
     std::unique_ptr<MainWindowWidget> window;
     MappingEditorWindow* editor = nullptr;
 };
 
-TEST_F(CatalogHooksGui, ToolsMenuDownloadsAndCounts) {
+TEST_F(CatalogCommandsGui, ToolsMenuDownloadsAndCounts) {
     dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
     action("D01")->trigger();
     EXPECT_EQ(dialogs.last().text, "商品类目下载完成，请确认");
@@ -77,7 +78,7 @@ TEST_F(CatalogHooksGui, ToolsMenuDownloadsAndCounts) {
     EXPECT_FALSE(logic->state().busy());
 }
 
-TEST_F(CatalogHooksGui, MappingButtonOpensTheEditorModally) {
+TEST_F(CatalogCommandsGui, MappingButtonOpensTheEditorModally) {
     db->exec("insert into TB_Mapping(FromValue01,FromValue02,ToValue) values ('裙','女','连衣裙')");
     bool wasShown = false;
     QTimer::singleShot(0, editor, [&] {

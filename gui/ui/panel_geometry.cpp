@@ -1,4 +1,4 @@
-#include "app/geometry.hpp"
+#include "ui/panel_geometry.hpp"
 
 #include <cmath>
 

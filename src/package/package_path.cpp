@@ -1,4 +1,4 @@
-#include "app/package_path.hpp"
+#include "package/package_path.hpp"
 
 #include "store/text_routines.hpp"
 

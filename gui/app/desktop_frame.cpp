@@ -1,0 +1,58 @@
+#include "app/desktop_frame.hpp"
+
+#include "app/about_dialog.hpp"
+#include "catalog/mapping_editor_window.hpp"
+#include "harvest/harvest_dialog.hpp"
+
+#include <QCoreApplication>
+
+namespace lw::gui {
+
+DesktopFrame::DesktopFrame(Ports ports) : ports_(ports) {}
+
+// A splash the main window never replaced (the start failed) goes with the frame.
+DesktopFrame::~DesktopFrame() {
+    delete splash_.data();
+}
+
+bool DesktopFrame::showHarvest(const std::string& caption, std::int64_t targetGroup) {
+    if (!harvest_)
+        harvest_ = std::make_unique<HarvestWindow>(
+            HarvestPorts{ports_.db, ports_.dialogs, ports_.loop}, mainWindow_);
+    return harvest_->exec(caption, targetGroup);
+}
+
+MappingEditorWindow* DesktopFrame::mappingEditor() {
+    if (!editor_)
+        editor_ = new MappingEditorWindow(ports_.db, ports_.dialogs, mainWindow_);
+    return editor_;
+}
+
+void DesktopFrame::showMappingEditor() {
+    mappingEditor()->exec();
+}
+
+void DesktopFrame::showAbout(const AboutBox& about) {
+    if (!about_)
+        about_ = new AboutDialog(mainWindow_);
+    about_->setAbout(about);
+    about_->exec();
+}
+
+void DesktopFrame::destroySplash() {
+    if (splash_)
+        splash_->deleteLater();
+    splash_ = nullptr;
+}
+
+void DesktopFrame::closeWindow() {
+    if (mainWindow_)
+        mainWindow_->close();
+}
+
+void DesktopFrame::terminate() {
+    terminating_ = true;
+    QCoreApplication::exit(0);
+}
+
+} // namespace lw::gui
