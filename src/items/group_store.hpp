@@ -11,12 +11,6 @@ namespace lw {
 
 class Database;
 
-// What a refused change tells the user.
-struct Refusal {
-    std::string text;
-    Icon icon = Icon::Warning;
-};
-
 struct Group {
     std::int64_t id = 0;
     std::string name;

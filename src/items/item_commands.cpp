@@ -123,8 +123,8 @@ void ItemCommands::deleteSelectedItems() {
         return;
     }
     std::vector<std::int64_t> ids = idsOf(view_.list, selected);
-    if (!dialogs_.question("提示", deleteItemsQuestion(ids.size(),
-                                                        view_.list.row(selected.front()).sub[kSubUrl])))
+    if (!dialogs_.question(
+            "提示", deleteItemsQuestion(ids.size(), view_.list.row(selected.front()).sub[kSubUrl])))
         return;
     ItemLinkStore(db_).remove(ids);
     view_.reloadItems();

@@ -59,7 +59,6 @@ public:
     MoveToGroupLogic moveDialog;
 
 private:
-
     Database& db_;
     Dialogs& dialogs_;
     Desktop& desktop_;
