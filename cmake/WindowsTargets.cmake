@@ -1,0 +1,20 @@
+# Windows only, after the targets exist: the desktop program opens no console window,
+# and the programs carry the icon and their version information.
+if(TARGET listwright)
+  set_target_properties(listwright PROPERTIES WIN32_EXECUTABLE ON)
+endif()
+foreach(program listwright listwright-cli relay-sim)
+  if(NOT TARGET ${program})
+    continue()
+  endif()
+  set(LW_RC_NAME ${program})
+  set(LW_RC_DESCRIPTION "Listwright")
+  if(program STREQUAL "listwright-cli")
+    set(LW_RC_DESCRIPTION "Listwright command line")
+  elseif(program STREQUAL "relay-sim")
+    set(LW_RC_DESCRIPTION "Listwright Relay simulator")
+  endif()
+  configure_file(${PROJECT_SOURCE_DIR}/data/windows/listwright.rc.in
+                 ${CMAKE_BINARY_DIR}/rc/${program}.rc @ONLY)
+  target_sources(${program} PRIVATE ${CMAKE_BINARY_DIR}/rc/${program}.rc)
+endforeach()

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+// What differs between Linux and Windows, behind one interface. Text is UTF-8 on both
+// sides of it; on Windows the wide-character system calls are made here.
+namespace lw::platform {
+
+#ifdef _WIN32
+inline constexpr bool kWindows = true;
+inline constexpr char kSeparator = '\\';
+#else
+inline constexpr bool kWindows = false;
+inline constexpr char kSeparator = '/';
+#endif
+
+// --- names ---------------------------------------------------------------------------
+
+// The path the file calls need for a UTF-8 file name, and the UTF-8 name of a path.
+std::filesystem::path toPath(std::string_view utf8);
+std::string fromPath(const std::filesystem::path& path);
+
+// The program's command-line arguments as UTF-8 (argv[0] included).
+std::vector<std::string> arguments(int argc, char** argv);
+
+// An environment variable as UTF-8; nullopt when it is not set.
+std::optional<std::string> environment(const char* name);
+// Sets (or with nullopt removes) an environment variable of this process.
+void setEnvironment(const char* name, const std::optional<std::string>& value);
+
+// --- folders -------------------------------------------------------------------------
+
+// Folder of the running program, without a trailing separator.
+std::string programFolder();
+// The user's home folder (HOME, %USERPROFILE%).
+std::string homeFolder();
+// Where the user's own configuration and data go: the XDG folders on Linux,
+// %APPDATA%\Listwright on Windows (both kinds in the one folder there).
+std::string userConfigFolder();
+std::string userDataFolder();
+
+// --- files ---------------------------------------------------------------------------
+
+// Size of a regular file; nullopt when there is none at path.
+std::optional<std::int64_t> regularFileSize(const std::string& path);
+// Cuts or extends a closed file to length.
+std::error_code resizeFile(const std::string& path, std::int64_t length);
+// Renames over an existing target (Windows' rename alone refuses to).
+std::error_code renameReplacing(const std::string& from, const std::string& to);
+
+// A file open for writing, closed by its destructor.
+class WriteFile {
+public:
+    enum class Mode { CreateTruncate, Existing };
+    WriteFile(const std::string& path, Mode mode);
+    ~WriteFile();
+    WriteFile(const WriteFile&) = delete;
+    WriteFile& operator=(const WriteFile&) = delete;
+
+    bool isOpen() const;
+    std::error_code openError() const { return openError_; }
+    std::optional<std::int64_t> size(std::error_code& ec) const;
+    // Writes all of bytes at offset.
+    std::error_code writeAt(std::string_view bytes, std::int64_t offset);
+    std::error_code resize(std::int64_t length);
+    // Closes now, so that a failing close is seen.
+    std::error_code close();
+
+private:
+    std::intptr_t handle_;
+    std::error_code openError_;
+};
+
+// --- processes -----------------------------------------------------------------------
+
+long currentProcessId();
+// True only when no process with that id exists any more.
+bool processHasEnded(long pid);
+
+// For a console server: from the first call on, Ctrl+C and termination requests no
+// longer end the program; waitForTermination returns when one arrives. Call before
+// starting threads.
+void holdTerminationRequests();
+void waitForTermination();
+
+// --- console and text ----------------------------------------------------------------
+
+// Console programs print UTF-8 and end lines with "\n" on every platform.
+void prepareConsole();
+
+// Text in a charset other than UTF-8 and the GB family, decoded by the system (iconv on
+// Linux, the code pages on Windows). nullopt for a charset it does not know, and, unless
+// lenient, for bytes that are not text in that charset; lenient puts U+FFFD for those.
+std::optional<std::string> systemToUtf8(std::string_view bytes, const std::string& charset,
+                                        bool lenient);
+
+} // namespace lw::platform
