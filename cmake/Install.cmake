@@ -1,3 +1,8 @@
+if(WIN32)
+  include(cmake/WindowsInstall.cmake)
+  return()
+endif()
+
 include(GNUInstallDirs)
 
 # Programs: the desktop program and the command-line front end on the PATH; the Relay

@@ -11,6 +11,8 @@ set(CMAKE_CXX_COMPILER ${_lw_triplet}-g++-posix)
 set(CMAKE_RC_COMPILER ${_lw_triplet}-windres)
 set(CMAKE_AR ${_lw_triplet}-ar CACHE FILEPATH "")
 set(CMAKE_RANLIB ${_lw_triplet}-ranlib CACHE FILEPATH "")
+set(CMAKE_OBJDUMP ${_lw_triplet}-objdump CACHE FILEPATH "")
+set(CMAKE_STRIP ${_lw_triplet}-strip CACHE FILEPATH "")
 
 if(NOT LISTWRIGHT_WINDOWS_DEPS AND DEFINED ENV{LISTWRIGHT_WINDOWS_DEPS})
   set(LISTWRIGHT_WINDOWS_DEPS "$ENV{LISTWRIGHT_WINDOWS_DEPS}")
