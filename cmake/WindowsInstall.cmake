@@ -10,7 +10,8 @@ endforeach()
 
 # Beside the program, not in TBData (which would make the install portable); the first
 # start copies it into the user's data folder.
-install(FILES ${LISTWRIGHT_DELIVERED_DB} data/listwright.conf.example DESTINATION .)
+install(FILES ${LISTWRIGHT_DELIVERED_DB} data/listwright.conf.example data/icons/listwright.ico
+        DESTINATION .)
 install(FILES README.md DESTINATION . RENAME 使用说明.md)
 install(FILES ${CMAKE_BINARY_DIR}/bin/qt.conf DESTINATION .)
 foreach(plugin ${LISTWRIGHT_WINDOWS_PLUGINS})
