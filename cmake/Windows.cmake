@@ -32,16 +32,19 @@ endforeach()
 file(WRITE ${_lw_bin}/qt.conf "[Paths]\nPrefix = .\nPlugins = .\nTranslations = translations\n")
 
 # The CLI tests start the programs by name from one folder; there each name is a
-# script that starts the .exe under Wine.
+# script that starts the .exe under Wine, and winepath (same Wine prefix) tells the
+# scripts the Windows form of a path and that the programs are Windows programs.
 set(LISTWRIGHT_CLI_TEST_BIN ${CMAKE_BINARY_DIR}/wine-bin)
-foreach(program listwright-cli relay-sim listwright-mkdb listwright)
+foreach(program listwright-cli relay-sim listwright-mkdb listwright winepath)
+  set(target "${_lw_bin}/${program}.exe")
+  if(program STREQUAL "winepath")
+    set(target winepath)
+  endif()
   file(CONFIGURE OUTPUT ${LISTWRIGHT_CLI_TEST_BIN}/${program} @ONLY CONTENT
 "#!/usr/bin/env bash
-# Starts ${program}.exe of this build under Wine.
-exec \"${CMAKE_CROSSCOMPILING_EMULATOR}\" \"${_lw_bin}/${program}.exe\" \"$@\"
+# Starts ${program} of this build under Wine.
+exec \"${CMAKE_CROSSCOMPILING_EMULATOR}\" \"${target}\" \"$@\"
 ")
   file(CHMOD ${LISTWRIGHT_CLI_TEST_BIN}/${program} PERMISSIONS OWNER_READ OWNER_WRITE
        OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endforeach()
-# Tells the CLI tests that the programs are Windows programs (paths take Windows form).
-file(WRITE ${LISTWRIGHT_CLI_TEST_BIN}/windows "Windows programs under Wine\n")

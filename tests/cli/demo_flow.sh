@@ -48,11 +48,11 @@ cmp -s "$folder"_DESC/"${id}_detail1.jpg" \
   "$demo/pictures/cbu01.alicdn.com/img/ibank/2026/${id: -4}/${id}_detail1.jpg" || fail "description picture"
 [ "$(find "${folder}_DESC" -type f | wc -l)" = $((3 * $(wc -l <"$ws/got"))) ] || fail "description pictures"
 row="$(grep -F "\"$id\"" "$ws/rows")"
-# The reference is "file://" + the absolute path; the Windows programs (run under Wine
-# on drive Z:) write "file:///" + the description folder + "\" + name.
+# The reference is "file://" + the absolute path; the Windows programs (run under Wine,
+# $bin has winepath then) write "file:///" + the description folder + "\" + name.
 reference="file://${folder}_DESC/${id}_detail1.jpg"
-if [ -f "$bin/windows" ]; then
-  reference="file:///Z:${folder//\//\\}_DESC\\${id}_detail1.jpg"
+if [ -x "$bin/winepath" ]; then
+  reference="file:///$("$bin/winepath" -w "${folder}_DESC")\\${id}_detail1.jpg"
 fi
 [[ "$row" == *"src=\"$reference\""* ]] || fail "description not rewritten: want $reference"
 [[ "$row" != *"<a "* && "$row" == *"<div href="* ]] || fail "description links"
