@@ -7,6 +7,7 @@
 #include "package/download_run.hpp"
 #include "package/package_path.hpp"
 #include "package/pending_row.hpp"
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -119,7 +120,8 @@ int runDownloadCommand(CliContext& context, Args& args) {
     if (!repaired.empty())
         std::cerr << "[提示] " << repaired << "\n";
     std::error_code ec;
-    if (choice == FileExistsChoice::Cancel && std::filesystem::exists(trim(state.saveFile), ec)) {
+    if (choice == FileExistsChoice::Cancel &&
+        std::filesystem::exists(platform::toPath(trim(state.saveFile)), ec)) {
         context.dialogs.message(
             "提示", "\"" + state.saveFile + "\"文件已存在,请用 --append、--overwrite 或 --new.",
             Icon::Warning);

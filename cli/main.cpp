@@ -1,6 +1,7 @@
 // listwright-cli: the headless front end over the same core as the desktop program.
 #include "app/workspace.hpp"
 #include "commands.hpp"
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
 
@@ -29,7 +30,9 @@ void printHelp() {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> words(argv + 1, argv + argc);
+    platform::prepareConsole();
+    std::vector<std::string> words = platform::arguments(argc, argv);
+    words.erase(words.begin());
     Args global(words);
     if (global.flag("--version")) {
         std::cout << "listwright-cli " << programVersion() << "\n";

@@ -1,5 +1,6 @@
 #include "qt_desktop.hpp"
 
+#include "platform/platform.hpp"
 #include "qt_text.hpp"
 
 #include <QClipboard>
@@ -19,7 +20,14 @@ bool QtDesktop::openUrl(const std::string& url) {
     return QDesktopServices::openUrl(QUrl(toQ(url)));
 }
 
+// On Windows programs start through the shell's "open" verb (ShellExecute), as folders,
+// pages and mail do; elsewhere "calc.exe" is the desktop's calculator.
 bool QtDesktop::openProgram(const std::string& path) {
+    if constexpr (platform::kWindows) {
+        if (path == "calc.exe")
+            return QProcess::startDetached("calc.exe", {});
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(toQ(path)));
+    }
     if (path == "calc.exe") {
         for (const char* name : {"gnome-calculator", "kcalc", "galculator", "mate-calc", "xcalc"}) {
             QString program = QStandardPaths::findExecutable(name);

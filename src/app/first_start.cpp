@@ -1,5 +1,7 @@
 #include "app/first_start.hpp"
 
+#include "platform/platform.hpp"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -12,8 +14,9 @@ std::string findConfigExample(const std::string& programFolder) {
          {programFolder + "/listwright.conf.example",
           programFolder + "/../share/listwright/listwright.conf.example",
           std::string("/usr/share/listwright/listwright.conf.example")}) {
-        if (fs::is_regular_file(candidate, ec))
-            return fs::weakly_canonical(candidate, ec).string();
+        fs::path path = platform::toPath(candidate);
+        if (fs::is_regular_file(path, ec))
+            return platform::fromPath(fs::weakly_canonical(path, ec).make_preferred());
     }
     return {};
 }

@@ -3,6 +3,7 @@
 #include "app/maker_info.hpp"
 #include "catalog/preferred_categories.hpp"
 #include "package/package_path.hpp"
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -28,7 +29,7 @@ MainWindowLogic::MainWindowLogic(Ports ports, WindowFrame& frame, std::string pr
       categories_(ports.db, state_, ports.dialogs, ports.loop, relay_, relayClient_),
       run_(ports, state_, view_.list, config_) {
     if (!programFolder.empty() && programFolder.back() != '/' && programFolder.back() != '\\')
-        programFolder += '/';
+        programFolder += platform::kSeparator;
     state_.programFolder = programFolder;
     commands_.showHarvest = [this](const std::string& caption, std::int64_t target) {
         return frame_.showHarvest(caption, target);
@@ -61,7 +62,7 @@ void MainWindowLogic::initialise() {
         state_.saveFile = path;
         std::string folder = folderOfPath(path);
         std::error_code ec;
-        if (!folder.empty() && !std::filesystem::exists(folder, ec))
+        if (!folder.empty() && !std::filesystem::exists(platform::toPath(folder), ec))
             createFolderOneLevel(folder);
     } else {
         std::string folder = defaultPackageFolder(state_.programFolder, homeFolder);
@@ -149,8 +150,16 @@ void MainWindowLogic::minimizeToTray() {
 void MainWindowLogic::startOnlineUpdate() {
     if (!ports_.dialogs.question("在线升级", "是否要执行在线升级?"))
         return;
-    // Ends at once: nothing is stored.
-    ports_.desktop.openProgram(state_.programFolder + "Update.exe");
+    // Without the updater the program keeps running; with it, it ends at once and
+    // stores nothing.
+    const std::string updater = state_.programFolder + "Update.exe";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(platform::toPath(updater), ec)) {
+        ports_.dialogs.message("提示", "找不到在线升级程序 " + updater + "，无法在线升级。",
+                               Icon::Warning);
+        return;
+    }
+    ports_.desktop.openProgram(updater);
     frame_.terminate();
 }
 

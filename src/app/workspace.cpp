@@ -1,6 +1,7 @@
 #include "app/workspace.hpp"
 
 #include "app/first_start.hpp"
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 #include "store/database_open.hpp"
 
@@ -21,7 +22,7 @@ std::string Workspace::databasePath() const {
 
 bool Workspace::openDatabase() {
     std::error_code ec;
-    firstStart_ = !std::filesystem::exists(databasePath(), ec);
+    firstStart_ = !std::filesystem::exists(platform::toPath(databasePath()), ec);
     error_ = ensureDatabaseFile(dataFolder_, findDeliveredDatabase(programFolder_));
     if (!error_.empty())
         return false;

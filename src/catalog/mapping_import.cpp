@@ -1,5 +1,6 @@
 #include "catalog/mapping_import.hpp"
 
+#include "platform/platform.hpp"
 #include "util/codec.hpp"
 
 #include <fstream>
@@ -37,7 +38,7 @@ std::optional<std::string> decodeImportText(std::string bytes) {
 }
 
 std::string readImportFile(const std::string& path, std::vector<std::string>& lines) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::toPath(path), std::ios::binary);
     if (!in)
         return "无法打开文件: " + path;
     std::ostringstream bytes;

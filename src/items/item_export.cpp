@@ -1,5 +1,6 @@
 #include "items/item_export.hpp"
 
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
@@ -36,7 +37,7 @@ std::string writeItemExport(const std::string& path, const std::vector<std::stri
     if (!isValidUtf8(text))
         text = replaceAll(toUtf8Lenient(text, "UTF-8"), "\uFFFD", "?");
     std::optional<std::string> gbk = utf8ToGb18030(text);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(platform::toPath(path), std::ios::binary | std::ios::trunc);
     if (!out)
         return "无法写入文件 " + path + ": " + std::strerror(errno);
     out << (gbk ? *gbk : text);

@@ -1,5 +1,6 @@
 #include "net/http_client.hpp"
 
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 
 #include <curl/curl.h>
@@ -204,6 +205,9 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
     curl_easy_setopt(easy, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Windows keeps the trusted certificates in its own store, which OpenSSL does not read.
+    if constexpr (platform::kWindows)
+        curl_easy_setopt(easy, CURLOPT_SSL_OPTIONS, static_cast<long>(CURLSSLOPT_NATIVE_CA));
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, options_.followRedirects ? 1L : 0L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(options_.maxRedirects));
     curl_easy_setopt(easy, CURLOPT_USERAGENT, options_.agent.c_str());
@@ -230,10 +234,10 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
 
     if (!options_.proxy.empty())
         curl_easy_setopt(easy, CURLOPT_PROXY, options_.proxy.c_str());
-    const char* noProxy = std::getenv("no_proxy");
+    std::optional<std::string> noProxy = platform::environment("no_proxy");
     if (!noProxy)
-        noProxy = std::getenv("NO_PROXY");
-    std::string bypass = proxyBypassList(noProxy ? noProxy : "");
+        noProxy = platform::environment("NO_PROXY");
+    std::string bypass = proxyBypassList(noProxy.value_or(""));
     curl_easy_setopt(easy, CURLOPT_NOPROXY, bypass.c_str());
 
     curl_slist* headerList = nullptr;

@@ -7,6 +7,7 @@
 #include "package/pending_row.hpp"
 #include "package/picture_names.hpp"
 #include "package/relay_property_lookup.hpp"
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
 #include "ui/clock.hpp"
@@ -26,17 +27,17 @@ constexpr const char* kPagePriceWarning =
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
+    return std::filesystem::is_regular_file(platform::toPath(path), ec);
 }
 
 bool folderExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_directory(path, ec);
+    return !path.empty() && std::filesystem::is_directory(platform::toPath(path), ec);
 }
 
 void makeFolder(const std::string& path) {
     std::error_code ec;
-    std::filesystem::create_directory(path, ec);
+    std::filesystem::create_directory(platform::toPath(path), ec);
 }
 
 } // namespace
@@ -141,7 +142,7 @@ bool DownloadRun::startDownload() {
             if (!dialogs.question("提示", "再次确认,是否覆盖文件：\"" + shown + "\"?"))
                 return false;
             std::error_code ec;
-            std::filesystem::remove(file, ec);
+            std::filesystem::remove(platform::toPath(file), ec);
             if (ec || FileExists(file)) {
                 dialogs.message(
                     "提示", "\"" + shown + "\",另外一个程序正在使用此文件,进程无法访问．请关闭.",

@@ -1,43 +1,18 @@
 #include "package/package_file.hpp"
 
 #include "package/package_row.hpp"
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
-#include <unistd.h>
 
 namespace lw {
 namespace {
 
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now, so that a failing close is seen.
-    bool close() {
-        int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
-
-private:
-    int fd_;
-};
-
-std::string failure(const std::string& fileName, int error) {
-    return fileName + ": " + std::generic_category().message(error);
+std::string failure(const std::string& fileName, std::error_code error) {
+    return fileName + ": " + error.message();
 }
 
 std::string toUtf16Le(const std::string& text) {
@@ -45,26 +20,6 @@ std::string toUtf16Le(const std::string& text) {
         return *utf16;
     // A stray byte becomes U+FFFD rather than losing the row.
     return utf8ToUtf16Le(toUtf8Lenient(text, "UTF-8")).value_or(std::string());
-}
-
-// Writes all of bytes at offset; false with errno set on failure.
-bool writeAll(int fd, const std::string& bytes, off_t offset) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done,
-                             offset + static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -93,17 +48,17 @@ std::string writeUtf16File(const std::string& fileName, const std::string& text,
     buffer += toUtf16Le(text);
 
     const std::string partName = fileName + ".part";
-    FileHandle file(::open(partName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!file.valid())
-        return failure(fileName, errno);
-    if (!writeAll(file.get(), buffer, 0) || !file.close()) {
-        int error = errno;
-        ::unlink(partName.c_str());
-        return failure(fileName, error);
-    }
-    if (std::rename(partName.c_str(), fileName.c_str()) != 0) {
-        int error = errno;
-        ::unlink(partName.c_str());
+    platform::WriteFile file(partName, platform::WriteFile::Mode::CreateTruncate);
+    if (!file.isOpen())
+        return failure(fileName, file.openError());
+    std::error_code error = file.writeAt(buffer, 0);
+    if (!error)
+        error = file.close();
+    if (!error)
+        error = platform::renameReplacing(partName, fileName);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(platform::toPath(partName), ignored);
         return failure(fileName, error);
     }
     return {};
@@ -113,21 +68,24 @@ std::string appendUtf16File(const std::string& fileName, const std::string& text
     if (text.empty())
         return {};
     const std::string bytes = toUtf16Le(text);
-    FileHandle file(::open(fileName.c_str(), O_WRONLY | O_CLOEXEC));
-    if (!file.valid())
-        return failure(fileName, errno);
-    struct stat info {};
-    if (::fstat(file.get(), &info) != 0)
-        return failure(fileName, errno);
-    const off_t oldLength = info.st_size;
-    if (writeAll(file.get(), bytes, oldLength) && file.close())
-        return {};
-    const int error = errno;
+    platform::WriteFile file(fileName, platform::WriteFile::Mode::Existing);
+    if (!file.isOpen())
+        return failure(fileName, file.openError());
+    std::error_code error;
+    const std::optional<std::int64_t> oldLength = file.size(error);
+    if (!oldLength)
+        return failure(fileName, error);
+    error = file.writeAt(bytes, *oldLength);
+    if (!error) {
+        error = file.close();
+        if (!error)
+            return {};
+    }
     // Leave the file as it was.
-    const bool restored = file.valid() ? ::ftruncate(file.get(), oldLength) == 0
-                                       : ::truncate(fileName.c_str(), oldLength) == 0;
-    if (!restored)
-        return failure(fileName, error) + "; " + failure(fileName, errno);
+    const std::error_code restore =
+        file.isOpen() ? file.resize(*oldLength) : platform::resizeFile(fileName, *oldLength);
+    if (restore)
+        return failure(fileName, error) + "; " + failure(fileName, restore);
     return failure(fileName, error);
 }
 

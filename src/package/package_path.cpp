@@ -1,5 +1,6 @@
 #include "package/package_path.hpp"
 
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 
 #include <cstdlib>
@@ -30,12 +31,11 @@ std::string defaultPackagePath(const std::string& folder, const LocalDateTime& n
 
 void createFolderOneLevel(const std::string& folder) {
     std::error_code ec;
-    std::filesystem::create_directory(folder, ec);
+    std::filesystem::create_directory(platform::toPath(folder), ec);
 }
 
 std::string userHomeFolder() {
-    const char* home = std::getenv("HOME");
-    return home ? home : "";
+    return platform::homeFolder();
 }
 
 } // namespace lw

@@ -1,16 +1,13 @@
 #include "package/picture_job.hpp"
 
 #include "package/picture_names.hpp"
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 #include "ui/event_loop.hpp"
 
 #include <atomic>
-#include <cerrno>
-#include <csignal>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace lw {
 namespace {
@@ -49,23 +46,23 @@ std::string pictureProgressText(int kind, std::size_t done, std::size_t total, b
 }
 
 std::string writePictureFile(const std::string& path, std::string_view bytes) {
-    std::string temporary = path + std::string(kTemporaryMarker) + std::to_string(::getpid()) +
-                            "-" + std::to_string(temporaryCounter.fetch_add(1));
+    std::string temporary = path + std::string(kTemporaryMarker) +
+                            std::to_string(platform::currentProcessId()) + "-" +
+                            std::to_string(temporaryCounter.fetch_add(1));
+    std::error_code ignored;
     {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        std::ofstream out(platform::toPath(temporary), std::ios::binary | std::ios::trunc);
         if (!out)
             return "cannot create " + temporary;
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.close();
         if (!out) {
-            std::remove(temporary.c_str());
+            std::filesystem::remove(platform::toPath(temporary), ignored);
             return "cannot write " + temporary;
         }
     }
-    std::error_code ec;
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::remove(temporary.c_str());
+    if (std::error_code ec = platform::renameReplacing(temporary, path)) {
+        std::filesystem::remove(platform::toPath(temporary), ignored);
         return ec.message();
     }
     return {};
@@ -75,7 +72,7 @@ namespace {
 
 // The writer's process id in a temporary name "<name>.part<pid>-<n>"; 0 when the name
 // is not one.
-pid_t temporaryNameOwner(const std::string& name) {
+long temporaryNameOwner(const std::string& name) {
     std::size_t at = name.rfind(kTemporaryMarker);
     if (at == std::string::npos)
         return 0;
@@ -90,12 +87,7 @@ pid_t temporaryNameOwner(const std::string& name) {
     };
     if (!digits(pid) || !digits(counter))
         return 0;
-    return static_cast<pid_t>(std::stol(pid));
-}
-
-// EPERM means the process exists under another user.
-bool processHasEnded(pid_t pid) {
-    return ::kill(pid, 0) != 0 && errno == ESRCH;
+    return std::stol(pid);
 }
 
 } // namespace
@@ -103,12 +95,12 @@ bool processHasEnded(pid_t pid) {
 int removeUnfinishedPictures(const std::string& folder) {
     int removed = 0;
     std::error_code ec;
-    std::filesystem::directory_iterator it(folder, ec);
+    std::filesystem::directory_iterator it(platform::toPath(folder), ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
         if (!it->is_regular_file(ec))
             continue;
-        pid_t owner = temporaryNameOwner(it->path().filename().string());
-        if (owner <= 0 || !processHasEnded(owner))
+        long owner = temporaryNameOwner(platform::fromPath(it->path().filename()));
+        if (owner <= 0 || !platform::processHasEnded(owner))
             continue;
         std::error_code removeError;
         if (std::filesystem::remove(it->path(), removeError))

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,6 +22,11 @@ inline constexpr char kSeparator = '/';
 #endif
 
 // --- names ---------------------------------------------------------------------------
+
+// folder + the system's separator + name.
+inline std::string joinPath(const std::string& folder, const std::string& name) {
+    return folder + kSeparator + name;
+}
 
 // The path the file calls need for a UTF-8 file name, and the UTF-8 name of a path.
 std::filesystem::path toPath(std::string_view utf8);
@@ -76,6 +82,9 @@ private:
     std::intptr_t handle_;
     std::error_code openError_;
 };
+
+// The local time of a moment (thread-safe).
+std::tm localTime(std::time_t moment);
 
 // --- processes -----------------------------------------------------------------------
 

@@ -149,6 +149,12 @@ std::error_code WriteFile::close() {
     return {};
 }
 
+std::tm localTime(std::time_t moment) {
+    std::tm tm{};
+    localtime_r(&moment, &tm);
+    return tm;
+}
+
 long currentProcessId() {
     return static_cast<long>(::getpid());
 }

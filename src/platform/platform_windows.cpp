@@ -1,7 +1,5 @@
 #include "platform/platform.hpp"
 
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,6 +7,7 @@
 #include <map>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <windows.h>
 
 namespace fs = std::filesystem;
 
@@ -22,8 +21,8 @@ std::error_code lastError() {
 std::wstring wide(std::string_view utf8) {
     if (utf8.empty())
         return {};
-    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                  nullptr, 0);
+    int n =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
     return out;
@@ -32,8 +31,8 @@ std::wstring wide(std::string_view utf8) {
 std::string narrow(std::wstring_view text) {
     if (text.empty())
         return {};
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                  nullptr, 0, nullptr, nullptr);
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                  0, nullptr, nullptr);
     std::string out(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
                           nullptr, nullptr);
@@ -59,11 +58,14 @@ UINT codePageOf(const std::string& charset) {
     for (char c : charset)
         name += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     static const std::map<std::string, UINT> known = {
-        {"big5", 950},         {"big5-hkscs", 950},  {"x-x-big5", 950},  {"shift_jis", 932},
-        {"shift-jis", 932},    {"sjis", 932},        {"ms932", 932},     {"euc-jp", 20932},
-        {"euc-kr", 949},       {"ks_c_5601-1987", 949}, {"iso-8859-1", 28591}, {"latin1", 28591},
-        {"iso-8859-2", 28592}, {"iso-8859-5", 28595}, {"iso-8859-7", 28597}, {"iso-8859-15", 28605},
-        {"koi8-r", 20866},     {"koi8-u", 21866},    {"us-ascii", 20127}, {"ascii", 20127},
+        {"big5", 950},           {"big5-hkscs", 950},   {"x-x-big5", 950},
+        {"shift_jis", 932},      {"shift-jis", 932},    {"sjis", 932},
+        {"ms932", 932},          {"euc-jp", 20932},     {"euc-kr", 949},
+        {"ks_c_5601-1987", 949}, {"iso-8859-1", 28591}, {"latin1", 28591},
+        {"iso-8859-2", 28592},   {"iso-8859-5", 28595}, {"iso-8859-7", 28597},
+        {"iso-8859-15", 28605},  {"gbk", 936},          {"gb2312", 936},
+        {"gb18030", 54936},      {"koi8-r", 20866},     {"koi8-u", 21866},
+        {"us-ascii", 20127},     {"ascii", 20127},
     };
     auto it = known.find(name);
     if (it != known.end())
@@ -231,6 +233,12 @@ std::error_code WriteFile::close() {
     if (!::CloseHandle(h))
         return lastError();
     return {};
+}
+
+std::tm localTime(std::time_t moment) {
+    std::tm tm{};
+    localtime_s(&tm, &moment);
+    return tm;
 }
 
 long currentProcessId() {

@@ -1,12 +1,11 @@
 #include "store/config.hpp"
 
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -14,12 +13,11 @@ namespace lw {
 namespace {
 
 std::string env(const char* name) {
-    const char* v = std::getenv(name);
-    return v ? v : "";
+    return platform::environment(name).value_or("");
 }
 
 std::string readFile(const std::string& path, bool& ok) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::toPath(path), std::ios::binary);
     ok = static_cast<bool>(in);
     std::ostringstream s;
     s << in.rdbuf();
@@ -93,17 +91,11 @@ std::map<std::string, std::string> parseIni(const std::string& text) {
 }
 
 std::string userConfigFolder() {
-    std::string base = env("XDG_CONFIG_HOME");
-    if (base.empty())
-        base = env("HOME") + "/.config";
-    return base + "/listwright";
+    return platform::userConfigFolder();
 }
 
 std::string userDataFolder() {
-    std::string base = env("XDG_DATA_HOME");
-    if (base.empty())
-        base = env("HOME") + "/.local/share";
-    return base + "/listwright";
+    return platform::userDataFolder();
 }
 
 Config loadConfig(const std::string& programFolder, const std::string& explicitFile) {
@@ -115,8 +107,8 @@ Config loadConfig(const std::string& programFolder, const std::string& explicitF
     else if (!env("LISTWRIGHT_CONFIG").empty())
         candidates.push_back(env("LISTWRIGHT_CONFIG"));
     else {
-        candidates.push_back(programFolder + "/listwright.conf");
-        candidates.push_back(userConfigFolder() + "/listwright.conf");
+        candidates.push_back(platform::joinPath(programFolder, "listwright.conf"));
+        candidates.push_back(platform::joinPath(userConfigFolder(), "listwright.conf"));
     }
     config.expectedFile = candidates.back();
     for (const std::string& path : candidates) {
@@ -139,9 +131,8 @@ Config loadConfig(const std::string& programFolder, const std::string& explicitF
         break;
     }
     auto over = [](const char* name, std::string& into) {
-        const char* v = std::getenv(name);
-        if (v)
-            into = v;
+        if (auto v = platform::environment(name))
+            into = *v;
     };
     over("LISTWRIGHT_RELAY_HOST", config.relayHost);
     over("LISTWRIGHT_APP_KEY", config.appKey);
@@ -157,22 +148,26 @@ std::string resolveDataFolder(const std::string& programFolder, const std::strin
     if (!env("LISTWRIGHT_DATA_DIR").empty())
         return env("LISTWRIGHT_DATA_DIR");
     std::error_code ec;
-    if (fs::is_directory(programFolder + "/TBData", ec))
+    if (fs::is_directory(platform::toPath(platform::joinPath(programFolder, "TBData")), ec))
         return programFolder;
     return userDataFolder();
 }
 
 std::string databasePathIn(const std::string& dataFolder) {
-    return dataFolder + "/TBData/TBDataPlover2.db";
+    return platform::joinPath(platform::joinPath(dataFolder, "TBData"), "TBDataPlover2.db");
 }
 
+// The Windows installer puts the file itself beside the program: a TBData folder there
+// would make the install portable.
 std::string findDeliveredDatabase(const std::string& programFolder) {
     std::error_code ec;
-    for (const std::string& candidate : {programFolder + "/TBData/TBDataPlover2.db",
-                                         programFolder + "/../share/listwright/TBDataPlover2.db",
-                                         std::string("/usr/share/listwright/TBDataPlover2.db")}) {
-        if (fs::is_regular_file(candidate, ec))
-            return fs::weakly_canonical(candidate, ec).string();
+    for (const std::string& candidate :
+         {programFolder + "/TBData/TBDataPlover2.db", programFolder + "/TBDataPlover2.db",
+          programFolder + "/../share/listwright/TBDataPlover2.db",
+          std::string("/usr/share/listwright/TBDataPlover2.db")}) {
+        fs::path path = platform::toPath(candidate);
+        if (fs::is_regular_file(path, ec))
+            return platform::fromPath(fs::weakly_canonical(path, ec).make_preferred());
     }
     return {};
 }
@@ -180,34 +175,32 @@ std::string findDeliveredDatabase(const std::string& programFolder) {
 std::string ensureDatabaseFile(const std::string& dataFolder, const std::string& deliveredFile) {
     std::string target = databasePathIn(dataFolder);
     std::error_code ec;
-    if (fs::exists(target, ec))
+    if (fs::exists(platform::toPath(target), ec))
         return {};
     if (deliveredFile.empty())
         return "找不到随程序提供的数据库文件 TBDataPlover2.db";
-    fs::create_directories(fs::path(target).parent_path(), ec);
+    fs::path folder = platform::toPath(target).parent_path();
+    fs::create_directories(folder, ec);
     if (ec)
-        return "无法创建数据文件夹 " + fs::path(target).parent_path().string() + ": " +
-               ec.message();
+        return "无法创建数据文件夹 " + platform::fromPath(folder) + ": " + ec.message();
     // Copy under a temporary name so an interrupted copy never looks like a database.
     std::string temp = target + ".part";
-    fs::copy_file(deliveredFile, temp, fs::copy_options::overwrite_existing, ec);
+    fs::copy_file(platform::toPath(deliveredFile), platform::toPath(temp),
+                  fs::copy_options::overwrite_existing, ec);
     if (!ec)
-        fs::rename(temp, target, ec);
+        ec = platform::renameReplacing(temp, target);
     if (ec) {
-        fs::remove(temp, ec);
+        std::error_code ignored;
+        fs::remove(platform::toPath(temp), ignored);
         return "无法复制数据库文件到 " + target + ": " + ec.message();
     }
-    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                    ec);
+    fs::permissions(platform::toPath(target), fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::add, ec);
     return {};
 }
 
 std::string executableFolder() {
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (ec)
-        return fs::current_path(ec).string();
-    return exe.parent_path().string();
+    return platform::programFolder();
 }
 
 } // namespace lw

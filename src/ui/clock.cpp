@@ -1,5 +1,7 @@
 #include "ui/clock.hpp"
 
+#include "platform/platform.hpp"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -9,8 +11,7 @@ namespace lw {
 LocalDateTime SystemClock::now() const {
     auto tp = std::chrono::system_clock::now();
     std::time_t seconds = std::chrono::system_clock::to_time_t(tp);
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
+    std::tm tm = platform::localTime(seconds);
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(tp.time_since_epoch()) % 1000;
     return {
         tm.tm_year + 1900,           tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,

@@ -1,23 +1,10 @@
 #include "util/codec.hpp"
 
-#include <cerrno>
-#include <iconv.h>
-#include <memory>
+#include "platform/platform.hpp"
+#include "util/gb18030.hpp"
 
 namespace lw {
 namespace {
-
-struct IconvHandle {
-    iconv_t cd;
-    explicit IconvHandle(const char* to, const char* from) : cd(iconv_open(to, from)) {}
-    ~IconvHandle() {
-        if (valid())
-            iconv_close(cd);
-    }
-    IconvHandle(const IconvHandle&) = delete;
-    IconvHandle& operator=(const IconvHandle&) = delete;
-    bool valid() const { return cd != reinterpret_cast<iconv_t>(-1); }
-};
 
 // The length of the well-formed UTF-8 sequence at i (shortest form, no surrogate, at
 // most U+10FFFF), 0 when there is none.
@@ -72,40 +59,34 @@ std::string repairUtf8(std::string_view text) {
     return out;
 }
 
-// Converts all of input; on an invalid or incomplete sequence either fails or, when
-// lenient, writes the replacement and skips one byte.
-std::optional<std::string> convert(std::string_view input, const std::string& from, const char* to,
-                                   bool lenient) {
-    IconvHandle h(to, from.c_str());
-    if (!h.valid())
-        return std::nullopt;
-    std::string out;
-    out.reserve(input.size() * 2 + 16);
-    char* in = const_cast<char*>(input.data());
-    size_t inLeft = input.size();
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
-        size_t rc = iconv(h.cd, &in, &inLeft, &outPtr, &outLeft);
-        out.append(buffer, outPtr - buffer);
-        if (rc != static_cast<size_t>(-1))
-            continue;
-        if (errno == E2BIG)
-            continue;
-        if (!lenient)
-            return std::nullopt;
-        out += kReplacement;
-        ++in;
-        --inLeft;
-        iconv(h.cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    char* outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    if (iconv(h.cd, nullptr, nullptr, &outPtr, &outLeft) == static_cast<size_t>(-1) && !lenient)
-        return std::nullopt;
-    out.append(buffer, outPtr - buffer);
+std::string lowerAscii(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
     return out;
+}
+
+enum class Family { Utf8, Gb18030, Gbk, Other };
+
+// GB2312 and GBK pages are read as GB18030, their superset (as browsers do), so a
+// character beyond the declared set is not lost.
+Family familyOf(const std::string& charset) {
+    std::string name = lowerAscii(charset);
+    if (name == "utf-8" || name == "utf8")
+        return Family::Utf8;
+    if (name == "gb18030")
+        return Family::Gb18030;
+    for (const char* gbk : {"gbk", "gb2312", "cp936", "ms936", "windows-936", "x-gbk", "euc-cn",
+                            "csgb2312", "gb_2312-80", "chinese"})
+        if (name == gbk)
+            return Family::Gbk;
+    return Family::Other;
+}
+
+void appendUtf16Le(std::string& out, char32_t unit) {
+    out += static_cast<char>(unit & 0xFF);
+    out += static_cast<char>((unit >> 8) & 0xFF);
 }
 
 } // namespace
@@ -121,35 +102,73 @@ bool isValidUtf8(std::string_view text) {
 }
 
 std::optional<std::string> utf8ToGb18030(std::string_view utf8) {
-    if (!isValidUtf8(utf8))
-        return std::nullopt;
-    return convert(utf8, "UTF-8", "GB18030", false);
+    return gb18030::fromUtf8(utf8);
 }
 
 std::optional<std::string> gb18030ToUtf8(std::string_view gbk) {
-    return toUtf8(gbk, "GB18030");
+    return gb18030::toUtf8(gbk);
 }
 
-// iconv's UTF-8 reader lets through sequences beyond U+10FFFF (and hands them on as
-// they are), so what comes out is checked before the program takes it as UTF-8.
+// Other charsets go to the system's converter; iconv's UTF-8 reader lets through
+// sequences beyond U+10FFFF (and hands them on as they are), so what comes out is
+// checked before the program takes it as UTF-8.
 std::optional<std::string> toUtf8(std::string_view bytes, const std::string& charset) {
+    switch (familyOf(charset)) {
+    case Family::Utf8:
+        return isValidUtf8(bytes) ? std::optional<std::string>(std::string(bytes)) : std::nullopt;
+    case Family::Gb18030:
+        return gb18030::toUtf8(bytes);
+    case Family::Gbk:
+        return gb18030::toUtf8(bytes, true);
+    case Family::Other:
+        break;
+    }
     if (charset.empty())
         return std::nullopt;
-    auto r = convert(bytes, charset, "UTF-8", false);
+    auto r = platform::systemToUtf8(bytes, charset, false);
     if (!r || !isValidUtf8(*r))
         return std::nullopt;
     return r;
 }
 
 std::string toUtf8Lenient(std::string_view bytes, const std::string& charset) {
-    auto r = convert(bytes, charset, "UTF-8", true);
+    switch (familyOf(charset)) {
+    case Family::Utf8:
+        return repairUtf8(bytes);
+    case Family::Gb18030:
+        return gb18030::toUtf8Lenient(bytes);
+    case Family::Gbk:
+        return gb18030::toUtf8Lenient(bytes, true);
+    case Family::Other:
+        break;
+    }
+    auto r = platform::systemToUtf8(bytes, charset, true);
     return r ? repairUtf8(*r) : std::string();
 }
 
 std::optional<std::string> utf8ToUtf16Le(std::string_view utf8) {
     if (!isValidUtf8(utf8))
         return std::nullopt;
-    return convert(utf8, "UTF-8", "UTF-16LE", false);
+    std::string out;
+    out.reserve(utf8.size() * 2);
+    for (size_t i = 0; i < utf8.size();) {
+        size_t len = sequenceLength(utf8, i);
+        auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[i + k]); };
+        char32_t cp = len == 1   ? byte(0)
+                      : len == 2 ? ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F)
+                      : len == 3
+                          ? ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F)
+                          : ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) |
+                                ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+        if (cp < 0x10000) {
+            appendUtf16Le(out, cp);
+        } else {
+            appendUtf16Le(out, 0xD800 + ((cp - 0x10000) >> 10));
+            appendUtf16Le(out, 0xDC00 + ((cp - 0x10000) & 0x3FF));
+        }
+        i += len;
+    }
+    return out;
 }
 
 } // namespace lw

@@ -14,8 +14,9 @@ namespace lw {
 std::optional<std::string> utf8ToGb18030(std::string_view utf8);
 // nullopt when the input is not valid GB18030.
 std::optional<std::string> gb18030ToUtf8(std::string_view gbk);
-// Any charset iconv knows (e.g. "GBK", "UTF-8", "Big5"); nullopt on invalid input
-// or an unknown charset.
+// UTF-8, the GB family (GB2312, GBK, GB18030: our own codec on every platform) and any
+// charset the system knows (e.g. "Big5": iconv on Linux, the code pages on Windows);
+// nullopt on invalid input or an unknown charset.
 std::optional<std::string> toUtf8(std::string_view bytes, const std::string& charset);
 // Decodes what it can and puts U+FFFD for each byte that is not valid in the charset.
 std::string toUtf8Lenient(std::string_view bytes, const std::string& charset);

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-namespace lw {
+namespace lw::gb18030 {
 namespace {
 
 struct GbRun {
@@ -30,11 +30,15 @@ bool isTrail(unsigned char b) {
 }
 
 // The character at bytes[i] and its length in bytes; length 0 when none starts there.
-size_t decodeAt(std::string_view bytes, size_t i, char32_t& cp) {
+size_t decodeAt(std::string_view bytes, size_t i, bool gbk, char32_t& cp) {
     auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
     unsigned char b1 = at(0);
     if (b1 < 0x80) {
         cp = b1;
+        return 1;
+    }
+    if (b1 == 0x80 && gbk) {
+        cp = 0x20AC;
         return 1;
     }
     if (b1 == 0x80 || b1 == 0xFF || i + 1 >= bytes.size())
@@ -184,12 +188,12 @@ void appendUtf8(std::string& out, char32_t cp) {
     }
 }
 
-std::optional<std::string> decode(std::string_view bytes, bool lenient) {
+std::optional<std::string> decode(std::string_view bytes, bool gbk, bool lenient) {
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
     for (size_t i = 0; i < bytes.size();) {
         char32_t cp = 0;
-        size_t len = decodeAt(bytes, i, cp);
+        size_t len = decodeAt(bytes, i, gbk, cp);
         if (len == 0) {
             if (!lenient)
                 return std::nullopt;
@@ -204,7 +208,7 @@ std::optional<std::string> decode(std::string_view bytes, bool lenient) {
 
 } // namespace
 
-std::optional<std::string> gb18030FromUtf8(std::string_view utf8) {
+std::optional<std::string> fromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
@@ -215,12 +219,12 @@ std::optional<std::string> gb18030FromUtf8(std::string_view utf8) {
     return out;
 }
 
-std::optional<std::string> gb18030ToUtf8(std::string_view bytes) {
-    return decode(bytes, false);
+std::optional<std::string> toUtf8(std::string_view bytes, bool gbk) {
+    return decode(bytes, gbk, false);
 }
 
-std::string gb18030ToUtf8Lenient(std::string_view bytes) {
-    return *decode(bytes, true);
+std::string toUtf8Lenient(std::string_view bytes, bool gbk) {
+    return *decode(bytes, gbk, true);
 }
 
-} // namespace lw
+} // namespace lw::gb18030

@@ -1,5 +1,6 @@
 #include "app/splash.hpp"
 #include "main_window_fixture.hpp"
+#include "platform/platform.hpp"
 
 #include <filesystem>
 
@@ -142,6 +143,8 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
 }
 
 TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
+    const std::string updater = platform::joinPath(dir.path() + "/program", "Update.exe");
+    test::writeFileBytes(updater, "MZ");
     writeSetting(*db, Setting::PackagePath, "/old/path.csv");
     start();
     window->setRemoveDescriptionLinks(false);
@@ -150,7 +153,7 @@ TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
     EXPECT_TRUE(frame.did("terminate"));
     EXPECT_EQ(dialogs.last().title, "在线升级");
     EXPECT_EQ(dialogs.last().text, "是否要执行在线升级?");
-    EXPECT_EQ(desktop.openedPrograms, std::vector<std::string>{dir.path() + "/program/Update.exe"});
+    EXPECT_EQ(desktop.openedPrograms, std::vector<std::string>{updater});
     EXPECT_EQ(readSetting(*db, Setting::PackagePath), "/old/path.csv");
     EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "1");
 
@@ -158,6 +161,18 @@ TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
     frame.acts.clear();
     window->startOnlineUpdate();
     EXPECT_FALSE(frame.did("terminate"));
+}
+
+TEST_F(Shutdown, OnlineUpdateWithoutTheUpdaterSaysSoAndKeepsRunning) {
+    start();
+    dialogs.answers.push_back(Answer::Yes);
+    window->startOnlineUpdate();
+    EXPECT_FALSE(frame.did("terminate"));
+    EXPECT_TRUE(desktop.openedPrograms.empty());
+    const std::string updater = platform::joinPath(dir.path() + "/program", "Update.exe");
+    EXPECT_EQ(dialogs.last().title, "提示");
+    EXPECT_EQ(dialogs.last().text, "找不到在线升级程序 " + updater + "，无法在线升级。");
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
 }
 
 using FrameCommands = MainWindowFlow;

@@ -1,5 +1,7 @@
 #include "package/picture_job.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
+#include "system_helpers.hpp"
 #include "temp_dir.hpp"
 #include "ui/headless_event_loop.hpp"
 
@@ -9,8 +11,6 @@
 #include <filesystem>
 #include <memory>
 #include <set>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace lw;
 using namespace std::chrono_literals;
@@ -91,13 +91,10 @@ TEST_F(PictureJobTest, TwoJobsWritingTheSameFileLeaveOneWholeFile) {
 
 TEST_F(PictureJobTest, OnlyTemporaryFilesOfEndedProcessesAreRemoved) {
     // A child that has ended and been waited for: its process id is free.
-    pid_t ended = ::fork();
-    if (ended == 0)
-        ::_exit(0);
+    long ended = test::endedProcessId();
     ASSERT_GT(ended, 0);
-    ::waitpid(ended, nullptr, 0);
     std::string dead = std::to_string(ended);
-    std::string alive = std::to_string(::getpid());
+    std::string alive = std::to_string(platform::currentProcessId());
     const std::vector<std::string> removed = {"a.tbi.part" + dead + "-0",
                                               "desc.jpg.part" + dead + "-17"};
     const std::vector<std::string> kept = {"b.tbi.part" + alive + "-0", // a run in progress

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstdlib>
+#include "platform/platform.hpp"
+
 #include <optional>
 #include <string>
 #include <utility>
@@ -17,20 +18,12 @@ public:
 
     // A null value removes the variable.
     void set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
+        saved_.emplace_back(name, platform::environment(name));
+        platform::setEnvironment(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
     ~ScopedEnv() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            platform::setEnvironment(it->first.c_str(), it->second);
     }
 
 private:

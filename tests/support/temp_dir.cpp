@@ -1,12 +1,14 @@
 #include "temp_dir.hpp"
 
+#include "platform/platform.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
 #include "store/database_open.hpp"
 
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -14,20 +16,31 @@ namespace fs = std::filesystem;
 
 namespace lw::test {
 
+// A name nobody else has: create_directory fails for one that exists.
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "listwright-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    static std::mt19937_64 random{std::random_device{}()};
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[32];
+        std::snprintf(name, sizeof name, "listwright-test-%012llx",
+                      static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+        std::error_code ec;
+        if (fs::create_directory(base / name, ec)) {
+            path_ = platform::fromPath(base / name);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder in " + platform::fromPath(base));
 }
 
 TempDir::~TempDir() {
     std::error_code ec;
+    const fs::path root = platform::toPath(path_);
     // Read-only files made by tests must not stop the clean-up.
-    for (auto it = fs::recursive_directory_iterator(path_, ec); !ec && it != fs::end(it);
+    for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
          it.increment(ec))
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
+    fs::remove_all(root, ec);
 }
 
 std::string testDatabasePassword() {
@@ -55,7 +68,7 @@ std::unique_ptr<Database> makeTestDatabase(const std::string& dataFolder) {
 }
 
 std::string readFileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(platform::toPath(path), std::ios::binary);
     if (!in)
         throw std::runtime_error("cannot read " + path);
     std::ostringstream s;
@@ -64,8 +77,8 @@ std::string readFileBytes(const std::string& path) {
 }
 
 void writeFileBytes(const std::string& path, const std::string& bytes) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    fs::create_directories(platform::toPath(path).parent_path());
+    std::ofstream out(platform::toPath(path), std::ios::binary | std::ios::trunc);
     out << bytes;
     if (!out)
         throw std::runtime_error("cannot write " + path);

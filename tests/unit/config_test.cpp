@@ -1,9 +1,10 @@
+#include "platform/platform.hpp"
 #include "store/config.hpp"
 #include "temp_dir.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <optional>
 
 using namespace lw;
 using namespace lw::test;
@@ -13,26 +14,15 @@ namespace {
 // Sets an environment variable for one test and restores it afterwards.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        const char* old = std::getenv(name);
-        if (old)
-            old_ = old;
-        had_ = old != nullptr;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
+    ScopedEnv(const char* name, const char* value)
+        : name_(name), old_(platform::environment(name)) {
+        platform::setEnvironment(name, value ? std::optional<std::string>(value) : std::nullopt);
     }
-    ~ScopedEnv() {
-        if (had_)
-            setenv(name_.c_str(), old_.c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
+    ~ScopedEnv() { platform::setEnvironment(name_.c_str(), old_); }
 
 private:
-    std::string name_, old_;
-    bool had_ = false;
+    std::string name_;
+    std::optional<std::string> old_;
 };
 
 } // namespace

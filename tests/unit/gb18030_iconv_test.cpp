@@ -43,10 +43,24 @@ std::string fourBytes(unsigned linear) {
 TEST(Gb18030AgainstIconv, EveryOneAndTwoByteSequence) {
     for (unsigned b = 0; b < 0x100; ++b) {
         std::string one(1, static_cast<char>(b));
-        ASSERT_EQ(gb18030ToUtf8(one), viaIconv("UTF-8", "GB18030", one)) << b;
+        ASSERT_EQ(gb18030::toUtf8(one), viaIconv("UTF-8", "GB18030", one)) << b;
         for (unsigned t = 0; t < 0x100; ++t) {
             std::string two = one + static_cast<char>(t);
-            ASSERT_EQ(gb18030ToUtf8(two), viaIconv("UTF-8", "GB18030", two)) << b << " " << t;
+            ASSERT_EQ(gb18030::toUtf8(two), viaIconv("UTF-8", "GB18030", two)) << b << " " << t;
+        }
+    }
+}
+
+// What GBK (code page 936) decodes, the codec decodes alike in its GBK mode.
+TEST(Gb18030AgainstIconv, GbkModeDecodesEveryGbkCodeAsGbkDoes) {
+    for (unsigned b = 0x80; b < 0x100; ++b) {
+        std::string one(1, static_cast<char>(b));
+        if (auto gbk = viaIconv("UTF-8", "GBK", one))
+            ASSERT_EQ(gb18030::toUtf8(one, true), gbk) << b;
+        for (unsigned t = 0; t < 0x100; ++t) {
+            std::string two = one + static_cast<char>(t);
+            if (auto gbk = viaIconv("UTF-8", "GBK", two))
+                ASSERT_EQ(gb18030::toUtf8(two, true), gbk) << b << " " << t;
         }
     }
 }
@@ -54,11 +68,11 @@ TEST(Gb18030AgainstIconv, EveryOneAndTwoByteSequence) {
 TEST(Gb18030AgainstIconv, EveryFourByteCodeBelowThePlanes) {
     for (unsigned linear = 0; linear < 189000; ++linear) {
         std::string code = fourBytes(linear);
-        ASSERT_EQ(gb18030ToUtf8(code), viaIconv("UTF-8", "GB18030", code)) << linear;
+        ASSERT_EQ(gb18030::toUtf8(code), viaIconv("UTF-8", "GB18030", code)) << linear;
     }
     for (std::string code : {"\x90\x30\x81\x30", "\xE3\x32\x9A\x35", "\xE3\x32\x9A\x36",
                              "\xFE\x39\xFE\x39", "\x81\x30\x81", "\x81\x30\x7F\x30"})
-        EXPECT_EQ(gb18030ToUtf8(code), viaIconv("UTF-8", "GB18030", code));
+        EXPECT_EQ(gb18030::toUtf8(code), viaIconv("UTF-8", "GB18030", code));
 }
 
 TEST(Gb18030AgainstIconv, EveryCodePointEncodes) {
@@ -66,7 +80,7 @@ TEST(Gb18030AgainstIconv, EveryCodePointEncodes) {
         if (cp >= 0xD800 && cp <= 0xDFFF)
             continue;
         std::string utf8 = utf8Of(cp);
-        ASSERT_EQ(gb18030FromUtf8(utf8), viaIconv("GB18030", "UTF-8", utf8))
+        ASSERT_EQ(gb18030::fromUtf8(utf8), viaIconv("GB18030", "UTF-8", utf8))
             << static_cast<unsigned>(cp);
     }
 }

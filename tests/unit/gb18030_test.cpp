@@ -23,17 +23,17 @@ TEST(Gb18030, CodesOfEveryLength) {
         {"中文😀€混合 x", "\xD6\xD0\xCE\xC4\x94\x39\xFC\x36\xA2\xE3\xBB\xEC\xBA\xCF x"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(gb18030FromUtf8(c.utf8), c.gb) << c.utf8;
-        EXPECT_EQ(gb18030ToUtf8(c.gb), c.utf8) << c.utf8;
+        EXPECT_EQ(gb18030::fromUtf8(c.utf8), c.gb) << c.utf8;
+        EXPECT_EQ(gb18030::toUtf8(c.gb), c.utf8) << c.utf8;
     }
 }
 
 TEST(Gb18030, InvalidInput) {
     for (std::string gb : {"\x80", "\xFF", "\x81", "\x81\x7F", "\x81\x30\x81", "\x81\x30\x7F\x30",
                            "\xE3\x32\x9A\x36", "\xFE\x39\xFE\x39", "a\x81\x20"})
-        EXPECT_FALSE(gb18030ToUtf8(gb)) << gb;
+        EXPECT_FALSE(gb18030::toUtf8(gb)) << gb;
     for (std::string utf8 : {"\xFF\xFE", "a\xC3", "\xED\xA0\x80", "\xC0\xAF", "\xF4\x90\x80\x80"})
-        EXPECT_FALSE(gb18030FromUtf8(utf8)) << utf8;
+        EXPECT_FALSE(gb18030::fromUtf8(utf8)) << utf8;
 }
 
 TEST(Gb18030, LenientDecodingReplacesOneByteAtATime) {
@@ -49,5 +49,5 @@ TEST(Gb18030, LenientDecodingReplacesOneByteAtATime) {
         {"\xC9\xAB", "色"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(gb18030ToUtf8Lenient(c.gb), c.utf8) << c.gb;
+        EXPECT_EQ(gb18030::toUtf8Lenient(c.gb), c.utf8) << c.gb;
 }

@@ -1,4 +1,5 @@
 // Builds the delivered, encrypted database file from the schema script.
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 
 #include <filesystem>
@@ -6,23 +7,28 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+using lw::platform::toPath;
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = lw::platform::arguments(argc, argv);
     std::string schema, password, out;
-    for (int i = 1; i + 1 < argc; i += 2) {
-        std::string key = argv[i];
+    for (std::size_t i = 1; i + 1 < args.size(); i += 2) {
+        const std::string& key = args[i];
         if (key == "--schema")
-            schema = argv[i + 1];
+            schema = args[i + 1];
         else if (key == "--password")
-            password = argv[i + 1];
+            password = args[i + 1];
         else if (key == "--out")
-            out = argv[i + 1];
+            out = args[i + 1];
     }
     if (schema.empty() || password.empty() || out.empty()) {
         std::cerr << "usage: listwright-mkdb --schema FILE --password TEXT --out FILE\n";
         return 2;
     }
-    std::ifstream in(schema, std::ios::binary);
+    std::ifstream in(toPath(schema), std::ios::binary);
     if (!in) {
         std::cerr << "cannot read " << schema << "\n";
         return 1;
@@ -31,11 +37,11 @@ int main(int argc, char** argv) {
     text << in.rdbuf();
 
     std::error_code ec;
-    if (std::filesystem::exists(out, ec)) {
+    if (fs::exists(toPath(out), ec)) {
         std::cerr << out << " exists already\n";
         return 1;
     }
-    std::filesystem::create_directories(std::filesystem::path(out).parent_path(), ec);
+    fs::create_directories(toPath(out).parent_path(), ec);
     std::string error;
     auto db = lw::Database::create(out, password, error);
     if (!db) {
@@ -46,7 +52,7 @@ int main(int argc, char** argv) {
     if (!error.empty()) {
         std::cerr << error << "\n";
         db.reset();
-        std::filesystem::remove(out, ec);
+        fs::remove(toPath(out), ec);
         return 1;
     }
     return 0;

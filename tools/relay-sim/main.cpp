@@ -1,9 +1,9 @@
 // relay-sim --fixtures DIR [--port N] [--fault SPEC]...
-// Prints the port it listens on as the first line, then serves until SIGINT/SIGTERM.
+// Prints the port it listens on as the first line, then serves until SIGINT/SIGTERM
+// (Ctrl+C on Windows).
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 
-#include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -21,30 +21,27 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args = lw::platform::arguments(argc, argv);
     std::string fixtures;
     int port = 0;
     std::vector<std::string> faults;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        bool hasValue = i + 1 < argc;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        bool hasValue = i + 1 < args.size();
         if (arg == "--fixtures" && hasValue)
-            fixtures = argv[++i];
+            fixtures = args[++i];
         else if (arg == "--port" && hasValue)
-            port = std::atoi(argv[++i]);
+            port = std::atoi(args[++i].c_str());
         else if (arg == "--fault" && hasValue)
-            faults.push_back(argv[++i]);
+            faults.push_back(args[++i]);
         else
             return usage();
     }
     if (fixtures.empty())
         return usage();
 
-    // The server's threads inherit the blocked signals; only sigwait below takes them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // Before the server's threads start, so that they inherit it.
+    lw::platform::holdTerminationRequests();
 
     relaysim::Server server;
     try {
@@ -56,8 +53,7 @@ int main(int argc, char** argv) {
         std::cerr << "relay-sim: " << e.what() << "\n";
         return 1;
     }
-    int received = 0;
-    sigwait(&signals, &received);
+    lw::platform::waitForTermination();
     server.stop();
     return 0;
 }

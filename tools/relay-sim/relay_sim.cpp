@@ -1,5 +1,7 @@
 #include "relay_sim.hpp"
 
+#include "platform/platform.hpp"
+
 #include <httplib.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
-#include <iconv.h>
 #include <mutex>
 #include <sstream>
 #include <stdexcept>
@@ -18,6 +19,11 @@ namespace relaysim {
 namespace {
 
 namespace fs = std::filesystem;
+
+// A file name piece from UTF-8 text (hosts, keywords, picture paths).
+fs::path u8(const std::string& text) {
+    return lw::platform::toPath(text);
+}
 
 std::string lowered(std::string_view text) {
     std::string out(text);
@@ -113,22 +119,13 @@ std::vector<std::vector<std::string>> readTable(const fs::path& path) {
     return rows;
 }
 
-// Keywords sent as GBK bytes are looked up under their UTF-8 folder name.
+// Keywords sent as GBK bytes are looked up under their UTF-8 folder name. The system's
+// converter, not the program's codec, so a fault in that codec cannot hide itself here
+// (Windows has lossless GBK only in code page 936, which fixtures need no more than).
 std::string gb18030ToUtf8(const std::string& bytes) {
-    iconv_t cd = iconv_open("UTF-8", "GB18030");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        return bytes;
-    std::string out(bytes.size() * 4 + 4, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    size_t inLeft = bytes.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1))
-        return bytes;
-    out.resize(out.size() - outLeft);
-    return out;
+    auto text =
+        lw::platform::systemToUtf8(bytes, lw::platform::kWindows ? "GBK" : "GB18030", false);
+    return text ? *text : bytes;
 }
 
 // A relative path below a fixture folder; empty when it would leave it.
@@ -148,7 +145,7 @@ std::string safeRelative(const std::string& decodedPath) {
 }
 
 std::string contentTypeFor(const std::string& path) {
-    std::string ext = lowered(fs::path(path).extension().string());
+    std::string ext = lowered(lw::platform::fromPath(lw::platform::toPath(path).extension()));
     if (ext == ".jpg" || ext == ".jpeg")
         return "image/jpeg";
     if (ext == ".png")
@@ -362,11 +359,11 @@ RecordedRequest Server::Impl::record(const httplib::Request& req) const {
     else if (rec.path == "/xml/getxml.asp")
         rec.role = "lookup";
     else if (!relative.empty() &&
-             (fs::is_regular_file(fixtures / "pictures" / rec.host / relative, ec) ||
-              fs::is_regular_file(fixtures / "pictures" / hostNoPort / relative, ec)))
+             (fs::is_regular_file(fixtures / "pictures" / u8(rec.host) / u8(relative), ec) ||
+              fs::is_regular_file(fixtures / "pictures" / u8(hostNoPort) / u8(relative), ec)))
         rec.role = "picture";
-    else if (fs::is_directory(fixtures / "shops" / rec.host, ec) ||
-             fs::is_directory(fixtures / "shops" / hostNoPort, ec))
+    else if (fs::is_directory(fixtures / "shops" / u8(rec.host), ec) ||
+             fs::is_directory(fixtures / "shops" / u8(hostNoPort), ec))
         rec.role = "shop";
     else
         rec.role = "unknown";
@@ -473,9 +470,9 @@ Answer Server::Impl::answer(const RecordedRequest& rec) const {
     auto fromHostFolder = [&](const fs::path& root) -> std::optional<std::string> {
         if (relative.empty())
             return std::nullopt;
-        if (auto body = readFile(root / rec.host / relative))
+        if (auto body = readFile(root / u8(rec.host) / u8(relative)))
             return body;
-        return readFile(root / hostNoPort / relative);
+        return readFile(root / u8(hostNoPort) / u8(relative));
     };
     if (rec.role == "picture")
         if (auto body = fromHostFolder(fixtures / "pictures"))
@@ -495,8 +492,8 @@ Answer Server::Impl::answer(const RecordedRequest& rec) const {
             bool safe = keyword.find('/') == std::string::npos && keyword != "." && keyword != "..";
             if (safe) {
                 for (const auto& host : {rec.host, hostNoPort}) {
-                    if (auto body =
-                            readFile(fixtures / "shops" / host / keyword / (page + ".html")))
+                    if (auto body = readFile(fixtures / "shops" / u8(host) / u8(keyword) /
+                                             (page + ".html")))
                         return {200, "text/html", *body};
                 }
             }
@@ -600,7 +597,7 @@ Server::~Server() {
 int Server::start(const std::string& fixtureDir, int port) {
     if (impl_->listener.joinable())
         throw std::runtime_error("relay-sim is already running");
-    impl_->fixtures = fs::path(fixtureDir);
+    impl_->fixtures = lw::platform::toPath(fixtureDir);
     {
         std::lock_guard lock(impl_->stopMutex);
         impl_->stopping = false;
