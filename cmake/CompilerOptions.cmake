@@ -2,6 +2,10 @@
 add_library(listwright_options INTERFACE)
 target_compile_features(listwright_options INTERFACE cxx_std_20)
 target_compile_options(listwright_options INTERFACE -Wall -Wextra -Wpedantic)
+# GCC 12 warns about std::string assignments it inlines at -O2 (GCC bug 105651).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  target_compile_options(listwright_options INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Wno-restrict>)
+endif()
 target_compile_definitions(listwright_options INTERFACE
   $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>
   LISTWRIGHT_VERSION="${PROJECT_VERSION}")

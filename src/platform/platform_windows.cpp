@@ -1,13 +1,17 @@
 #include "platform/platform.hpp"
 
+// windows.h first: the other system headers build on it.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+// clang-format on
+
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <io.h>
 #include <map>
-#include <shellapi.h>
-#include <shlobj.h>
-#include <windows.h>
 
 namespace fs = std::filesystem;
 
