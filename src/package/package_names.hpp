@@ -1,16 +1,14 @@
 #pragma once
 
+#include "platform/platform.hpp"
+
 #include <cstddef>
 #include <string>
 
 namespace lw {
 
 // Between a folder and a file name in the paths the package writes.
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
+inline constexpr char kPathSeparator = platform::kSeparator;
 
 // The package file's name without its last four characters (the ".csv").
 std::string pictureFolderOf(const std::string& packageFile);

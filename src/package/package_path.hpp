@@ -1,16 +1,13 @@
 #pragma once
 
+#include "platform/platform.hpp"
 #include "ui/clock.hpp"
 
 #include <string>
 
 namespace lw {
 
-#ifdef _WIN32
-inline constexpr bool kDriveLetters = true;
-#else
-inline constexpr bool kDriveLetters = false;
-#endif
+inline constexpr bool kDriveLetters = platform::kWindows;
 
 // The folder part of a path: its text up to and including the last "/" or "\";
 // empty when it has none.

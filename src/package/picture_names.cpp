@@ -43,12 +43,11 @@ std::string descriptionPictureName(std::string_view address) {
     return plain;
 }
 
-std::string localPictureAddress(const std::string& folder, const std::string& name) {
-#ifdef _WIN32
-    return "file:///" + folder + kPathSeparator + name;
-#else
-    return "file://" + folder + kPathSeparator + name;
-#endif
+std::string localPictureAddress(const std::string& folder, const std::string& name,
+                                bool driveLetters) {
+    if (driveLetters)
+        return "file:///" + folder + "\\" + name;
+    return "file://" + folder + "/" + name;
 }
 
 namespace {

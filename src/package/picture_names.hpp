@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/platform.hpp"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -18,8 +20,9 @@ std::string cleanFileName(std::string_view name);
 std::string descriptionPictureName(std::string_view address);
 
 // The description's reference to a local picture: "file:///" + folder + "\" + name
-// with drive letters, "file://" + the absolute path elsewhere.
-std::string localPictureAddress(const std::string& folder, const std::string& name);
+// with drive letters, "file://" + folder + "/" + name (the absolute path) elsewhere.
+std::string localPictureAddress(const std::string& folder, const std::string& name,
+                                bool driveLetters = platform::kWindows);
 
 // The picture addresses of a description, without repeats (letter case ignored; the
 // first one found is kept): every src="..." first, then every background="http://...".

@@ -4,6 +4,7 @@
 #include "catalog/category_store.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/config.hpp"
@@ -51,7 +52,8 @@ std::string item(const std::string& body) {
 class CatalogDownload : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::copy(testDataPath("catalog"), fixtures, fs::copy_options::recursive);
+        fs::copy(platform::toPath(testDataPath("catalog")), platform::toPath(fixtures),
+                 fs::copy_options::recursive);
         sim.start(fixtures);
         Config config;
         config.relayHost = sim.hostPort();

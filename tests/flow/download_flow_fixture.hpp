@@ -3,6 +3,8 @@
 #include "main_window_fixture.hpp"
 #include "package/download_run.hpp"
 #include "package/package_names.hpp"
+#include "package/picture_names.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
@@ -24,7 +26,7 @@ inline const std::string kPictureHost = "http://img.example.com/";
 inline std::map<std::string, std::string> folderFiles(const std::string& folder) {
     std::map<std::string, std::string> files;
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+    for (const auto& entry : std::filesystem::directory_iterator(platform::toPath(folder), ec))
         files[entry.path().filename().string()] = readFileBytes(entry.path().string());
     return files;
 }
@@ -48,7 +50,7 @@ protected:
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
                  "(50000671,16,'T恤',0)");
         group = addGroup("女装");
-        std::filesystem::create_directories(dir.path() + "/out");
+        std::filesystem::create_directories(platform::toPath(dir.path() + "/out"));
         package = dir.path() + "/out/淘宝助理数据包_test.csv";
     }
 
@@ -112,7 +114,8 @@ protected:
     // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
     std::string expectedPackage(std::initializer_list<int> rows) {
         std::string golden = readFileBytes(testDataPath("download/expected_package.txt"));
-        golden = replaceAll(golden, "@DESC@", descFolder());
+        // The description's local references take this system's form.
+        golden = replaceAll(golden, "file://@DESC@/", localPictureAddress(descFolder(), ""));
         std::vector<std::string> lines;
         size_t from = 0;
         while (true) {

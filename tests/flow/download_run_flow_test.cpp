@@ -3,6 +3,7 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/pending_row.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -157,7 +158,7 @@ TEST_F(DownloadFlow, TransportFailureEndsTheRunWithAMessageNamingIt) {
         EXPECT_TRUE(rowOf("2001").ticked);
         EXPECT_EQ(rowOf("2001").state, "下载中");
         EXPECT_FALSE(window->state().panel.visible());
-        EXPECT_FALSE(fs::exists(package));
+        EXPECT_FALSE(fs::exists(platform::toPath(package)));
     }
 }
 
@@ -193,7 +194,7 @@ TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
     EXPECT_EQ(changes, 0);
     EXPECT_EQ(sim.requests().size(), requests);
     EXPECT_EQ(dialogs.shown.size(), shownAtCancel);
-    EXPECT_FALSE(fs::exists(package));
+    EXPECT_FALSE(fs::exists(platform::toPath(package)));
     EXPECT_TRUE(rowOf("2001").ticked);
     EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
     EXPECT_FALSE(window->state().panel.visible());
@@ -213,13 +214,13 @@ TEST_F(DownloadFlow, CancelWhileTheOfferIsRequestedDropsItsAnswer) {
     EXPECT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(sim.requests().size(), 1u) << "no look-up, no picture";
     EXPECT_TRUE(rowOf("2001").ticked);
-    EXPECT_FALSE(fs::exists(package));
+    EXPECT_FALSE(fs::exists(platform::toPath(package)));
 }
 
 TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     addLink(group, "2002", "围巾", "0", "0", false, true);
     // A folder where the package file should be: it cannot be written.
-    fs::create_directories(package);
+    fs::create_directories(platform::toPath(package));
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Failed);
@@ -262,8 +263,8 @@ TEST_F(DownloadFlow, StartChecks) {
         "是否开始下载勾选的宝贝?\r\n\r\n警告:勾选了采用页面价格,下载时,宝贝的价格将会统一处理成列表"
         "中的页面价格(含SKU价格)");
     EXPECT_EQ(run->outcome(), RunOutcome::Idle);
-    EXPECT_TRUE(fs::is_directory(pictureFolder()));
-    EXPECT_TRUE(fs::is_directory(descFolder()));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(pictureFolder())));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(descFolder())));
     EXPECT_TRUE(sim.requests().empty());
 
     // A second start while running does nothing.
@@ -312,7 +313,7 @@ TEST_F(DownloadFlow, PackageFileDeletedBetweenTwoRowsIsMadeAgain) {
     startWindow();
     run->offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
         if (ordinal == 1)
-            fs::remove(package);
+            fs::remove(platform::toPath(package));
     });
     startAndRun();
     EXPECT_EQ(run->rowsWritten(), 2);
@@ -340,7 +341,7 @@ TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
     startWindow();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs::remove(package);
+        fs::remove(platform::toPath(package));
         if (c.fileBefore)
             test::writeFileBytes(package, one);
         rememberPendingRow(*db, package, c.fileBefore);
@@ -428,8 +429,8 @@ TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
     std::string twice = expectedPackage({2});
     std::string row = twice.substr(expectedPackage({}).size());
     EXPECT_EQ(test::readFileBytes(newName), twice + row);
-    EXPECT_TRUE(fs::is_directory(pictureFolderOf(newName)));
-    EXPECT_TRUE(fs::is_directory(descriptionFolderOf(newName)));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(pictureFolderOf(newName))));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(descriptionFolderOf(newName))));
     // Setting 500 keeps its value.
     EXPECT_NE(readSetting(*db, Setting::PackagePath), newName);
 }

@@ -5,6 +5,7 @@
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
 #include "package_check.hpp"
+#include "platform/platform.hpp"
 #include "scoped_env.hpp"
 
 #include <gtest/gtest.h>
@@ -130,7 +131,7 @@ TEST_P(DownloadFaults, MessageOrSkipInTimeWithTheFileWholeAndTheLinksKept) {
     }
 
     if (c.row == Row::None) {
-        EXPECT_FALSE(fs::exists(package));
+        EXPECT_FALSE(fs::exists(platform::toPath(package)));
         EXPECT_TRUE(rowOf("2001").ticked);
     } else {
         int rows = 0;

@@ -1,4 +1,5 @@
 #include "harvest/harvest_window.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "scoped_env.hpp"
 #include "scripted_dialogs.hpp"
@@ -63,7 +64,7 @@ protected:
     // A fixture folder of generated pages for one shop's search without keyword.
     std::string writePages(const std::vector<std::string>& pages) {
         std::string folder = dir.file("fixtures/shops/shop-many.1688.com/_");
-        std::filesystem::create_directories(folder);
+        std::filesystem::create_directories(platform::toPath(folder));
         for (size_t i = 0; i < pages.size(); ++i)
             writeFileBytes(folder + "/" + std::to_string(i + 1) + ".html", pages[i]);
         return dir.file("fixtures");

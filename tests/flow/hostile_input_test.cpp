@@ -7,6 +7,7 @@
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
 #include "package_check.hpp"
+#include "platform/platform.hpp"
 #include "scoped_env.hpp"
 #include "store/settings.hpp"
 
@@ -70,7 +71,8 @@ std::string asReceived(const std::string& text) {
 class HostileFixture : public DownloadFlowFixture {
 protected:
     std::string fixtureFolder() override {
-        fs::copy(testDataPath("download"), fixtures, fs::copy_options::recursive);
+        fs::copy(platform::toPath(testDataPath("download")), platform::toPath(fixtures),
+                 fs::copy_options::recursive);
         return fixtures;
     }
 

@@ -1,4 +1,5 @@
 #include "net/http_client.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "scoped_env.hpp"
 #include "temp_dir.hpp"
@@ -292,7 +293,7 @@ TEST(RelaySimFaults, ParseFaultLines) {
 
 TEST(RelaySimFaults, FaultsTsvInTheFixtureFolderApplies) {
     test::TempDir dir;
-    std::filesystem::create_directories(dir.file("offers"));
+    std::filesystem::create_directories(platform::toPath(dir.file("offers")));
     test::writeFileBytes(dir.file("offers/1.json"), "{}");
     test::writeFileBytes(dir.file("faults.tsv"), "# first answer fails\noffer=1\tstatus\t502\t1\n");
     relaysim::Server sim;

@@ -11,11 +11,11 @@ namespace fs = std::filesystem;
 using StartUp = MainWindowFlow;
 
 TEST_F(StartUp, EmptyPathSettingGivesDefaultPathInHomeFolderAndStoresIt) {
-    fs::create_directories(dir.path() + "/home");
+    fs::create_directories(platform::toPath(dir.path() + "/home"));
     MainWindowLogic& w = start();
     std::string expected = dir.path() + "/home/RARorurivo/淘宝助理数据包_1203051407.csv";
     EXPECT_EQ(w.state().saveFile, expected);
-    EXPECT_TRUE(fs::is_directory(dir.path() + "/home/RARorurivo"));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(dir.path() + "/home/RARorurivo")));
     EXPECT_EQ(readSetting(*db, Setting::PackagePath), expected);
     EXPECT_EQ(w.caption(), "Listwright V1.0");
     EXPECT_EQ(w.trayHint(), "Listwright V1.0.0.1");
@@ -28,11 +28,11 @@ TEST_F(StartUp, StoredPathIsTrimmedShownAndItsFolderMadeOneLevel) {
     writeSetting(*db, Setting::PackagePath, "  " + path + " ");
     MainWindowLogic& w = start();
     EXPECT_EQ(w.state().saveFile, path);
-    EXPECT_TRUE(fs::is_directory(dir.path() + "/packages"));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(dir.path() + "/packages")));
     // A folder two levels down is not made, and that is no error.
     writeSetting(*db, Setting::PackagePath, dir.path() + "/a/b/x.csv");
     start();
-    EXPECT_FALSE(fs::exists(dir.path() + "/a"));
+    EXPECT_FALSE(fs::exists(platform::toPath(dir.path() + "/a")));
     EXPECT_TRUE(dialogs.shown.empty());
 }
 

@@ -38,7 +38,7 @@ protected:
 
     std::set<std::string> names() {
         std::set<std::string> out;
-        for (const auto& e : fs::directory_iterator(dir.path()))
+        for (const auto& e : fs::directory_iterator(platform::toPath(dir.path())))
             out.insert(e.path().filename().string());
         return out;
     }

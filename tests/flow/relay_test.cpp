@@ -1,5 +1,6 @@
 #include "net/async_http_request.hpp"
 #include "net/relay.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/config.hpp"
@@ -101,7 +102,7 @@ TEST_F(RelayTest, UnknownOfferIsReportedAsErrorResponse) {
 
 TEST_F(RelayTest, OfferAnswerThatIsNotUtf8IsKeptReadable) {
     test::TempDir dir;
-    std::filesystem::create_directories(dir.file("offers"));
+    std::filesystem::create_directories(platform::toPath(dir.file("offers")));
     test::writeFileBytes(dir.file("offers/7.json"), "{\"subject\":\"ab\xff\xfe\"}");
     relaysim::Server other;
     other.start(dir.path());

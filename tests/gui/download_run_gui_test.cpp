@@ -6,6 +6,7 @@
 #include "fake_clock.hpp"
 #include "package/download_run.hpp"
 #include "package/package_names.hpp"
+#include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
@@ -59,7 +60,7 @@ protected:
         logic->initialise();
         logic->onShown();
         EXPECT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
-        fs::create_directories(dir.path() + "/out");
+        fs::create_directories(platform::toPath(dir.path() + "/out"));
         logic->state().saveFile = dir.path() + "/out/p.csv";
     }
 
@@ -92,8 +93,9 @@ TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
         EXPECT_EQ(logic->list().row(i).state, "已下载");
         EXPECT_FALSE(logic->list().row(i).ticked);
     }
-    EXPECT_TRUE(fs::exists(dir.path() + "/out/p.csv"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(descriptionFolderOf(dir.path() + "/out/p.csv")),
+    EXPECT_TRUE(fs::exists(platform::toPath(dir.path() + "/out/p.csv")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(
+                                platform::toPath(descriptionFolderOf(dir.path() + "/out/p.csv"))),
                             fs::directory_iterator{}),
               4);
 }

@@ -1,5 +1,6 @@
 #include "package_check.hpp"
 
+#include "platform/platform.hpp"
 #include "temp_dir.hpp"
 #include "util/codec.hpp"
 
@@ -65,16 +66,17 @@ std::string strayFiles(const std::string& folder, const std::vector<std::string>
         auto rel = file.lexically_normal().lexically_relative(dir.lexically_normal());
         return !rel.empty() && *rel.begin() != "..";
     };
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    for (const auto& entry : fs::recursive_directory_iterator(platform::toPath(folder))) {
         if (entry.is_directory())
             continue;
         const fs::path& p = entry.path();
-        bool allowed = std::any_of(allowedFolders.begin(), allowedFolders.end(),
-                                   [&](const std::string& d) { return inside(p, d); }) ||
-                       std::any_of(allowedFiles.begin(), allowedFiles.end(),
-                                   [&](const std::string& f) { return fs::path(f) == p; });
+        bool allowed =
+            std::any_of(allowedFolders.begin(), allowedFolders.end(),
+                        [&](const std::string& d) { return inside(p, platform::toPath(d)); }) ||
+            std::any_of(allowedFiles.begin(), allowedFiles.end(),
+                        [&](const std::string& f) { return platform::toPath(f) == p; });
         if (!allowed)
-            stray += p.string() + "\n";
+            stray += platform::fromPath(p) + "\n";
     }
     return stray;
 }

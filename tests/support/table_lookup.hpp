@@ -1,6 +1,7 @@
 #pragma once
 
 #include "package/property_mapping.hpp"
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 
 #include <fstream>
@@ -51,7 +52,7 @@ public:
 
 private:
     static std::vector<std::vector<std::string>> readTsv(const std::string& path) {
-        std::ifstream in(path);
+        std::ifstream in(platform::toPath(path));
         if (!in)
             throw std::runtime_error("cannot read " + path);
         std::vector<std::vector<std::string>> rows;

@@ -43,6 +43,10 @@ TempDir::~TempDir() {
     fs::remove_all(root, ec);
 }
 
+std::string TempDir::file(const std::string& name) const {
+    return platform::joinPath(path_, name);
+}
+
 std::string testDatabasePassword() {
     return LISTWRIGHT_TEST_DB_PASSWORD;
 }

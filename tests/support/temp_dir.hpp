@@ -17,7 +17,8 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
+    // path() + the system's separator + name.
+    std::string file(const std::string& name) const;
 
 private:
     std::string path_;

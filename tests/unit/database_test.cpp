@@ -1,3 +1,4 @@
+#include "platform/platform.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
@@ -86,7 +87,7 @@ TEST(DataModule, MissingFileGivesTheReasonAndMakesNoFile) {
     std::string error;
     EXPECT_FALSE(openDatabase(dir.file("none.db"), "x", error));
     EXPECT_NE(error, "");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("none.db")));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(dir.file("none.db"))));
 }
 
 TEST(DeliveredFile, HoldsEveryTableAndColumnAndIsUnreadableWithoutPassword) {

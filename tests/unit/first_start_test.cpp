@@ -1,4 +1,5 @@
 #include "app/first_start.hpp"
+#include "platform/platform.hpp"
 #include "temp_dir.hpp"
 
 #include <gtest/gtest.h>
@@ -38,15 +39,17 @@ TEST(FirstStart, HintOnlyWhenNoFileAndTheRelayIsNotConfigured) {
 
 TEST(FirstStart, ConfigExampleBesideTheProgramsShareFolder) {
     TempDir dir;
-    std::filesystem::create_directories(dir.file("bin"));
-    std::filesystem::create_directories(dir.file("share/listwright"));
+    std::filesystem::create_directories(platform::toPath(dir.file("bin")));
+    std::filesystem::create_directories(platform::toPath(dir.file("share/listwright")));
     writeFileBytes(dir.file("share/listwright/listwright.conf.example"), "[relay]\n");
-    EXPECT_EQ(
-        findConfigExample(dir.file("bin")),
-        std::filesystem::weakly_canonical(dir.file("share/listwright/listwright.conf.example"))
-            .string());
+    auto canonical = [](const std::string& file) {
+        return platform::fromPath(
+            std::filesystem::weakly_canonical(platform::toPath(file)).make_preferred());
+    };
+    EXPECT_EQ(findConfigExample(dir.file("bin")),
+              canonical(dir.file("share/listwright/listwright.conf.example")));
     // A portable folder keeps it beside the program.
     writeFileBytes(dir.file("bin/listwright.conf.example"), "[relay]\n");
     EXPECT_EQ(findConfigExample(dir.file("bin")),
-              std::filesystem::weakly_canonical(dir.file("bin/listwright.conf.example")).string());
+              canonical(dir.file("bin/listwright.conf.example")));
 }

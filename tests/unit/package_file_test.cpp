@@ -1,5 +1,6 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
+#include "platform/platform.hpp"
 #include "system_helpers.hpp"
 #include "temp_dir.hpp"
 
@@ -38,7 +39,7 @@ TEST(appendPackageRow, NewFileThenAppendGivesTheGoldenFile) {
 
     EXPECT_EQ(appendPackageRow(kRow2, file, kExistingPackageFile), "");
     EXPECT_EQ(readFileBytes(file), golden);
-    EXPECT_FALSE(std::filesystem::exists(file + ".part"));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(file + ".part")));
 }
 
 TEST(appendPackageRow, NewFileModeReplacesAnOldFile) {
@@ -54,10 +55,10 @@ TEST(appendPackageRow, WritesNothingForAnEmptyRowOrAnotherMode) {
     TempDir dir;
     const std::string file = dir.file("p.csv");
     EXPECT_EQ(appendPackageRow("", file, kNewPackageFile), "");
-    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(file)));
     EXPECT_EQ(appendPackageRow(kRow1, file, 2), "");
     EXPECT_EQ(appendPackageRow(kRow1, file, -1), "");
-    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(file)));
     writeFileBytes(file, "\xFF\xFE");
     EXPECT_EQ(appendPackageRow("", file, kExistingPackageFile), "");
     EXPECT_EQ(readFileBytes(file), "\xFF\xFE");
@@ -71,13 +72,13 @@ TEST(appendPackageRow, FailuresComeBackAsText) {
     const std::string missing = dir.file("gone.csv");
     std::string failure = appendPackageRow(kRow1, missing, kExistingPackageFile);
     EXPECT_NE(failure.find("gone.csv"), std::string::npos) << failure;
-    EXPECT_FALSE(std::filesystem::exists(missing));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(missing)));
 }
 
 TEST(Utf16Writers, EmptyTextWritesNothing) {
     TempDir dir;
     EXPECT_EQ(writeUtf16File(dir.file("a"), "", true), "");
-    EXPECT_FALSE(std::filesystem::exists(dir.file("a")));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(dir.file("a"))));
     writeFileBytes(dir.file("b"), "x");
     EXPECT_EQ(appendUtf16File(dir.file("b"), ""), "");
     EXPECT_EQ(readFileBytes(dir.file("b")), "x");
@@ -116,8 +117,8 @@ TEST(Utf16Writers, FailedNewFileLeavesNoFile) {
         failure = writeUtf16File(file, std::string(500, 'x'), true);
     }
     EXPECT_NE(failure, "");
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_FALSE(std::filesystem::exists(file + ".part"));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(file)));
+    EXPECT_FALSE(std::filesystem::exists(platform::toPath(file + ".part")));
 }
 
 TEST(PackageNames, FoldersBesideThePackageFile) {
@@ -144,7 +145,8 @@ TEST(PackageNames, PictureNamesAndEntries) {
     EXPECT_EQ(pictureName("http://img.example.com/a.jpg"), "cbb47f999c6c8ce52d12b4cf6f762e0d");
     EXPECT_EQ(pictureName("http://img.example.com/图片.jpg"), "6b42d707e0e24529c11bbb9b01ef4b3b");
     EXPECT_EQ(pictureFilePath("/p/淘宝助理数据包_1203051407", "cbb47f999c6c8ce52d12b4cf6f762e0d"),
-              "/p/淘宝助理数据包_1203051407/cbb47f999c6c8ce52d12b4cf6f762e0d.tbi");
+              std::string("/p/淘宝助理数据包_1203051407") + kPathSeparator +
+                  "cbb47f999c6c8ce52d12b4cf6f762e0d.tbi");
     EXPECT_EQ(mainPictureEntry("abc", 0), "abc:1:0:|;");
     EXPECT_EQ(mainPictureEntry("abc", 12), "abc:1:12:|;");
     EXPECT_EQ(propertyPictureEntry("abc", "0", "1627207:28326"), "abc:2:0:1627207:28326|;");

@@ -34,11 +34,10 @@ TEST(PictureNames, DescriptionPictureNameStaysInsideItsFolder) {
 }
 
 TEST(PictureNames, LocalPictureAddressIsAFileAddress) {
-#ifdef _WIN32
-    EXPECT_EQ(localPictureAddress("D:\\a\\p_DESC", "x.jpg"), "file:///D:\\a\\p_DESC\\x.jpg");
-#else
-    EXPECT_EQ(localPictureAddress("/tmp/p_DESC", "x.jpg"), "file:///tmp/p_DESC/x.jpg");
-#endif
+    EXPECT_EQ(localPictureAddress("D:\\a\\p_DESC", "x.jpg", true), "file:///D:\\a\\p_DESC\\x.jpg");
+    EXPECT_EQ(localPictureAddress("C:\\lw\\数据包_DESC", "d1.jpg", true),
+              "file:///C:\\lw\\数据包_DESC\\d1.jpg");
+    EXPECT_EQ(localPictureAddress("/tmp/p_DESC", "x.jpg", false), "file:///tmp/p_DESC/x.jpg");
 }
 
 TEST(PictureNames, DescriptionAddressesInOrderWithoutRepeats) {
