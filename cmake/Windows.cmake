@@ -5,6 +5,11 @@ if(NOT WIN32)
   return()
 endif()
 
+# GCC 12's atomic-wait semaphores can miss a wake-up where there is no futex (libstdc++
+# bug 104928), and std::stop_callback waits on one when a stop races its removal: the
+# POSIX semaphores of winpthreads instead.
+add_compile_definitions(_GLIBCXX_USE_POSIX_SEMAPHORE=1)
+
 if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/wine-run)
 endif()

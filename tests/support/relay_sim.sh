@@ -7,7 +7,7 @@ start_relay_sim() {
   shift
   "$bin/relay-sim" "$@" >"$port_file" &
   sim_pid=$!
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     [ -s "$port_file" ] && break
     sleep 0.05
   done

@@ -21,6 +21,7 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    lw::platform::prepareConsole();
     const std::vector<std::string> args = lw::platform::arguments(argc, argv);
     std::string fixtures;
     int port = 0;
