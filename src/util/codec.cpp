@@ -67,7 +67,7 @@ std::string lowerAscii(const std::string& text) {
     return out;
 }
 
-enum class Family { Utf8, Gb18030, Gbk, Other };
+enum class Family { Utf8, Utf16Le, Gb18030, Gbk, Other };
 
 // GB2312 and GBK pages are read as GB18030, their superset (as browsers do), so a
 // character beyond the declared set is not lost.
@@ -75,6 +75,8 @@ Family familyOf(const std::string& charset) {
     std::string name = lowerAscii(charset);
     if (name == "utf-8" || name == "utf8")
         return Family::Utf8;
+    if (name == "utf-16le")
+        return Family::Utf16Le;
     if (name == "gb18030")
         return Family::Gb18030;
     for (const char* gbk : {"gbk", "gb2312", "cp936", "ms936", "windows-936", "x-gbk", "euc-cn",
@@ -82,6 +84,60 @@ Family familyOf(const std::string& charset) {
         if (name == gbk)
             return Family::Gbk;
     return Family::Other;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16LE as the package file holds it (our own, as no system converter is needed);
+// a lone surrogate or an odd last byte is invalid.
+std::optional<std::string> utf16LeToUtf8(std::string_view bytes, bool lenient) {
+    std::string out;
+    out.reserve(bytes.size());
+    auto unit = [&](size_t i) {
+        return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    };
+    for (size_t i = 0; i < bytes.size();) {
+        if (i + 1 == bytes.size()) {
+            if (!lenient)
+                return std::nullopt;
+            appendUtf8(out, 0xFFFD);
+            break;
+        }
+        char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 3 < bytes.size()) {
+            char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 4;
+                continue;
+            }
+        }
+        if (u >= 0xD800 && u <= 0xDFFF) {
+            if (!lenient)
+                return std::nullopt;
+            u = 0xFFFD;
+        }
+        appendUtf8(out, u);
+        i += 2;
+    }
+    return out;
 }
 
 void appendUtf16Le(std::string& out, char32_t unit) {
@@ -116,6 +172,8 @@ std::optional<std::string> toUtf8(std::string_view bytes, const std::string& cha
     switch (familyOf(charset)) {
     case Family::Utf8:
         return isValidUtf8(bytes) ? std::optional<std::string>(std::string(bytes)) : std::nullopt;
+    case Family::Utf16Le:
+        return utf16LeToUtf8(bytes, false);
     case Family::Gb18030:
         return gb18030::toUtf8(bytes);
     case Family::Gbk:
@@ -135,6 +193,8 @@ std::string toUtf8Lenient(std::string_view bytes, const std::string& charset) {
     switch (familyOf(charset)) {
     case Family::Utf8:
         return repairUtf8(bytes);
+    case Family::Utf16Le:
+        return *utf16LeToUtf8(bytes, true);
     case Family::Gb18030:
         return gb18030::toUtf8Lenient(bytes);
     case Family::Gbk:

@@ -1,5 +1,6 @@
 #include "app/splash.hpp"
 #include "main_window_fixture.hpp"
+#include "package/package_path.hpp"
 #include "platform/platform.hpp"
 
 #include <filesystem>
@@ -10,12 +11,18 @@ namespace fs = std::filesystem;
 
 using StartUp = MainWindowFlow;
 
+// With drive letters the folder is "RARorurivo" at the root of the program's drive.
 TEST_F(StartUp, EmptyPathSettingGivesDefaultPathInHomeFolderAndStoresIt) {
     fs::create_directories(platform::toPath(dir.path() + "/home"));
+    const std::string folder = kDriveLetters ? dir.path().substr(0, 2) + "\\RARorurivo\\"
+                                             : dir.path() + "/home/RARorurivo/";
+    const bool madeHere = !fs::exists(platform::toPath(folder));
     MainWindowLogic& w = start();
-    std::string expected = dir.path() + "/home/RARorurivo/淘宝助理数据包_1203051407.csv";
+    std::string expected = folder + "淘宝助理数据包_1203051407.csv";
     EXPECT_EQ(w.state().saveFile, expected);
-    EXPECT_TRUE(fs::is_directory(platform::toPath(dir.path() + "/home/RARorurivo")));
+    EXPECT_TRUE(fs::is_directory(platform::toPath(folder)));
+    if (kDriveLetters && madeHere)
+        fs::remove(platform::toPath(folder));
     EXPECT_EQ(readSetting(*db, Setting::PackagePath), expected);
     EXPECT_EQ(w.caption(), "Listwright V1.0");
     EXPECT_EQ(w.trayHint(), "Listwright V1.0.0.1");

@@ -29,6 +29,12 @@ TEST(Codec, InvalidInputIsRefusedNotReplaced) {
     EXPECT_TRUE(isValidUtf8("中文😀"));
 }
 
+TEST(Codec, Utf16LittleEndianBackToUtf8) {
+    EXPECT_EQ(toUtf8(std::string("A\0\x2D\x4E\x3D\xD8\x00\xDE", 8), "UTF-16LE").value(), "A中😀");
+    EXPECT_FALSE(toUtf8(std::string("\x3D\xD8", 2), "UTF-16LE")); // a lone surrogate
+    EXPECT_FALSE(toUtf8(std::string("A\0B", 3), "UTF-16LE"));     // an odd byte
+}
+
 TEST(Codec, Utf16LittleEndian) {
     EXPECT_EQ(utf8ToUtf16Le("A中").value(), std::string("A\0\x2D\x4E", 4));
     EXPECT_EQ(utf8ToUtf16Le("😀").value(), std::string("\x3D\xD8\x00\xDE", 4));
