@@ -108,11 +108,22 @@ bool MainWindowLogic::handleKey(bool ctrl, bool alt, int key) {
 bool MainWindowLogic::queryClose() {
     Database& db = ports_.db;
     const char* update = "update _Parameter set ParaValue=? where NM=?";
-    db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
-    db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
-                     settingNumber(Setting::RemoveDescriptionLinks)});
-    db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
-    view_.storeTicks();
+    try {
+        Transaction transaction(db);
+        db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
+        db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
+                         settingNumber(Setting::RemoveDescriptionLinks)});
+        db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
+        transaction.commit();
+        view_.storeTicks();
+    } catch (const DbError& e) {
+        // The program still ends: a window that cannot close would leave it running
+        // unseen. The user learns what was not kept.
+        ports_.dialogs.message("错误",
+                               std::string("无法保存设置和勾选, 本次的更改未能保存.\r\n") + e.what(),
+                               Icon::Error);
+        return false;
+    }
     return true;
 }
 
