@@ -52,7 +52,7 @@ std::string failureInWords(const HttpResult& result) {
     else if (result.tooLarge)
         words = "网页太大";
     else if (result.status == -1)
-        words = timedOut ? "网站没有在时限内回答" : "无法连接到网站";
+        words = timedOut ? "网站没有在时限内回答" : "没有得到网站的回答";
     else if (result.status < 200 || result.status >= 300)
         words = "网站回答 " + result.statusLine;
     else

@@ -88,10 +88,10 @@ TEST(ListingPage, AnUnreadablePageFailsOrOffersWhatWasFound) {
               "搜索失败,第 1 页无法读取:网络错误,网站回答 HTTP/1.1 503 x\r\nhttp://a");
 
     readListingPage(page(items(0, 20)), s, box);
-    auto r = readUnreadablePage("网络错误,无法连接到网站\r\nhttp://a", s, box);
+    auto r = readUnreadablePage("网络错误,没有得到网站的回答\r\nhttp://a", s, box);
     EXPECT_EQ(r.outcome, PageOutcome::Short);
     EXPECT_EQ(r.message,
-              "搜索未完成,第 2 页无法读取:网络错误,无法连接到网站\r\nhttp://a\r\n\r\n"
+              "搜索未完成,第 2 页无法读取:网络错误,没有得到网站的回答\r\nhttp://a\r\n\r\n"
               "网站报告共 45 个符合条件的产品,已找到 20 个.是否马上将找到的 20 个加入下载源?");
 }
 
