@@ -65,7 +65,8 @@ int runHarvestCommand(CliContext& context, Args& args) {
                                 Icon::Warning);
         return kExitFailed;
     default:
-        // A search that failed or came up short did not do all that was asked.
+        // A refused shop address (told with a warning box), or a search that failed or
+        // came up short: not all that was asked was done.
         return kExitFailed;
     }
 }
