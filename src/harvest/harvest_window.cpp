@@ -253,6 +253,15 @@ void HarvestWindowLogic::finishPage(const PageResult& result) {
 }
 
 void HarvestWindowLogic::addAndClose() {
+    // Links are never added to a Group that is not there (deleted meanwhile, or none
+    // was given): they would show in no list and block later adds of the same offers.
+    Query group = ports_.db.query("select count(*) from TB_Groups where Uniqid=?", {targetGroup_});
+    if (group.first() == "0") {
+        panel_.hide();
+        ports_.dialogs.message("提示", "要添加到的组不存在,请在主界面选择一个组后再添加.",
+                               Icon::Warning);
+        return;
+    }
     addLinesToGroup();
     panel_.hide();
     tellSkippedLinks(ports_.db, ports_.dialogs, lastAdd_, targetGroup_, offerMoves);

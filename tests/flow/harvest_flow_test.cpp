@@ -250,6 +250,19 @@ TEST_F(HarvestFlow, AnsweringNoKeepsTheLinesInTheOpenWindow) {
     EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
 }
 
+// Links added into a Group that is not there would show in no list and block later
+// adds of the same offers.
+TEST_F(HarvestFlow, NothingIsAddedWhenTheTargetGroupIsGone) {
+    open();
+    search("http://shop-gbk.1688.com", "连衣裙");
+    db->exec("delete from TB_Groups where Uniqid=?", {group});
+    dialogs.answers.push_back(Answer::Yes);
+    window->addLinks();
+    EXPECT_EQ(dialogs.last().text, "要添加到的组不存在,请在主界面选择一个组后再添加.");
+    EXPECT_EQ(db->query("select count(*) from TB_URL").first(), "0");
+    EXPECT_NE(window->modalResult(), HarvestWindowLogic::Result::Ok);
+}
+
 TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
     sim.stop();
     startSim(writePages({gbkPage(3, 45, 1, 20), gbkPage(3, 45, 21, 20), gbkPage(3, 45, 41, 5)}));
