@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <map>
+#include <thread>
 
 using namespace lw;
 using namespace lw::test;
