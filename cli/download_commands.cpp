@@ -145,7 +145,14 @@ int runDownloadCommand(CliContext& context, Args& args) {
     // The ticks removed by the run are stored, as the window stores them when it closes.
     ItemLinkStore(*context.db).storeTicks(list);
     std::cout << run.packagePath() << "\t" << run.rowsWritten() << std::endl;
-    return run.outcome() == RunOutcome::Completed ? kExitOk : kExitFailed;
+    // What the run could not do in full, one line each, after the package line.
+    for (const auto& p : run.failedOffers())
+        std::cout << "未下载\t" << p.offerId << "\t" << p.reason << "\n";
+    for (const auto& p : run.incompleteOffers())
+        std::cout << "不完整\t" << p.offerId << "\t" << p.reason << "\n";
+    std::cout.flush();
+    bool whole = run.failedOffers().empty() && run.incompleteOffers().empty();
+    return run.outcome() == RunOutcome::Completed && whole ? kExitOk : kExitFailed;
 }
 
 } // namespace lw::cli

@@ -8,6 +8,10 @@
 #include "util/encode.hpp"
 
 namespace lw {
+bool isNetworkFailure(const std::string& answer) {
+    return answer.rfind("网络错误:", 0) == 0;
+}
+
 namespace {
 
 std::string codeIdValue(const RelayContext& app) {
@@ -30,13 +34,17 @@ std::string join(const std::vector<std::string>& lines, const std::string& separ
 }
 
 std::string lookup(const RelayContext& app, const std::string& query, const std::string& logQuery,
-                   const char* tag, DiagnosticLog& log, const HttpOptions& options) {
+                   const char* tag, DiagnosticLog& log, const HttpOptions& options, bool* failed) {
     log.append(app.lookupEndpoint + "?" + logQuery);
     if (!app.missing.empty()) {
         log.append(app.missing);
+        if (failed)
+            *failed = true;
         return {};
     }
     std::string answer = getBlocking(app.lookupEndpoint, query, options);
+    if (failed)
+        *failed = isNetworkFailure(answer);
     return textBetween(answer, std::string("<") + tag + ">", std::string("</") + tag + ">");
 }
 
@@ -175,9 +183,10 @@ std::string propertyValueLookupQuery(const std::string& cid, const std::string& 
 
 std::string lookupPropertyId(const RelayContext& app, const std::string& cid,
                              const std::string& name, DiagnosticLog& log,
-                             const HttpOptions& options) {
+                             const HttpOptions& options, bool* failed) {
     return lookup(app, propertyLookupQuery(cid, name),
-                  "tablename=TB_ItemProps&cid=" + cid + "&name=" + name, "pid", log, options);
+                  "tablename=TB_ItemProps&cid=" + cid + "&name=" + name, "pid", log, options,
+                  failed);
 }
 
 std::string lookupPropertyValueId(const RelayContext& app, const std::string& cid,
@@ -185,7 +194,7 @@ std::string lookupPropertyValueId(const RelayContext& app, const std::string& ci
                                   DiagnosticLog& log, const HttpOptions& options) {
     return lookup(app, propertyValueLookupQuery(cid, pid, name),
                   "tablename=TB_ItemPropValue&cid=" + cid + "&pid=" + pid + "&name=" + name, "vid",
-                  log, options);
+                  log, options, nullptr);
 }
 
 bool isErrorResponse(const std::string& answer) {

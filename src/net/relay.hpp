@@ -99,11 +99,16 @@ std::string propertyLookupQuery(const std::string& cid, const std::string& name)
 std::string propertyValueLookupQuery(const std::string& cid, const std::string& pid,
                                      const std::string& name);
 
+// getBlocking's answer for a request that got no answer from the server.
+bool isNetworkFailure(const std::string& answer);
+
 // Property id for (category id, property name); empty when not found or on any
-// failure. Logs the look-up with the name unencoded.
+// failure. Logs the look-up with the name unencoded. failed, when given, tells whether
+// the look-up got no answer (network, missing configuration) rather than "not found".
 std::string lookupPropertyId(const RelayContext& app, const std::string& cid,
                              const std::string& name, DiagnosticLog& log,
-                             const HttpOptions& options = lookupHttpOptions());
+                             const HttpOptions& options = lookupHttpOptions(),
+                             bool* failed = nullptr);
 // Value id for (category id, property id, value name); empty when not found or on any
 // failure.
 std::string lookupPropertyValueId(const RelayContext& app, const std::string& cid,

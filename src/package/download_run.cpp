@@ -107,6 +107,8 @@ bool DownloadRun::startDownload() {
     ++offerSerial_;
 
     awaitingAnswer_ = false;
+    failedOffers_.clear();
+    incompleteOffers_.clear();
     int index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
@@ -288,6 +290,11 @@ void DownloadRun::takeOffer(const OfferOptions& taken) {
     for (const std::string& failure : offer.failures)
         ports_.dialogs.message("提示", failure, Icon::Error);
     categoryText_ = offer.categoryText;
+    lookupFailures_ = lookup.failures();
+    if (!offer.unreadable.empty()) {
+        skipOffer("宝贝信息无法读取:" + offer.unreadable);
+        return;
+    }
 
     if (startPictures(offer, options.descLocal))
         storeRow(offer.row);
@@ -481,6 +488,12 @@ void DownloadRun::completeOffer() {
     try {
         remark = "完成-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
                  ":产品类别:" + categoryText_;
+        if (!lookupFailures_.empty()) {
+            std::string reason = "属性查询无应答 " + std::to_string(lookupFailures_.size()) +
+                                 " 次(网络错误),属性和SKU不完整";
+            remark += ";" + reason;
+            incompleteOffers_.push_back({offerId_, reason});
+        }
         if (index >= 0) {
             list_.setTicked(index, false);
             list_.setState(index, kStateDownloaded, kIconDownloaded);
@@ -502,13 +515,59 @@ void DownloadRun::completeOffer() {
         return;
     }
     offerEnded.emit(ordinal_, total_, offerId_, remark);
+    goOn(file);
+}
 
+void DownloadRun::skipOffer(const std::string& reason) {
+    stopJobs();
+    int index = currentIndex();
+    std::string remark =
+        "失败-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") + ":" + reason;
+    failedOffers_.push_back({offerId_, reason});
+    try {
+        if (index >= 0) {
+            // Unticked, or the run would take it again as the first ticked item.
+            list_.setTicked(index, false);
+            list_.setState(index, kStatePending, kIconPending);
+            list_.setSubItem(index, kSubRemark, remark);
+        }
+        ports_.db.exec(joinSql({"update TB_URL set remark=?", ",bcheck=0", "where uniqid=?"}),
+                       {remark, currentUniqid_});
+    } catch (const std::exception& e) {
+        state_.log.appendAlways(e.what());
+        offerEnded.emit(ordinal_, total_, offerId_, e.what());
+        finish(RunOutcome::Failed);
+        return;
+    }
+    offerEnded.emit(ordinal_, total_, offerId_, remark);
+    goOn(packagePath());
+}
+
+std::string DownloadRun::problemsReport() const {
+    std::string report;
+    auto list = [&report](const char* heading, const std::vector<OfferProblem>& problems) {
+        if (problems.empty())
+            return;
+        report += heading + std::to_string(problems.size()) + " 个:\r\n";
+        for (const OfferProblem& p : problems)
+            report += "  " + p.offerId + " " + p.reason + "\r\n";
+    };
+    list("未能下载的宝贝 ", failedOffers_);
+    list("属性不完整的宝贝 ", incompleteOffers_);
+    return report;
+}
+
+void DownloadRun::goOn(const std::string& file) {
     int next = firstTickedIndex();
     if (next < 0) {
         state_.panel.hide();
         finish(RunOutcome::Completed);
-        if (ports_.dialogs.question("提示", "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?",
-                                    Icon::Information))
+        std::string problems = problemsReport();
+        std::string question =
+            problems.empty()
+                ? "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?"
+                : "完成下载并生成淘宝助理数据包.\r\n" + problems + "现在是否要打开文件位置?";
+        if (ports_.dialogs.question("提示", question, Icon::Information))
             ports_.desktop.openFolder(folderOfPath(file));
         return;
     }

@@ -60,6 +60,16 @@ public:
     // The Data Package path the run writes to (after a "New file" choice, the new one).
     std::string packagePath() const;
     int rowsWritten() const { return rowsWritten_; }
+    // Offers of this run that gave no row (their answer could not be read), and offers
+    // whose row was written without some properties because look-ups got no answer.
+    struct OfferProblem {
+        std::string offerId;
+        std::string reason;
+    };
+    const std::vector<OfferProblem>& failedOffers() const { return failedOffers_; }
+    const std::vector<OfferProblem>& incompleteOffers() const { return incompleteOffers_; }
+    // What the end of a run reports about them; empty when there is nothing to report.
+    std::string problemsReport() const;
     int runOrdinal() const { return ordinal_; }
     int runTotal() const { return total_; }
     // Picture Jobs whose threads have not been joined yet.
@@ -75,6 +85,11 @@ public:
 
 private:
     bool cancelled() const;
+    // The current offer gives no row: its item keeps "未下载", loses its tick and tells
+    // why in its remark; the run goes on with the next ticked item.
+    void skipOffer(const std::string& reason);
+    // After an offer: the next ticked item, or the end of the run.
+    void goOn(const std::string& file);
     // The current item's progress column.
     void setProgress(const std::string& text);
     OfferOptions offerOptions() const;
@@ -107,6 +122,10 @@ private:
     int ordinal_ = 0;
     int total_ = 0;
     int rowsWritten_ = 0;
+    std::vector<OfferProblem> failedOffers_;
+    std::vector<OfferProblem> incompleteOffers_;
+    // The current offer's look-ups that got no answer.
+    std::vector<std::string> lookupFailures_;
     std::vector<std::string> offerIds_;
     std::string offerId_;
     std::string packageRow_;

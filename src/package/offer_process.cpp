@@ -91,9 +91,14 @@ std::string listDescriptionPictures(const std::string& description, const std::s
 ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options,
                             const OfferServices& services) {
     ProcessedOffer out;
+    // A byte-order mark before the JSON is no part of it.
+    if (answer.substr(0, 3) == "\xEF\xBB\xBF")
+        answer.remove_prefix(3);
     AnswerReading reading = readOfferAnswer(answer);
     if (!reading.failure.empty())
         out.failures.push_back(reading.failure);
+    if (!reading.offer)
+        out.unreadable = reading.failure.empty() ? "应答中没有宝贝信息" : reading.failure;
     OfferRecord& offer = reading.record;
 
     PackageRowValues& row = out.row;

@@ -46,6 +46,9 @@ struct PictureList {
 struct ProcessedOffer {
     // Texts of the "提示" error boxes, in the order they are shown.
     std::vector<std::string> failures;
+    // Why the answer held no offer that could be read (bad JSON, empty, cut short, no
+    // result); empty when it was read. Such an answer gives no row.
+    std::string unreadable;
     // Written into the item's remark.
     std::string categoryText;
     PictureList mainPictures;

@@ -361,8 +361,12 @@ TEST_F(OfferSteps, ACancelAtAnyStepEndsTheOfferWithoutARow) {
     }
 }
 
-TEST_F(OfferSteps, AnAnswerThatCannotBeReadIsReportedAndItsRowWritten) {
+// An unreadable answer once gave a blank row marked "已下载": now it gives no row, the
+// item is unticked with the reason in its remark, the run goes on with the next item
+// and its end names the offer.
+TEST_F(OfferSteps, AnAnswerThatCannotBeReadGivesNoRowAndTheRunGoesOn) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
+    addLink(group, "2002", "围巾", "0", "0", false, true);
     sim.addFault("offer=2001 bad-json");
     startWindow();
     Connection watching = watch("2001");
@@ -374,6 +378,42 @@ TEST_F(OfferSteps, AnAnswerThatCannotBeReadIsReportedAndItsRowWritten) {
     EXPECT_EQ(dialogs.shown[1].text.rfind("宝贝数据无法解析:", 0), 0u) << dialogs.shown[1].text;
     EXPECT_EQ(steps.front(), kReading);
     EXPECT_EQ(run->rowsWritten(), 1);
+    EXPECT_EQ(rowOf("2001").state, "未下载");
+    EXPECT_FALSE(rowOf("2001").ticked);
+    EXPECT_EQ(rowOf("2001").sub[kSubRemark].rfind("失败-", 0), 0u);
+    EXPECT_EQ(count("select count(*) from TB_URL where num_iid='2001' and IsDownload=0 and "
+                    "bcheck=0"),
+              1);
+    EXPECT_EQ(rowOf("2002").state, "已下载");
+    const std::string& end = dialogs.last().text;
+    EXPECT_NE(end.find("未能下载的宝贝 1 个:\r\n  2001 宝贝信息无法读取:"), std::string::npos)
+        << end;
+    EXPECT_EQ(end.substr(end.size() - std::string("现在是否要打开文件位置?").size()),
+              "现在是否要打开文件位置?");
+}
+
+// Look-ups that got no answer once dropped every property and SKU in silence while the
+// offer still ended "完成"; "not found" answers are normal and stay quiet.
+TEST_F(DownloadFlow, LookupsWithoutAnAnswerAreToldInTheRemarkAndAtTheEnd) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("lookup status 500");
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 1);
+    const std::string& remark = rowOf("2001").sub[kSubRemark];
+    EXPECT_NE(remark.find("属性查询无应答"), std::string::npos) << remark;
+    ASSERT_EQ(run->incompleteOffers().size(), 1u);
+    EXPECT_NE(dialogs.last().text.find("属性不完整的宝贝 1 个"), std::string::npos);
+}
+
+TEST_F(DownloadFlow, NotFoundLookupsStayQuiet) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    EXPECT_TRUE(run->incompleteOffers().empty());
+    EXPECT_EQ(rowOf("2001").sub[kSubRemark].find("属性查询"), std::string::npos);
+    EXPECT_EQ(dialogs.last().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
 }
 
 TEST_F(DownloadFlow, StartChecks) {

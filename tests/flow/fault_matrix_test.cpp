@@ -34,7 +34,9 @@ template <class Case> std::string CaseName(const ::testing::TestParamInfo<Case>&
 
 // --- the download run ---
 
-enum class Row { None, Golden, Whole }; // no row; the golden row; some whole row
+// no row (the item keeps its tick); the golden row; some whole row; no row for an
+// answer that cannot be read (the item is unticked and says why)
+enum class Row { None, Golden, Whole, Skipped };
 
 struct DownloadCase {
     const char* name;
@@ -62,9 +64,11 @@ const DownloadCase kDownloadCases[] = {
      "下载失败.\r\n错误原因: 连接中断", Row::None},
     {"OfferShortBody", "offer=2001 short-body 10", RunOutcome::Failed,
      "下载失败.\r\n错误原因: 连接中断", Row::None},
-    // An answer that cannot be read is reported and the row is still written.
-    {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Whole},
-    {"OfferEmpty", "offer=2001 empty", RunOutcome::Completed, "", Row::Whole},
+    // An answer that cannot be read is reported and gives no row; a byte-order mark
+    // before the JSON is skipped.
+    {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Skipped},
+    {"OfferEmpty", "offer=2001 empty", RunOutcome::Completed, "", Row::Skipped},
+    {"OfferBom", "offer=2001 bom", RunOutcome::Completed, nullptr, Row::Golden},
     {"OfferNoLength", "offer=2001 no-length", RunOutcome::Completed, nullptr, Row::Golden},
     // Property look-ups: a failed look-up is "not found", the property is skipped.
     {"LookupLatency", "lookup latency 30", RunOutcome::Completed, nullptr, Row::Golden},
@@ -132,6 +136,13 @@ TEST_P(DownloadFaults, MessageOrSkipInTimeWithTheFileWholeAndTheLinksKept) {
     if (c.row == Row::None) {
         EXPECT_FALSE(fs::exists(package));
         EXPECT_TRUE(rowOf("2001").ticked);
+    } else if (c.row == Row::Skipped) {
+        EXPECT_FALSE(fs::exists(package));
+        EXPECT_FALSE(rowOf("2001").ticked);
+        EXPECT_EQ(rowOf("2001").state, "未下载");
+        EXPECT_NE(rowOf("2001").sub[kSubRemark].find("宝贝信息无法读取"), std::string::npos);
+        ASSERT_EQ(run->failedOffers().size(), 1u);
+        EXPECT_NE(dialogs.last().text.find("未能下载的宝贝 1 个"), std::string::npos);
     } else {
         int rows = 0;
         EXPECT_EQ(packageFileProblem(package, &rows), "");

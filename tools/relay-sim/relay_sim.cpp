@@ -244,6 +244,7 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
         {"stall-body", FaultKind::StallBody},
         {"short-body", FaultKind::ShortBody},
         {"bad-json", FaultKind::BadJson},
+        {"bom", FaultKind::Bom},
         {"no-length", FaultKind::NoLength},
         {"empty", FaultKind::Empty},
         {"redirect", FaultKind::Redirect},
@@ -550,6 +551,9 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
             break;
         case FaultKind::Empty:
             a = {200, a.contentType, ""};
+            break;
+        case FaultKind::Bom:
+            a.body = "\xEF\xBB\xBF" + a.body;
             break;
         case FaultKind::Redirect:
             a = {302, "text/plain", "relay-sim: moved"};
