@@ -62,4 +62,15 @@ expect_rc 1 cli download --group "其他" --out "$pkg" --overwrite
 grep -q $'^1/1\t9999\t下载失败. 错误原因: ' "$data/out" || fail "error line: $(cat "$data/out")"
 [ "$(tail -n 1 "$data/out")" = "$(printf '%s\t0' "$pkg")" ] || fail "no row written"
 [ "$(cli link list --group "其他" | grep "${P}9999.html" | cut -f9)" = 1 ] || fail "tick kept"
+
+# Look-ups that get no answer: the row is written without its properties, a line names
+# the offer after the package line, and the exit status says the run was not whole.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true
+start_relay_sim "$data/port2" --fixtures "$here/../data/download" --fault "lookup status 500"
+export_relay_env
+cli link untick --all >/dev/null
+cli link tick "$(cli link list | grep "${P}2001.html" | cut -f8)" >/dev/null
+expect_rc 1 cli download --group "女装" --out "$pkg" --overwrite
+[ "$(tail -n 2 "$data/out" | head -n 1)" = "$(printf '%s\t1' "$pkg")" ] || fail "package line: $(cat "$data/out")"
+tail -n 1 "$data/out" | grep -q $'^不完整\t2001\t属性查询无应答' || fail "incomplete line: $(cat "$data/out")"
 echo ok
