@@ -109,7 +109,7 @@ private:
     int rowsWritten_ = 0;
     std::vector<std::string> offerIds_;
     std::string offerId_;
-    std::string packageRow_;
+    PackageRow packageRow_;
     int completionCount_ = 0;
     std::array<std::string, 3> progressTexts_;
     std::string categoryText_;
