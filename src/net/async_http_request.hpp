@@ -65,6 +65,9 @@ public:
     bool start();
     // A request is started and its completion events have not all run yet.
     bool started() const { return started_; }
+    // Ends a started request at once; none of its events follows, and a new request can
+    // be started.
+    void abandon();
 
     std::string acceptTypes = "text/html, */*";
     std::vector<std::string> extraHeaders; // "Name: value" lines
