@@ -214,7 +214,7 @@ void DownloadRun::requestNextOffer() {
     }
     ++offerSerial_;
     completing_ = false;
-    packageRow_.clear();
+    heldOffer_.reset();
     transportError_.clear();
     list_.setState(index, kStateDownloading, kIconDownloading);
     offerId_ = textBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
@@ -256,7 +256,7 @@ void DownloadRun::onOfferAnswer(const std::string&, std::int64_t, MemoryStream& 
         finish(RunOutcome::Failed);
         return;
     }
-    if (serial == offerSerial_ && cancelled() && packageRow_.empty()) {
+    if (serial == offerSerial_ && cancelled() && !heldOffer_) {
         // Ended without a row: nothing will complete this offer.
         stopJobs();
         finish(RunOutcome::Cancelled);
@@ -278,7 +278,7 @@ OfferOptions DownloadRun::offerOptions() const {
 void DownloadRun::takeOffer(const OfferOptions& taken) {
     ports_.loop.processEvents();
     completionCount_ = taken.descLocal ? 0 : 1;
-    packageRow_.clear();
+    heldOffer_.reset();
     setProgress("正在下载中...(解析XML)");
 
     OfferOptions options = taken;
@@ -297,7 +297,7 @@ void DownloadRun::takeOffer(const OfferOptions& taken) {
     }
 
     if (startPictures(offer, options.descLocal))
-        storeRow(offer.row);
+        storeRow(std::move(offer));
 }
 
 void DownloadRun::transportFailure() {
@@ -391,10 +391,8 @@ void DownloadRun::startJob(int kind, PictureList list) {
     jobs_.push_back(std::move(job));
 }
 
-void DownloadRun::storeRow(const PackageRowValues& row) {
-    for (const std::string& line : packageRowLogLines(row))
-        state_.log.append(line);
-    packageRow_ = buildPackageRow(row);
+void DownloadRun::storeRow(ProcessedOffer offer) {
+    heldOffer_ = std::move(offer);
     addCompletion();
 }
 
@@ -439,7 +437,7 @@ void DownloadRun::onPictureProgress(const PictureProgress& message) {
     std::string overall = progressTexts_[0] + " " + progressTexts_[1] + " " + progressTexts_[2];
     setProgress("正在下载中..." + overall);
     state_.panel.setCaption(captionBase() + "\r\n进度:" + overall);
-    if (completionCount_ == 4 && !packageRow_.empty()) {
+    if (completionCount_ == 4 && heldOffer_) {
         completeOffer();
         return;
     }
@@ -456,6 +454,11 @@ void DownloadRun::completeOffer() {
         list_.setSubItem(index, kSubRemark, "完成下载,正在保存中...");
     state_.panel.setCaption(captionBase() + "-完成下载,正在保存中");
 
+    // Every job has ended: the row refers only to the pictures that are there.
+    const PackageRowValues row = finishRow(*heldOffer_);
+    for (const std::string& line : packageRowLogLines(row))
+        state_.log.append(line);
+
     std::string file = packagePath();
     const bool exists = fileExists(file);
     std::string failure;
@@ -465,8 +468,8 @@ void DownloadRun::completeOffer() {
         failure = e.what();
     }
     if (failure.empty()) {
-        failure =
-            appendPackageRow(packageRow_, file, exists ? kExistingPackageFile : kNewPackageFile);
+        failure = appendPackageRow(buildPackageRow(row), file,
+                                   exists ? kExistingPackageFile : kNewPackageFile);
         if (!failure.empty()) {
             // The writer left the file as it was.
             try {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -100,7 +101,8 @@ private:
     bool startPictures(ProcessedOffer& offer, bool descriptionPictures);
     // Starts a Picture Job with the list's entries up to a cancel.
     void startJob(int kind, PictureList list);
-    void storeRow(const PackageRowValues& row);
+    // Holds the offer's row until its pictures are done.
+    void storeRow(ProcessedOffer offer);
     void addCompletion();
     std::string captionBase() const;
     int currentIndex() const;
@@ -128,7 +130,8 @@ private:
     std::vector<std::string> lookupFailures_;
     std::vector<std::string> offerIds_;
     std::string offerId_;
-    std::string packageRow_;
+    // The offer whose row is finished once its pictures are done (finishRow).
+    std::optional<ProcessedOffer> heldOffer_;
     int completionCount_ = 0;
     std::array<std::string, 3> progressTexts_;
     std::string categoryText_;

@@ -5,10 +5,16 @@
 #include "package/package_names.hpp"
 #include "package/picture_names.hpp"
 #include "package/property_mapping.hpp"
+#include "store/text_routines.hpp"
 #include "ui/diagnostic_log.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
 
 namespace lw {
 namespace {
@@ -51,6 +57,7 @@ void listMainPictures(const std::vector<std::string>& addresses, const std::stri
             out.mainPictures.files.push_back(path);
         }
         out.row.picture += mainPictureEntry(name, i);
+        out.pictureEntries.push_back({mainPictureEntry(name, i), path});
         ++entries;
     }
     out.row.pictureStatus += pictureStatusText(entries);
@@ -64,26 +71,82 @@ void listPropertyPictures(std::string_view answer, const std::string& folder, Pr
         out.propertyPictures.addresses.push_back(p.url);
         out.propertyPictures.files.push_back(pictureFilePath(folder, name));
         out.row.picture += propertyPictureEntry(name, p.position, p.properties);
+        out.pictureEntries.push_back(
+            {propertyPictureEntry(name, p.position, p.properties), pictureFilePath(folder, name)});
         out.row.pictureStatus += pictureStatusText(1);
     }
 }
 
-// The description pointed at the local copies of its pictures.
-std::string listDescriptionPictures(const std::string& description, const std::string& folder,
-                                    PictureList& list) {
-    std::vector<AddressChange> changes;
+// The names in a folder, in lower case: on Windows names that differ only in letter
+// case are one file, so they count as one everywhere.
+std::set<std::string> lowerNamesIn(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folder, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        names.insert(lowerAscii(it->path().filename().string()));
+    return names;
+}
+
+// The description's pictures: each web address, entities decoded as the row's text
+// will have them, gets the name its address gives, or a numbered one when a different
+// address of this offer has that name or a file of the folder has it (earlier offers
+// and runs; finishRow then keeps one file for the same picture). Relative addresses
+// are left as they are.
+void listDescriptionPictures(const std::string& description, const std::string& folder,
+                             ProcessedOffer& out) {
+    const std::set<std::string> onDisk = lowerNamesIn(folder);
+    std::set<std::string> used;
+    std::map<std::string, std::string> nameOf; // decoded address -> name
     const std::vector<std::string> addresses = collectDescriptionAddresses(description).value();
     for (const std::string& address : addresses) {
         if (address.empty())
             continue;
-        std::string name = descriptionPictureName(address);
+        const std::string decoded = decodeEntities(address);
+        if (!isWebAddress(decoded))
+            continue;
+        if (auto known = nameOf.find(decoded); known != nameOf.end()) {
+            out.descriptionReferences.push_back({address, known->second, {}});
+            continue;
+        }
+        const std::string name = descriptionPictureName(decoded);
         if (name.empty())
             continue;
-        list.addresses.push_back(address);
-        list.files.push_back(folder + kPathSeparator + name);
-        changes.push_back({address, localPictureAddress(folder, name)});
+        DescriptionReference reference{address, name, {}};
+        for (int number = 2;; ++number) {
+            const std::string lower = lowerAscii(reference.name);
+            if (!used.count(lower)) {
+                if (!onDisk.count(lower))
+                    break;
+                reference.sameNames.push_back(reference.name);
+            }
+            reference.name = numberedName(name, number);
+        }
+        used.insert(lowerAscii(reference.name));
+        nameOf[decoded] = reference.name;
+        out.descriptionPictures.addresses.push_back(decoded);
+        out.descriptionPictures.files.push_back(folder + kPathSeparator + reference.name);
+        out.descriptionReferences.push_back(std::move(reference));
     }
-    return pointAtLocalPictures(description, changes);
+}
+
+std::vector<AddressChange> everyChange(const ProcessedOffer& offer) {
+    std::vector<AddressChange> changes;
+    for (const DescriptionReference& r : offer.descriptionReferences)
+        changes.push_back({r.address, localPictureAddress(offer.descriptionFolder, r.name)});
+    return changes;
+}
+
+bool sameBytes(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    auto size = std::filesystem::file_size(a, ec);
+    if (ec || size != std::filesystem::file_size(b, ec) || ec)
+        return false;
+    std::ifstream first(a, std::ios::binary);
+    std::ifstream second(b, std::ios::binary);
+    return first && second &&
+           std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(second));
 }
 
 } // namespace
@@ -141,12 +204,12 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
 
     listMainPictures(imageAddresses(reading.offer), options.pictureFolder, out);
     listPropertyPictures(answer, options.pictureFolder, out);
-    std::string description = offer.description;
+    out.description = offer.description;
+    out.clearLinks = options.clearLinks;
+    out.descriptionFolder = options.descriptionFolder;
     if (options.descLocal)
-        description = listDescriptionPictures(description, options.descriptionFolder,
-                                              out.descriptionPictures);
-    cleanDescriptionText(description, options.clearLinks);
-    row.description = description;
+        listDescriptionPictures(offer.description, options.descriptionFolder, out);
+    row.description = finishDescription(out.description, everyChange(out), out.clearLinks);
 
     AnswerTags tags = readAnswerTags(answer);
     row.autoFill = tags.autoFill;
@@ -158,6 +221,46 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
     row.itemWeight = tags.itemWeight;
     row.sellPromise = tags.sellPromise;
     return out;
+}
+
+PackageRowValues finishRow(const ProcessedOffer& offer) {
+    PackageRowValues row = offer.row;
+    row.picture.clear();
+    std::size_t entries = 0;
+    for (const PictureEntry& e : offer.pictureEntries) {
+        if (!fileExists(e.file))
+            continue;
+        row.picture += e.entry;
+        ++entries;
+    }
+    row.pictureStatus = pictureStatusText(entries);
+
+    const std::string& folder = offer.descriptionFolder;
+    std::map<std::string, std::string> localOf; // name -> reference, "" when not on disk
+    std::vector<AddressChange> changes;
+    for (const DescriptionReference& r : offer.descriptionReferences) {
+        auto known = localOf.find(r.name);
+        if (known == localOf.end()) {
+            const std::string file = folder + kPathSeparator + r.name;
+            std::string local;
+            if (fileExists(file)) {
+                local = localPictureAddress(folder, r.name);
+                for (const std::string& earlier : r.sameNames) {
+                    if (sameBytes(folder + kPathSeparator + earlier, file)) {
+                        std::error_code ec;
+                        std::filesystem::remove(file, ec);
+                        local = localPictureAddress(folder, earlier);
+                        break;
+                    }
+                }
+            }
+            known = localOf.emplace(r.name, local).first;
+        }
+        if (!known->second.empty())
+            changes.push_back({r.address, known->second});
+    }
+    row.description = finishDescription(offer.description, changes, offer.clearLinks);
+    return row;
 }
 
 } // namespace lw

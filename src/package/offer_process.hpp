@@ -41,6 +41,24 @@ struct PictureList {
     bool operator==(const PictureList&) const = default;
 };
 
+// One entry of the picture column and the file it names.
+struct PictureEntry {
+    std::string entry;
+    std::string file;
+    bool operator==(const PictureEntry&) const = default;
+};
+
+// A description picture: the address as the description holds it, and the file job 3
+// fetches it into (in the description folder).
+struct DescriptionReference {
+    std::string address;
+    std::string name;
+    // Files of the folder named as this picture would be, from earlier offers or runs:
+    // when the picture has the bytes of one of them, the row refers to that one.
+    std::vector<std::string> sameNames;
+    bool operator==(const DescriptionReference&) const = default;
+};
+
 // An offer answer read and mapped: what the run shows, the Picture Jobs it starts and
 // the row it writes once they are done.
 struct ProcessedOffer {
@@ -56,8 +74,15 @@ struct ProcessedOffer {
     // Empty without local description pictures (no job 3 then).
     PictureList descriptionPictures;
     // Every value of the row: picture texts and the rewritten, cleaned description
-    // included.
+    // included, as they are when every picture arrives.
     PackageRowValues row;
+    // What finishRow needs: the description as the offer has it, the picture column's
+    // entries and the description's pictures.
+    std::string description;
+    bool clearLinks = true;
+    std::string descriptionFolder;
+    std::vector<PictureEntry> pictureEntries;
+    std::vector<DescriptionReference> descriptionReferences;
 };
 
 // Reads one offer answer (not an Error Response): the offer, its price, its category
@@ -67,5 +92,11 @@ struct ProcessedOffer {
 // row when it stores it.
 ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options,
                             const OfferServices& services);
+
+// The row once the offer's Picture Jobs are done: the picture column lists only the
+// pictures on disk, and the description refers only to local pictures on disk (the
+// others keep their remote addresses). A description picture that holds the bytes of an
+// earlier file of the same name is referred to by that file and its copy removed.
+PackageRowValues finishRow(const ProcessedOffer& offer);
 
 } // namespace lw

@@ -15,11 +15,6 @@
 namespace lw {
 namespace {
 
-bool isWebAddress(const std::string& url) {
-    std::string lower = lowerAscii(url.substr(0, 8));
-    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
-}
-
 // The target with File-name cleaning applied to its file name; the folder was chosen
 // by the run and stays as it is.
 std::string cleanTarget(const std::string& path) {

@@ -3,6 +3,7 @@
 #include "main_window_fixture.hpp"
 #include "package/download_run.hpp"
 #include "package/package_names.hpp"
+#include "package/picture_names.hpp"
 #include "relay_sim.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
@@ -11,6 +12,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -109,8 +111,10 @@ protected:
     std::string pictureFolder() const { return pictureFolderOf(package); }
     std::string descFolder() const { return descriptionFolderOf(package); }
 
-    // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
-    std::string expectedPackage(std::initializer_list<int> rows) {
+    // The golden package file for the rows given (1: offer 2001, 2: offer 2002), each
+    // row's fields (by column number - 1) first changed by change when given.
+    std::string expectedPackage(std::initializer_list<int> rows,
+                                const std::function<void(std::vector<std::string>&)>& change = {}) {
         std::string golden = readFileBytes(testDataPath("download/expected_package.txt"));
         golden = replaceAll(golden, "@DESC@", descFolder());
         std::vector<std::string> lines;
@@ -123,9 +127,27 @@ protected:
             from = at + 2;
         }
         std::string text = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2];
-        for (int r : rows)
-            text += "\r\n" + lines[static_cast<size_t>(2 + r)];
+        for (int r : rows) {
+            std::string line = lines[static_cast<size_t>(2 + r)];
+            if (change) {
+                std::vector<std::string> fields = splitText(line, "\t");
+                change(fields);
+                line.clear();
+                for (size_t i = 0; i < fields.size(); ++i)
+                    line += (i ? "\t" : "") + fields[i];
+            }
+            text += "\r\n" + line;
+        }
         return "\xff\xfe" + utf16(text);
+    }
+
+    // The golden row's fields as they are when no picture could be fetched: no entry in
+    // the picture column, and the description's remote addresses.
+    void withoutPictures(std::vector<std::string>& fields) {
+        fields.at(26) = "";
+        fields.at(28) = "\"\"";
+        fields.at(20) =
+            replaceAll(fields.at(20), localPictureAddress(descFolder(), ""), kPictureHost + "d/");
     }
 
     std::map<std::string, std::string> expectedPictures() {

@@ -3,6 +3,7 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/pending_row.hpp"
+#include "package_check.hpp"
 #include "relay_sim.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -176,13 +177,19 @@ TEST_F(DownloadFlow, TransportFailureEndsTheRunWithAMessageNamingIt) {
     }
 }
 
-TEST_F(DownloadFlow, MissingPictureKeepsItsEntryAndTheRowIsWritten) {
+TEST_F(DownloadFlow, MissingPictureIsLeftOutOfThePictureColumnAndTheRowIsWritten) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     sim.addFault("path=/p1.jpg status 404");
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
-    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}));
+    const std::string p1Entry =
+        propertyPictureEntry(pictureName(kPictureHost + "p1.jpg"), "0", "1627207:28326");
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}, [&](auto& fields) {
+                  EXPECT_NE(fields.at(28).find(p1Entry), std::string::npos);
+                  fields.at(28) = replaceAll(fields.at(28), p1Entry, "");
+                  fields.at(26) = "1;1;1;";
+              }));
     auto expected = expectedPictures();
     expected.erase(pictureName(kPictureHost + "p1.jpg") + ".tbi");
     EXPECT_EQ(folderFiles(pictureFolder()), expected);
@@ -618,3 +625,111 @@ TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
 }
 
 } // namespace
+
+// --- description pictures: every reference names a file that is there ---
+
+class DescriptionPictures : public DownloadFlow {
+protected:
+    std::string fixtureFolder() override {
+        fs::copy(testDataPath("download"), fixtures, fs::copy_options::recursive);
+        // Two more pictures named y.jpg with bytes of their own.
+        writeFileBytes(fixtures + "/pictures/img.example.com/e/y.jpg", "the y of e");
+        writeFileBytes(fixtures + "/pictures/img.example.com/f/y.jpg", "the y of f");
+        writeOffer("5001",
+                   "<img src=\"http://img.example.com/d/x.jpg?a=1&amp;b=2\">"
+                   "<img src=\"/rel/z.jpg\"><img src=\"images/w.jpg\">"
+                   "<img src=\"http://img.example.com/d/y.jpg\">"
+                   "<img src=\"http://img.example.com/e/y.jpg\">"
+                   "<img src=\"http://img.example.com/d/gone.jpg\">",
+                   {"a1.jpg", "gone.jpg"});
+        writeOffer("5002",
+                   "<img src=\"http://img.example.com/f/y.jpg\">"
+                   "<img src=\"http://img.example.com/d/y.jpg\">",
+                   {});
+        return fixtures;
+    }
+
+    void writeOffer(const std::string& id, const std::string& description,
+                    const std::vector<std::string>& images) {
+        std::string list;
+        for (const std::string& image : images)
+            list += std::string(list.empty() ? "" : ",") + "{\"originalImageURI\":\"" +
+                    kPictureHost + image + "\"}";
+        writeFileBytes(fixtures + "/offers/" + id + ".json",
+                       "{\"result\":{\"toReturn\":[{\"subject\":\"s\",\"details\":\"" +
+                           replaceAll(description, "\"", "\\\"") + "\",\"offerId\":" + id +
+                           ",\"imageList\":[" + list + "]}]}}");
+    }
+
+    // The written package's rows, each split into its fields.
+    std::vector<std::vector<std::string>> packageRows() {
+        std::string text = *toUtf8(readFileBytes(package).substr(2), "UTF-16LE");
+        std::vector<std::vector<std::string>> rows;
+        std::vector<std::string> lines = splitText(text, "\r\n");
+        for (std::size_t i = 3; i < lines.size(); ++i)
+            rows.push_back(splitText(lines[i], "\t"));
+        return rows;
+    }
+
+    std::string local(const std::string& name) { return localPictureAddress(descFolder(), name); }
+
+    std::string fixtures = dir.file("fixtures");
+};
+
+TEST_F(DescriptionPictures, AreOnDiskUnderTheirOwnNamesOrKeepTheirAddresses) {
+    addLink(group, "5001", "", "0", "0", false, true);
+    addLink(group, "5002", "", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    ASSERT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(packageFileProblem(package), "");
+    auto rows = packageRows();
+    ASSERT_EQ(rows.size(), 2u);
+    // The decoded address names the file and is the one fetched; relative addresses
+    // stay as they are; a second y.jpg gets its own name; a picture that could not be
+    // fetched keeps its address.
+    EXPECT_EQ(rows[0].at(20), "\"<img src=\"" + local("x.jpga=1&b=2") +
+                                  "\"><img src=\"/rel/z.jpg\"><img src=\"images/w.jpg\">"
+                                  "<img src=\"" +
+                                  local("y.jpg") + "\"><img src=\"" + local("y(2).jpg") +
+                                  "\"><img src=\"http://img.example.com/d/gone.jpg\">\"");
+    // The main picture that failed is left out of the picture column.
+    EXPECT_EQ(rows[0].at(26), "1;");
+    EXPECT_EQ(rows[0].at(28),
+              "\"" + mainPictureEntry(pictureName(kPictureHost + "a1.jpg"), 0) + "\"");
+    // The next offer's y.jpg of another address is numbered on; the address of the
+    // first y.jpg refers to that file again.
+    EXPECT_EQ(rows[1].at(20),
+              "\"<img src=\"" + local("y(3).jpg") + "\"><img src=\"" + local("y.jpg") + "\">\"");
+    const std::map<std::string, std::string> desc = {{"x.jpga=1&b=2", picture("d/x.jpg")},
+                                                     {"y.jpg", picture("d/y.jpg")},
+                                                     {"y(2).jpg", "the y of e"},
+                                                     {"y(3).jpg", "the y of f"}};
+    EXPECT_EQ(folderFiles(descFolder()), desc);
+    int xRequests = 0;
+    for (const auto& r : sim.requests()) {
+        EXPECT_EQ(r.path.find("w.jpg"), std::string::npos);
+        EXPECT_EQ(r.path.find("z.jpg"), std::string::npos);
+        if (r.path == "/d/x.jpg") {
+            EXPECT_EQ(r.query, "a=1&b=2");
+            ++xRequests;
+        }
+    }
+    EXPECT_EQ(xRequests, 1);
+
+    // A second run appending to the package: the same addresses get the same names and
+    // nothing in the folder changes.
+    for (std::size_t i = 0; i < window->list().rows().size(); ++i)
+        if (window->list().rows()[i].sub[kSubNumIid] == "5001")
+            window->list().setTicked(static_cast<int>(i), true);
+    dialogs.clear();
+    dialogs.answers = {Answer::Yes, Answer::Yes};
+    dialogs.fileExistsChoices = {FileExistsChoice::Append};
+    window->startDownload();
+    runToEnd();
+    ASSERT_EQ(run->outcome(), RunOutcome::Completed);
+    auto again = packageRows();
+    ASSERT_EQ(again.size(), 3u);
+    EXPECT_EQ(again[2], rows[0]);
+    EXPECT_EQ(folderFiles(descFolder()), desc);
+}

@@ -34,9 +34,10 @@ template <class Case> std::string CaseName(const ::testing::TestParamInfo<Case>&
 
 // --- the download run ---
 
-// no row (the item keeps its tick); the golden row; some whole row; no row for an
-// answer that cannot be read (the item is unticked and says why)
-enum class Row { None, Golden, Whole, Skipped };
+// No row (the item keeps its tick); the golden row; the golden row without its
+// pictures (none arrived); some whole row; no row for an answer that cannot be read
+// (the item is unticked and says why).
+enum class Row { None, Golden, NoPictures, Whole, Skipped };
 
 struct DownloadCase {
     const char* name;
@@ -80,19 +81,19 @@ const DownloadCase kDownloadCases[] = {
     {"LookupShortBody", "lookup short-body 5", RunOutcome::Completed, nullptr, Row::Whole},
     {"LookupBadJson", "lookup bad-json", RunOutcome::Completed, nullptr, Row::Whole},
     {"LookupEmpty", "lookup empty", RunOutcome::Completed, nullptr, Row::Whole},
-    // Pictures: a picture that fails is skipped; the row does not depend on it.
+    // Pictures: a picture that fails is skipped; the row refers to no missing file.
     {"PictureLatency", "host=img.example.com latency 100", RunOutcome::Completed, nullptr,
      Row::Golden},
     {"PictureStatus500", "host=img.example.com status 500", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureErrorResponse", "host=img.example.com error-response", RunOutcome::Completed, nullptr,
      Row::Golden},
     {"PictureStall", "host=img.example.com stall 5000", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureStallBody", "host=img.example.com stall-body 5000", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureShortBody", "host=img.example.com short-body", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureBadJson", "host=img.example.com bad-json", RunOutcome::Completed, nullptr,
      Row::Golden},
     {"PictureEmpty", "host=img.example.com empty", RunOutcome::Completed, nullptr, Row::Golden},
@@ -149,6 +150,10 @@ TEST_P(DownloadFaults, MessageOrSkipInTimeWithTheFileWholeAndTheLinksKept) {
         EXPECT_EQ(rows, 1);
         if (c.row == Row::Golden) {
             EXPECT_EQ(readFileBytes(package), expectedPackage({1}));
+        }
+        if (c.row == Row::NoPictures) {
+            EXPECT_EQ(readFileBytes(package),
+                      expectedPackage({1}, [&](auto& fields) { withoutPictures(fields); }));
         }
         EXPECT_EQ(rowOf("2001").state, "已下载");
     }

@@ -82,14 +82,11 @@ const std::vector<std::string> kEmptyOfferFields = {
 };
 
 // The expected row: the fields above with some replaced, by column number.
-std::string expectedRow(const std::map<int, std::string>& changes) {
-    std::vector<std::string> fields = kEmptyOfferFields;
+PackageRow expectedRow(const std::map<int, std::string>& changes) {
+    PackageRow fields = kEmptyOfferFields;
     for (const auto& [column, text] : changes)
         fields.at(column - 1) = text;
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i ? "{[,]}" : "") + fields[i];
-    return row;
+    return fields;
 }
 
 const std::string kColourSizeSku =
@@ -101,7 +98,8 @@ const std::map<int, std::string> kColourSizeRow = {
     {2, "50000671"},
     {8, "12.50"},
     {10, "4"},
-    {21, "\"<p>纯棉\t舒适\r\n好穿</p>\""},
+    // The tab of the offer's description is a blank in the row; its line break stays.
+    {21, "\"<p>纯棉 舒适\r\n好穿</p>\""},
     {22,
      R"("20021:105255;1627207:28326;20509:28314;20509:28315;1627207:28338;20509:28314;20509:28315")"},
     {27, "1;1;1;"},

@@ -139,3 +139,36 @@ TEST(PictureNames, PointingAtLocalPicturesSearchesOnlyTheOriginalText) {
     }
     EXPECT_LT(pointAtLocalPictures(description, changes).size(), description.size() * 20);
 }
+
+// The references put in are taken as they are; only the offer's own text is cleaned.
+TEST(PictureNames, FinishedDescriptionCleansOnlyTheOffersText) {
+    struct Case {
+        const char* in;
+        std::vector<AddressChange> changes;
+        bool clearLinks;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"<a href=\"h/a&amp;b.jpg\"><img src=\"h/a&amp;b.jpg\" alt=\"\"></a>&lt;",
+         {{"h/a&amp;b.jpg", "file:///d/a&amp;b.jpg"}},
+         true,
+         "<div href=\"file:///d/a&amp;b.jpg\"><img src=\"file:///d/a&amp;b.jpg\" "
+         "alt=\"\"\"\"></div><"},
+        // Without changes it is the clean-up alone; an address left alone is decoded.
+        {"<img src=\"h/x.jpg?a=1&amp;b=2\"><a>", {}, false, "<img src=\"h/x.jpg?a=1&b=2\"><a>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(finishDescription(c.in, c.changes, c.clearLinks), c.out) << c.in;
+}
+
+TEST(PictureNames, NumberedNamesAndWebAddresses) {
+    EXPECT_EQ(numberedName("y.jpg", 2), "y(2).jpg");
+    EXPECT_EQ(numberedName("a.b.png", 12), "a.b(12).png");
+    EXPECT_EQ(numberedName("noext", 3), "noext(3)");
+    EXPECT_EQ(decodeEntities("&amp;lt;&quot;&nbsp;&gt;"), "&lt;\" >");
+    for (const char* address : {"http://h/a.jpg", "HTTPS://h/a.jpg", "hTtP://h"})
+        EXPECT_TRUE(isWebAddress(address)) << address;
+    for (const char* address : {"/rel/a.jpg", "images/a.jpg", "//h/a.jpg", "file:///a.jpg",
+                                "data:image/png;base64,AA", "", "http:/h"})
+        EXPECT_FALSE(isWebAddress(address)) << address;
+}
