@@ -8,16 +8,18 @@
 #include "package/property_mapping.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
-#include "ui/dialogs.hpp"
 #include "ui/main_state.hpp"
+#include "ui/silent_dialogs.hpp"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -133,25 +135,6 @@ private:
     std::map<std::string, std::string> props_, values_;
 };
 
-class NoDialogs : public Dialogs {
-public:
-    Answer show(const MessageRequest& request) override {
-        std::fprintf(stderr, "%s\n", request.text.c_str());
-        return Answer::Ok;
-    }
-    FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
-    std::optional<std::string> inputText(const std::string&, const std::string&,
-                                         const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<int> chooseFromList(const std::string&, const std::string&,
-                                      const std::vector<std::string>&, int) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 // A run that fetches no pictures and keeps the last row.
 class BenchRun : public OfferRun {
 public:
@@ -211,13 +194,8 @@ int main(int argc, char** argv) {
     writeFile(folder / "props.tsv", tables.props);
     writeFile(folder / "propvalues.tsv", tables.values);
     relaysim::Server sim;
-    sim.start(folder.string());
-    Config config;
-    config.relayHost = sim.hostPort();
-    config.appKey = "bench";
-    config.accessToken = "bench";
-    config.accountCode = "bench";
-    const RelayContext app = makeRelayContext(config);
+    const RelayContext app =
+        makeRelayContext(test::startRelaySim(sim, folder.string(), {"bench", "bench", "bench"}));
 
     auto db = makeDatabase((folder / "bench.db").string());
     DiagnosticLog log;
@@ -225,7 +203,7 @@ int main(int argc, char** argv) {
     MemoryLookup memory(tables);
     CountingLookup lookup(inMemory ? static_cast<PropertyLookup&>(memory)
                                    : static_cast<PropertyLookup&>(relay));
-    NoDialogs dialogs;
+    SilentDialogs dialogs(&std::cerr);
     const std::string answer = offerAnswer();
     BenchRun run;
 

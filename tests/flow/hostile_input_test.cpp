@@ -7,6 +7,7 @@
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
 #include "package_check.hpp"
+#include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
 #include "store/settings.hpp"
 
@@ -195,9 +196,7 @@ TEST_P(Hostile, HarvestKeywordIsStoredAndSentAsText) {
     relaysim::Server shops;
     shops.start(testDataPath("harvest"));
     ScopedEnv env;
-    env.set("http_proxy", shops.url().c_str());
-    env.set("no_proxy", nullptr);
-    env.set("NO_PROXY", nullptr);
+    proxyThrough(env, shops);
     std::string before = schemaAndCounts();
 
     HarvestWindowLogic harvest(HarvestPorts{*db, dialogs, loop});

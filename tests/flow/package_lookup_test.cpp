@@ -3,6 +3,7 @@
 #include "package/package_names.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
@@ -48,13 +49,7 @@ private:
 class PackageLookupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::testDataPath("package"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(test::startRelaySim(sim, test::testDataPath("package")));
         options.readTimeoutMs = 300;
     }
 
