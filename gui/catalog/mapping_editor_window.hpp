@@ -26,7 +26,6 @@ public:
     MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget* parent = nullptr);
 
     MappingEditorLogic& logic() { return admin_; }
-    MappingEntryLogic& dialogLogic() { return modi_; }
     MappingEntryWindow* dialogWindow() const { return dialogWindow_; }
 
 protected:

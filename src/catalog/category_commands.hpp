@@ -30,18 +30,13 @@ public:
     void countCategoryProperties();
     void countPropertyValues();
 
-    // Request and store, once the command was confirmed and the panel is shown.
-    void requestCategoryTree(const std::string& cids = {}, const std::string& parentCid = {});
-    void requestCategoryProperties();
-    void requestPropertyValues();
-
     // Whether the last download replaced its table.
     bool lastStored() const { return lastStored_; }
 
 private:
     void run(const CategoryDownloadKind& d);
-    void request(const CategoryDownloadKind& d, const std::string& cids,
-                 const std::string& parentCid);
+    // Request and store, once the command was confirmed and the panel is shown.
+    void request(const CategoryDownloadKind& d);
     void count(const char* sql);
 
     Database& db_;

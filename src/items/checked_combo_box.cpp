@@ -51,11 +51,6 @@ void CheckedComboBox::addItem(const std::string& name) {
     rebuild();
 }
 
-void CheckedComboBox::removeItem(int index) {
-    items_.erase(items_.begin() + index);
-    rebuild();
-}
-
 bool CheckedComboBox::tick(int index) {
     const std::string& name = items_.at(static_cast<size_t>(index));
     if (std::find(order_.begin(), order_.end(), name) == order_.end()) {

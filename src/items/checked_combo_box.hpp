@@ -22,8 +22,6 @@ public:
     const std::string& item(int index) const { return items_.at(static_cast<size_t>(index)); }
     bool ticked(int index) const { return ticks_.at(static_cast<size_t>(index)); }
     std::string text() const;
-    // The names of the text in tick order.
-    const std::vector<std::string>& tickedNames() const { return order_; }
     // The first name of the text; empty when nothing is ticked.
     std::string firstTicked() const { return order_.empty() ? std::string() : order_.front(); }
     // Index of the first item with this name, letter case ignored; -1 when none.
@@ -33,7 +31,6 @@ public:
     // without a change event.
     void clear();
     void addItem(const std::string& name);
-    void removeItem(int index);
 
     // A click on an item's tick box.
     void clickItem(int index);

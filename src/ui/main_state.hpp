@@ -18,7 +18,7 @@ struct MainState {
     bool localDescriptionPictures = true; // "宝贝描述中图片自动转成本地图片"
     bool pagePrice = false;               // "采用页面价格"
     std::string itemCatsText;             // the preferred top-level category's name
-    ChoiceList itemCats;                 // _ItemCats entries; itemCats.value() is the cid
+    ChoiceList itemCats;                  // _ItemCats entries; itemCats.value() is the cid
     std::string programFolder;            // with a trailing separator
     std::string productTitle = "Listwright";
     Signal<> optionsChanged; // saveFile, tick boxes or itemCatsText changed
