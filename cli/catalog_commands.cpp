@@ -3,7 +3,8 @@
 #include "catalog_commands.hpp"
 
 #include "catalog/category_commands.hpp"
-#include "catalog/mapping_editor.hpp"
+#include "catalog/mapping_import.hpp"
+#include "catalog/mapping_table.hpp"
 #include "ui/main_state.hpp"
 
 #include <charconv>
@@ -56,31 +57,6 @@ int count(CliContext& context, void (CategoryCommands::*click)()) {
     return kExitOk;
 }
 
-// The mapping editor with its dialog, which the command line fills and confirms.
-struct Mapping {
-    MappingEntryLogic dialog;
-    std::optional<std::vector<std::string>> typed; // category, gender, target
-    MappingEditorLogic admin;
-
-    explicit Mapping(CliContext& context)
-        : dialog(*context.db, context.dialogs),
-          admin(*context.db, context.dialogs, dialog, [this](MappingEntryLogic& d) {
-              d.onShown();
-              if (typed) {
-                  d.category = (*typed)[0];
-                  d.gender = (*typed)[1];
-                  d.taobaoName = (*typed)[2];
-                  d.confirm();
-              }
-              // Refused (empty category, existing key): the user closes the dialog.
-              if (d.modalResult == ModalResult::None)
-                  d.cancel();
-              return d.modalResult;
-          }) {
-        admin.onShown();
-    }
-};
-
 int notFound(const std::string& id) {
     std::cerr << "[提示] 没有编号为 " << id << " 的项.\n";
     return kExitFailed;
@@ -120,55 +96,68 @@ int mappingCommand(CliContext& context, Args& args) {
     std::string verb = words.front();
     words.erase(words.begin());
 
+    MappingTable table(*context.db);
+    auto report = [&context](const std::optional<Refusal>& refusal) {
+        if (!refusal)
+            return kExitOk;
+        context.dialogs.message("提示", refusal->text, refusal->icon);
+        return kExitFailed;
+    };
+    // The rows as the editor lists them; the id of each must be one of them.
+    std::vector<MappingRow> rows = table.list();
+    auto rowOf = [&rows](std::int64_t id) -> const MappingRow* {
+        for (const MappingRow& row : rows)
+            if (row.uniqid == id)
+                return &row;
+        return nullptr;
+    };
+
     if (verb == "list" && words.empty()) {
-        Mapping mapping(context);
-        for (const MappingRow& row : mapping.admin.rows())
+        for (const MappingRow& row : rows)
             std::cout << row.uniqid << "\t" << row.category << "\t" << row.gender << "\t"
                       << row.taobaoName << "\n";
         return kExitOk;
     }
     if (verb == "add" && words.size() == 3) {
-        Mapping mapping(context);
-        mapping.typed = words;
-        mapping.admin.addEntry();
-        if (mapping.dialog.modalResult == ModalResult::Ok)
+        int rc = report(table.save(0, words[0], words[1], words[2]));
+        if (rc == kExitOk)
             std::cout << context.db->lastInsertId() << "\n";
-        return kExitOk;
+        return rc;
     }
     if (verb == "modify" && words.size() == 4) {
         auto id = parseId(words[0]);
         if (!id)
             return printUsage(kMappingUsage);
-        Mapping mapping(context);
-        int row = mapping.admin.rowOf(*id);
-        if (row < 0)
+        if (!rowOf(*id))
             return notFound(words[0]);
-        mapping.admin.selectRow(row);
-        mapping.typed = std::vector<std::string>(words.begin() + 1, words.end());
-        mapping.admin.modifyEntry();
-        return kExitOk;
+        return report(table.save(*id, words[1], words[2], words[3]));
     }
     if (verb == "delete" && !words.empty()) {
-        Mapping mapping(context);
-        std::vector<int> rows;
+        std::vector<std::int64_t> ids;
         for (const std::string& word : words) {
             auto id = parseId(word);
             if (!id)
                 return printUsage(kMappingUsage);
-            int row = mapping.admin.rowOf(*id);
-            if (row < 0)
+            if (!rowOf(*id))
                 return notFound(word);
-            rows.push_back(row);
+            ids.push_back(*id);
         }
-        mapping.admin.setSelection(rows, rows.front());
-        mapping.admin.deleteEntries();
+        if (context.dialogs.question(
+                "提示", deleteMappingsQuestion(ids.size(), rowOf(ids.front())->category)))
+            table.remove(ids);
         return kExitOk;
     }
     if (verb == "import" && words.size() == 1) {
-        Mapping mapping(context);
-        context.dialogs.files.push_back(words[0]);
-        mapping.admin.importFile();
-        return kExitOk;
+        if (!context.dialogs.question("提示", "请确认是否要从文件导入数据?"))
+            return kExitOk;
+        std::vector<std::string> lines;
+        MappingImport imported;
+        imported.error = readImportFile(words[0], lines);
+        if (imported.error.empty())
+            imported = table.importLines(lines);
+        Refusal shown = mappingImportReport(imported);
+        context.dialogs.message("提示", shown.text, shown.icon);
+        return imported.error.empty() ? kExitOk : kExitFailed;
     }
     return printUsage(kMappingUsage);
 }

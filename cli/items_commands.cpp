@@ -3,26 +3,19 @@
 #include "items_commands.hpp"
 
 #include "harvest/link_lines.hpp"
-#include "items/item_commands.hpp"
+#include "items/group_store.hpp"
+#include "items/item_export.hpp"
+#include "items/item_link_store.hpp"
+#include "items/item_list.hpp"
 #include "items/item_view.hpp"
 #include "store/text_routines.hpp"
 
+#include <algorithm>
 #include <iostream>
+#include <optional>
 
 namespace lw::cli {
 namespace {
-
-// The main window's list page and commands, without a window.
-struct ItemSession {
-    explicit ItemSession(CliContext& c)
-        : context(c), view(*c.db, c.dialogs, c.loop, state),
-          commands(*c.db, c.dialogs, c.desktop, c.clock, state, view) {}
-
-    CliContext& context;
-    MainState state;
-    ItemView view;
-    ItemCommands commands;
-};
 
 std::string join(const std::vector<std::string>& parts, const char* separator) {
     std::string out;
@@ -31,15 +24,10 @@ std::string join(const std::vector<std::string>& parts, const char* separator) {
     return out;
 }
 
-bool groupExists(CliContext& context, const std::string& name) {
-    Query q = context.db->query("select count(*) from TB_Groups where GroupName=?", {name});
-    return q.first() != "0";
-}
-
 // Names the window cannot offer do not exist: refused before anything changes.
 bool checkGroups(CliContext& context, const std::vector<std::string>& names) {
     for (const std::string& name : names) {
-        if (!groupExists(context, name)) {
+        if (!GroupStore(*context.db).exists(name)) {
             context.dialogs.message("提示", "找不到组\"" + name + "\".", Icon::Warning);
             return false;
         }
@@ -48,8 +36,19 @@ bool checkGroups(CliContext& context, const std::vector<std::string>& names) {
 }
 
 int groupList(CliContext& context) {
-    for (Query q = context.db->query("select * from TB_Groups"); !q.eof(); q.next())
-        std::cout << trim(q.text("GroupName")) << "\n";
+    for (const Group& group : GroupStore(*context.db).list())
+        std::cout << trim(group.name) << "\n";
+    return kExitOk;
+}
+
+// A refusal is told as the window tells it; a change is reported the same way too.
+int report(CliContext& context, const std::optional<Refusal>& refusal, const char* done) {
+    if (refusal) {
+        context.dialogs.message("提示", refusal->text, refusal->icon);
+        return kExitFailed;
+    }
+    if (done)
+        context.dialogs.message("提示", done, Icon::Information);
     return kExitOk;
 }
 
@@ -73,20 +72,25 @@ int runGroupCommand(CliContext& context, Args& args) {
         return printUsage(kGroupUsage);
     std::string verb = words.front();
     words.erase(words.begin());
-    ItemSession session(context);
+    GroupStore groups(*context.db);
     if (verb == "list" && words.empty())
         return groupList(context);
     if (verb == "add" && words.size() == 1)
-        return session.commands.addGroup(words[0]) ? kExitOk : kExitFailed;
+        return report(context, groups.add(words[0]), kGroupAdded);
     if (verb == "rename" && words.size() == 2) {
         if (!checkGroups(context, {words[0]}))
             return kExitFailed;
-        return session.commands.renameGroup(words[0], words[1]) ? kExitOk : kExitFailed;
+        return report(context, groups.rename(words[0], words[1]),
+                      words[0] == words[1] ? nullptr : kGroupRenamed);
     }
     if (verb == "delete" && !words.empty()) {
         if (!checkGroups(context, words))
             return kExitFailed;
-        return session.commands.deleteGroups(join(words, ",")) ? kExitOk : kExitFailed;
+        if (!context.dialogs.question("提示", deleteGroupsQuestion(join(words, ",")),
+                                      Icon::Warning))
+            return kExitOk;
+        groups.remove(words);
+        return report(context, std::nullopt, kGroupsDeleted);
     }
     return printUsage(kGroupUsage);
 }
@@ -108,8 +112,7 @@ int linkAdd(CliContext& context, Args& args) {
     words.erase(words.begin());
     if (!checkGroups(context, {group}))
         return kExitFailed;
-    ItemSession session(context);
-    std::int64_t target = session.commands.targetGroupOf(group);
+    std::int64_t target = GroupStore(*context.db).find(group).value_or(0);
     std::vector<std::string> lines;
     for (const std::string& word : words)
         for (const std::string& line : splitLinkBox(word))
@@ -159,21 +162,29 @@ int linkList(CliContext& context, Args& args) {
     return kExitOk;
 }
 
-// Selects the rows of the given ids in the list of every Group; false (with a message)
-// when an id is not listed.
-bool selectIds(CliContext& context, ItemSession& session, const std::vector<std::string>& words,
-               std::vector<int>& rows) {
-    loadItemRows(*context.db, {}, session.view.list);
+// The list indexes of the given ids in the list of every Group, in list order and each
+// once, as the window's selection holds them; false (with a message) when an id is not
+// listed.
+bool findRows(CliContext& context, const ItemList& list, const std::vector<std::string>& words,
+              std::vector<int>& rows) {
     for (const std::string& word : words) {
-        int index = session.view.list.indexOfUniqid(std::strtoll(word.c_str(), nullptr, 10));
+        int index = list.indexOfUniqid(std::strtoll(word.c_str(), nullptr, 10));
         if (index < 0) {
             context.dialogs.message("提示", "找不到项: " + word, Icon::Warning);
             return false;
         }
         rows.push_back(index);
     }
-    session.view.list.selectOnly(rows);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return true;
+}
+
+std::vector<std::int64_t> idsOf(const ItemList& list, const std::vector<int>& rows) {
+    std::vector<std::int64_t> ids;
+    for (int row : rows)
+        ids.push_back(list.row(row).uniqid);
+    return ids;
 }
 
 bool allIds(const std::vector<std::string>& words) {
@@ -203,42 +214,50 @@ int runLinkCommand(CliContext& context, Args& args) {
         (verb == "export" && out.empty()))
         return printUsage(kLinkUsage);
 
-    ItemSession session(context);
+    ItemList list;
+    loadItemRows(*context.db, {}, list);
     std::vector<int> rows;
-    if (!selectIds(context, session, ids, rows))
+    if (!findRows(context, list, ids, rows))
         return kExitFailed;
-    ItemList& list = session.view.list;
+    ItemLinkStore links(*context.db);
     if (verb == "tick" || verb == "untick") {
-        bool on = verb == "tick";
         if (all)
-            list.tickAll(on);
-        for (int row : rows)
-            list.setTicked(row, on);
-        session.view.storeTicks();
+            for (int row = 0; row < list.size(); ++row)
+                rows.push_back(row);
+        links.setTicked(idsOf(list, rows), verb == "tick");
         return kExitOk;
     }
     if (verb == "delete") {
-        session.commands.deleteSelectedItems();
+        if (context.dialogs.question(
+                "提示", deleteItemsQuestion(rows.size(), list.row(rows.front()).sub[kSubUrl])))
+            links.remove(idsOf(list, rows));
         return kExitOk;
     }
     if (verb == "move") {
-        MoveToGroupLogic probe;
-        probe.onShown(*context.db);
-        int choice = -1;
-        for (size_t i = 0; i < probe.names.size(); ++i)
-            if (probe.names[i] == to || trim(probe.names[i]) == to)
-                choice = static_cast<int>(i);
-        if (choice < 0) {
+        std::optional<Group> target;
+        for (const Group& group : GroupStore(*context.db).list())
+            if (group.name == to || trim(group.name) == to)
+                target = group;
+        if (!target) {
             context.dialogs.message("提示", "找不到组\"" + to + "\".", Icon::Warning);
             return kExitFailed;
         }
-        context.dialogs.choices.push_back(choice);
-        session.commands.moveSelectedItems();
+        if (!context.dialogs.question("提示", moveItemsQuestion(rows.size(), target->name)))
+            return kExitOk;
+        links.moveTo(idsOf(list, rows), target->id);
+        context.dialogs.message("提示", itemsMovedText(rows.size()), Icon::Information);
         return kExitOk;
     }
     if (verb == "export") {
-        context.dialogs.files.push_back(out);
-        session.commands.exportSelectedItems();
+        std::vector<std::string> lines;
+        for (int row : rows)
+            lines.push_back(exportLine(list.row(row)));
+        std::string error = writeItemExport(out, lines);
+        if (!error.empty()) {
+            context.dialogs.message("错误", error, Icon::Error);
+            return kExitFailed;
+        }
+        context.dialogs.message("提示", "完成另存，请确认.", Icon::Information);
         return kExitOk;
     }
     return printUsage(kLinkUsage);

@@ -1,6 +1,7 @@
 #include "catalog/mapping_editor.hpp"
 
 #include "catalog/mapping_import.hpp"
+#include "catalog/mapping_table.hpp"
 #include "store/text_routines.hpp"
 
 #include <algorithm>
@@ -11,8 +12,6 @@ namespace lw {
 namespace {
 
 const char* const kTitle = "提示";
-// The engine takes at most 999 bound values per statement.
-constexpr size_t kDeleteBatch = 500;
 
 } // namespace
 
@@ -62,11 +61,7 @@ void MappingEditorLogic::onShown() {
 }
 
 void MappingEditorLogic::reloadItems() {
-    rows_.clear();
-    for (Query q = db_.query("select * from TB_Mapping"); !q.eof(); q.next()) {
-        rows_.push_back({q.integer("Uniqid"), trim(q.text("FromValue01")),
-                         trim(q.text("FromValue02")), trim(q.text("ToValue"))});
-    }
+    rows_ = MappingTable(db_).list();
     selected_.assign(rows_.size(), false);
     current_ = -1;
     statusText_ = " 共 " + std::to_string(rows_.size()) + " 项";
@@ -107,22 +102,9 @@ void MappingEditorLogic::deleteEntries() {
     for (size_t i = 0; i < rows_.size(); ++i)
         if (selected_[i])
             ids.push_back(rows_[i].uniqid);
-    std::string question = ids.size() == 1
-                               ? "是否要删除: " + rows_[row].category
-                               : "是否要删除选中的 " + std::to_string(ids.size()) + " 个项?";
-    if (!dialogs_.question(kTitle, question))
+    if (!dialogs_.question(kTitle, deleteMappingsQuestion(ids.size(), rows_[row].category)))
         return;
-
-    Transaction transaction(db_);
-    for (size_t start = 0; start < ids.size(); start += kDeleteBatch) {
-        size_t end = std::min(ids.size(), start + kDeleteBatch);
-        std::string marks;
-        for (size_t i = start; i < end; ++i)
-            marks += i == start ? "?" : ",?";
-        DbParams params(ids.begin() + start, ids.begin() + end);
-        db_.exec("Delete From TB_Mapping where Uniqid in (" + marks + ")", params);
-    }
-    transaction.commit();
+    MappingTable(db_).remove(ids);
     reloadItems();
 }
 
@@ -140,47 +122,16 @@ void MappingEditorLogic::importFile() {
     showPanel("正在加载导入文件...");
     std::vector<std::string> lines;
     std::string error = readImportFile(*file, lines);
-    int count = 0;
-    if (error.empty()) {
-        try {
-            // One transaction for speed; the lines before a failing line are kept.
-            Transaction transaction(db_);
-            std::string total = std::to_string(lines.empty() ? 0 : lines.size() - 1);
-            for (size_t i = 1; i < lines.size(); ++i) {
-                const std::string& line = lines[i];
-                if (trim(line).empty())
-                    continue;
-                setPanelText("正在从文件导入...(" + std::to_string(i) + "/" + total + ")");
-                std::vector<std::string> fields = splitText(line, ",");
-                if (fields.size() != 3) {
-                    error = "第 " + std::to_string(i) + " 行有 " + std::to_string(fields.size()) +
-                            " 个字段,应为 3 个: " + line;
-                    break;
-                }
-                error =
-                    db_.tryExec(joinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
-                                         "values (?,?,?)"}),
-                                {fields[0], fields[1], fields[2]});
-                if (!error.empty())
-                    break;
-                ++count;
-            }
-            transaction.commit();
-        } catch (const DbError& e) {
-            error = e.what();
-            count = 0;
-        }
-    }
+    MappingImport imported;
+    imported.error = error;
+    if (error.empty())
+        imported = MappingTable(db_).importLines(lines, [this](size_t line, size_t total) {
+            setPanelText("正在从文件导入...(" + std::to_string(line) + "/" + std::to_string(total) +
+                         ")");
+        });
     hidePanel();
-    if (error.empty()) {
-        dialogs_.message(kTitle, "导入成功,请确认. 共 " + std::to_string(count) + " 项",
-                         Icon::Information);
-    } else {
-        dialogs_.message(kTitle,
-                         "导入失败请检查csv文件内容是否正确.\r\n其中 " + std::to_string(count) +
-                             " 项已被导入." + "ERROR:" + error,
-                         Icon::Warning);
-    }
+    Refusal report = mappingImportReport(imported);
+    dialogs_.message(kTitle, report.text, report.icon);
     reloadItems();
 }
 

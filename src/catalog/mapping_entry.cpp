@@ -1,5 +1,6 @@
 #include "catalog/mapping_entry.hpp"
 
+#include "catalog/mapping_table.hpp"
 #include "store/text_routines.hpp"
 
 namespace lw {
@@ -31,36 +32,11 @@ void MappingEntryLogic::onShown() {
 }
 
 void MappingEntryLogic::confirm() {
-    std::string category = trim(this->category);
-    std::string gender = trim(this->gender);
-    std::string target = trim(taobaoName);
-    if (category.empty()) {
-        dialogs_.message("提示", "请输入阿里巴巴产品类别名.", Icon::Warning);
+    if (auto refusal = MappingTable(db_).save(rowId, category, gender, taobaoName)) {
+        dialogs_.message("提示", refusal->text, refusal->icon);
         focus = MappingEntryField::Category;
         changed.emit();
         return;
-    }
-
-    // The key is the joined text, so "ab"+"" clashes with "a"+"b".
-    std::string key = category + gender;
-    const std::string sql = "select count(*) from TB_Mapping where FromValue01||FromValue02=?";
-    Query existing =
-        rowId == 0 ? db_.query(sql, {key}) : db_.query(sql + " and uniqid<>?", {key, rowId});
-    if (existing.first() != "0") {
-        dialogs_.message("提示", "值:\"" + key + "\" 已存在,请重新输入.", Icon::Warning);
-        focus = MappingEntryField::Category;
-        changed.emit();
-        return;
-    }
-
-    if (rowId == 0) {
-        db_.exec(joinSql({"Insert Into TB_Mapping(FromValue01,FromValue02,ToValue)", "values",
-                          "(?,", "?,", "?)"}),
-                 {category, gender, target});
-    } else {
-        db_.exec(joinSql({"update TB_Mapping set", "FromValue01=?,", "FromValue02=?,", "ToValue=?",
-                          "where uniqid=?"}),
-                 {category, gender, target, rowId});
     }
     close(ModalResult::Ok);
 }

@@ -1,9 +1,12 @@
 #include "items/item_commands.hpp"
 
+#include "items/group_store.hpp"
 #include "items/item_export.hpp"
+#include "items/item_link_store.hpp"
 #include "items/item_query.hpp"
 #include "items/item_view.hpp"
 #include "store/database.hpp"
+#include "store/text_routines.hpp"
 #include "ui/clock.hpp"
 #include "ui/desktop.hpp"
 #include "ui/dialogs.hpp"
@@ -14,12 +17,6 @@ ItemCommands::ItemCommands(Database& db, Dialogs& dialogs, Desktop& desktop, con
                            MainState& state, ItemView& view)
     : db_(db), dialogs_(dialogs), desktop_(desktop), clock_(clock), state_(state), view_(view) {}
 
-bool ItemCommands::groupExists(const std::string& name) {
-    Query q = db_.query(joinSql({"select * from TB_Groups where GroupName=?", "and Tag=?"}),
-                        {name, std::int64_t{kListKind}});
-    return !q.eof();
-}
-
 void ItemCommands::askNewGroup() {
     std::optional<std::string> name = dialogs_.inputText("新建组", "请输入新组名:", "");
     if (name)
@@ -27,18 +24,11 @@ void ItemCommands::askNewGroup() {
 }
 
 bool ItemCommands::addGroup(const std::string& name) {
-    // Not trimmed: blanks alone count as a name.
-    if (name.empty()) {
-        dialogs_.message("提示", "新建失败,组名不能为空.", Icon::Information);
+    if (auto refusal = GroupStore(db_).add(name)) {
+        dialogs_.message("提示", refusal->text, refusal->icon);
         return false;
     }
-    if (groupExists(name)) {
-        dialogs_.message("提示", "\"" + name + "\"该组已存在,请重新输入组名.", Icon::Warning);
-        return false;
-    }
-    db_.exec(joinSql({"Insert Into TB_Groups(GroupName,Tag)", "Select ?", ",?"}),
-             {name, std::int64_t{kListKind}});
-    dialogs_.message("提示", "新建组完成,请确认.", Icon::Information);
+    dialogs_.message("提示", kGroupAdded, Icon::Information);
     // Appending rebuilds the picker: its ticks and text are cleared without a change
     // event, so setting 4 keeps the previous selection until the next tick.
     view_.group.addItem(name);
@@ -58,19 +48,13 @@ void ItemCommands::askRenameGroup() {
 }
 
 bool ItemCommands::renameGroup(const std::string& oldName, const std::string& newName) {
-    if (newName.empty()) {
-        dialogs_.message("提示", "修改失败,组名不能为空.", Icon::Information);
+    if (auto refusal = GroupStore(db_).rename(oldName, newName)) {
+        dialogs_.message("提示", refusal->text, refusal->icon);
         return false;
     }
     if (newName == oldName)
         return true;
-    if (groupExists(newName)) {
-        dialogs_.message("提示", "\"" + newName + "\"该组已存在,请重新输入组名.", Icon::Warning);
-        return false;
-    }
-    // Every Group of that name, whatever its list kind.
-    db_.exec("Update Tb_Groups Set Groupname=? where Groupname=?", {newName, oldName});
-    dialogs_.message("提示", "修改组名完成,请确认.", Icon::Information);
+    dialogs_.message("提示", kGroupRenamed, Icon::Information);
     view_.loadGroups();
     return true;
 }
@@ -87,34 +71,17 @@ void ItemCommands::askDeleteGroups() {
 bool ItemCommands::deleteGroups(const std::string& pickerText) {
     if (state_.busy())
         return true;
-    if (!dialogs_.question("提示",
-                           "是否要删除所选组:\"" + pickerText +
-                               "\"\r\n\r\n注意:删除组将会删除该组下所有人员,是否继续?",
-                           Icon::Warning))
+    if (!dialogs_.question("提示", deleteGroupsQuestion(pickerText), Icon::Warning))
         return true;
-    Transaction transaction(db_);
-    // The Item Links first, then their Groups.
-    {
-        DbParams params{std::int64_t{kListKind}};
-        std::string filter = groupNameCondition(pickerText, params);
-        db_.exec(joinSql({"delete from tb_url",
-                          "where uGroup in (select Uniqid from TB_Groups where 1=1", "and Tag=?",
-                          filter + ")"}),
-                 params);
-    }
-    {
-        DbParams params{std::int64_t{kListKind}};
-        std::string filter = groupNameCondition(pickerText, params);
-        db_.exec(joinSql({"Delete From TB_Groups Where 1=1", "and Tag=?", filter}), params);
-    }
-    transaction.commit();
-    dialogs_.message("提示", "删除组完成,请确认.", Icon::Information);
+    GroupStore(db_).remove(splitText(pickerText, ","));
+    dialogs_.message("提示", kGroupsDeleted, Icon::Information);
     view_.loadGroups();
     view_.reloadItems();
     return true;
 }
 
 std::int64_t ItemCommands::targetGroupOf(const std::string& groupName) {
+    // Whatever its list kind, as the harvest's target.
     Query q = db_.query("select uniqid from tb_groups where groupname=?", {groupName});
     return q.eof() ? 0 : q.integer("uniqid");
 }
@@ -156,17 +123,10 @@ void ItemCommands::deleteSelectedItems() {
         return;
     }
     std::vector<std::int64_t> ids = idsOf(view_.list, selected);
-    std::string question = ids.size() == 1
-                               ? "是否要删除: " + view_.list.row(selected.front()).sub[kSubUrl]
-                               : "是否要删除选中的 " + std::to_string(ids.size()) + " 个项?";
-    if (!dialogs_.question("提示", question))
+    if (!dialogs_.question(
+            "提示", deleteItemsQuestion(ids.size(), view_.list.row(selected.front()).sub[kSubUrl])))
         return;
-    Transaction transaction(db_);
-    forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
-        DbParams params(slice.begin(), slice.end());
-        db_.exec("Delete From TB_URL where Uniqid in " + placeholders(slice.size()), params);
-    });
-    transaction.commit();
+    ItemLinkStore(db_).remove(ids);
     view_.reloadItems();
 }
 

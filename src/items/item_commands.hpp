@@ -59,8 +59,6 @@ public:
     MoveToGroupLogic moveDialog;
 
 private:
-    bool groupExists(const std::string& name);
-
     Database& db_;
     Dialogs& dialogs_;
     Desktop& desktop_;

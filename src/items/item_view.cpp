@@ -1,5 +1,6 @@
 #include "items/item_view.hpp"
 
+#include "items/item_link_store.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
 #include "store/text_routines.hpp"
@@ -121,23 +122,9 @@ void ItemView::storeTicks() {
     std::vector<std::int64_t> unticked;
     for (const ItemRow& row : list.rows())
         (row.ticked ? ticked : unticked).push_back(row.uniqid);
-    Transaction transaction(db_);
-    auto store = [this](const std::vector<std::int64_t>& ids, int value) {
-        forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
-            DbParams params;
-            for (std::int64_t id : slice)
-                params.emplace_back(id);
-            // Rows that already hold the value are left alone: storing 100,000 ticks at
-            // shutdown then rewrites only the pages that changed.
-            std::string flag = std::to_string(value);
-            db_.exec("update tb_url set bcheck=" + flag + " where uniqid in " +
-                         placeholders(slice.size()) + " and bcheck<>" + flag,
-                     params);
-        });
-    };
-    store(ticked, 1);
-    store(unticked, 0);
-    transaction.commit();
+    ItemLinkStore links(db_);
+    links.setTicked(ticked, true);
+    links.setTicked(unticked, false);
 }
 
 void ItemView::applyFilter() {

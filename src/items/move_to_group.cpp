@@ -1,5 +1,6 @@
 #include "items/move_to_group.hpp"
 
+#include "items/item_link_store.hpp"
 #include "items/item_list.hpp"
 #include "items/item_query.hpp"
 #include "store/database.hpp"
@@ -24,22 +25,11 @@ bool MoveToGroupLogic::confirm(Database& db, Dialogs& dialogs) {
         return false;
     }
     const std::string& name = names[static_cast<size_t>(selected)];
-    if (!dialogs.question("提示", "确定要将所选的 " + std::to_string(n) + " 项移动到组\"" + name +
-                                      "\" 吗?"))
+    if (!dialogs.question("提示", moveItemsQuestion(static_cast<std::size_t>(n), name)))
         return false;
     std::int64_t target = values[static_cast<size_t>(selected)];
-    Transaction transaction(db);
-    forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
-        DbParams params{target};
-        for (std::int64_t id : slice)
-            params.emplace_back(id);
-        db.exec(joinSql({"Update TB_URL Set uGroup=?",
-                         "where Uniqid in " + placeholders(slice.size())}),
-                params);
-    });
-    transaction.commit();
-    dialogs.message("提示", "完成移动到组,共移动 " + std::to_string(n) + " 项，请确认.",
-                    Icon::Information);
+    ItemLinkStore(db).moveTo(ids, target);
+    dialogs.message("提示", itemsMovedText(static_cast<std::size_t>(n)), Icon::Information);
     return true;
 }
 

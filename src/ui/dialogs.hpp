@@ -19,6 +19,12 @@ struct MessageRequest {
     Buttons buttons = Buttons::Ok;
 };
 
+// What a refused change, or a report, tells the user.
+struct Refusal {
+    std::string text;
+    Icon icon = Icon::Warning;
+};
+
 struct FileDialogRequest {
     std::string title;
     std::string defaultExtension; // without the point, e.g. "csv"
