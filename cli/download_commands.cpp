@@ -3,6 +3,9 @@
 #include "download_commands.hpp"
 
 #include "catalog/preferred_categories.hpp"
+#include "items/group_store.hpp"
+#include "items/item_link_store.hpp"
+#include "items/item_list.hpp"
 #include "items/item_view.hpp"
 #include "package/download_run.hpp"
 #include "package/package_path.hpp"
@@ -90,16 +93,15 @@ int runDownloadCommand(CliContext& context, Args& args) {
     // The rows reloadItems shows for these Groups, state "全部", no keyword; the
     // window's stored Group ticks stay as they are.
     ItemFilter filter;
+    GroupStore groupStore(*context.db);
     for (const std::string& name : groups) {
-        Query q = context.db->query("select GroupName from TB_Groups where GroupName=?", {name});
-        if (q.eof()) {
+        if (!groupStore.exists(name)) {
             context.dialogs.message("提示", "找不到组\"" + name + "\".", Icon::Warning);
             return kExitFailed;
         }
         filter.groupText += (filter.groupText.empty() ? "" : ",") + name;
     }
-    ItemView view(*context.db, dialogs, context.loop, state);
-    ItemList& list = view.list;
+    ItemList list;
     loadItemRows(*context.db, filter, list);
 
     state.saveFile = out.empty() ? storedPackagePath(context) : out;
@@ -138,7 +140,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
     context.loop.runUntil([&] { return run.outcome() != RunOutcome::Running; },
                           std::chrono::hours(24 * 365));
     // The ticks removed by the run are stored, as the window stores them when it closes.
-    view.storeTicks();
+    ItemLinkStore(*context.db).storeTicks(list);
     std::cout << run.packagePath() << "\t" << run.rowsWritten() << std::endl;
     return run.outcome() == RunOutcome::Completed ? kExitOk : kExitFailed;
 }

@@ -3,6 +3,7 @@
 #include "harvest_commands.hpp"
 
 #include "harvest/harvest_window.hpp"
+#include "items/group_store.hpp"
 
 #include <iostream>
 
@@ -24,12 +25,11 @@ int runHarvestCommand(CliContext& context, Args& args) {
     if (args.missingValue() || group.empty() || shop.empty() || !args.rest().empty())
         return printUsage(kHarvestUsage);
 
-    Query q = context.db->query("select uniqid from tb_groups where groupname=?", {group});
-    if (q.eof()) {
+    std::optional<std::int64_t> target = GroupStore(*context.db).find(group);
+    if (!target) {
         context.dialogs.message("提示", "找不到组\"" + group + "\".", Icon::Warning);
         return kExitFailed;
     }
-    std::int64_t target = q.integer("uniqid");
 
     HarvestWindowLogic window({*context.db, context.dialogs, context.loop});
     window.pageDone.connect([&window](const PageReport& page) {
@@ -41,7 +41,7 @@ int runHarvestCommand(CliContext& context, Args& args) {
             std::cout << line << "\n";
         std::cout.flush();
     });
-    window.prepare("搜索添加宝贝链接(URL)-" + group, target);
+    window.prepare("搜索添加宝贝链接(URL)-" + group, *target);
     window.onShown();
     window.setShopAddress(shop);
     window.setKeyword(keyword);

@@ -1,6 +1,7 @@
 #include "item_page.hpp"
 
 #include "items/checked_combo_widget.hpp"
+#include "items/item_looks.hpp"
 #include "items/item_table_model.hpp"
 #include "ui/qt_text.hpp"
 
@@ -124,11 +125,11 @@ void ItemPage::buildList() {
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
     for (int c = 0; c < kColumnCount; ++c)
-        header->resizeSection(c, kItemColumns[static_cast<size_t>(c)].width);
+        header->resizeSection(c, kItemColumnWidths[static_cast<size_t>(c)]);
     // The state column holds a tick box and an icon before its text; it stays wide
     // enough to read "已下载" whatever the style's margins.
     int stateWidth = list_->fontMetrics().horizontalAdvance(toQ(kStateDownloaded)) + 64;
-    header->resizeSection(0, std::max(kItemColumns[0].width, stateWidth));
+    header->resizeSection(0, std::max(kItemColumnWidths[0], stateWidth));
     connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.sortByColumn(c); });
 
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,

@@ -1,5 +1,6 @@
 #include "item_table_model.hpp"
 
+#include "items/item_looks.hpp"
 #include "ui/qt_icons.hpp"
 #include "ui/qt_text.hpp"
 
@@ -58,7 +59,7 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
             return stateIcon(row.icon);
         return {};
     case Qt::BackgroundRole: {
-        Rgb c = setFillColor(index.row());
+        Rgb c = rowBackground(index.row());
         return QBrush(QColor(c.r, c.g, c.b));
     }
     case Qt::ForegroundRole:
@@ -79,7 +80,7 @@ QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumnCount)
         return {};
-    return toQ(kItemColumns[static_cast<size_t>(section)].header);
+    return toQ(kItemColumnHeaders[static_cast<size_t>(section)]);
 }
 
 Qt::ItemFlags ItemTableModel::flags(const QModelIndex& index) const {

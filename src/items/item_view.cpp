@@ -118,13 +118,7 @@ void ItemView::updateTotals() {
 }
 
 void ItemView::storeTicks() {
-    std::vector<std::int64_t> ticked;
-    std::vector<std::int64_t> unticked;
-    for (const ItemRow& row : list.rows())
-        (row.ticked ? ticked : unticked).push_back(row.uniqid);
-    ItemLinkStore links(db_);
-    links.setTicked(ticked, true);
-    links.setTicked(unticked, false);
+    ItemLinkStore(db_).storeTicks(list);
 }
 
 void ItemView::applyFilter() {

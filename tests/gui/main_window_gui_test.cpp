@@ -3,6 +3,7 @@
 #include "app/main_window_widget.hpp"
 #include "fake_clock.hpp"
 #include "items/checked_combo_widget.hpp"
+#include "items/item_looks.hpp"
 #include "items/item_page.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
@@ -101,6 +102,12 @@ TEST(PanelPlacement, RoundsHalvesToEven) {
     // 1003/2 - 150 = 351.5 -> 352
     EXPECT_EQ(panelPlaceInWindow(1003, 703, 300, 100), (Point{352, 242}));
     EXPECT_EQ(panelPlaceOverPage(80, 1001, 501, 300), (Point{350, 310}));
+}
+
+TEST(ItemLooks, RowColoursRepeatEverySixRows) {
+    EXPECT_EQ(gui::rowBackground(0), (gui::Rgb{240, 255, 240}));
+    EXPECT_EQ(gui::rowBackground(5), (gui::Rgb{255, 240, 255}));
+    EXPECT_EQ(gui::rowBackground(8), (gui::Rgb{255, 240, 240}));
 }
 
 } // namespace

@@ -57,12 +57,6 @@ TEST(ItemList, SignalsFollowChangesAndBulkLoadsAnnounceOnce) {
     EXPECT_EQ(list.row(1).state, "下载中");
 }
 
-TEST(ItemList, FillColoursRepeatEverySixRows) {
-    EXPECT_EQ(setFillColor(0), (Rgb{240, 255, 240}));
-    EXPECT_EQ(setFillColor(5), (Rgb{255, 240, 255}));
-    EXPECT_EQ(setFillColor(8), (Rgb{255, 240, 240}));
-}
-
 TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
     EXPECT_EQ(exportField("plain 文本"), "plain 文本");
     EXPECT_EQ(exportField("a,b"), "\"a,b\"");
