@@ -95,11 +95,12 @@ int runDownloadCommand(CliContext& context, Args& args) {
     ItemFilter filter;
     GroupStore groupStore(*context.db);
     for (const std::string& name : groups) {
-        if (!groupStore.exists(name)) {
+        std::optional<std::int64_t> id = groupStore.find(name);
+        if (!id) {
             context.dialogs.message("提示", "找不到组\"" + name + "\".", Icon::Warning);
             return kExitFailed;
         }
-        filter.groupText += (filter.groupText.empty() ? "" : ",") + name;
+        filter.groupIds.push_back(*id);
     }
     ItemList list;
     loadItemRows(*context.db, filter, list);

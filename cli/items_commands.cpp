@@ -80,8 +80,10 @@ int runGroupCommand(CliContext& context, Args& args) {
     if (verb == "rename" && words.size() == 2) {
         if (!checkGroups(context, {words[0]}))
             return kExitFailed;
-        return report(context, groups.rename(words[0], words[1]),
-                      words[0] == words[1] ? nullptr : kGroupRenamed);
+        std::int64_t id = *groups.find(words[0]);
+        if (groups.find(trim(words[1])) == id)
+            return kExitOk;
+        return report(context, groups.rename(id, words[1]), kGroupRenamed);
     }
     if (verb == "delete" && !words.empty()) {
         if (!checkGroups(context, words))
@@ -89,7 +91,10 @@ int runGroupCommand(CliContext& context, Args& args) {
         if (!context.dialogs.question("提示", deleteGroupsQuestion(join(words, ",")),
                                       Icon::Warning))
             return kExitOk;
-        groups.remove(words);
+        std::vector<std::int64_t> ids;
+        for (const std::string& name : words)
+            ids.push_back(*groups.find(name));
+        groups.remove(ids);
         return report(context, std::nullopt, kGroupsDeleted);
     }
     return printUsage(kGroupUsage);
@@ -140,7 +145,11 @@ std::string cell(const std::string& text) {
 
 int linkList(CliContext& context, Args& args) {
     ItemFilter filter;
-    filter.groupText = join(args.values("--group"), ",");
+    for (const std::string& name : args.values("--group")) {
+        std::optional<std::int64_t> id = GroupStore(*context.db).find(name);
+        // A name that is no Group shows nothing, as the window's list would.
+        filter.groupIds.push_back(id.value_or(-1));
+    }
     std::string state = args.value("--state");
     filter.keyword = args.value("--keyword");
     if (args.missingValue() || !args.unknownOption().empty() || args.rest().size() != 1)

@@ -6,6 +6,7 @@
 #include "catalog/mapping_entry.hpp"
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
+#include "items/group_store.hpp"
 #include "package_check.hpp"
 #include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
@@ -107,11 +108,12 @@ TEST_P(Hostile, GroupNameIsStoredAsText) {
     ASSERT_TRUE(c.addGroup(name));
     EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=?", {name}), 1);
     EXPECT_EQ(window->view().group.items(), (std::vector<std::string>{"女装", name}));
-    ASSERT_TRUE(c.renameGroup(name, name + "2"));
+    std::int64_t id = GroupStore(*db).find(name).value_or(0);
+    ASSERT_TRUE(c.renameGroup(id, name + "2"));
     EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=?", {name + "2"}), 1);
-    // Deleting it by its picker text removes that Group only.
+    // Deleting it removes that Group only.
     dialogs.answers.push_back(Answer::Yes);
-    ASSERT_TRUE(c.deleteGroups(name + "2"));
+    ASSERT_TRUE(c.deleteGroups({id}, name + "2"));
     EXPECT_EQ(schemaAndCounts(), before);
     EXPECT_EQ(count("select count(*) from TB_URL where num_iid='1'"), 1);
 }

@@ -127,7 +127,7 @@ TEST_F(HarvestGui, ToolbarCommandOpensItAndTheListReloadsOnOk) {
     window->show();
     logic.onShown();
     ASSERT_TRUE(waitFor([&] { return logic.trayMenuAttached(); }));
-    logic.view().group.clickItem(logic.view().group.indexOfNoCase("女装"));
+    logic.view().group.clickItem(logic.view().group.indexOf("女装"));
 
     QString caption;
     QTimer::singleShot(0, [&] {

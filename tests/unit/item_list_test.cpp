@@ -65,16 +65,32 @@ TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
 }
 
 TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
-    ItemStatement s = buildItemStatement({"A's,B", "x'y", StateFilter::Pending});
+    ItemStatement s = buildItemStatement({{7, 9}, "x'y", StateFilter::Pending});
     EXPECT_EQ(s.sql(), "select * from TB_URL where uGroup in (\r\n"
-                       "select Uniqid from Tb_Groups where 1=1 and GroupName in (?,?)\r\n"
+                       "select Uniqid from Tb_Groups where 1=1 and Uniqid in (?,?)\r\n"
                        "and Tag=?)\r\n"
                        "and (detail_url like ?\r\n"
                        "or title like ?)\r\n"
                        "and isDownload=0");
     ASSERT_EQ(s.params.size(), 5u);
-    EXPECT_EQ(std::get<std::string>(s.params[0]), "A's");
+    EXPECT_EQ(std::get<std::int64_t>(s.params[0]), 7);
     EXPECT_EQ(std::get<std::string>(s.params[3]), "%x'y%");
+}
+
+TEST(ItemQuery, TheLinksOfNoGroupAloneOrBesideGroups) {
+    ItemStatement alone = buildItemStatement({{kNoGroup}, "", StateFilter::All});
+    EXPECT_EQ(alone.sql(), "select * from TB_URL where uGroup not in (\r\n"
+                           "select Uniqid from Tb_Groups)\r\n"
+                           "and tag=?");
+    ItemStatement beside = buildItemStatement({{3, kNoGroup}, "", StateFilter::All});
+    EXPECT_EQ(beside.sql(), "select * from TB_URL where (uGroup in (\r\n"
+                            "select Uniqid from Tb_Groups where 1=1 and Uniqid in (?)\r\n"
+                            "and Tag=?)\r\n"
+                            "or uGroup not in (select Uniqid from Tb_Groups) and tag=?)");
+    EXPECT_EQ(beside.params.size(), 3u);
+}
+
+TEST(ItemQuery, ShortestDecimal) {
     EXPECT_EQ(shortestDecimal(12.5), "12.5");
     EXPECT_EQ(shortestDecimal(0), "0");
     EXPECT_EQ(shortestDecimal(100), "100");
