@@ -16,7 +16,7 @@ expect_rc 1 cli group add "女装"
 grep -q '^\[提示\] "女装"该组已存在,请重新输入组名.$' "$work/err" || fail "duplicate message"
 expect_rc 1 cli group add ""
 expect_rc 1 cli group add "A,B"
-grep -q "组名不能包含逗号" "$data/err" || fail "comma refused"
+grep -q "组名不能包含逗号" "$work/err" || fail "comma refused"
 expect_rc 1 cli group add " 女装 "
 expect_rc 0 cli group list
 [ "$(cat "$work/out")" = "$(printf '女装\nTom'"'"'s')" ] || fail "group list: $(cat "$work/out")"
