@@ -95,8 +95,10 @@ void MainWindowWidget::buildMenus() {
     })->setVisible(false);
     addMenuAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.resetPackagePath(); });
     addMenuAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.openCalculator(); });
-    addMenuAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...",
-                  [&l] { l.installSqlceDriver(); });
+    // The database needs no driver: the command stays for the old menu's sake, hidden.
+    addMenuAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...", [&l] {
+        l.installSqlceDriver();
+    })->setVisible(false);
 
     QMenu* help = menuBar()->addMenu("帮助(&H)");
     help->setObjectName("_MenuHelp");

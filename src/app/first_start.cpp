@@ -6,6 +6,18 @@ namespace fs = std::filesystem;
 
 namespace lw {
 
+std::string findUserGuide(const std::string& programFolder) {
+    std::error_code ec;
+    for (const std::string& candidate :
+         {programFolder + "/README.md", programFolder + "/../share/doc/listwright/README.md",
+          std::string("/usr/share/doc/listwright/README.md")}) {
+        fs::path path(candidate);
+        if (fs::is_regular_file(path, ec))
+            return fs::weakly_canonical(path, ec).string();
+    }
+    return {};
+}
+
 std::string findConfigExample(const std::string& programFolder) {
     std::error_code ec;
     for (const std::string& candidate :

@@ -1,5 +1,6 @@
 #include "app/main_window.hpp"
 
+#include "app/first_start.hpp"
 #include "app/maker_info.hpp"
 #include "catalog/preferred_categories.hpp"
 #include "package/package_path.hpp"
@@ -149,13 +150,28 @@ void MainWindowLogic::minimizeToTray() {
 void MainWindowLogic::startOnlineUpdate() {
     if (!ports_.dialogs.question("在线升级", "是否要执行在线升级?"))
         return;
-    // Ends at once: nothing is stored.
-    ports_.desktop.openProgram(state_.programFolder + "Update.exe");
+    const std::string updater = state_.programFolder + "Update.exe";
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(updater, ec)) {
+        ports_.dialogs.message("在线升级",
+                               "没有找到升级程序 Update.exe, 无法在线升级. 请到官方网站下载新版本.",
+                               Icon::Warning);
+        return;
+    }
+    // The program ends for the updater: what the user set is kept first, as at closing.
+    queryClose();
+    if (!ports_.desktop.openProgram(updater)) {
+        ports_.dialogs.message("在线升级", "无法启动升级程序 " + updater + ".", Icon::Error);
+        return;
+    }
     frame_.terminate();
 }
 
 void MainWindowLogic::openHelp() {
-    ports_.desktop.openUrl(kHelpAddress);
+    std::string guide = findUserGuide(state_.programFolder);
+    if (guide.empty() || !ports_.desktop.openDocument(guide))
+        ports_.dialogs.message("提示", "没有找到使用说明 README.md, 它随程序一起安装.",
+                               Icon::Warning);
 }
 
 void MainWindowLogic::choosePreferredCategory(int index) {
@@ -230,8 +246,8 @@ void MainWindowLogic::openCalculator() {
 }
 
 void MainWindowLogic::installSqlceDriver() {
-    ports_.dialogs.message("提示", "成功安装 SQL CE 驱动,请重新运行" + state_.productTitle + ".",
-                           Icon::Information);
+    // The database needs no driver: nothing is installed, and the user is told so.
+    ports_.dialogs.message("提示", "本程序的数据库无需安装 SQL CE 驱动.", Icon::Information);
 }
 
 void MainWindowLogic::openWebsite() {
