@@ -8,6 +8,7 @@
 #include "items/item_list.hpp"
 #include "items/item_view.hpp"
 #include "package/download_run.hpp"
+#include "package/package_names.hpp"
 #include "package/package_path.hpp"
 #include "package/pending_row.hpp"
 #include "store/database.hpp"
@@ -105,7 +106,8 @@ int runDownloadCommand(CliContext& context, Args& args) {
     ItemList list;
     loadItemRows(*context.db, filter, list);
 
-    state.saveFile = out.empty() ? storedPackagePath(context) : out;
+    // Absolute and ending in ".csv", so the picture folders are the path without it.
+    state.saveFile = packageFilePath(out.empty() ? storedPackagePath(context) : out);
     state.pagePrice = pagePrice;
     state.localDescriptionPictures = !noLocalDesc;
     state.removeDescriptionLinks = !keepLinks;

@@ -48,7 +48,8 @@ int runHarvestCommand(CliContext& context, Args& args) {
     window.startSearch();
     // Each page is bounded by the fetch's time-out; the loop ends with the search.
     context.loop.runUntil([&window] { return !window.searching(); }, std::chrono::hours(24));
-    return kExitOk;
+    // A refused shop address is told with a warning box.
+    return context.dialogs.sawFailure ? kExitFailed : kExitOk;
 }
 
 } // namespace lw::cli

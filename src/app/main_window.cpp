@@ -3,6 +3,7 @@
 #include "app/first_start.hpp"
 #include "app/maker_info.hpp"
 #include "catalog/preferred_categories.hpp"
+#include "package/package_names.hpp"
 #include "package/package_path.hpp"
 #include "store/database.hpp"
 #include "store/settings.hpp"
@@ -108,11 +109,22 @@ bool MainWindowLogic::handleKey(bool ctrl, bool alt, int key) {
 bool MainWindowLogic::queryClose() {
     Database& db = ports_.db;
     const char* update = "update _Parameter set ParaValue=? where NM=?";
-    db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
-    db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
-                     settingNumber(Setting::RemoveDescriptionLinks)});
-    db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
-    view_.storeTicks();
+    try {
+        Transaction transaction(db);
+        db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
+        db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
+                         settingNumber(Setting::RemoveDescriptionLinks)});
+        db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
+        transaction.commit();
+        view_.storeTicks();
+    } catch (const DbError& e) {
+        // The program still ends: a window that cannot close would leave it running
+        // unseen. The user learns what was not kept.
+        ports_.dialogs.message(
+            "错误", std::string("无法保存设置和勾选, 本次的更改未能保存.\r\n") + e.what(),
+            Icon::Error);
+        return false;
+    }
     return true;
 }
 
@@ -130,11 +142,19 @@ void MainWindowLogic::choosePackagePath() {
     if (!chosen)
         return;
     // Stored at shutdown.
-    state_.saveFile = *chosen;
+    state_.saveFile = packageFilePath(*chosen);
     state_.optionsChanged.emit();
 }
 
 void MainWindowLogic::startDownload() {
+    // The box may hold a typed path: relative, or without ".csv".
+    if (!state_.busy() && !trim(state_.saveFile).empty()) {
+        std::string path = packageFilePath(state_.saveFile);
+        if (path != state_.saveFile) {
+            state_.saveFile = path;
+            state_.optionsChanged.emit();
+        }
+    }
     run_.startDownload();
 }
 

@@ -75,7 +75,8 @@ public:
     void onShown();
     // Keys reach the window before its controls; true when the key was used.
     bool handleKey(bool ctrl, bool alt, int key);
-    // Stores settings 500, 501, 502 and the list's ticks; the window may close.
+    // Stores settings 500, 501, 502 and the list's ticks; false, after telling the user,
+    // when the database would not take them. The window closes either way.
     bool queryClose();
 
     // Main toolbar.

@@ -55,9 +55,12 @@ void CategoryCommands::run(const CategoryDownloadKind& d) {
     if (state_.busy() || running_)
         return;
     lastStored_ = false;
+    lastDeclined_ = false;
     state_.panel.clearCancel();
-    if (!dialogs_.question(kTitle, d.question))
+    if (!dialogs_.question(kTitle, d.question)) {
+        lastDeclined_ = true;
         return;
+    }
     state_.panel.show(d.panelText);
     loop_.processEvents();
     request(d);

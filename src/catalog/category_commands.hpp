@@ -32,6 +32,8 @@ public:
 
     // Whether the last download replaced its table.
     bool lastStored() const { return lastStored_; }
+    // The last download was not started: the user answered No.
+    bool lastDeclined() const { return lastDeclined_; }
 
 private:
     void run(const CategoryDownloadKind& d);
@@ -47,6 +49,7 @@ private:
     HttpClient& client_;
     bool running_ = false;
     bool lastStored_ = false;
+    bool lastDeclined_ = false;
 };
 
 } // namespace lw

@@ -12,7 +12,10 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// The package file's name without its last four characters (the ".csv").
+// A package path as the run uses it: absolute, and ending in ".csv" (appended when it
+// does not), so that the picture folders beside it are always the path without ".csv".
+std::string packageFilePath(const std::string& typed);
+// The package file's path without its ".csv"; a path without one is kept whole.
 std::string pictureFolderOf(const std::string& packageFile);
 // The picture folder's name + "_DESC".
 std::string descriptionFolderOf(const std::string& packageFile);

@@ -109,6 +109,20 @@ TEST_F(DownloadFlow, WithoutLocalDescriptionPicturesTheDescriptionKeepsItsAddres
     EXPECT_EQ(text.find(utf16("file://")), std::string::npos);
 }
 
+// A typed path without ".csv" once lost its last four characters to the picture
+// folders, which then landed in another package's folder.
+TEST_F(DownloadFlow, APathWithoutCsvGetsItAndItsOwnFolders) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    window->state().saveFile = dir.path() + "/out/数据包";
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(window->state().saveFile, dir.path() + "/out/数据包.csv");
+    EXPECT_TRUE(fs::is_regular_file(dir.path() + "/out/数据包.csv"));
+    EXPECT_EQ(folderFiles(dir.path() + "/out/数据包").size(), expectedPictures().size());
+    EXPECT_TRUE(fs::is_directory(dir.path() + "/out/数据包_DESC"));
+}
+
 TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     addLink(group, "2002", "围巾", "0", "0", false, true);

@@ -1,5 +1,6 @@
 #include "app/splash.hpp"
 #include "main_window_fixture.hpp"
+#include "store/config.hpp"
 
 #include <filesystem>
 #include <fstream>
@@ -140,6 +141,20 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
     ASSERT_EQ(window->list().size(), 2);
     EXPECT_TRUE(window->list().row(window->list().indexOfUniqid(l1)).ticked);
     EXPECT_EQ(window->list().tickedIndexes().size(), 1u);
+}
+
+TEST_F(Shutdown, ALockedDatabaseIsReportedAndTheWindowStillCloses) {
+    start();
+    std::string error;
+    auto other = Database::open(databasePathIn(dir.path()), testDatabasePassword(), error);
+    ASSERT_TRUE(other) << error;
+    other->exec("BEGIN EXCLUSIVE");
+    db->setBusyTimeout(50);
+    EXPECT_FALSE(window->queryClose());
+    EXPECT_EQ(dialogs.last().title, "错误");
+    EXPECT_EQ(dialogs.last().icon, Icon::Error);
+    EXPECT_NE(dialogs.last().text.find("无法保存设置和勾选"), std::string::npos);
+    other->exec("ROLLBACK");
 }
 
 TEST_F(Shutdown, OnlineUpdateWithoutTheUpdaterSaysSoAndKeepsRunning) {

@@ -146,14 +146,33 @@ TEST(PackageNames, FoldersBesideThePackageFile) {
          "D:\\a\\淘宝助理数据包_1203051407_DESC"},
         {"/home/u/淘宝助理数据包_1203051407.csv", "/home/u/淘宝助理数据包_1203051407",
          "/home/u/淘宝助理数据包_1203051407_DESC"},
-        // Four characters, never a part of one.
-        {"/tmp/数据包", "/tmp", "/tmp_DESC"},
-        {"a", "", "_DESC"},
+        {"/tmp/p.CSV", "/tmp/p", "/tmp/p_DESC"},
+        // Without ".csv" nothing is cut: the folders never land in another package's.
+        {"/tmp/数据包", "/tmp/数据包", "/tmp/数据包_DESC"},
+        {"/tmp/a.txt", "/tmp/a.txt", "/tmp/a.txt_DESC"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(pictureFolderOf(c.file), c.pictures) << c.file;
         EXPECT_EQ(descriptionFolderOf(c.file), c.descriptions) << c.file;
     }
+}
+
+TEST(PackageNames, PackagePathsAreAbsoluteAndEndInCsv) {
+    std::string here = std::filesystem::current_path().string();
+    struct Case {
+        std::string typed, path;
+    };
+    const Case cases[] = {
+        {"/tmp/p.csv", "/tmp/p.csv"},
+        {" /tmp/p.CSV ", "/tmp/p.CSV"},
+        {"/tmp/数据包", "/tmp/数据包.csv"},
+        {"/tmp/a.txt", "/tmp/a.txt.csv"},
+        {"p.csv", here + "/p.csv"},
+        {"./out/p", here + "/out/p.csv"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(packageFilePath(c.typed), c.path) << c.typed;
 }
 
 TEST(PackageNames, PictureNamesAndEntries) {
