@@ -1,5 +1,6 @@
 // The harvest window's search from the command line: the same page loop, messages and
-// add step, with the completion question answered by --yes.
+// add step, with the completion question answered by --yes. Exits 1 when the search
+// came up short or failed, also when what was found was added.
 #include "harvest_commands.hpp"
 
 #include "harvest/harvest_window.hpp"
@@ -10,7 +11,8 @@
 namespace lw::cli {
 namespace {
 
-constexpr const char* kHarvestUsage = "harvest --group NAME --shop URL [--keyword TEXT] [--yes]";
+constexpr const char* kHarvestUsage =
+    "harvest --group NAME --shop URL [--keyword TEXT] [--yes] [--no-move]";
 
 } // namespace
 
@@ -18,6 +20,7 @@ int runHarvestCommand(CliContext& context, Args& args) {
     std::string group = args.value("--group");
     std::string shop = args.value("--shop");
     std::string keyword = args.value("--keyword");
+    bool noMove = args.flag("--no-move");
     if (args.flag("--yes")) {
         context.yes = true;
         context.dialogs.answerYes = true;
@@ -32,6 +35,7 @@ int runHarvestCommand(CliContext& context, Args& args) {
     }
 
     HarvestWindowLogic window({*context.db, context.dialogs, context.loop});
+    window.offerMoves = !noMove;
     window.pageDone.connect([&window](const PageReport& page) {
         std::cout << "页:" << page.page << " (" << page.lines << "/" << page.offerCount << ") 共 "
                   << page.pageCount << " 页" << std::endl;
@@ -48,8 +52,23 @@ int runHarvestCommand(CliContext& context, Args& args) {
     window.startSearch();
     // Each page is bounded by the fetch's time-out; the loop ends with the search.
     context.loop.runUntil([&window] { return !window.searching(); }, std::chrono::hours(24));
-    // A refused shop address is told with a warning box.
-    return context.dialogs.sawFailure ? kExitFailed : kExitOk;
+    switch (window.searchEnd()) {
+    case HarvestWindowLogic::SearchEnd::Found:
+        // An error box of the add step still fails the command.
+        return context.dialogs.sawFailure ? kExitFailed : kExitOk;
+    case HarvestWindowLogic::SearchEnd::Stalled:
+        // The window would wait for "取消" here; say why nothing was offered.
+        context.dialogs.message("提示",
+                                "搜索没有结束:网站报告的宝贝数 " +
+                                    std::to_string(window.search().offerCount) + " 或页数 " +
+                                    std::to_string(window.search().pageCount) + " 无效.",
+                                Icon::Warning);
+        return kExitFailed;
+    default:
+        // A refused shop address (told with a warning box), or a search that failed or
+        // came up short: not all that was asked was done.
+        return kExitFailed;
+    }
 }
 
 } // namespace lw::cli

@@ -103,7 +103,7 @@ int runGroupCommand(CliContext& context, Args& args) {
 namespace {
 
 constexpr const char* kLinkUsage =
-    "link add --group NAME [--no-autocorrect] LINE... | "
+    "link add --group NAME [--no-autocorrect] [--no-move] LINE... | "
     "link list [--group NAME]... [--state all|downloaded|pending] [--keyword TEXT] | "
     "link tick ID...|--all | link untick ID...|--all | link delete ID... | "
     "link move --to NAME ID... | link export --out FILE ID...";
@@ -111,6 +111,7 @@ constexpr const char* kLinkUsage =
 int linkAdd(CliContext& context, Args& args) {
     std::string group = args.value("--group");
     bool autoCorrect = !args.flag("--no-autocorrect");
+    bool noMove = args.flag("--no-move");
     if (args.missingValue() || group.empty() || !args.unknownOption().empty())
         return printUsage(kLinkUsage);
     std::vector<std::string> words = args.rest();
@@ -131,8 +132,9 @@ int linkAdd(CliContext& context, Args& args) {
     case LinkCheck::Confirmed:
         break;
     }
-    addLinkLines(*context.db, lines, target);
-    return kExitOk;
+    LinkAddResult added = addLinkLines(*context.db, lines, target);
+    tellSkippedLinks(*context.db, context.dialogs, added, target, !noMove);
+    return added.refused > 0 ? kExitFailed : kExitOk;
 }
 
 std::string cell(const std::string& text) {

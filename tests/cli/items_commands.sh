@@ -25,9 +25,14 @@ expect_rc 0 cli group list
 expect_rc 0 cli link add --group "女装" "${P}11.html?spm=1" "${P}12.html,红色连衣裙,15,8.50"
 [ "$(cli link list | wc -l)" = 0 ] || fail "added without --yes"
 expect_rc 0 cli --yes link add --group "女装" "${P}11.html?spm=1" "${P}12.html,红色连衣裙,15,8.50"
-expect_rc 0 cli --yes link add --group "Tom's" "${P}11.html" "${P}13.html"
+expect_rc 0 cli --yes link add --group "Tom's" --no-move "${P}11.html" "${P}13.html"
+grep -q "^\[提示\] 添加 1 个，已存在于其他组 1 个 (女装).$" "$work/err" || fail "told: $(cat "$work/err")"
 expect_rc 1 cli --yes link add --group "Tom's" "not a link"
 grep -q "第 1 行:not a link" "$work/err" || fail "bad line message"
+# An offer id must be digits, also behind the offer address prefix.
+expect_rc 1 cli --yes link add --group "Tom's" "${P}notanumber.html" "${P}.html,,0,0.00" "${P}14.html"
+grep -q "^第 1 行:${P}notanumber.html" "$work/err" || fail "junk line: $(cat "$work/err")"
+grep -q "^第 2 行:${P}.html,,0,0.00" "$work/err" || fail "empty id line"
 expect_rc 1 cli --yes link add --group "Nobody" "${P}14.html"
 expect_rc 2 cli link add "${P}14.html"
 
@@ -79,4 +84,12 @@ expect_rc 1 cli group rename "Nobody" "X"
 expect_rc 0 cli --yes group delete "Tom's shop"
 [ "$(cli group list)" = "女装" ] || fail "group deleted"
 [ "$(cli link list | cut -f6)" = "11" ] || fail "links of the deleted group"
+
+# An offer of another Group is offered to be moved; Yes moves it.
+expect_rc 0 cli group add "新组"
+expect_rc 0 cli --yes link add --group "新组" "${P}11.html"
+grep -q '^\[提示\] 添加 0 个，已存在于其他组 1 个 (女装).' "$work/err" || fail "move told"
+grep -q '^是否将这 1 个移动到组"新组"?$' "$work/err" || fail "move question: $(cat "$work/err")"
+[ "$(cli link list --group "新组" | cut -f6)" = "11" ] || fail "moved into 新组"
+[ "$(cli link list | wc -l)" = 1 ] || fail "moved, not copied"
 echo "ok"

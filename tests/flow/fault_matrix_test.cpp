@@ -278,10 +278,17 @@ INSTANTIATE_TEST_SUITE_P(Matrix, CategoryFaults, ::testing::ValuesIn(categoryCas
 
 // --- the harvest ---
 
+// How the search of a faulty first page ends.
+enum class HarvestEnd {
+    Found,    // the two offers were found
+    NotAPage, // an answer without an offer list: the zero result
+    Failed,   // the page never arrived: said so
+};
+
 struct HarvestCase {
     const char* name;
     const char* fault; // on the listing page of the shop
-    bool found;        // the two offers were found
+    HarvestEnd end;
 };
 
 std::ostream& operator<<(std::ostream& out, const HarvestCase& c) {
@@ -289,15 +296,15 @@ std::ostream& operator<<(std::ostream& out, const HarvestCase& c) {
 }
 
 const HarvestCase kHarvestCases[] = {
-    {"Latency", "latency 100", true},
-    {"Status500", "status 500", false},
-    {"ErrorResponse", "error-response", false},
-    {"Stall", "stall 5000", false},
-    {"StallBody", "stall-body 5000", false},
-    {"ShortBody", "short-body 40", false},
-    {"BadJson", "bad-json", false},
-    {"Empty", "empty", false},
-    {"NoLength", "no-length", true},
+    {"Latency", "latency 100", HarvestEnd::Found},
+    {"Status500", "status 500", HarvestEnd::Failed},
+    {"ErrorResponse", "error-response", HarvestEnd::NotAPage},
+    {"Stall", "stall 5000", HarvestEnd::Failed},
+    {"StallBody", "stall-body 5000", HarvestEnd::Failed},
+    {"ShortBody", "short-body 40", HarvestEnd::Failed},
+    {"BadJson", "bad-json", HarvestEnd::NotAPage},
+    {"Empty", "empty", HarvestEnd::Failed},
+    {"NoLength", "no-length", HarvestEnd::Found},
 };
 
 class HarvestFaults : public ::testing::TestWithParam<HarvestCase> {
@@ -336,14 +343,25 @@ TEST_P(HarvestFaults, SearchEndsInTimeWithAMessageAndTheLinksKept) {
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
     const int links = std::stoi(db->query("select count(*) from TB_URL").first());
-    if (c.found) {
+    switch (c.end) {
+    case HarvestEnd::Found:
         EXPECT_EQ(dialogs.last().text, "完成搜索,共搜索到 2 个符合条件的产品.是否马上加入下载源?");
         EXPECT_EQ(links, 3);
-    } else {
+        break;
+    case HarvestEnd::NotAPage:
         EXPECT_EQ(dialogs.last().text, ".完成搜索,共搜索到 0 个符合条件的产品.");
         EXPECT_EQ(dialogs.last().icon, Icon::Information);
         EXPECT_FALSE(window.panel().visible());
         EXPECT_EQ(links, 1);
+        break;
+    case HarvestEnd::Failed:
+        EXPECT_EQ(dialogs.last().text.rfind("搜索失败,第 1 页无法读取:", 0), 0u)
+            << dialogs.last().text;
+        EXPECT_EQ(dialogs.last().icon, Icon::Error);
+        EXPECT_EQ(window.searchEnd(), HarvestWindowLogic::SearchEnd::Failed);
+        EXPECT_FALSE(window.panel().visible());
+        EXPECT_EQ(links, 1);
+        break;
     }
     EXPECT_EQ(db->query("select num_iid from TB_URL where detail_url='x'").first(), "7");
 }

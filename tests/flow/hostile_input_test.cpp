@@ -212,9 +212,12 @@ TEST_P(Hostile, HarvestKeywordIsStoredAndSentAsText) {
 
     EXPECT_EQ(readSetting(*db, Setting::HarvestKeyword), trim(keyword));
     EXPECT_EQ(harvest.keyword(), keyword);
-    // No shop page exists for such a keyword: the search ends with its message.
+    // No shop page exists for such a keyword (the megabyte never reaches the site): the
+    // failed page ends the search, told.
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, ".完成搜索,共搜索到 0 个符合条件的产品.");
+    EXPECT_EQ(dialogs.last().text.rfind("搜索失败,第 1 页无法读取:网络错误,", 0), 0u)
+        << dialogs.last().text.substr(0, 300);
+    EXPECT_EQ(dialogs.last().icon, Icon::Error);
     EXPECT_EQ(count("select count(*) from TB_URL"), 0);
     db->exec("update _Parameter set ParaValue='' where NM in (10,11)");
     std::string after = schemaAndCounts();
