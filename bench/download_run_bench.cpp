@@ -122,12 +122,13 @@ void runOnce(int offers, int latencyMs, int timerMs) {
         DownloadRun run({db, dialogs, desktop, loop, clock}, state, list, config);
         run.pictureOptions.proxy = sim.url();
         run.timerIntervalMs = timerMs;
-        run.offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
-            // A request log of every picture would grow with the offers; it is not ours.
-            sim.clearRequests();
-            if (ordinal % (offers / 4 > 0 ? offers / 4 : 1) == 0)
-                rss.push_back(bench::currentRssMiB());
-        });
+        Connection sampling =
+            run.offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
+                // A request log of every picture would grow with the offers; it is not ours.
+                sim.clearRequests();
+                if (ordinal % (offers / 4 > 0 ? offers / 4 : 1) == 0)
+                    rss.push_back(bench::currentRssMiB());
+            });
         auto start = std::chrono::steady_clock::now();
         run.startDownload();
         loop.runUntil([&] { return run.outcome() != RunOutcome::Running; }, std::chrono::hours(1));

@@ -133,7 +133,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
 
     DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
                     list, context.config);
-    run.offerEnded.connect(
+    Connection report = run.offerEnded.connect(
         [](int ordinal, int total, const std::string& offerId, const std::string& result) {
             std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
                       << replaceAll(replaceAll(result, "\r\n", " "), "\n", " ") << std::endl;

@@ -36,7 +36,7 @@ int runHarvestCommand(CliContext& context, Args& args) {
 
     HarvestWindowLogic window({*context.db, context.dialogs, context.loop});
     window.offerMoves = !noMove;
-    window.pageDone.connect([&window](const PageReport& page) {
+    Connection report = window.pageDone.connect([&window](const PageReport& page) {
         std::cout << "页:" << page.page << " (" << page.lines << "/" << page.offerCount << ") 共 "
                   << page.pageCount << " 页" << std::endl;
         if (page.outcome == PageOutcome::NextPage)

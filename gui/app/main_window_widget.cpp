@@ -271,15 +271,17 @@ void MainWindowWidget::buildTray() {
 void MainWindowWidget::bindState() {
     MainWindowLogic& l = logic_;
     MainState& s = l.state();
-    s.optionsChanged.connect([this] { readOptions(); });
-    s.panel.changed.connect([this] { readPanel(); });
-    s.log.changed.connect([this] { debug_->setVisible(logic_.state().log.visible()); });
-    s.log.appended.connect([this](const std::string& line) { debug_->appendPlainText(toQ(line)); });
-    l.view().statusTextChanged.connect(
-        [this] { statusText_->setText(toQ(logic_.view().statusText())); });
-    l.view().placePanelOverPage.connect([this] { placePanelOverPage(); });
-    l.frameChanged.connect([this] { readFrame(); });
-    l.trayChanged.connect([this] { readTray(); });
+    connections_.push_back(s.optionsChanged.connect([this] { readOptions(); }));
+    connections_.push_back(s.panel.changed.connect([this] { readPanel(); }));
+    connections_.push_back(
+        s.log.changed.connect([this] { debug_->setVisible(logic_.state().log.visible()); }));
+    connections_.push_back(s.log.appended.connect(
+        [this](const std::string& line) { debug_->appendPlainText(toQ(line)); }));
+    connections_.push_back(l.view().statusTextChanged.connect(
+        [this] { statusText_->setText(toQ(logic_.view().statusText())); }));
+    connections_.push_back(l.view().placePanelOverPage.connect([this] { placePanelOverPage(); }));
+    connections_.push_back(l.frameChanged.connect([this] { readFrame(); }));
+    connections_.push_back(l.trayChanged.connect([this] { readTray(); }));
     readOptions();
     readPanel();
     readFrame();

@@ -33,9 +33,10 @@ ItemPage::ItemPage(ItemView& view, ItemCommands& commands, QWidget* parent)
     buildBar();
     buildList();
     buildListMenu();
-    view_.barChanged.connect([this] { readBar(); });
-    view_.listEnabledChanged.connect([this] { setEnabled(view_.listEnabled()); });
-    commands_.focusList.connect([this] { list_->setFocus(); });
+    connections_.push_back(view_.barChanged.connect([this] { readBar(); }));
+    connections_.push_back(
+        view_.listEnabledChanged.connect([this] { setEnabled(view_.listEnabled()); }));
+    connections_.push_back(commands_.focusList.connect([this] { list_->setFocus(); }));
     readBar();
 }
 
@@ -144,8 +145,9 @@ void ItemPage::buildList() {
                         view_.list.setSelected(i, true);
             });
     // After the model's own reset (connected first), the view shows the core's selection.
-    view_.list.reset.connect([this] { applySelectionFromList(); });
-    view_.list.selectionChanged.connect([this] { applySelectionFromList(); });
+    connections_.push_back(view_.list.reset.connect([this] { applySelectionFromList(); }));
+    connections_.push_back(
+        view_.list.selectionChanged.connect([this] { applySelectionFromList(); }));
     connect(list_, &QTreeView::customContextMenuRequested, this,
             [this](const QPoint& at) { listMenu_->popup(list_->viewport()->mapToGlobal(at)); });
     layout()->addWidget(list_);

@@ -11,27 +11,27 @@ namespace lw::gui {
 
 ItemTableModel::ItemTableModel(ItemList& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list), shown_(list.updating() ? 0 : list.size()) {
-    list_.updateBegun.connect([this] {
+    connections_.push_back(list_.updateBegun.connect([this] {
         beginResetModel();
         shown_ = 0;
         endResetModel();
-    });
-    list_.reset.connect([this] {
+    }));
+    connections_.push_back(list_.reset.connect([this] {
         beginResetModel();
         shown_ = list_.size();
         endResetModel();
-    });
-    list_.rowsAppended.connect([this](int first, int count) {
+    }));
+    connections_.push_back(list_.rowsAppended.connect([this](int first, int count) {
         beginInsertRows({}, first, first + count - 1);
         shown_ = list_.size();
         endInsertRows();
-    });
-    list_.rowsChanged.connect([this](int first, int last) {
+    }));
+    connections_.push_back(list_.rowsChanged.connect([this](int first, int last) {
         if (first >= shown_)
             return;
         last = std::min(last, shown_ - 1);
         Q_EMIT dataChanged(index(first, 0), index(last, kColumnCount - 1));
-    });
+    }));
 }
 
 int ItemTableModel::rowCount(const QModelIndex& parent) const {

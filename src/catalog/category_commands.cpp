@@ -1,5 +1,7 @@
 #include "catalog/category_commands.hpp"
 
+#include <optional>
+
 namespace lw {
 
 // What differs between the three downloads.
@@ -79,8 +81,11 @@ void CategoryCommands::request(const CategoryDownloadKind& d) {
     app_.answer = postRelayMethod(app_, client_, app_.apiEndpoint,
                                   taobaoMethodFields(app_, d.method), state_.log);
     state_.log.append(app_.answer);
-    if (checkErrorResponse(app_.answer, d.errorPrefix, dialogs_, state_.panel))
+    if (std::optional<std::string> error = checkErrorResponse(app_.answer, d.errorPrefix)) {
+        dialogs_.message(kTitle, *error, Icon::Error);
+        state_.panel.hide();
         return;
+    }
 
     SplitHooks hooks;
     hooks.between = [this] { loop_.processEvents(); };

@@ -12,7 +12,9 @@ namespace lw {
 ItemView::ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state)
     : db_(db), dialogs_(dialogs), loop_(loop), state_(state) {
     // The picker's change event keeps setting 4; the list waits for "搜索".
-    group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); });
+    // The picker is a member: the slot lives exactly as long as it.
+    group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); })
+        .release();
     group.noRoom = [this] {
         dialogs_.message("提示", CheckedComboBox::kNoRoomMessage, Icon::Warning);
     };

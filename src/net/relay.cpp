@@ -3,8 +3,7 @@
 #include "net/async_http_request.hpp"
 #include "store/config.hpp"
 #include "store/text_routines.hpp"
-#include "ui/dialogs.hpp"
-#include "ui/main_state.hpp"
+#include "ui/diagnostic_log.hpp"
 #include "util/codec.hpp"
 #include "util/encode.hpp"
 
@@ -93,11 +92,12 @@ std::string requestOffer(RelayContext& app, AsyncHttpRequest& http, const std::s
     return {};
 }
 
-bool takeOfferAnswer(RelayContext& app, MemoryStream& stream, MainState& state, Dialogs& dialogs) {
+std::optional<std::string> takeOfferAnswer(RelayContext& app, MemoryStream& stream,
+                                           DiagnosticLog& log) {
     app.answer.clear();
     app.answer += relayAnswerText(stream.readAll());
-    state.log.append(app.answer);
-    return !checkErrorResponse(app.answer, kOfferErrorPrefix, dialogs, state.panel);
+    log.append(app.answer);
+    return checkErrorResponse(app.answer, kOfferErrorPrefix);
 }
 
 std::vector<std::string> taobaoMethodFields(const RelayContext& app, const std::string& method,
@@ -198,13 +198,11 @@ std::string errorResponseMessage(const std::string& answer, const std::string& p
            textBetween(answer, "<sub_msg>", "</sub_msg>");
 }
 
-bool checkErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
-                        ProgressPanel& panel) {
+std::optional<std::string> checkErrorResponse(const std::string& answer,
+                                              const std::string& prefix) {
     if (!isErrorResponse(answer))
-        return false;
-    dialogs.message("提示", errorResponseMessage(answer, prefix), Icon::Error);
-    panel.hide();
-    return true;
+        return std::nullopt;
+    return errorResponseMessage(answer, prefix);
 }
 
 std::string relayAnswerText(const std::string& bytes) {

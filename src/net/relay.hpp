@@ -2,6 +2,7 @@
 
 #include "net/http_client.hpp"
 
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -10,10 +11,7 @@ namespace lw {
 
 struct Config;
 class DiagnosticLog;
-class Dialogs;
-struct MainState;
 class MemoryStream;
-class ProgressPanel;
 class AsyncHttpRequest;
 
 // The Relay Context, filled once at start from the configuration.
@@ -62,10 +60,11 @@ std::string offerRequestBody(const RelayContext& app, const std::string& offerId
 std::string requestOffer(RelayContext& app, AsyncHttpRequest& http, const std::string& offerId,
                          DiagnosticLog& log);
 
-// The offer answer from onDone: stores it in the answer buffer (as UTF-8), logs it,
-// and reports an Error Response (message box, progress panel hidden). Returns true
-// when app.answer is an offer to parse.
-bool takeOfferAnswer(RelayContext& app, MemoryStream& stream, MainState& state, Dialogs& dialogs);
+// The offer answer from onDone: stores it in the answer buffer (as UTF-8) and logs it.
+// Returns the report of an Error Response, which the caller shows in a "提示" box
+// before it hides the progress panel; nullopt when app.answer is an offer to parse.
+std::optional<std::string> takeOfferAnswer(RelayContext& app, MemoryStream& stream,
+                                           DiagnosticLog& log);
 
 // The fields a caller hands to postRelayMethod for user.itemcats.get,
 // user.itemprops.get or user.itemprops_value.get. cids and parentCid are used by
@@ -116,10 +115,9 @@ std::string lookupPropertyValueId(const RelayContext& app, const std::string& ci
 bool isErrorResponse(const std::string& answer);
 // prefix + msg + "," + sub_code + "," + sub_msg.
 std::string errorResponseMessage(const std::string& answer, const std::string& prefix);
-// When answer is an Error Response: shows its message (title "提示", error icon),
-// hides the progress panel and returns true.
-bool checkErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
-                        ProgressPanel& panel);
+// When answer is an Error Response: its report (errorResponseMessage), for a box titled
+// "提示" with the error icon; nullopt otherwise.
+std::optional<std::string> checkErrorResponse(const std::string& answer, const std::string& prefix);
 
 // Relay answer bytes as program text: UTF-8 kept, invalid bytes as U+FFFD.
 std::string relayAnswerText(const std::string& bytes);

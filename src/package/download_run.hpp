@@ -34,10 +34,10 @@ enum class RunOutcome {
 // Picture Jobs with their progress messages, and the completion of every offer (row
 // written, item marked downloaded, TB_URL updated). Everything runs on the UI thread;
 // the Picture Jobs reach it only through their messages.
-class DownloadRun : public OfferRun {
+class DownloadRun {
 public:
     DownloadRun(Ports ports, MainState& state, ItemList& list, const Config& config);
-    ~DownloadRun() override;
+    ~DownloadRun();
     DownloadRun(const DownloadRun&) = delete;
     DownloadRun& operator=(const DownloadRun&) = delete;
 
@@ -54,7 +54,7 @@ public:
     void requestNextOffer();
     void onOfferAnswer(const std::string& contentType, std::int64_t fileSize, MemoryStream& stream);
     // A Picture Progress Message of the current offer's jobs.
-    void onPictureProgress(const std::string& message);
+    void onPictureProgress(const PictureProgress& progress);
 
     RunOutcome outcome() const { return outcome_; }
     // The Data Package path the run writes to (after a "New file" choice, the new one).
@@ -73,26 +73,23 @@ public:
     // The run ended (completed, cancelled or failed).
     Signal<RunOutcome> ended;
 
-    // --- OfferRun ---
-    void processEvents() override;
-    bool cancelled() const override;
-    void setProgress(const std::string& text) override;
-    const std::vector<std::string>& offerIds() const override { return offerIds_; }
-    std::string pagePriceAt(std::size_t index) const override;
-    void setCompletionCount(int count) override;
-    void addCompletion() override;
-    void setPackageRow(const std::string& row) override { packageRow_ = row; }
-    void setCategoryText(const std::string& text) override { categoryText_ = text; }
-    void mainPictures(const std::vector<std::string>& imageAddresses, PictureTexts& texts) override;
-    void propertyPictures(std::string_view answer, PictureTexts& texts) override;
-    bool descriptionPictures(std::string& description) override;
-    void cleanDescription(std::string& description) override;
-
 private:
+    bool cancelled() const;
+    // The current item's progress column.
+    void setProgress(const std::string& text);
+    OfferOptions offerOptions() const;
+    // One offer answer: processed, its failures shown, its pictures started and its
+    // row stored; a cancel ends it without a row.
+    void takeOffer(const OfferOptions& options);
+    // Starts the three Picture Jobs; false when a cancel ended the offer.
+    bool startPictures(ProcessedOffer& offer, bool descriptionPictures);
+    // Starts a Picture Job with the list's entries up to a cancel.
+    void startJob(int kind, PictureList list);
+    void storeRow(const PackageRowValues& row);
+    void addCompletion();
     std::string captionBase() const;
     int currentIndex() const;
     void armTimer();
-    void startJob(int kind, std::vector<std::string> urls, std::vector<std::string> files);
     void stopJobs();
     void reapJobs();
     void completeOffer();

@@ -2,21 +2,18 @@
 
 #include "package/category_mapping.hpp"
 #include "package/offer_record.hpp"
-#include "package/package_row.hpp"
+#include "package/package_names.hpp"
+#include "package/picture_names.hpp"
 #include "package/property_mapping.hpp"
-#include "ui/dialogs.hpp"
-#include "ui/main_state.hpp"
+#include "ui/diagnostic_log.hpp"
 
 #include <exception>
+#include <filesystem>
 
 namespace lw {
 namespace {
 
 const char* const kStars = "**********************";
-
-void showFailure(Dialogs& dialogs, const std::string& text) {
-    dialogs.message("提示", text, Icon::Error);
-}
 
 void logAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
     const std::pair<const char*, const std::string*> fields[] = {
@@ -34,34 +31,87 @@ void logAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
     }
 }
 
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+// Main pictures already on disk are not fetched again; their entries stay.
+void listMainPictures(const std::vector<std::string>& addresses, const std::string& folder,
+                      ProcessedOffer& out) {
+    std::size_t entries = 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const std::string& address = addresses[i];
+        if (address.empty())
+            continue;
+        std::string name = pictureName(address);
+        std::string path = pictureFilePath(folder, name);
+        if (!fileExists(path)) {
+            out.mainPictures.addresses.push_back(address);
+            out.mainPictures.files.push_back(path);
+        }
+        out.row.picture += mainPictureEntry(name, i);
+        ++entries;
+    }
+    out.row.pictureStatus += pictureStatusText(entries);
+}
+
+void listPropertyPictures(std::string_view answer, const std::string& folder, ProcessedOffer& out) {
+    for (const PropertyPicture& p : readPropertyPictures(answer)) {
+        if (p.url.empty())
+            continue;
+        std::string name = pictureName(p.url);
+        out.propertyPictures.addresses.push_back(p.url);
+        out.propertyPictures.files.push_back(pictureFilePath(folder, name));
+        out.row.picture += propertyPictureEntry(name, p.position, p.properties);
+        out.row.pictureStatus += pictureStatusText(1);
+    }
+}
+
+// The description pointed at the local copies of its pictures.
+std::string listDescriptionPictures(const std::string& description, const std::string& folder,
+                                    PictureList& list) {
+    std::vector<AddressChange> changes;
+    const std::vector<std::string> addresses = collectDescriptionAddresses(description).value();
+    for (const std::string& address : addresses) {
+        if (address.empty())
+            continue;
+        std::string name = descriptionPictureName(address);
+        if (name.empty())
+            continue;
+        list.addresses.push_back(address);
+        list.files.push_back(folder + kPathSeparator + name);
+        changes.push_back({address, localPictureAddress(folder, name)});
+    }
+    return pointAtLocalPictures(description, changes);
+}
+
 } // namespace
 
-void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& options,
-                  const OfferServices& services) {
-    run.processEvents();
-    run.setCompletionCount(options.descLocal ? 0 : 1);
-    run.setPackageRow("");
-    run.setProgress("正在下载中...(解析XML)");
-
+ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options,
+                            const OfferServices& services) {
+    ProcessedOffer out;
     AnswerReading reading = readOfferAnswer(answer);
     if (!reading.failure.empty())
-        showFailure(services.dialogs, reading.failure);
+        out.failures.push_back(reading.failure);
     OfferRecord& offer = reading.record;
 
-    PackageRowValues row;
-    row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, run.offerIds(),
-                            [&run](std::size_t k) { return run.pagePriceAt(k); });
+    PackageRowValues& row = out.row;
+    row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, options.offerIds,
+                            [&options](std::size_t k) {
+                                return k < options.pagePrices.size() ? options.pagePrices[k]
+                                                                     : std::string();
+                            });
 
     // Without a fully read offer there is nothing to map: cid and num stay empty and
     // so does the remark's category text.
-    std::string categoryText;
     if (reading.complete()) {
         CategoryChoice choice;
         try {
-            categoryText = offer.categoryText;
+            out.categoryText = offer.categoryText;
             chooseCategory(services.db, offer.categoryText, offer.gender, options.preferredCid,
                            choice);
-            categoryText = choice.categoryText;
+            out.categoryText = choice.categoryText;
             row.cid = choice.cid;
             PropertyMapping m = mapProperties(services.lookup, row.cid, offer.features,
                                               offer.articleNumber, row.price);
@@ -74,34 +124,25 @@ void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& op
             logAnswerFields(services.log, offer);
         } catch (const std::exception& e) {
             if (!choice.categoryText.empty())
-                categoryText = choice.categoryText;
+                out.categoryText = choice.categoryText;
             row.cid = choice.cid;
-            showFailure(services.dialogs, std::string("类目属性匹配失败:") + e.what());
+            out.failures.push_back(std::string("类目属性匹配失败:") + e.what());
         }
     }
-    run.setCategoryText(categoryText);
 
     row.title = offer.title;
     row.outerId = offer.articleNumber;
     row.numId = offer.offerId;
 
-    PictureTexts pictures;
-    run.mainPictures(imageAddresses(reading.offer), pictures);
-    if (run.cancelled())
-        return;
-    run.propertyPictures(answer, pictures);
-    if (run.cancelled())
-        return;
+    listMainPictures(imageAddresses(reading.offer), options.pictureFolder, out);
+    listPropertyPictures(answer, options.pictureFolder, out);
     std::string description = offer.description;
-    if (options.descLocal && !run.descriptionPictures(description))
-        return;
-    if (run.cancelled())
-        return;
-
-    run.cleanDescription(description);
+    if (options.descLocal)
+        description = listDescriptionPictures(description, options.descriptionFolder,
+                                              out.descriptionPictures);
+    cleanDescriptionText(description, options.clearLinks);
     row.description = description;
-    row.picture = pictures.picture;
-    row.pictureStatus = pictures.pictureStatus;
+
     AnswerTags tags = readAnswerTags(answer);
     row.autoFill = tags.autoFill;
     row.userName = tags.nick;
@@ -111,11 +152,7 @@ void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& op
     row.itemSize = tags.itemSize;
     row.itemWeight = tags.itemWeight;
     row.sellPromise = tags.sellPromise;
-
-    for (const std::string& line : packageRowLogLines(row))
-        services.log.append(line);
-    run.setPackageRow(buildPackageRow(row));
-    run.addCompletion();
+    return out;
 }
 
 } // namespace lw

@@ -182,6 +182,7 @@ TEST_F(CatalogDownload, ErrorResponsesLeaveTheTables) {
         sim.addFault(c.fault);
         answerYes();
         c.click();
+        EXPECT_EQ(dialogs.last().title, "提示");
         EXPECT_EQ(dialogs.last().text, c.message);
         EXPECT_EQ(dialogs.last().icon, Icon::Error);
         EXPECT_FALSE(state.panel.visible());

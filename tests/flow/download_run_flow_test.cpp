@@ -31,7 +31,7 @@ TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheIte
     addLink(group, "2002", "围巾", "0", "0", true, true);
     startWindow();
     std::vector<std::string> captions;
-    window->state().panel.changed.connect(
+    Connection watch = window->state().panel.changed.connect(
         [&] { captions.push_back(window->state().panel.caption()); });
     startAndRun();
 
@@ -140,6 +140,7 @@ TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
     EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 1);
     EXPECT_FALSE(window->state().panel.visible());
     ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].title, "提示");
     EXPECT_EQ(dialogs.shown[1].text, "下载失败.\r\n错误原因: 商品不存在,isv.offer-gone,已下架");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
 }
@@ -201,7 +202,7 @@ TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
 
     // Nothing more arrives: no progress, no picture request, no message.
     int changes = 0;
-    window->list().rowsChanged.connect([&](int, int) { ++changes; });
+    Connection counting = window->list().rowsChanged.connect([&](int, int) { ++changes; });
     size_t requests = sim.requests().size();
     loop.runUntil([] { return false; }, 700ms);
     EXPECT_EQ(changes, 0);
@@ -247,6 +248,109 @@ TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
     window->cancelCommand();
     EXPECT_FALSE(window->state().busy());
+}
+
+// The steps of one offer as its item's progress column shows them (the picture counts
+// left out), and where a cancel stops them.
+class OfferSteps : public DownloadFlowFixture {
+protected:
+    static constexpr const char* kReading = "正在下载中...(解析XML)";
+    static constexpr const char* kMain = "正在创建下载属性图片1线程...";
+    static constexpr const char* kProperty = "正在创建下载属性图片2线程...";
+    static constexpr const char* kDescription = "正在创建下载描述图片线程...";
+    static constexpr const char* kSaving = "完成下载,正在保存中...";
+
+    // Records every new progress text of item id from the reading on; cancels the run
+    // when it shows cancelAt.
+    Connection watch(const std::string& id, const std::string& cancelAt = {}) {
+        steps.clear();
+        return window->list().rowsChanged.connect([this, id, cancelAt](int, int) {
+            const std::string& remark = rowOf(id).sub[kSubRemark];
+            bool pictureCount = remark.rfind("正在下载中...", 0) == 0 && remark != kReading;
+            // What an earlier run left in the column is not a step of this one.
+            if (steps.empty() && remark != kReading)
+                return;
+            if (pictureCount || (!steps.empty() && steps.back() == remark))
+                return;
+            steps.push_back(remark);
+            if (remark == cancelAt)
+                window->cancelCommand();
+        });
+    }
+
+    std::vector<std::string> steps;
+};
+
+TEST_F(OfferSteps, RunInOrderWithOrWithoutLocalDescriptionPictures) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    window->state().log.setVisible(true);
+    Connection watching = watch("2001");
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(steps, (std::vector<std::string>{kReading, kMain, kProperty, kDescription, kSaving,
+                                               kRemarkA}));
+    // The answer fields while reading, the row's columns when it is stored.
+    const std::string& logged = window->state().log.text();
+    EXPECT_LT(logged.find("\nproductFeatureList:"), logged.find("\ntitle:"));
+    EXPECT_NE(logged.find("\nsell_promise:0\n"), std::string::npos);
+
+    fs::remove(package);
+    window->list().setTicked(window->list().indexOfUniqid(rowOf("2001").uniqid), true);
+    window->setLocalDescriptionPictures(false);
+    watching = watch("2001");
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(steps, (std::vector<std::string>{kReading, kMain, kProperty, kSaving, kRemarkA}));
+    EXPECT_EQ(run->rowsWritten(), 1);
+}
+
+TEST_F(OfferSteps, ACancelAtAnyStepEndsTheOfferWithoutARow) {
+    struct Case {
+        const char* cancelAt;
+        // The last step shown: the main pictures' step is always reached.
+        const char* lastStep;
+    };
+    const Case cases[] = {
+        {kReading, kMain},
+        {kMain, kMain},
+        {kProperty, kProperty},
+        {kDescription, kDescription},
+    };
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAt);
+        dialogs.clear();
+        Connection watching = watch("2001", c.cancelAt);
+        dialogs.answers.push_back(Answer::Yes);
+        window->startDownload();
+        ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 10s));
+        loop.runUntil([] { return false; }, 50ms);
+        EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
+        ASSERT_FALSE(steps.empty());
+        EXPECT_EQ(steps.back(), c.lastStep);
+        EXPECT_EQ(dialogs.shown.size(), 1u) << "only the start question";
+        EXPECT_FALSE(fs::exists(package));
+        EXPECT_TRUE(rowOf("2001").ticked);
+        EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
+        EXPECT_FALSE(window->state().panel.visible());
+    }
+}
+
+TEST_F(OfferSteps, AnAnswerThatCannotBeReadIsReportedAndItsRowWritten) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("offer=2001 bad-json");
+    startWindow();
+    Connection watching = watch("2001");
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[1].title, "提示");
+    EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
+    EXPECT_EQ(dialogs.shown[1].text.rfind("宝贝数据无法解析:", 0), 0u) << dialogs.shown[1].text;
+    EXPECT_EQ(steps.front(), kReading);
+    EXPECT_EQ(run->rowsWritten(), 1);
 }
 
 TEST_F(DownloadFlow, StartChecks) {
@@ -305,13 +409,14 @@ TEST_F(DownloadFlow, ItemsTickedDuringTheRunAreTakenUp) {
     addLink(group, "2002", "围巾", "0", "0", false, false);
     startWindow();
     bool ticked = false;
-    run->offerEnded.connect([&](int, int, const std::string&, const std::string&) {
-        if (!ticked)
-            window->list().setTicked(window->list().indexOfUniqid(rowOf("2002").uniqid), true);
-        ticked = true;
-    });
+    Connection ticking =
+        run->offerEnded.connect([&](int, int, const std::string&, const std::string&) {
+            if (!ticked)
+                window->list().setTicked(window->list().indexOfUniqid(rowOf("2002").uniqid), true);
+            ticked = true;
+        });
     std::vector<std::string> captions;
-    window->state().panel.changed.connect(
+    Connection watch = window->state().panel.changed.connect(
         [&] { captions.push_back(window->state().panel.caption()); });
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
@@ -324,10 +429,11 @@ TEST_F(DownloadFlow, PackageFileDeletedBetweenTwoRowsIsMadeAgain) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     addLink(group, "2002", "围巾", "0", "0", false, true);
     startWindow();
-    run->offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
-        if (ordinal == 1)
-            fs::remove(package);
-    });
+    Connection removing =
+        run->offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
+            if (ordinal == 1)
+                fs::remove(package);
+        });
     startAndRun();
     EXPECT_EQ(run->rowsWritten(), 2);
     EXPECT_EQ(test::readFileBytes(package), expectedPackage({2}));

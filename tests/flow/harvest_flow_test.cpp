@@ -75,7 +75,8 @@ protected:
     HarvestWindowLogic& open() {
         window = std::make_unique<HarvestWindowLogic>(HarvestPorts{*db, dialogs, loop});
         window->fetchOptions.readTimeoutMs = 1500;
-        window->closeRequested.connect([this] { ++closes; });
+        // The window is the fixture's: the slot goes with it.
+        window->closeRequested.connect([this] { ++closes; }).release();
         window->prepare("搜索添加宝贝链接(URL)-女装", group);
         window->onShown();
         return *window;
@@ -167,7 +168,8 @@ TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
         dialogs.clear();
         sim.clearRequests();
         std::vector<HarvestWindowLogic::Control> focus;
-        open().focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
+        Connection watch = open().focusRequested.connect(
+            [&](HarvestWindowLogic::Control c) { focus.push_back(c); });
         window->setShopAddress(bad);
         window->startSearch();
         ASSERT_EQ(dialogs.shown.size(), 1u) << bad;
@@ -186,7 +188,7 @@ TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
 TEST_F(HarvestFlow, GbkShopWithChineseKeywordIsAskedInGbkAndStored) {
     open();
     std::vector<PageReport> pages;
-    window->pageDone.connect([&](const PageReport& p) { pages.push_back(p); });
+    Connection watch = window->pageDone.connect([&](const PageReport& p) { pages.push_back(p); });
     dialogs.answers.push_back(Answer::Yes);
     search("http://shop-gbk.1688.com", "连衣裙");
 
@@ -271,7 +273,8 @@ TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
              {other});
     open();
     std::vector<std::string> captions;
-    window->panel().changed.connect([&] { captions.push_back(window->panel().caption()); });
+    Connection watch =
+        window->panel().changed.connect([&] { captions.push_back(window->panel().caption()); });
     dialogs.answers.push_back(Answer::Yes);
     search("http://shop-many.1688.com");
 
@@ -561,8 +564,9 @@ TEST_F(HarvestFlow, AddButtonChecksCorrectsAndAdds) {
     open();
     std::vector<HarvestWindowLogic::Control> focus;
     int resets = 0;
-    window->focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
-    window->urlReset.connect([&] { ++resets; });
+    Connection focusWatch =
+        window->focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
+    Connection resetWatch = window->urlReset.connect([&] { ++resets; });
 
     window->onLinkBoxEdited("  \r\n");
     window->addLinks();

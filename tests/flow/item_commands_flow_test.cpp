@@ -235,7 +235,7 @@ TEST_F(LinkCommands, DeleteOneAndThreeRows) {
     start();
     ItemCommands& c = window->commands();
     int focused = 0;
-    c.focusList.connect([&] { ++focused; });
+    Connection counting = c.focusList.connect([&] { ++focused; });
     c.deleteSelectedItems();
     EXPECT_EQ(dialogs.last().text, "请选择要删除的项");
     EXPECT_EQ(focused, 1);

@@ -86,7 +86,7 @@ TEST_F(ItemViewFlow, CancelDuringLoadingLeavesAPartialList) {
     window->view().pumpInterval = std::chrono::milliseconds(0);
     std::vector<std::string> captions;
     bool cancel = true;
-    window->state().panel.changed.connect([&] {
+    Connection watch = window->state().panel.changed.connect([&] {
         const std::string& c = window->state().panel.caption();
         if (window->state().panel.visible())
             captions.push_back(c);
@@ -267,7 +267,7 @@ TEST_F(GroupPicker, RebuildingClearsTicksWithoutChangeEvent) {
     CheckedComboBox& p = window->view().group;
     tickGroups({"A"});
     int events = 0;
-    p.changed.connect([&] { ++events; });
+    Connection counting = p.changed.connect([&] { ++events; });
     p.addItem("B");
     EXPECT_EQ(events, 0);
     EXPECT_EQ(p.text(), "");

@@ -191,7 +191,7 @@ TEST_F(MappingEditor, CancelChangesNothing) {
 TEST_F(MappingEditor, ModifyAndDeleteNeedASelectedRow) {
     add("a", "", "x");
     int focusRequests = 0;
-    admin.focusListRequested.connect([&] { ++focusRequests; });
+    Connection counting = admin.focusListRequested.connect([&] { ++focusRequests; });
 
     admin.modifyEntry();
     admin.deleteEntries();
@@ -244,7 +244,7 @@ TEST_F(MappingEditor, SelectAllThenDeleteManyRows) {
 TEST_F(MappingEditor, ImportReadsGbkWithTitleAndKeepsBlanks) {
     add("连衣裙", "女", "旧");
     std::vector<std::string> captions;
-    admin.panelChanged.connect([&] {
+    Connection watch = admin.panelChanged.connect([&] {
         if (admin.panelVisible())
             captions.push_back(admin.panelCaption());
     });

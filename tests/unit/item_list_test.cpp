@@ -35,10 +35,11 @@ TEST(ItemList, SignalsFollowChangesAndBulkLoadsAnnounceOnce) {
     ItemList list;
     int resets = 0, begun = 0, appended = 0;
     std::vector<std::pair<int, int>> changed;
-    list.reset.connect([&] { ++resets; });
-    list.updateBegun.connect([&] { ++begun; });
-    list.rowsAppended.connect([&](int, int) { ++appended; });
-    list.rowsChanged.connect([&](int a, int b) { changed.emplace_back(a, b); });
+    Connection resetCount = list.reset.connect([&] { ++resets; });
+    Connection begunCount = list.updateBegun.connect([&] { ++begun; });
+    Connection appendedCount = list.rowsAppended.connect([&](int, int) { ++appended; });
+    Connection changedList =
+        list.rowsChanged.connect([&](int a, int b) { changed.emplace_back(a, b); });
     list.beginUpdate();
     list.clear();
     for (int i = 0; i < 3; ++i)

@@ -97,9 +97,11 @@ TEST(PictureNames, PropertyPicturesOfTheAnswer) {
         EXPECT_TRUE(p.url.empty());
 }
 
-TEST(PictureNames, ProgressTextAndClientSettings) {
-    EXPECT_EQ(pictureProgressText(1, 0, 0, false), "1:0:0:0");
-    EXPECT_EQ(pictureProgressText(3, 2, 10, true), "3:2:10:1");
+TEST(PictureNames, ProgressEndAndClientSettings) {
+    // A job's last message: every picture handled, an empty job's only one included.
+    EXPECT_TRUE((PictureProgress{1, 0, 0, false}.last()));
+    EXPECT_TRUE((PictureProgress{3, 10, 10, true}.last()));
+    EXPECT_FALSE((PictureProgress{3, 2, 10, true}.last()));
     HttpOptions o = pictureHttpOptions();
     EXPECT_EQ(o.readTimeoutMs, 10000);
     EXPECT_TRUE(o.followRedirects);
