@@ -99,6 +99,17 @@ AsyncHttpRequest::~AsyncHttpRequest() {
         worker_.join(); // the stop ends the transfer at once and drops a pending completion
 }
 
+void AsyncHttpRequest::abandon() {
+    // From inside a completion the request is already over.
+    if (!started_ || inCompletion_)
+        return;
+    if (worker_.joinable()) {
+        worker_.request_stop();
+        worker_.join(); // the stop ends the transfer at once and drops a pending completion
+    }
+    started_ = false;
+}
+
 std::string AsyncHttpRequest::requestAddress(const std::string& url) {
     std::string address = url.find("://") == std::string::npos ? "http://" + url : url;
     size_t authority = address.find("://") + 3;

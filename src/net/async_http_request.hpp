@@ -62,6 +62,9 @@ public:
     bool start();
     // A request is started and its completion events have not all run yet.
     bool started() const { return started_; }
+    // Ends a started request at once; none of its events follows, and a new request can
+    // be started.
+    void abandon();
 
     std::string agent = "Mozilla/4.0 (compatible; Listwright)";
     // An address without "://" is requested as "http://" + address.

@@ -216,6 +216,9 @@ void DownloadRun::requestNextOffer() {
     transportError_.clear();
     list_.setState(index, kStateDownloading, kIconDownloading);
     offerId_ = textBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
+    // A request still out belongs to a run that was cancelled: its answer is not wanted.
+    if (http_.started() && !awaitingAnswer_)
+        http_.abandon();
     std::string error = requestOffer(app_, http_, offerId_, state_.log);
     if (!error.empty()) {
         fail(kOfferErrorPrefix + error);

@@ -231,6 +231,29 @@ TEST_F(DownloadFlow, CancelWhileTheOfferIsRequestedDropsItsAnswer) {
     EXPECT_FALSE(fs::exists(package));
 }
 
+// Started again while the cancelled run's request is still out (a slow Relay): the new
+// run goes on at once instead of failing with "上一个宝贝的下载请求尚未完成".
+TEST_F(DownloadFlow, CancelThenStartAgainAbandonsTheOldRequest) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("offer=2001 stall 20000 1");
+    startWindow();
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
+    window->cancelCommand();
+    loop.processEvents();
+    auto restarted = std::chrono::steady_clock::now();
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_EQ(run->outcome(), RunOutcome::Running);
+    runToEnd();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_LT(std::chrono::steady_clock::now() - restarted, 10s) << "long before the stall ends";
+    for (const auto& shown : dialogs.shown)
+        EXPECT_EQ(shown.text.find("尚未完成"), std::string::npos) << shown.text;
+    EXPECT_FALSE(rowOf("2001").ticked);
+}
+
 TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     addLink(group, "2002", "围巾", "0", "0", false, true);
     // A folder where the package file should be: it cannot be written.
