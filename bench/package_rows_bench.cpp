@@ -8,6 +8,7 @@
 #include "package/property_mapping.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
 #include "ui/diagnostic_log.hpp"
@@ -17,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -164,13 +166,8 @@ int main(int argc, char** argv) {
     writeFile(folder / "props.tsv", tables.props);
     writeFile(folder / "propvalues.tsv", tables.values);
     relaysim::Server sim;
-    sim.start(folder.string());
-    Config config;
-    config.relayHost = sim.hostPort();
-    config.appKey = "bench";
-    config.accessToken = "bench";
-    config.accountCode = "bench";
-    const RelayContext app = makeRelayContext(config);
+    const RelayContext app =
+        makeRelayContext(test::startRelaySim(sim, folder.string(), {"bench", "bench", "bench"}));
 
     auto db = makeDatabase((folder / "bench.db").string());
     DiagnosticLog log;

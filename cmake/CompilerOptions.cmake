@@ -2,6 +2,11 @@
 add_library(listwright_options INTERFACE)
 target_compile_features(listwright_options INTERFACE cxx_std_20)
 target_compile_options(listwright_options INTERFACE -Wall -Wextra -Wpedantic)
+# scripts/test (and so the CI) turns it on: a warning fails the build there.
+option(LISTWRIGHT_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(LISTWRIGHT_WARNINGS_AS_ERRORS)
+  target_compile_options(listwright_options INTERFACE -Werror)
+endif()
 target_compile_definitions(listwright_options INTERFACE
   $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>
   LISTWRIGHT_VERSION="${PROJECT_VERSION}")

@@ -7,15 +7,14 @@
 #include "ui/progress_frame.hpp"
 #include "ui/qt_icons.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/window_key_filter.hpp"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -61,12 +60,11 @@ MainWindowWidget::MainWindowWidget(MainWindowLogic& logic, DesktopFrame& frame, 
     setStyleSheet(colourSchemeStyleSheet());
     bindState();
     // Keys reach the window before its controls.
-    qApp->installEventFilter(this);
+    new WindowKeyFilter(
+        this, [this](bool ctrl, bool alt, int key) { return logic_.handleKey(ctrl, alt, key); });
 }
 
-MainWindowWidget::~MainWindowWidget() {
-    qApp->removeEventFilter(this);
-}
+MainWindowWidget::~MainWindowWidget() = default;
 
 void MainWindowWidget::buildMenus() {
     MainWindowLogic& l = logic_;
@@ -360,16 +358,6 @@ bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == saveFile_ && event->type() == QEvent::MouseButtonDblClick) {
         logic_.choosePackagePath();
         return true;
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
-            if (code && logic_.handleKey(key->modifiers() & Qt::ControlModifier,
-                                         key->modifiers() & Qt::AltModifier, code))
-                return true;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

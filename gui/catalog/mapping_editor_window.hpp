@@ -29,7 +29,6 @@ public:
     MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget* parent = nullptr);
 
     MappingEditorLogic& logic() { return admin_; }
-    MappingEntryLogic& dialogLogic() { return modi_; }
     MappingEntryWindow* dialogWindow() const { return dialogWindow_; }
 
 protected:

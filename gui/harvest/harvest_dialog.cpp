@@ -3,12 +3,11 @@
 #include "ui/panel_geometry.hpp"
 #include "ui/progress_frame.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/window_key_filter.hpp"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,13 +45,13 @@ HarvestDialog::HarvestDialog(HarvestWindowLogic& logic, QWidget* parent)
     buildProgressPanel();
     bindLogic();
     // Keys reach the window before its controls.
-    qApp->installEventFilter(this);
+    new WindowKeyFilter(
+        this, [this](bool ctrl, bool alt, int key) { return logic_.handleKey(ctrl, alt, key); });
 }
 
 HarvestDialog::~HarvestDialog() {
     // Nothing the logic says while the dialog goes reaches it.
     connections_.clear();
-    qApp->removeEventFilter(this);
 }
 
 void HarvestDialog::buildSearchBar() {
@@ -213,20 +212,6 @@ void HarvestDialog::resizeEvent(QResizeEvent* event) {
 
 void HarvestDialog::reject() {
     logic_.closeWindow();
-}
-
-bool HarvestDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
-            if (code && logic_.handleKey(key->modifiers() & Qt::ControlModifier,
-                                         key->modifiers() & Qt::AltModifier, code))
-                return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 HarvestWindow::HarvestWindow(HarvestPorts ports, QWidget* parent)

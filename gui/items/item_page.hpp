@@ -31,7 +31,6 @@ public:
 
     QTreeView* listView() const { return list_; }
     ItemTableModel* model() const { return model_; }
-    QMenu* listMenu() const { return listMenu_; }
     QMenu* groupMenu() const { return groupMenu_; }
     CheckedComboWidget* groupPicker() const { return group_; }
 

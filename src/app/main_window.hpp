@@ -58,7 +58,6 @@ public:
     ItemCommands& commands() { return commands_; }
     const Ports& ports() const { return ports_; }
     DownloadRun& downloadRun() { return run_; }
-    CategoryCommands& categoryCommands() { return categories_; }
     const Config& config() const { return config_; }
 
     // Frame texts.

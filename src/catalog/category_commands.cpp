@@ -51,18 +51,6 @@ void CategoryCommands::downloadPropertyValues() {
     run(kItempropValues);
 }
 
-void CategoryCommands::requestCategoryTree(const std::string& cids, const std::string& parentCid) {
-    request(kItemcats, cids, parentCid);
-}
-
-void CategoryCommands::requestCategoryProperties() {
-    request(kItemprops, {}, {});
-}
-
-void CategoryCommands::requestPropertyValues() {
-    request(kItempropValues, {}, {});
-}
-
 void CategoryCommands::run(const CategoryDownloadKind& d) {
     // running_ also covers the moments the panel is hidden by _Cancel while the split
     // still lets events run.
@@ -77,11 +65,10 @@ void CategoryCommands::run(const CategoryDownloadKind& d) {
     }
     state_.panel.show(d.panelText);
     loop_.processEvents();
-    request(d, {}, {});
+    request(d);
 }
 
-void CategoryCommands::request(const CategoryDownloadKind& d, const std::string& cids,
-                               const std::string& parentCid) {
+void CategoryCommands::request(const CategoryDownloadKind& d) {
     if (running_)
         return;
     running_ = true;
@@ -92,7 +79,7 @@ void CategoryCommands::request(const CategoryDownloadKind& d, const std::string&
     lastStored_ = false;
 
     app_.answer = postRelayMethod(app_, client_, app_.apiEndpoint,
-                                  taobaoMethodFields(app_, d.method, cids, parentCid), state_.log);
+                                  taobaoMethodFields(app_, d.method), state_.log);
     state_.log.append(app_.answer);
     if (std::optional<std::string> error = checkErrorResponse(app_.answer, d.errorPrefix)) {
         dialogs_.message(kTitle, *error, Icon::Error);

@@ -30,11 +30,6 @@ public:
     void countCategoryProperties();
     void countPropertyValues();
 
-    // Request and store, once the command was confirmed and the panel is shown.
-    void requestCategoryTree(const std::string& cids = {}, const std::string& parentCid = {});
-    void requestCategoryProperties();
-    void requestPropertyValues();
-
     // Whether the last download replaced its table.
     bool lastStored() const { return lastStored_; }
     // The last download was not started: the user answered No.
@@ -42,8 +37,8 @@ public:
 
 private:
     void run(const CategoryDownloadKind& d);
-    void request(const CategoryDownloadKind& d, const std::string& cids,
-                 const std::string& parentCid);
+    // Request and store, once the command was confirmed and the panel is shown.
+    void request(const CategoryDownloadKind& d);
     void count(const char* sql);
 
     Database& db_;

@@ -27,13 +27,6 @@ std::string CheckedComboBox::text() const {
     return out;
 }
 
-std::vector<std::string> CheckedComboBox::tickedNames() const {
-    std::vector<std::string> names;
-    for (int index : order_)
-        names.push_back(item(index));
-    return names;
-}
-
 int CheckedComboBox::indexOf(const std::string& name) const {
     for (int i = 0; i < count(); ++i)
         if (items_[static_cast<size_t>(i)] == name)
@@ -59,11 +52,6 @@ void CheckedComboBox::addItem(const std::string& name) {
 
 void CheckedComboBox::insertItem(int index, const std::string& name) {
     items_.insert(items_.begin() + index, name);
-    rebuild();
-}
-
-void CheckedComboBox::removeItem(int index) {
-    items_.erase(items_.begin() + index);
     rebuild();
 }
 

@@ -24,7 +24,6 @@ public:
     std::string text() const;
     // The ticked items in tick order.
     const std::vector<int>& tickedIndexes() const { return order_; }
-    std::vector<std::string> tickedNames() const;
     // The first name of the text; empty when nothing is ticked.
     std::string firstTicked() const {
         return order_.empty() ? std::string() : item(order_.front());
@@ -38,7 +37,6 @@ public:
     void clear();
     void addItem(const std::string& name);
     void insertItem(int index, const std::string& name);
-    void removeItem(int index);
 
     // A click on an item's tick box.
     void clickItem(int index);

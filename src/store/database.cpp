@@ -328,16 +328,6 @@ double Query::real(std::string_view column) const {
     return sqlite3_column_double(stmt_, indexOf(column));
 }
 
-bool Query::boolean(std::string_view column) const {
-    return integer(column) != 0;
-}
-
-bool Query::isNull(std::string_view column) const {
-    if (eof_)
-        throw DbError("no current row");
-    return sqlite3_column_type(stmt_, indexOf(column)) == SQLITE_NULL;
-}
-
 std::string Query::first() const {
     return textAt(0);
 }

@@ -130,8 +130,6 @@ public:
     std::string text(std::string_view column) const;
     std::int64_t integer(std::string_view column) const;
     double real(std::string_view column) const;
-    bool boolean(std::string_view column) const;
-    bool isNull(std::string_view column) const;
     // The first column of the current row, as text.
     std::string first() const;
     int columnCount() const;

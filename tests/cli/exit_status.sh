@@ -5,15 +5,7 @@
 set -euo pipefail
 bin="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-  if [[ -n "$sim_pid" ]]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$here/../support/relay_sim.sh"
+source "$here/../support/cli_test.sh"
 start_relay_sim "$work/port" --fixtures "$here/../data/catalog" --port 0 \
   --fault "method=user.itemprops.get error-response 会话过期|27|expired"
 export LISTWRIGHT_CONFIG="$work/none.conf"

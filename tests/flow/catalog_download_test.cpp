@@ -5,6 +5,7 @@
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
@@ -52,13 +53,7 @@ class CatalogDownload : public ::testing::Test {
 protected:
     void SetUp() override {
         fs::copy(testDataPath("catalog"), fixtures, fs::copy_options::recursive);
-        sim.start(fixtures);
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key1";
-        config.accessToken = "tok'1";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(startRelaySim(sim, fixtures, {"key1", "tok'1", "acc"}));
         commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
     }
 

@@ -5,6 +5,7 @@
 #include "package/package_names.hpp"
 #include "package/picture_names.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
@@ -45,7 +46,7 @@ inline std::string utf16(const std::string& text) {
 class DownloadFlowFixture : public MainWindowFlow {
 protected:
     void SetUp() override {
-        sim.start(fixtureFolder());
+        config = startRelaySim(sim, fixtureFolder());
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
                  "(50000671,16,'T恤',0)");
@@ -59,11 +60,6 @@ protected:
 
     // The window with the run, the list loaded, the package path set.
     void startWindow() {
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = "acc";
         window = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, frame,
                                                    dir.path() + "/program", config);
         window->homeFolder = dir.path() + "/home";
@@ -157,6 +153,7 @@ protected:
     }
 
     relaysim::Server sim;
+    Config config; // the Relay values pointing at sim
     std::int64_t group = 0;
     std::string package;
     DownloadRun* run = nullptr; // the window's

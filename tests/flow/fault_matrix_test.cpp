@@ -5,6 +5,7 @@
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
 #include "package_check.hpp"
+#include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
 
 #include <gtest/gtest.h>
@@ -225,13 +226,7 @@ std::vector<CategoryCase> categoryCases() {
 class CategoryFaults : public ::testing::TestWithParam<CategoryCase> {
 protected:
     void SetUp() override {
-        sim.start(testDataPath("catalog"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key1";
-        config.accessToken = "tok";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(startRelaySim(sim, testDataPath("catalog"), {"key1", "tok", "acc"}));
         client.options().readTimeoutMs = kTimeoutMs;
         commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
         db->exec("insert into TB_Itemcats(cid,parent_cid,name) values (1,0,'旧类目')");
@@ -332,9 +327,7 @@ class HarvestFaults : public ::testing::TestWithParam<HarvestCase> {
 protected:
     void SetUp() override {
         sim.start(testDataPath("harvest"));
-        env.set("http_proxy", sim.url().c_str());
-        env.set("no_proxy", nullptr);
-        env.set("NO_PROXY", nullptr);
+        proxyThrough(env, sim);
         db->exec("insert into TB_Groups(GroupName,Tag) select '女装',0");
         group = db->lastInsertId();
         db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,?,'7','x'", {group});

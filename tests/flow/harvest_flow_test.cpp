@@ -1,5 +1,6 @@
 #include "harvest/harvest_window.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
@@ -54,10 +55,7 @@ protected:
 
     void startSim(const std::string& fixtures) {
         sim.start(fixtures);
-        // The shops are reached through relay-sim as the proxy.
-        env.set("http_proxy", sim.url().c_str());
-        env.set("no_proxy", nullptr);
-        env.set("NO_PROXY", nullptr);
+        proxyThrough(env, sim);
     }
 
     // A fixture folder of generated pages for one shop's search without keyword.

@@ -8,6 +8,7 @@
 #include "harvest/harvest_window.hpp"
 #include "items/group_store.hpp"
 #include "package_check.hpp"
+#include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
 #include "store/settings.hpp"
 
@@ -197,9 +198,7 @@ TEST_P(Hostile, HarvestKeywordIsStoredAndSentAsText) {
     relaysim::Server shops;
     shops.start(testDataPath("harvest"));
     ScopedEnv env;
-    env.set("http_proxy", shops.url().c_str());
-    env.set("no_proxy", nullptr);
-    env.set("NO_PROXY", nullptr);
+    proxyThrough(env, shops);
     std::string before = schemaAndCounts();
 
     HarvestWindowLogic harvest(HarvestPorts{*db, dialogs, loop});

@@ -3,6 +3,7 @@
 #include "package/package_row.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
 #include "table_lookup.hpp"
@@ -20,13 +21,7 @@ const std::string kCid = "50000671";
 class PackageLookupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::testDataPath("package"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(test::startRelaySim(sim, test::testDataPath("package")));
         options.readTimeoutMs = 300;
     }
 

@@ -1,6 +1,7 @@
 #include "net/async_http_request.hpp"
 #include "net/relay.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/text_routines.hpp"
 #include "temp_dir.hpp"
@@ -25,13 +26,8 @@ const char* const kReturnFields =
 class RelayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::testDataPath("relay-basic"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = " a b+中文 ";
-        app = makeRelayContext(config);
+        app = makeRelayContext(test::startRelaySim(sim, test::testDataPath("relay-basic"),
+                                                   {"key-1", "token-1", " a b+中文 "}));
     }
 
     // The offer component of the main window, waiting for its answer; error is the
@@ -100,11 +96,7 @@ TEST_F(RelayTest, OfferAnswerThatIsNotUtf8IsKeptReadable) {
     std::filesystem::create_directories(dir.file("offers"));
     test::writeFileBytes(dir.file("offers/7.json"), "{\"subject\":\"ab\xff\xfe\"}");
     relaysim::Server other;
-    other.start(dir.path());
-    Config config;
-    config.relayHost = other.hostPort();
-    config.appKey = config.accessToken = config.accountCode = "x";
-    app = makeRelayContext(config);
+    app = makeRelayContext(test::startRelaySim(other, dir.path(), {"x", "x", "x"}));
     std::optional<std::string> error = "(not set)";
     std::string answer = runOffer("7", error);
     EXPECT_EQ(error, std::nullopt);

@@ -9,18 +9,17 @@
 #include "ui/progress_frame.hpp"
 #include "ui/qt_event_loop.hpp"
 #include "ui/qt_text.hpp"
+#include "wait_for.hpp"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -29,16 +28,6 @@ using namespace lw::gui;
 using namespace lw::test;
 
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return done();
-}
 
 class HarvestGui : public ::testing::Test {
 protected:

@@ -11,11 +11,11 @@
 #include "ui/panel_geometry.hpp"
 #include "ui/qt_event_loop.hpp"
 #include "ui/qt_text.hpp"
+#include "wait_for.hpp"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,7 +28,6 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
-#include <QThread>
 #include <QToolBar>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -43,16 +42,6 @@ using namespace lw::gui;
 using namespace lw::test;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return done();
-}
 
 class MainWindowGui : public ::testing::Test {
 protected:
@@ -75,7 +64,7 @@ protected:
         logic->initialise();
         window->show();
         logic->onShown();
-        EXPECT_TRUE(waitUntil([&] { return logic->trayMenuAttached(); }));
+        EXPECT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
     }
 
     std::int64_t addGroup(const std::string& name) {

@@ -149,7 +149,7 @@ TEST(DeliveredFile, NewItemLinkIsNotDownloadedAndNotTicked) {
              "'u', 't'");
     Query q = db->query("select * from tb_url where isDownload=0");
     ASSERT_FALSE(q.eof());
-    EXPECT_FALSE(q.boolean("bcheck"));
+    EXPECT_EQ(q.integer("bcheck"), 0);
     EXPECT_EQ(q.text("remark"), "");
 }
 
