@@ -156,7 +156,7 @@ void ItemCommands::moveSelectedItems() {
     }
     moveDialog.ids = idsOf(view_.list, selected);
     moveDialog.n = static_cast<int>(selected.size());
-    if (moveDialog.ShowModal(db_, dialogs_))
+    if (moveDialog.run(db_, dialogs_))
         view_.reloadItems();
 }
 
