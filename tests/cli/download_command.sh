@@ -55,11 +55,11 @@ grep -q $'^1/1\t9999\t下载失败. 错误原因: ' "$work/out" || fail "error l
 # Look-ups that get no answer: the row is written without its properties, a line names
 # the offer after the package line, and the exit status says the run was not whole.
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true
-start_relay_sim "$data/port2" --fixtures "$here/../data/download" --fault "lookup status 500"
+start_relay_sim "$work/port2" --fixtures "$here/../data/download" --fault "lookup status 500"
 export_relay_env
 cli link untick --all >/dev/null
 cli link tick "$(cli link list | grep "${P}2001.html" | cut -f8)" >/dev/null
 expect_rc 1 cli download --group "女装" --out "$pkg" --overwrite
-[ "$(tail -n 2 "$data/out" | head -n 1)" = "$(printf '%s\t1' "$pkg")" ] || fail "package line: $(cat "$data/out")"
-tail -n 1 "$data/out" | grep -q $'^不完整\t2001\t属性查询无应答' || fail "incomplete line: $(cat "$data/out")"
+[ "$(tail -n 2 "$work/out" | head -n 1)" = "$(printf '%s\t1' "$pkg")" ] || fail "package line: $(cat "$work/out")"
+tail -n 1 "$work/out" | grep -q $'^不完整\t2001\t属性查询无应答' || fail "incomplete line: $(cat "$work/out")"
 echo ok
