@@ -14,16 +14,9 @@
 #include "ui/signal.hpp"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace lw {
-
-class Clock;
-class Database;
-class Desktop;
-class Dialogs;
-class EventLoop;
 
 // The main window MainWindowLogic: its state (MainState), the item list page
 // (ItemView), the Group and Item Link commands (ItemCommands), the frame's own
