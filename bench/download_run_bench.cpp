@@ -8,15 +8,17 @@
 #include "items/item_view.hpp"
 #include "package/download_run.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "ui/clock.hpp"
 #include "ui/desktop.hpp"
-#include "ui/dialogs.hpp"
 #include "ui/headless_event_loop.hpp"
+#include "ui/silent_dialogs.hpp"
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -62,27 +64,6 @@ std::string offerAnswer(int id) {
            "</prop_imgs><nick>店</nick><sell_promise>false</sell_promise>";
 }
 
-class BenchDialogs : public Dialogs {
-public:
-    Answer show(const MessageRequest& request) override {
-        if (request.buttons == Buttons::YesNo)
-            return request.icon == Icon::Information ? Answer::No : Answer::Yes;
-        std::fprintf(stderr, "%s\n", request.text.c_str());
-        return Answer::Ok;
-    }
-    FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Overwrite; }
-    std::optional<std::string> inputText(const std::string&, const std::string&,
-                                         const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<int> chooseFromList(const std::string&, const std::string&,
-                                      const std::vector<std::string>&, int) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 class NoDesktop : public Desktop {
 public:
     bool openFolder(const std::string&) override { return true; }
@@ -116,15 +97,18 @@ void runOnce(int offers, int latencyMs, int timerMs) {
     }
 
     relaysim::Server sim;
-    sim.start(fixtures.string());
+    const Config config = test::startRelaySim(sim, fixtures.string(), {"bench", "bench", "bench"});
     if (latencyMs > 0)
         sim.addFault("* latency " + std::to_string(latencyMs));
-    Config config;
-    config.relayHost = sim.hostPort();
-    config.appKey = config.accessToken = config.accountCode = "bench";
 
     HeadlessEventLoop loop;
-    BenchDialogs dialogs;
+    // The start and overwrite questions are confirmed, the closing offer to open the
+    // folder is declined.
+    SilentDialogs dialogs(&std::cerr);
+    dialogs.answerQuestion = [](const MessageRequest& request) {
+        return request.icon == Icon::Information ? Answer::No : Answer::Yes;
+    };
+    dialogs.fileExistsChoice = FileExistsChoice::Overwrite;
     NoDesktop desktop;
     SystemClock clock;
     MainState state;
@@ -138,12 +122,13 @@ void runOnce(int offers, int latencyMs, int timerMs) {
         DownloadRun run({db, dialogs, desktop, loop, clock}, state, list, config);
         run.pictureOptions.proxy = sim.url();
         run.timerIntervalMs = timerMs;
-        run.offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
-            // A request log of every picture would grow with the offers; it is not ours.
-            sim.clearRequests();
-            if (ordinal % (offers / 4 > 0 ? offers / 4 : 1) == 0)
-                rss.push_back(bench::currentRssMiB());
-        });
+        Connection sampling =
+            run.offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
+                // A request log of every picture would grow with the offers; it is not ours.
+                sim.clearRequests();
+                if (ordinal % (offers / 4 > 0 ? offers / 4 : 1) == 0)
+                    rss.push_back(bench::currentRssMiB());
+            });
         auto start = std::chrono::steady_clock::now();
         run.startDownload();
         loop.runUntil([&] { return run.outcome() != RunOutcome::Running; }, std::chrono::hours(1));

@@ -3,9 +3,9 @@
 // < 200 MB). Also times a header-click sort and storing the ticks.
 #include "bench_database.hpp"
 #include "items/item_view.hpp"
-#include "ui/dialogs.hpp"
 #include "ui/headless_event_loop.hpp"
 #include "ui/main_state.hpp"
+#include "ui/silent_dialogs.hpp"
 
 #include <chrono>
 #include <cstdio>
@@ -14,22 +14,6 @@ using namespace lw;
 using Steady = std::chrono::steady_clock;
 
 namespace {
-
-class NoDialogs : public Dialogs {
-public:
-    Answer show(const MessageRequest&) override { return Answer::No; }
-    FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
-    std::optional<std::string> inputText(const std::string&, const std::string&,
-                                         const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<int> chooseFromList(const std::string&, const std::string&,
-                                      const std::vector<std::string>&, int) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 double seconds(Steady::time_point from) {
     return std::chrono::duration<double>(Steady::now() - from).count();
@@ -41,7 +25,7 @@ int main(int argc, char** argv) {
     int links = argc > 1 ? std::atoi(argv[1]) : 100000;
     bench::BenchDatabase data(links);
     HeadlessEventLoop loop;
-    NoDialogs dialogs;
+    SilentDialogs dialogs;
     MainState state;
     ItemView view(data.db(), dialogs, loop, state);
     double before = bench::currentRssMiB();

@@ -25,14 +25,16 @@ int main(int argc, char** argv) {
     fs::remove(file);
 
     // 50 fields, some Chinese, 20 KB of UTF-8 in all.
-    std::string row;
+    lw::PackageRow row;
+    std::size_t bytes = 0;
     for (int i = 0; i < lw::kPackageColumnCount; ++i) {
-        if (i > 0)
-            row += lw::kFieldMarker;
-        row += "\"宝贝描述 description " + std::to_string(i) + "\"";
+        row.push_back("\"宝贝描述 description " + std::to_string(i) + "\"");
+        bytes += row.back().size() + 1;
     }
-    while (row.size() < 20 * 1024)
-        row += "<p>纯棉舒适 comfortable</p>";
+    while (bytes < 20 * 1024) {
+        row.back() += "<p>纯棉舒适 comfortable</p>";
+        bytes += 30;
+    }
 
     std::string failure = lw::appendPackageRow(row, file, lw::kNewPackageFile);
     std::vector<double> ms;

@@ -4,20 +4,21 @@
 //   package_rows_bench [rows] [memory]
 #include "net/relay.hpp"
 #include "package/offer_process.hpp"
-#include "package/package_names.hpp"
+#include "package/package_row.hpp"
 #include "package/property_mapping.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
-#include "ui/dialogs.hpp"
-#include "ui/main_state.hpp"
+#include "ui/diagnostic_log.hpp"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -133,52 +134,6 @@ private:
     std::map<std::string, std::string> props_, values_;
 };
 
-class NoDialogs : public Dialogs {
-public:
-    Answer show(const MessageRequest& request) override {
-        std::fprintf(stderr, "%s\n", request.text.c_str());
-        return Answer::Ok;
-    }
-    FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
-    std::optional<std::string> inputText(const std::string&, const std::string&,
-                                         const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<int> chooseFromList(const std::string&, const std::string&,
-                                      const std::vector<std::string>&, int) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
-// A run that fetches no pictures and keeps the last row.
-class BenchRun : public OfferRun {
-public:
-    std::string row;
-    void processEvents() override {}
-    bool cancelled() const override { return false; }
-    void setProgress(const std::string&) override {}
-    const std::vector<std::string>& offerIds() const override { return ids_; }
-    std::string pagePriceAt(std::size_t) const override { return {}; }
-    void setCompletionCount(int) override {}
-    void addCompletion() override {}
-    void setPackageRow(const std::string& text) override { row = text; }
-    void setCategoryText(const std::string&) override {}
-    void mainPictures(const std::vector<std::string>& addresses, PictureTexts& texts) override {
-        for (std::size_t i = 0; i < addresses.size(); ++i) {
-            texts.picture += mainPictureEntry(pictureName(addresses[i]), i);
-            texts.pictureStatus += "1;";
-        }
-    }
-    void propertyPictures(std::string_view, PictureTexts&) override {}
-    bool descriptionPictures(std::string&) override { return true; }
-    void cleanDescription(std::string&) override {}
-
-private:
-    std::vector<std::string> ids_;
-};
-
 std::unique_ptr<Database> makeDatabase(const std::string& path) {
     std::ifstream in(LISTWRIGHT_SCHEMA_SQL, std::ios::binary);
     std::ostringstream schema;
@@ -211,13 +166,8 @@ int main(int argc, char** argv) {
     writeFile(folder / "props.tsv", tables.props);
     writeFile(folder / "propvalues.tsv", tables.values);
     relaysim::Server sim;
-    sim.start(folder.string());
-    Config config;
-    config.relayHost = sim.hostPort();
-    config.appKey = "bench";
-    config.accessToken = "bench";
-    config.accountCode = "bench";
-    const RelayContext app = makeRelayContext(config);
+    const RelayContext app =
+        makeRelayContext(test::startRelaySim(sim, folder.string(), {"bench", "bench", "bench"}));
 
     auto db = makeDatabase((folder / "bench.db").string());
     DiagnosticLog log;
@@ -225,13 +175,19 @@ int main(int argc, char** argv) {
     MemoryLookup memory(tables);
     CountingLookup lookup(inMemory ? static_cast<PropertyLookup&>(memory)
                                    : static_cast<PropertyLookup&>(relay));
-    NoDialogs dialogs;
     const std::string answer = offerAnswer();
-    BenchRun run;
+    OfferOptions options;
+    options.preferredCid = "16";
+    options.pictureFolder = (folder / "pictures").string();
+    options.descriptionFolder = (folder / "pictures_DESC").string();
+    lw::PackageRow row;
 
     auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < rows; ++i) {
-        processOffer(answer, run, {true, false, "16"}, {*db, dialogs, log, lookup});
+        ProcessedOffer offer = processOffer(answer, options, {*db, log, lookup});
+        for (const std::string& failure : offer.failures)
+            std::fprintf(stderr, "%s\n", failure.c_str());
+        row = buildPackageRow(offer.row);
         sim.clearRequests();
     }
     const double seconds =
@@ -247,8 +203,10 @@ int main(int argc, char** argv) {
                 static_cast<double>(lookup.count) / rows);
     std::printf("look-ups per sec:   %.1f\n", lookup.count / seconds);
     // Every colour and size found: 4 plain features, 10 colours with 8 sizes each.
-    const bool complete = run.row.find("{[,]}80{[,]}") != std::string::npos;
+    // The num column (the tenth) counts them.
+    const bool complete = row.size() > 9 && row[9] == "80";
     if (!complete)
-        std::fprintf(stderr, "the row lacks its 80 SKU entries:\n%s\n", run.row.c_str());
+        std::fprintf(stderr, "the row lacks its 80 SKU entries:\n%s\n",
+                     packageRowLine(row).c_str());
     return complete ? 0 : 1;
 }

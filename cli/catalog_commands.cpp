@@ -48,7 +48,8 @@ int download(CliContext& context, void (CategoryCommands::*click)()) {
     }
     Categories categories(context);
     (categories.commands.*click)();
-    return kExitOk;
+    const CategoryCommands& c = categories.commands;
+    return c.lastStored() || c.lastDeclined() ? kExitOk : kExitFailed;
 }
 
 int count(CliContext& context, void (CategoryCommands::*click)()) {

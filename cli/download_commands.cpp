@@ -3,8 +3,12 @@
 #include "download_commands.hpp"
 
 #include "catalog/preferred_categories.hpp"
+#include "items/group_store.hpp"
+#include "items/item_link_store.hpp"
+#include "items/item_list.hpp"
 #include "items/item_view.hpp"
 #include "package/download_run.hpp"
+#include "package/package_names.hpp"
 #include "package/package_path.hpp"
 #include "package/pending_row.hpp"
 #include "platform/platform.hpp"
@@ -91,19 +95,20 @@ int runDownloadCommand(CliContext& context, Args& args) {
     // The rows reloadItems shows for these Groups, state "全部", no keyword; the
     // window's stored Group ticks stay as they are.
     ItemFilter filter;
+    GroupStore groupStore(*context.db);
     for (const std::string& name : groups) {
-        Query q = context.db->query("select GroupName from TB_Groups where GroupName=?", {name});
-        if (q.eof()) {
+        std::optional<std::int64_t> id = groupStore.find(name);
+        if (!id) {
             context.dialogs.message("提示", "找不到组\"" + name + "\".", Icon::Warning);
             return kExitFailed;
         }
-        filter.groupText += (filter.groupText.empty() ? "" : ",") + name;
+        filter.groupIds.push_back(*id);
     }
-    ItemView view(*context.db, dialogs, context.loop, state);
-    ItemList& list = view.list;
+    ItemList list;
     loadItemRows(*context.db, filter, list);
 
-    state.saveFile = out.empty() ? storedPackagePath(context) : out;
+    // Absolute and ending in ".csv", so the picture folders are the path without it.
+    state.saveFile = packageFilePath(out.empty() ? storedPackagePath(context) : out);
     state.pagePrice = pagePrice;
     state.localDescriptionPictures = !noLocalDesc;
     state.removeDescriptionLinks = !keepLinks;
@@ -130,7 +135,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
 
     DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
                     list, context.config);
-    run.offerEnded.connect(
+    Connection report = run.offerEnded.connect(
         [](int ordinal, int total, const std::string& offerId, const std::string& result) {
             std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
                       << replaceAll(replaceAll(result, "\r\n", " "), "\n", " ") << std::endl;
@@ -140,9 +145,16 @@ int runDownloadCommand(CliContext& context, Args& args) {
     context.loop.runUntil([&] { return run.outcome() != RunOutcome::Running; },
                           std::chrono::hours(24 * 365));
     // The ticks removed by the run are stored, as the window stores them when it closes.
-    view.storeTicks();
+    ItemLinkStore(*context.db).storeTicks(list);
     std::cout << run.packagePath() << "\t" << run.rowsWritten() << std::endl;
-    return run.outcome() == RunOutcome::Completed ? kExitOk : kExitFailed;
+    // What the run could not do in full, one line each, after the package line.
+    for (const auto& p : run.failedOffers())
+        std::cout << "未下载\t" << p.offerId << "\t" << p.reason << "\n";
+    for (const auto& p : run.incompleteOffers())
+        std::cout << "不完整\t" << p.offerId << "\t" << p.reason << "\n";
+    std::cout.flush();
+    bool whole = run.failedOffers().empty() && run.incompleteOffers().empty();
+    return run.outcome() == RunOutcome::Completed && whole ? kExitOk : kExitFailed;
 }
 
 } // namespace lw::cli

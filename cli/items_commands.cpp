@@ -80,8 +80,10 @@ int runGroupCommand(CliContext& context, Args& args) {
     if (verb == "rename" && words.size() == 2) {
         if (!checkGroups(context, {words[0]}))
             return kExitFailed;
-        return report(context, groups.rename(words[0], words[1]),
-                      words[0] == words[1] ? nullptr : kGroupRenamed);
+        std::int64_t id = *groups.find(words[0]);
+        if (groups.find(trim(words[1])) == id)
+            return kExitOk;
+        return report(context, groups.rename(id, words[1]), kGroupRenamed);
     }
     if (verb == "delete" && !words.empty()) {
         if (!checkGroups(context, words))
@@ -89,7 +91,10 @@ int runGroupCommand(CliContext& context, Args& args) {
         if (!context.dialogs.question("提示", deleteGroupsQuestion(join(words, ",")),
                                       Icon::Warning))
             return kExitOk;
-        groups.remove(words);
+        std::vector<std::int64_t> ids;
+        for (const std::string& name : words)
+            ids.push_back(*groups.find(name));
+        groups.remove(ids);
         return report(context, std::nullopt, kGroupsDeleted);
     }
     return printUsage(kGroupUsage);
@@ -98,7 +103,7 @@ int runGroupCommand(CliContext& context, Args& args) {
 namespace {
 
 constexpr const char* kLinkUsage =
-    "link add --group NAME [--no-autocorrect] LINE... | "
+    "link add --group NAME [--no-autocorrect] [--no-move] LINE... | "
     "link list [--group NAME]... [--state all|downloaded|pending] [--keyword TEXT] | "
     "link tick ID...|--all | link untick ID...|--all | link delete ID... | "
     "link move --to NAME ID... | link export --out FILE ID...";
@@ -106,6 +111,7 @@ constexpr const char* kLinkUsage =
 int linkAdd(CliContext& context, Args& args) {
     std::string group = args.value("--group");
     bool autoCorrect = !args.flag("--no-autocorrect");
+    bool noMove = args.flag("--no-move");
     if (args.missingValue() || group.empty() || !args.unknownOption().empty())
         return printUsage(kLinkUsage);
     std::vector<std::string> words = args.rest();
@@ -126,8 +132,9 @@ int linkAdd(CliContext& context, Args& args) {
     case LinkCheck::Confirmed:
         break;
     }
-    addLinkLines(*context.db, lines, target);
-    return kExitOk;
+    LinkAddResult added = addLinkLines(*context.db, lines, target);
+    tellSkippedLinks(*context.db, context.dialogs, added, target, !noMove);
+    return added.refused > 0 ? kExitFailed : kExitOk;
 }
 
 std::string cell(const std::string& text) {
@@ -140,7 +147,11 @@ std::string cell(const std::string& text) {
 
 int linkList(CliContext& context, Args& args) {
     ItemFilter filter;
-    filter.groupText = join(args.values("--group"), ",");
+    for (const std::string& name : args.values("--group")) {
+        std::optional<std::int64_t> id = GroupStore(*context.db).find(name);
+        // A name that is no Group shows nothing, as the window's list would.
+        filter.groupIds.push_back(id.value_or(-1));
+    }
     std::string state = args.value("--state");
     filter.keyword = args.value("--keyword");
     if (args.missingValue() || !args.unknownOption().empty() || args.rest().size() != 1)

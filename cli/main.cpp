@@ -87,10 +87,8 @@ int main(int argc, char** argv) {
             context.db = &workspace.db();
         }
         Args args(rest);
-        int rc = command->run(context, args);
-        if (rc == kExitOk && context.dialogs.sawFailure)
-            rc = kExitFailed;
-        return rc;
+        // Each command says whether it did all that was asked.
+        return command->run(context, args);
     } catch (const std::exception& e) {
         std::cerr << "[错误] " << e.what() << "\n";
         return kExitFailed;

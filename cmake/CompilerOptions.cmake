@@ -6,6 +6,11 @@ target_compile_options(listwright_options INTERFACE -Wall -Wextra -Wpedantic)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
   target_compile_options(listwright_options INTERFACE $<$<NOT:$<CONFIG:Debug>>:-Wno-restrict>)
 endif()
+# scripts/test (and so the CI) turns it on: a warning fails the build there.
+option(LISTWRIGHT_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+if(LISTWRIGHT_WARNINGS_AS_ERRORS)
+  target_compile_options(listwright_options INTERFACE -Werror)
+endif()
 target_compile_definitions(listwright_options INTERFACE
   $<$<CONFIG:Debug>:_GLIBCXX_ASSERTIONS>
   LISTWRIGHT_VERSION="${PROJECT_VERSION}")

@@ -23,6 +23,11 @@ install(FILES data/listwright.conf.example DESTINATION ${CMAKE_INSTALL_DATADIR}/
 configure_file(data/listwright.conf.example
                ${CMAKE_BINARY_DIR}/share/listwright/listwright.conf.example COPYONLY)
 
+# The user guide the Help menu opens; also beside the build tree's bin folder, so a
+# program run from there finds it the same way.
+install(FILES README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/listwright)
+configure_file(README.md ${CMAKE_BINARY_DIR}/share/doc/listwright/README.md COPYONLY)
+
 # Desktop integration: menu entry and icon theme files.
 if(TARGET listwright)
   install(FILES data/listwright.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

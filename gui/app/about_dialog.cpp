@@ -11,20 +11,20 @@ namespace lw::gui {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setObjectName("frmAbout");
-    setFixedSize(AboutBox::kWidth, AboutBox::kHeight);
+    setFixedSize(kWidth, kHeight);
     auto* picture = new QLabel(this);
     picture->setObjectName("_Image");
-    picture->setPixmap(splashPicture(AboutBox::kWidth, AboutBox::kHeight));
+    picture->setPixmap(splashPicture(kWidth, kHeight));
     picture->setGeometry(rect());
     version_ = new QLabel(this);
     version_->setObjectName("_lblVersion");
     version_->setStyleSheet("color: white;");
-    version_->setGeometry(28, 190, AboutBox::kWidth - 56, 22);
+    version_->setGeometry(28, 190, kWidth - 56, 22);
     int y = 220;
     for (const char* line : kContactLines) {
         auto* label = new QLabel(toQ(line), this);
         label->setStyleSheet("color: white;");
-        label->setGeometry(28, y, AboutBox::kWidth - 56, 22);
+        label->setGeometry(28, y, kWidth - 56, 22);
         y += 24;
     }
     // A click on any label closes the box too.

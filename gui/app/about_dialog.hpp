@@ -11,6 +11,9 @@ namespace lw::gui {
 // The about box: a borderless picture with the version and the maker's contact
 // details; a click anywhere or Ctrl+W closes it.
 class AboutDialog : public QDialog {
+    static constexpr int kWidth = 469;
+    static constexpr int kHeight = 309;
+
     Q_OBJECT
 public:
     explicit AboutDialog(QWidget* parent = nullptr);

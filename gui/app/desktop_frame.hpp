@@ -36,7 +36,6 @@ public:
 
     // The logic asked the program to end at once (online update).
     bool terminating() const { return terminating_; }
-    HarvestWindow* harvestWindow() const { return harvest_.get(); }
     MappingEditorWindow* mappingEditor();
 
 private:

@@ -7,15 +7,14 @@
 #include "ui/progress_frame.hpp"
 #include "ui/qt_icons.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/window_key_filter.hpp"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -61,12 +60,11 @@ MainWindowWidget::MainWindowWidget(MainWindowLogic& logic, DesktopFrame& frame, 
     setStyleSheet(colourSchemeStyleSheet());
     bindState();
     // Keys reach the window before its controls.
-    qApp->installEventFilter(this);
+    new WindowKeyFilter(
+        this, [this](bool ctrl, bool alt, int key) { return logic_.handleKey(ctrl, alt, key); });
 }
 
-MainWindowWidget::~MainWindowWidget() {
-    qApp->removeEventFilter(this);
-}
+MainWindowWidget::~MainWindowWidget() = default;
 
 void MainWindowWidget::buildMenus() {
     MainWindowLogic& l = logic_;
@@ -97,7 +95,7 @@ void MainWindowWidget::buildMenus() {
     })->setVisible(false);
     addMenuAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.resetPackagePath(); });
     addMenuAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.openCalculator(); });
-    // SQLCipher needs no driver to install: the command stays, hidden, on every system.
+    // The database needs no driver: the command stays for the old menu's sake, hidden.
     addMenuAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...", [&l] {
         l.installSqlceDriver();
     })->setVisible(false);
@@ -273,15 +271,17 @@ void MainWindowWidget::buildTray() {
 void MainWindowWidget::bindState() {
     MainWindowLogic& l = logic_;
     MainState& s = l.state();
-    s.optionsChanged.connect([this] { readOptions(); });
-    s.panel.changed.connect([this] { readPanel(); });
-    s.log.changed.connect([this] { debug_->setVisible(logic_.state().log.visible()); });
-    s.log.appended.connect([this](const std::string& line) { debug_->appendPlainText(toQ(line)); });
-    l.view().statusTextChanged.connect(
-        [this] { statusText_->setText(toQ(logic_.view().statusText())); });
-    l.view().placePanelOverPage.connect([this] { placePanelOverPage(); });
-    l.frameChanged.connect([this] { readFrame(); });
-    l.trayChanged.connect([this] { readTray(); });
+    connections_.push_back(s.optionsChanged.connect([this] { readOptions(); }));
+    connections_.push_back(s.panel.changed.connect([this] { readPanel(); }));
+    connections_.push_back(
+        s.log.changed.connect([this] { debug_->setVisible(logic_.state().log.visible()); }));
+    connections_.push_back(s.log.appended.connect(
+        [this](const std::string& line) { debug_->appendPlainText(toQ(line)); }));
+    connections_.push_back(l.view().statusTextChanged.connect(
+        [this] { statusText_->setText(toQ(logic_.view().statusText())); }));
+    connections_.push_back(l.view().placePanelOverPage.connect([this] { placePanelOverPage(); }));
+    connections_.push_back(l.frameChanged.connect([this] { readFrame(); }));
+    connections_.push_back(l.trayChanged.connect([this] { readTray(); }));
     readOptions();
     readPanel();
     readFrame();
@@ -358,16 +358,6 @@ bool MainWindowWidget::eventFilter(QObject* watched, QEvent* event) {
     if (watched == saveFile_ && event->type() == QEvent::MouseButtonDblClick) {
         logic_.choosePackagePath();
         return true;
-    }
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
-            if (code && logic_.handleKey(key->modifiers() & Qt::ControlModifier,
-                                         key->modifiers() & Qt::AltModifier, code))
-                return true;
-        }
     }
     return QMainWindow::eventFilter(watched, event);
 }

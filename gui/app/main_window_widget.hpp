@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/main_window.hpp"
+#include "ui/signal.hpp"
 
 #include <QMainWindow>
+
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -85,6 +88,7 @@ private:
     QSystemTrayIcon* tray_ = nullptr;
     QMenu* trayMenu_ = nullptr;
     bool closing_ = false;
+    std::vector<Connection> connections_;
 };
 
 } // namespace lw::gui

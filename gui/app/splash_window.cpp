@@ -11,7 +11,7 @@ namespace lw::gui {
 SplashWindow::SplashWindow(SplashLogic& logic, QWidget* parent)
     : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint), logic_(logic) {
     setObjectName("frmLoginShow");
-    setFixedSize(SplashLogic::kWidth, SplashLogic::kHeight);
+    setFixedSize(kWidth, kHeight);
     auto* picture = new QLabel(this);
     picture->setObjectName("_Image");
     picture->setPixmap(splashPicture(width(), height()));

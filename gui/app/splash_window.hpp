@@ -10,6 +10,9 @@ namespace lw::gui {
 // starts the one-second timer when it is shown.
 class SplashWindow : public QWidget {
     Q_OBJECT
+    static constexpr int kWidth = 467;
+    static constexpr int kHeight = 307;
+
 public:
     SplashWindow(SplashLogic& logic, QWidget* parent = nullptr);
 

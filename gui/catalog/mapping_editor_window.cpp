@@ -95,11 +95,11 @@ MappingEditorWindow::MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget
     connect(list_, &QTreeWidget::currentItemChanged, this, [this] { pushSelection(); });
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this] { admin_.modifyEntry(); });
 
-    admin_.rowsChanged.connect([this] { fillList(); });
-    admin_.selectionChanged.connect([this] { pullSelection(); });
-    admin_.panelChanged.connect([this] { pullPanel(); });
-    admin_.focusListRequested.connect([this] { list_->setFocus(); });
-    admin_.closeRequested.connect([this] { accept(); });
+    connections_.push_back(admin_.rowsChanged.connect([this] { fillList(); }));
+    connections_.push_back(admin_.selectionChanged.connect([this] { pullSelection(); }));
+    connections_.push_back(admin_.panelChanged.connect([this] { pullPanel(); }));
+    connections_.push_back(admin_.focusListRequested.connect([this] { list_->setFocus(); }));
+    connections_.push_back(admin_.closeRequested.connect([this] { accept(); }));
     fillList();
     pullPanel();
 }

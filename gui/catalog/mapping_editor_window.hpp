@@ -2,8 +2,11 @@
 
 #include "catalog/mapping_editor.hpp"
 #include "catalog/mapping_entry.hpp"
+#include "ui/signal.hpp"
 
 #include <QDialog>
+
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -26,7 +29,6 @@ public:
     MappingEditorWindow(Database& db, Dialogs& dialogs, QWidget* parent = nullptr);
 
     MappingEditorLogic& logic() { return admin_; }
-    MappingEntryLogic& dialogLogic() { return modi_; }
     MappingEntryWindow* dialogWindow() const { return dialogWindow_; }
 
 protected:
@@ -49,6 +51,7 @@ private:
     QStatusBar* statusBar_;
     QLabel* status_;
     bool pulling_ = false;
+    std::vector<Connection> connections_;
 };
 
 } // namespace lw::gui

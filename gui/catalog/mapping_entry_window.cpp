@@ -62,11 +62,11 @@ MappingEntryWindow::MappingEntryWindow(MappingEntryLogic& logic, QWidget* parent
     connect(ok_, &QPushButton::clicked, this, [this] { logic_.confirm(); });
     connect(cancle_, &QPushButton::clicked, this, [this] { logic_.cancel(); });
 
-    logic_.changed.connect([this] { pull(); });
-    logic_.closeRequested.connect([this] {
+    connections_.push_back(logic_.changed.connect([this] { pull(); }));
+    connections_.push_back(logic_.closeRequested.connect([this] {
         if (isVisible())
             done(logic_.modalResult == ModalResult::Ok ? Accepted : Rejected);
-    });
+    }));
     pull();
 }
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "catalog/mapping_entry.hpp"
+#include "ui/signal.hpp"
 
 #include <QDialog>
+
+#include <vector>
 
 class QLineEdit;
 class QPushButton;
@@ -31,6 +34,7 @@ private:
     QLineEdit* toValue_;
     QPushButton* ok_;
     QPushButton* cancle_;
+    std::vector<Connection> connections_;
 };
 
 } // namespace lw::gui

@@ -3,12 +3,11 @@
 #include "ui/panel_geometry.hpp"
 #include "ui/progress_frame.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/window_key_filter.hpp"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -46,12 +45,13 @@ HarvestDialog::HarvestDialog(HarvestWindowLogic& logic, QWidget* parent)
     buildProgressPanel();
     bindLogic();
     // Keys reach the window before its controls.
-    qApp->installEventFilter(this);
+    new WindowKeyFilter(
+        this, [this](bool ctrl, bool alt, int key) { return logic_.handleKey(ctrl, alt, key); });
 }
 
 HarvestDialog::~HarvestDialog() {
-    *alive_ = false;
-    qApp->removeEventFilter(this);
+    // Nothing the logic says while the dialog goes reaches it.
+    connections_.clear();
 }
 
 void HarvestDialog::buildSearchBar() {
@@ -144,28 +144,21 @@ void HarvestDialog::buildProgressPanel() {
 }
 
 void HarvestDialog::bindLogic() {
-    std::weak_ptr<bool> alive = alive_;
-    // Runs fn while this dialog exists.
-    auto guard = [alive](auto fn) {
-        return [alive, fn](auto&&... args) {
-            if (auto a = alive.lock(); a && *a)
-                fn(args...);
-        };
-    };
+    auto keep = [this](Connection c) { connections_.push_back(std::move(c)); };
     HarvestWindowLogic& l = logic_;
-    l.fieldsChanged.connect(guard([this] { readFields(); }));
-    l.urlReset.connect(guard([this] { readBox(); }));
-    l.urlAppended.connect(guard([this](const std::string& line) {
+    keep(l.fieldsChanged.connect([this] { readFields(); }));
+    keep(l.urlReset.connect([this] { readBox(); }));
+    keep(l.urlAppended.connect([this](const std::string& line) {
         syncing_ = true;
         url_->appendPlainText(toQ(line));
         syncing_ = false;
     }));
-    l.statusChanged.connect(guard([this] { statusText_->setText(toQ(logic_.statusText())); }));
-    l.panel().changed.connect(guard([this] { readPanel(); }));
-    l.log().changed.connect(guard([this] { debug_->setVisible(logic_.log().visible()); }));
-    l.log().appended.connect(
-        guard([this](const std::string& line) { debug_->appendPlainText(toQ(line)); }));
-    l.focusRequested.connect(guard([this](HarvestWindowLogic::Control control) {
+    keep(l.statusChanged.connect([this] { statusText_->setText(toQ(logic_.statusText())); }));
+    keep(l.panel().changed.connect([this] { readPanel(); }));
+    keep(l.log().changed.connect([this] { debug_->setVisible(logic_.log().visible()); }));
+    keep(l.log().appended.connect(
+        [this](const std::string& line) { debug_->appendPlainText(toQ(line)); }));
+    keep(l.focusRequested.connect([this](HarvestWindowLogic::Control control) {
         if (control == HarvestWindowLogic::Control::ShopAddress) {
             shopAddress_->setFocus();
             shopAddress_->selectAll();
@@ -173,7 +166,7 @@ void HarvestDialog::bindLogic() {
             url_->setFocus();
         }
     }));
-    l.closeRequested.connect(guard([this] {
+    keep(l.closeRequested.connect([this] {
         done(logic_.modalResult() == HarvestWindowLogic::Result::Ok ? QDialog::Accepted
                                                                     : QDialog::Rejected);
     }));
@@ -219,20 +212,6 @@ void HarvestDialog::resizeEvent(QResizeEvent* event) {
 
 void HarvestDialog::reject() {
     logic_.closeWindow();
-}
-
-bool HarvestDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget && widget->window() == this) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            int code = key->key() >= 0 && key->key() < 0x80 ? key->key() : 0;
-            if (code && logic_.handleKey(key->modifiers() & Qt::ControlModifier,
-                                         key->modifiers() & Qt::AltModifier, code))
-                return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 HarvestWindow::HarvestWindow(HarvestPorts ports, QWidget* parent)

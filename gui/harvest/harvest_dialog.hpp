@@ -1,11 +1,13 @@
 #pragma once
 
 #include "harvest/harvest_window.hpp"
+#include "ui/signal.hpp"
 
 #include <QDialog>
 #include <QPointer>
 
 #include <memory>
+#include <vector>
 
 class QCheckBox;
 class QFrame;
@@ -35,7 +37,6 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildSearchBar();
@@ -60,7 +61,7 @@ private:
     ProgressFrame* panel_ = nullptr;
     bool syncing_ = false;
     // Cleared when the dialog goes, so the logic's signals no longer reach it.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    std::vector<Connection> connections_;
 };
 
 // The harvest window of the main window: created on first use and kept, shown modally

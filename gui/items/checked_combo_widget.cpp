@@ -63,8 +63,8 @@ CheckedComboWidget::CheckedComboWidget(CheckedComboBox& model, QWidget* parent)
         else if (chosen == none)
             model_.clearAll();
     });
-    model_.rebuilt.connect([this] { rebuild(); });
-    model_.changed.connect([this] { refresh(); });
+    connections_.push_back(model_.rebuilt.connect([this] { rebuild(); }));
+    connections_.push_back(model_.changed.connect([this] { refresh(); }));
     rebuild();
 }
 

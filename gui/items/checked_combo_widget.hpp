@@ -1,9 +1,12 @@
 #pragma once
 
 #include "items/checked_combo_box.hpp"
+#include "ui/signal.hpp"
 
 #include <QFrame>
 #include <QWidget>
+
+#include <vector>
 
 class QLineEdit;
 class QListWidget;
@@ -39,6 +42,7 @@ private:
     QToolButton* button_;
     QFrame* popup_;
     QListWidget* list_;
+    std::vector<Connection> connections_;
 };
 
 } // namespace lw::gui

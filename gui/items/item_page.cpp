@@ -1,6 +1,7 @@
 #include "item_page.hpp"
 
 #include "items/checked_combo_widget.hpp"
+#include "items/item_looks.hpp"
 #include "items/item_table_model.hpp"
 #include "ui/qt_text.hpp"
 
@@ -32,9 +33,10 @@ ItemPage::ItemPage(ItemView& view, ItemCommands& commands, QWidget* parent)
     buildBar();
     buildList();
     buildListMenu();
-    view_.barChanged.connect([this] { readBar(); });
-    view_.listEnabledChanged.connect([this] { setEnabled(view_.listEnabled()); });
-    commands_.focusList.connect([this] { list_->setFocus(); });
+    connections_.push_back(view_.barChanged.connect([this] { readBar(); }));
+    connections_.push_back(
+        view_.listEnabledChanged.connect([this] { setEnabled(view_.listEnabled()); }));
+    connections_.push_back(commands_.focusList.connect([this] { list_->setFocus(); }));
     readBar();
 }
 
@@ -124,11 +126,11 @@ void ItemPage::buildList() {
     header->setStretchLastSection(false);
     header->setMinimumSectionSize(1);
     for (int c = 0; c < kColumnCount; ++c)
-        header->resizeSection(c, kItemColumns[static_cast<size_t>(c)].width);
+        header->resizeSection(c, kItemColumnWidths[static_cast<size_t>(c)]);
     // The state column holds a tick box and an icon before its text; it stays wide
     // enough to read "已下载" whatever the style's margins.
     int stateWidth = list_->fontMetrics().horizontalAdvance(toQ(kStateDownloaded)) + 64;
-    header->resizeSection(0, std::max(kItemColumns[0].width, stateWidth));
+    header->resizeSection(0, std::max(kItemColumnWidths[0], stateWidth));
     connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.sortByColumn(c); });
 
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -143,8 +145,9 @@ void ItemPage::buildList() {
                         view_.list.setSelected(i, true);
             });
     // After the model's own reset (connected first), the view shows the core's selection.
-    view_.list.reset.connect([this] { applySelectionFromList(); });
-    view_.list.selectionChanged.connect([this] { applySelectionFromList(); });
+    connections_.push_back(view_.list.reset.connect([this] { applySelectionFromList(); }));
+    connections_.push_back(
+        view_.list.selectionChanged.connect([this] { applySelectionFromList(); }));
     connect(list_, &QTreeView::customContextMenuRequested, this,
             [this](const QPoint& at) { listMenu_->popup(list_->viewport()->mapToGlobal(at)); });
     layout()->addWidget(list_);

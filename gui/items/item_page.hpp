@@ -2,8 +2,11 @@
 
 #include "items/item_commands.hpp"
 #include "items/item_view.hpp"
+#include "ui/signal.hpp"
 
 #include <QWidget>
+
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -28,7 +31,6 @@ public:
 
     QTreeView* listView() const { return list_; }
     ItemTableModel* model() const { return model_; }
-    QMenu* listMenu() const { return listMenu_; }
     QMenu* groupMenu() const { return groupMenu_; }
     CheckedComboWidget* groupPicker() const { return group_; }
 
@@ -52,6 +54,7 @@ private:
     ItemTableModel* model_ = nullptr;
     QMenu* listMenu_ = nullptr;
     bool syncing_ = false;
+    std::vector<Connection> connections_;
 };
 
 } // namespace lw::gui

@@ -1,5 +1,6 @@
 #include "item_table_model.hpp"
 
+#include "items/item_looks.hpp"
 #include "ui/qt_icons.hpp"
 #include "ui/qt_text.hpp"
 
@@ -10,27 +11,27 @@ namespace lw::gui {
 
 ItemTableModel::ItemTableModel(ItemList& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list), shown_(list.updating() ? 0 : list.size()) {
-    list_.updateBegun.connect([this] {
+    connections_.push_back(list_.updateBegun.connect([this] {
         beginResetModel();
         shown_ = 0;
         endResetModel();
-    });
-    list_.reset.connect([this] {
+    }));
+    connections_.push_back(list_.reset.connect([this] {
         beginResetModel();
         shown_ = list_.size();
         endResetModel();
-    });
-    list_.rowsAppended.connect([this](int first, int count) {
+    }));
+    connections_.push_back(list_.rowsAppended.connect([this](int first, int count) {
         beginInsertRows({}, first, first + count - 1);
         shown_ = list_.size();
         endInsertRows();
-    });
-    list_.rowsChanged.connect([this](int first, int last) {
+    }));
+    connections_.push_back(list_.rowsChanged.connect([this](int first, int last) {
         if (first >= shown_)
             return;
         last = std::min(last, shown_ - 1);
         Q_EMIT dataChanged(index(first, 0), index(last, kColumnCount - 1));
-    });
+    }));
 }
 
 int ItemTableModel::rowCount(const QModelIndex& parent) const {
@@ -58,7 +59,7 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
             return stateIcon(row.icon);
         return {};
     case Qt::BackgroundRole: {
-        Rgb c = setFillColor(index.row());
+        Rgb c = rowBackground(index.row());
         return QBrush(QColor(c.r, c.g, c.b));
     }
     case Qt::ForegroundRole:
@@ -79,7 +80,7 @@ QVariant ItemTableModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= kColumnCount)
         return {};
-    return toQ(kItemColumns[static_cast<size_t>(section)].header);
+    return toQ(kItemColumnHeaders[static_cast<size_t>(section)]);
 }
 
 Qt::ItemFlags ItemTableModel::flags(const QModelIndex& index) const {

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "items/item_list.hpp"
+#include "ui/signal.hpp"
 
 #include <QAbstractTableModel>
+
+#include <vector>
 
 namespace lw::gui {
 
@@ -24,6 +27,7 @@ private:
     ItemList& list_;
     // Rows the view knows of: a bulk load shows none until it ends.
     int shown_ = 0;
+    std::vector<Connection> connections_;
 };
 
 } // namespace lw::gui

@@ -8,6 +8,18 @@ namespace fs = std::filesystem;
 
 namespace lw {
 
+std::string findUserGuide(const std::string& programFolder) {
+    std::error_code ec;
+    for (const std::string& candidate :
+         {programFolder + "/README.md", programFolder + "/../share/doc/listwright/README.md",
+          std::string("/usr/share/doc/listwright/README.md")}) {
+        fs::path path = platform::toPath(candidate);
+        if (fs::is_regular_file(path, ec))
+            return platform::fromPath(fs::weakly_canonical(path, ec).make_preferred());
+    }
+    return {};
+}
+
 std::string findConfigExample(const std::string& programFolder) {
     std::error_code ec;
     for (const std::string& candidate :

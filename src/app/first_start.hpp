@@ -10,6 +10,11 @@ namespace lw {
 // folder beside its bin folder, or in the system's share folder; empty when none is found.
 std::string findConfigExample(const std::string& programFolder);
 
+// The user guide shipped with the program (README.md): beside it (portable, Windows),
+// in the doc folder beside its bin folder, or in the system's doc folder; empty when
+// none is found.
+std::string findUserGuide(const std::string& programFolder);
+
 // What the front ends tell the user on the first start when no configuration file was
 // found: where the file goes, the example to copy and the environment variables. Empty
 // when a file was found or the environment supplies every Relay value.

@@ -1,7 +1,9 @@
 #include "app/main_window.hpp"
 
+#include "app/first_start.hpp"
 #include "app/maker_info.hpp"
 #include "catalog/preferred_categories.hpp"
+#include "package/package_names.hpp"
 #include "package/package_path.hpp"
 #include "platform/platform.hpp"
 #include "store/database.hpp"
@@ -108,11 +110,22 @@ bool MainWindowLogic::handleKey(bool ctrl, bool alt, int key) {
 bool MainWindowLogic::queryClose() {
     Database& db = ports_.db;
     const char* update = "update _Parameter set ParaValue=? where NM=?";
-    db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
-    db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
-                     settingNumber(Setting::RemoveDescriptionLinks)});
-    db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
-    view_.storeTicks();
+    try {
+        Transaction transaction(db);
+        db.exec(update, {state_.saveFile, settingNumber(Setting::PackagePath)});
+        db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
+                         settingNumber(Setting::RemoveDescriptionLinks)});
+        db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
+        transaction.commit();
+        view_.storeTicks();
+    } catch (const DbError& e) {
+        // The program still ends: a window that cannot close would leave it running
+        // unseen. The user learns what was not kept.
+        ports_.dialogs.message(
+            "错误", std::string("无法保存设置和勾选, 本次的更改未能保存.\r\n") + e.what(),
+            Icon::Error);
+        return false;
+    }
     return true;
 }
 
@@ -130,11 +143,19 @@ void MainWindowLogic::choosePackagePath() {
     if (!chosen)
         return;
     // Stored at shutdown.
-    state_.saveFile = *chosen;
+    state_.saveFile = packageFilePath(*chosen);
     state_.optionsChanged.emit();
 }
 
 void MainWindowLogic::startDownload() {
+    // The box may hold a typed path: relative, or without ".csv".
+    if (!state_.busy() && !trim(state_.saveFile).empty()) {
+        std::string path = packageFilePath(state_.saveFile);
+        if (path != state_.saveFile) {
+            state_.saveFile = path;
+            state_.optionsChanged.emit();
+        }
+    }
     run_.startDownload();
 }
 
@@ -150,21 +171,28 @@ void MainWindowLogic::minimizeToTray() {
 void MainWindowLogic::startOnlineUpdate() {
     if (!ports_.dialogs.question("在线升级", "是否要执行在线升级?"))
         return;
-    // Without the updater the program keeps running; with it, it ends at once and
-    // stores nothing.
     const std::string updater = state_.programFolder + "Update.exe";
     std::error_code ec;
     if (!std::filesystem::is_regular_file(platform::toPath(updater), ec)) {
-        ports_.dialogs.message("提示", "找不到在线升级程序 " + updater + "，无法在线升级。",
+        ports_.dialogs.message("在线升级",
+                               "没有找到升级程序 Update.exe, 无法在线升级. 请到官方网站下载新版本.",
                                Icon::Warning);
         return;
     }
-    ports_.desktop.openProgram(updater);
+    // The program ends for the updater: what the user set is kept first, as at closing.
+    queryClose();
+    if (!ports_.desktop.openProgram(updater)) {
+        ports_.dialogs.message("在线升级", "无法启动升级程序 " + updater + ".", Icon::Error);
+        return;
+    }
     frame_.terminate();
 }
 
 void MainWindowLogic::openHelp() {
-    ports_.desktop.openUrl(kHelpAddress);
+    std::string guide = findUserGuide(state_.programFolder);
+    if (guide.empty() || !ports_.desktop.openDocument(guide))
+        ports_.dialogs.message("提示", "没有找到使用说明 README.md, 它随程序一起安装.",
+                               Icon::Warning);
 }
 
 void MainWindowLogic::choosePreferredCategory(int index) {
@@ -239,8 +267,8 @@ void MainWindowLogic::openCalculator() {
 }
 
 void MainWindowLogic::installSqlceDriver() {
-    ports_.dialogs.message("提示", "成功安装 SQL CE 驱动,请重新运行" + state_.productTitle + ".",
-                           Icon::Information);
+    // The database needs no driver: nothing is installed, and the user is told so.
+    ports_.dialogs.message("提示", "本程序的数据库无需安装 SQL CE 驱动.", Icon::Information);
 }
 
 void MainWindowLogic::openWebsite() {

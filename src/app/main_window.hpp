@@ -14,16 +14,9 @@
 #include "ui/signal.hpp"
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace lw {
-
-class Clock;
-class Database;
-class Desktop;
-class Dialogs;
-class EventLoop;
 
 // The main window MainWindowLogic: its state (MainState), the item list page
 // (ItemView), the Group and Item Link commands (ItemCommands), the frame's own
@@ -58,7 +51,6 @@ public:
     ItemCommands& commands() { return commands_; }
     const Ports& ports() const { return ports_; }
     DownloadRun& downloadRun() { return run_; }
-    CategoryCommands& categoryCommands() { return categories_; }
     const Config& config() const { return config_; }
 
     // Frame texts.
@@ -76,7 +68,8 @@ public:
     void onShown();
     // Keys reach the window before its controls; true when the key was used.
     bool handleKey(bool ctrl, bool alt, int key);
-    // Stores settings 500, 501, 502 and the list's ticks; the window may close.
+    // Stores settings 500, 501, 502 and the list's ticks; false, after telling the user,
+    // when the database would not take them. The window closes either way.
     bool queryClose();
 
     // Main toolbar.

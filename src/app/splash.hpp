@@ -10,8 +10,6 @@ namespace lw {
 // bottom-left corner. One second after it is shown its timer creates the main window.
 class SplashLogic {
 public:
-    static constexpr int kWidth = 467;
-    static constexpr int kHeight = 307;
     static constexpr const char* kLabel = "Loading...";
     static constexpr int kTimerMs = 1000;
 

@@ -36,7 +36,6 @@ public:
     const Config& config() const { return config_; }
     std::string databasePath() const;
     Database& db() { return *db_; }
-    bool hasDatabase() const { return db_ != nullptr; }
     const std::string& error() const { return error_; }
     // openDatabase made the database file: this is the first start.
     bool firstStart() const { return firstStart_; }

@@ -1,5 +1,7 @@
 #include "catalog/category_commands.hpp"
 
+#include <optional>
+
 namespace lw {
 
 // What differs between the three downloads.
@@ -49,34 +51,24 @@ void CategoryCommands::downloadPropertyValues() {
     run(kItempropValues);
 }
 
-void CategoryCommands::requestCategoryTree(const std::string& cids, const std::string& parentCid) {
-    request(kItemcats, cids, parentCid);
-}
-
-void CategoryCommands::requestCategoryProperties() {
-    request(kItemprops, {}, {});
-}
-
-void CategoryCommands::requestPropertyValues() {
-    request(kItempropValues, {}, {});
-}
-
 void CategoryCommands::run(const CategoryDownloadKind& d) {
     // running_ also covers the moments the panel is hidden by _Cancel while the split
     // still lets events run.
     if (state_.busy() || running_)
         return;
     lastStored_ = false;
+    lastDeclined_ = false;
     state_.panel.clearCancel();
-    if (!dialogs_.question(kTitle, d.question))
+    if (!dialogs_.question(kTitle, d.question)) {
+        lastDeclined_ = true;
         return;
+    }
     state_.panel.show(d.panelText);
     loop_.processEvents();
-    request(d, {}, {});
+    request(d);
 }
 
-void CategoryCommands::request(const CategoryDownloadKind& d, const std::string& cids,
-                               const std::string& parentCid) {
+void CategoryCommands::request(const CategoryDownloadKind& d) {
     if (running_)
         return;
     running_ = true;
@@ -87,10 +79,13 @@ void CategoryCommands::request(const CategoryDownloadKind& d, const std::string&
     lastStored_ = false;
 
     app_.answer = postRelayMethod(app_, client_, app_.apiEndpoint,
-                                  taobaoMethodFields(app_, d.method, cids, parentCid), state_.log);
+                                  taobaoMethodFields(app_, d.method), state_.log);
     state_.log.append(app_.answer);
-    if (checkErrorResponse(app_.answer, d.errorPrefix, dialogs_, state_.panel))
+    if (std::optional<std::string> error = checkErrorResponse(app_.answer, d.errorPrefix)) {
+        dialogs_.message(kTitle, *error, Icon::Error);
+        state_.panel.hide();
         return;
+    }
 
     SplitHooks hooks;
     hooks.between = [this] { loop_.processEvents(); };

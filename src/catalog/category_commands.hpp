@@ -30,18 +30,15 @@ public:
     void countCategoryProperties();
     void countPropertyValues();
 
-    // Request and store, once the command was confirmed and the panel is shown.
-    void requestCategoryTree(const std::string& cids = {}, const std::string& parentCid = {});
-    void requestCategoryProperties();
-    void requestPropertyValues();
-
     // Whether the last download replaced its table.
     bool lastStored() const { return lastStored_; }
+    // The last download was not started: the user answered No.
+    bool lastDeclined() const { return lastDeclined_; }
 
 private:
     void run(const CategoryDownloadKind& d);
-    void request(const CategoryDownloadKind& d, const std::string& cids,
-                 const std::string& parentCid);
+    // Request and store, once the command was confirmed and the panel is shown.
+    void request(const CategoryDownloadKind& d);
     void count(const char* sql);
 
     Database& db_;
@@ -52,6 +49,7 @@ private:
     HttpClient& client_;
     bool running_ = false;
     bool lastStored_ = false;
+    bool lastDeclined_ = false;
 };
 
 } // namespace lw

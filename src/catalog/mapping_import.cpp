@@ -29,8 +29,13 @@ std::vector<std::string> splitLines(std::string_view text) {
 
 std::optional<std::string> decodeImportText(std::string bytes) {
     static const std::string kBom = "\xEF\xBB\xBF";
-    if (bytes.compare(0, kBom.size(), kBom) != 0)
+    if (bytes.compare(0, kBom.size(), kBom) != 0) {
+        // Chinese text in GBK is almost never valid UTF-8, so a file that is valid UTF-8
+        // throughout was saved as UTF-8 (ASCII alone reads the same either way).
+        if (isValidUtf8(bytes))
+            return bytes;
         return gb18030ToUtf8(bytes);
+    }
     bytes.erase(0, kBom.size());
     if (!isValidUtf8(bytes))
         return std::nullopt;

@@ -80,6 +80,13 @@ MappingImport MappingTable::importLines(const std::vector<std::string>& lines,
                                std::to_string(fields.size()) + " 个字段,应为 3 个: " + line;
                 break;
             }
+            Query existing =
+                db_.query("select count(*) from TB_Mapping where FromValue01||FromValue02=?",
+                          {trim(fields[0]) + trim(fields[1])});
+            if (existing.first() != "0") {
+                ++result.skipped;
+                continue;
+            }
             result.error =
                 db_.tryExec(joinSql({"insert into TB_Mapping(FromValue01,FromValue02,ToValue)",
                                      "values (?,?,?)"}),
@@ -97,8 +104,12 @@ MappingImport MappingTable::importLines(const std::vector<std::string>& lines,
 }
 
 Refusal mappingImportReport(const MappingImport& imported) {
+    std::string skipped = imported.skipped == 0
+                              ? std::string()
+                              : ",另有 " + std::to_string(imported.skipped) + " 项已存在,未导入";
     if (imported.error.empty())
-        return {"导入成功,请确认. 共 " + std::to_string(imported.count) + " 项", Icon::Information};
+        return {"导入成功,请确认. 共 " + std::to_string(imported.count) + " 项" + skipped,
+                Icon::Information};
     return {"导入失败请检查csv文件内容是否正确.\r\n其中 " + std::to_string(imported.count) +
                 " 项已被导入." + "ERROR:" + imported.error,
             Icon::Warning};

@@ -16,6 +16,7 @@ class Database;
 // What an import of mapping lines did: the rows stored and, when it stopped early, why.
 struct MappingImport {
     int count = 0;
+    int skipped = 0; // lines whose category and gender a row already has
     std::string error;
 };
 
@@ -33,8 +34,10 @@ public:
                                 const std::string& gender, const std::string& taobaoName);
     void remove(const std::vector<std::int64_t>& ids);
     // The lines of an import file: the first is the title, blank lines are skipped, each
-    // other line holds three comma-separated fields. One transaction; the lines before a
-    // failing line are kept. progress gets the line number and the number of lines.
+    // other line holds three comma-separated fields. A line whose key (as save() tests
+    // it) a row already has is skipped, so importing a file twice adds nothing the
+    // second time. One transaction; the lines before a failing line are kept. progress gets the
+    // line number and the number of lines.
     MappingImport importLines(const std::vector<std::string>& lines,
                               const std::function<void(size_t, size_t)>& progress = {});
 

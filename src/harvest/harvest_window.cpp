@@ -40,15 +40,46 @@ HttpOptions listingFetchOptions() {
     return lookupHttpOptions();
 }
 
-std::string fetchListingPage(const std::string& address, const std::string& query,
-                             const HttpOptions& options) {
+namespace {
+
+// What failed, in words; the library's own text follows in brackets.
+std::string failureInWords(const HttpResult& result) {
+    std::string words;
+    bool timedOut = findNoCase(result.error, "timed out") != std::string::npos ||
+                    findNoCase(result.error, "timeout") != std::string::npos;
+    if (result.cancelled)
+        words = "请求已取消";
+    else if (result.tooLarge)
+        words = "网页太大";
+    else if (result.status == -1)
+        words = timedOut ? "网站没有在时限内回答" : "没有得到网站的回答";
+    else if (result.status < 200 || result.status >= 300)
+        words = "网站回答 " + result.statusLine;
+    else
+        words = timedOut ? "网页没有读完,读取超时" : "网页没有读完";
+    if (result.error != result.statusLine)
+        words += " (" + result.error + ")";
+    return "网络错误," + words;
+}
+
+} // namespace
+
+ListingFetch fetchListing(const std::string& address, const std::string& query,
+                          const HttpOptions& options) {
     // The synchronous GET, keeping the content type so the page can be decoded.
     std::string url = address + "?" + query;
     HttpClient client(options);
     HttpResult result = client.get(url);
     if (!result.ok())
-        return "网络错误:" + result.error + "\r\n" + url;
-    return decodeListingPage(result.body, result.contentType);
+        return {"网络错误:" + result.error + "\r\n" + url, failureInWords(result) + "\r\n" + url};
+    if (result.body.empty())
+        return {std::string(), "网站回答的网页是空的\r\n" + url};
+    return {decodeListingPage(result.body, result.contentType), std::string()};
+}
+
+std::string fetchListingPage(const std::string& address, const std::string& query,
+                             const HttpOptions& options) {
+    return fetchListing(address, query, options).text;
 }
 
 HarvestWindowLogic::HarvestWindowLogic(HarvestPorts ports) : ports_(ports) {
@@ -121,7 +152,8 @@ void HarvestWindowLogic::startSearch() {
     writeSetting(ports_.db, Setting::HarvestKeyword, trim(keyword_));
 
     panel_.clearCancel();
-    search_ = SearchState{0, 0, 1};
+    search_ = SearchState{0, 0, 1, 0};
+    searchEnd_ = SearchEnd::None;
     panel_.show("正在搜索中...");
     url_.clear();
     urlReset.emit();
@@ -150,13 +182,21 @@ void HarvestWindowLogic::fetchCurrentPage() {
     std::string query = pageQuery();
     int page = search_.currentPage;
     fetching_ = true;
-    std::string text = fetchListingPage(address, query, fetchOptions);
+    ListingFetch fetched = fetchListing(address, query, fetchOptions);
     fetching_ = false;
 
     size_t before = url_.lineCount();
-    PageResult result = readListingPage(
-        text, search_, url_, [this](const std::string& caption) { panel_.setCaption(caption); },
-        [this](const std::string& page) { log_.appendAlways(page); });
+    PageResult result;
+    if (fetched.failure.empty()) {
+        result = readListingPage(
+            fetched.text, search_, url_,
+            [this](const std::string& caption) { panel_.setCaption(caption); },
+            [this](const std::string& page) { log_.appendAlways(page); });
+    } else {
+        // A page that never arrived is no page without offers: it is told as such.
+        log_.appendAlways(fetched.text);
+        result = readUnreadablePage(fetched.failure, search_, url_);
+    }
     const std::vector<std::string>& lines = url_.lines();
     for (size_t i = before; i < lines.size(); ++i)
         urlAppended.emit(lines[i]);
@@ -176,15 +216,27 @@ void HarvestWindowLogic::finishPage(const PageResult& result) {
         return;
     case PageOutcome::NoResult:
     case PageOutcome::EmptySection:
+        searchEnd_ = SearchEnd::Found;
         dialogs.message("提示", result.message, Icon::Information);
         panel_.hide();
         return;
+    case PageOutcome::Failed:
+        searchEnd_ = SearchEnd::Failed;
+        dialogs.message("提示", result.message, Icon::Error);
+        panel_.hide();
+        return;
     case PageOutcome::Stalled:
+        searchEnd_ = SearchEnd::Stalled;
         return;
     case PageOutcome::Error:
+        searchEnd_ = SearchEnd::Error;
         dialogs.message("错误", result.message, Icon::Error);
         return;
     case PageOutcome::Complete:
+        searchEnd_ = SearchEnd::Found;
+        break;
+    case PageOutcome::Short:
+        searchEnd_ = SearchEnd::Short;
         break;
     }
     if (!dialogs.question("提示", result.message)) {
@@ -192,13 +244,27 @@ void HarvestWindowLogic::finishPage(const PageResult& result) {
         return;
     }
     try {
-        addLinesToGroup();
+        addAndClose();
     } catch (const std::exception& e) {
         // The lines added before the failing one stay; the panel stays until "取消".
         dialogs.message("错误", std::string(e.what()) + "\r\n", Icon::Error);
         return;
     }
+}
+
+void HarvestWindowLogic::addAndClose() {
+    // Links are never added to a Group that is not there (deleted meanwhile, or none
+    // was given): they would show in no list and block later adds of the same offers.
+    Query group = ports_.db.query("select count(*) from TB_Groups where Uniqid=?", {targetGroup_});
+    if (group.first() == "0") {
+        panel_.hide();
+        ports_.dialogs.message("提示", "要添加到的组不存在,请在主界面选择一个组后再添加.",
+                               Icon::Warning);
+        return;
+    }
+    addLinesToGroup();
     panel_.hide();
+    tellSkippedLinks(ports_.db, ports_.dialogs, lastAdd_, targetGroup_, offerMoves);
     close(Result::Ok);
 }
 
@@ -207,8 +273,9 @@ void HarvestWindowLogic::addLinesToGroup() {
     std::vector<std::string> lines = url_.lines();
     EventPump pump(ports_.loop);
     adding_ = true;
+    lastAdd_ = {};
     try {
-        addLinkLines(ports_.db, lines, targetGroup_, [&](int line, int count) {
+        lastAdd_ = addLinkLines(ports_.db, lines, targetGroup_, [&](int line, int count) {
             if (pump.due())
                 pump.run();
             panel_.setCaption(addProgressText(line, count));
@@ -241,9 +308,7 @@ void HarvestWindowLogic::addLinks() {
     // The window closes after the add step: a running search stops here.
     stopTimer();
     panel_.show(panel_.caption());
-    addLinesToGroup();
-    panel_.hide();
-    close(Result::Ok);
+    addAndClose();
 }
 
 void HarvestWindowLogic::cancelSearch() {

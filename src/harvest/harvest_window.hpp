@@ -1,6 +1,7 @@
 #pragma once
 
 #include "harvest/link_box.hpp"
+#include "harvest/link_lines.hpp"
 #include "harvest/listing_page.hpp"
 #include "net/http_client.hpp"
 #include "ui/event_loop.hpp"
@@ -41,9 +42,17 @@ std::string listingQuery(std::string_view keyword, int page);
 // holds no text before the domain.
 std::string cutShopAddress(std::string_view address);
 
-// The listing page at address + "?" + query as program text: decoded from the charset
-// the answer declares (GBK when none), or "网络错误:" + the failure + CR LF + the full
-// address when the fetch failed.
+// One listing page as fetched.
+struct ListingFetch {
+    // The page as program text, decoded from the charset the answer declares (GBK when
+    // none), or "网络错误:" + the failure + CR LF + the full address when it failed.
+    std::string text;
+    // Empty when a page arrived; else why not, in words, with the full address.
+    std::string failure;
+};
+ListingFetch fetchListing(const std::string& address, const std::string& query,
+                          const HttpOptions& options);
+// The text of fetchListing.
 std::string fetchListingPage(const std::string& address, const std::string& query,
                              const HttpOptions& options);
 // The settings of the fetch: a new client per page, no cookies, read time-out 3500 ms.
@@ -56,6 +65,15 @@ HttpOptions listingFetchOptions();
 class HarvestWindowLogic {
 public:
     enum class Result { None, Ok, Cancel };
+    // How the last search ended.
+    enum class SearchEnd {
+        None,    // not ended yet (or never started, or cancelled)
+        Found,   // every offer the site reported was read (also when it reports none)
+        Short,   // a page could not be read after others had given lines
+        Failed,  // a page could not be read and nothing was found
+        Stalled, // the site's counts left the search without an end
+        Error,   // the error box
+    };
     enum class Control { ShopAddress, LinkBox };
     static constexpr int kTimerMs = 200;
 
@@ -66,6 +84,8 @@ public:
 
     // The page fetch's client settings (tests shorten the time-out).
     HttpOptions fetchOptions = listingFetchOptions();
+    // Whether offers found in other Groups are offered to be moved here (else only told).
+    bool offerMoves = true;
 
     // Opening: caption, target Group (Uniqid, 0 when none), search bar shown. The view
     // then runs onShown and shows the window modally until closeRequested.
@@ -95,6 +115,9 @@ public:
     bool searching() const { return timerEnabled() || fetching_; }
     bool adding() const { return adding_; }
     Result modalResult() const { return result_; }
+    SearchEnd searchEnd() const { return searchEnd_; }
+    // What the last add step did.
+    const LinkAddResult& lastAdd() const { return lastAdd_; }
 
     // Handlers.
     void onShown();
@@ -132,6 +155,8 @@ private:
     void finishPage(const PageResult& result);
     // The add step over every line of the box; rethrows a database error.
     void addLinesToGroup();
+    // The add step, then what it skipped told (and the move offered); closes with OK.
+    void addAndClose();
     void replaceBox(const std::vector<std::string>& lines);
     void close(Result result);
 
@@ -151,6 +176,8 @@ private:
     bool fetching_ = false;
     bool adding_ = false;
     Result result_ = Result::None;
+    SearchEnd searchEnd_ = SearchEnd::None;
+    LinkAddResult lastAdd_;
 };
 
 } // namespace lw

@@ -1,9 +1,14 @@
 #include "harvest/link_lines.hpp"
 
+#include "items/item_link_store.hpp"
 #include "items/item_list.hpp"
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
 #include "ui/dialogs.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <unordered_set>
 
 namespace lw {
 namespace {
@@ -75,13 +80,18 @@ std::string checkLinkLines(const std::vector<std::string>& lines) {
     std::string prefix = lowerAscii(kOfferPrefix);
     for (size_t i = 0; i < lines.size(); ++i) {
         std::string trimmed = trim(lines[i]);
-        if (trimmed.empty() || lowerAscii(trimmed).rfind(prefix, 0) == 0)
+        if (trimmed.empty())
             continue;
-        std::string id = textBetween(lines[i], kOfferPrefix, ".html");
-        size_t comma = id.find(',');
-        if (comma != std::string::npos)
-            id.erase(comma);
-        if (!isNumber(id))
+        bool ok = isOfferId(parseLinkLine(trimmed).id);
+        if (ok && lowerAscii(trimmed).rfind(prefix, 0) != 0) {
+            // Not at the start: the address must still hold the prefix itself.
+            std::string id = textBetween(lines[i], kOfferPrefix, ".html");
+            size_t comma = id.find(',');
+            if (comma != std::string::npos)
+                id.erase(comma);
+            ok = isOfferId(id);
+        }
+        if (!ok)
             errors += "第 " + std::to_string(i + 1) + " 行:" + trimmed + "\r\n\r\n";
     }
     return errors;
@@ -123,6 +133,9 @@ LinkAddResult addLinkLines(Database& db, const std::vector<std::string>& lines,
                            const std::function<void(int line, int count)>& progress) {
     LinkAddResult result;
     int count = static_cast<int>(lines.size());
+    // Offers added by this step: a second line of the same offer is no news.
+    std::unordered_set<std::string> addedIds;
+    std::unordered_set<std::int64_t> seen;
     Transaction transaction(db);
     try {
         for (int i = 0; i < count; ++i) {
@@ -134,11 +147,34 @@ LinkAddResult addLinkLines(Database& db, const std::vector<std::string>& lines,
                 continue;
             }
             LinkLine link = parseLinkLine(line);
-            Query dup =
-                db.query(joinSql({"select count(*) from TB_URL where num_iid=?", "and tag=?"}),
-                         {link.id, std::int64_t{kListKind}});
-            if (dup.first() != "0") {
+            // An empty or non-numeric id would only fail later, in the download run.
+            if (!isOfferId(link.id)) {
                 ++result.skipped;
+                ++result.refused;
+                continue;
+            }
+            Query dup = db.query(
+                joinSql({"select u.Uniqid as Uniqid, u.uGroup as uGroup, g.GroupName as GroupName",
+                         "from TB_URL u left join TB_Groups g on g.Uniqid=u.uGroup",
+                         "where u.num_iid=? and u.tag=? order by u.Uniqid"}),
+                {link.id, std::int64_t{kListKind}});
+            if (!dup.eof()) {
+                ++result.skipped;
+                if (addedIds.count(link.id))
+                    continue;
+                std::optional<ExistingLink> first;
+                bool inTarget = false;
+                for (; !dup.eof(); dup.next()) {
+                    std::int64_t group = dup.integer("uGroup");
+                    if (group == targetGroup)
+                        inTarget = true;
+                    else if (!first)
+                        first = ExistingLink{dup.integer("Uniqid"), group, dup.text("GroupName")};
+                }
+                if (inTarget)
+                    ++result.inTarget;
+                else if (seen.insert(first->uniqid).second)
+                    result.elsewhere.push_back(*first);
                 continue;
             }
             // Sales and price go in as the number texts they are; the columns make
@@ -149,6 +185,7 @@ LinkAddResult addLinkLines(Database& db, const std::vector<std::string>& lines,
                     {std::int64_t{kListKind}, targetGroup, link.id, link.address, link.title,
                      link.sales, link.price});
             ++result.added;
+            addedIds.insert(link.id);
         }
     } catch (...) {
         // The lines added before the failing one stay added.
@@ -157,6 +194,51 @@ LinkAddResult addLinkLines(Database& db, const std::vector<std::string>& lines,
     }
     transaction.commit();
     return result;
+}
+
+std::string linkAddReport(const LinkAddResult& result) {
+    std::string text = "添加 " + std::to_string(result.added) + " 个";
+    if (result.inTarget > 0)
+        text += "，已在本组 " + std::to_string(result.inTarget) + " 个";
+    if (result.refused > 0)
+        text += "，格式不正确未添加 " + std::to_string(result.refused) + " 个";
+    if (!result.elsewhere.empty()) {
+        std::vector<std::string> names;
+        for (const ExistingLink& link : result.elsewhere) {
+            std::string name = link.groupName.empty() ? "未分组" : link.groupName;
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
+        }
+        std::string joined;
+        for (const std::string& name : names)
+            joined += (joined.empty() ? "" : "、") + name;
+        text +=
+            "，已存在于其他组 " + std::to_string(result.elsewhere.size()) + " 个 (" + joined + ")";
+    }
+    return text + ".";
+}
+
+std::size_t tellSkippedLinks(Database& db, Dialogs& dialogs, const LinkAddResult& result,
+                             std::int64_t targetGroup, bool offerMove) {
+    if (result.elsewhere.empty() && result.refused == 0)
+        return 0;
+    std::string report = linkAddReport(result);
+    if (result.elsewhere.empty() || !offerMove) {
+        dialogs.message("提示", report, result.refused > 0 ? Icon::Warning : Icon::Information);
+        return 0;
+    }
+    std::string target =
+        db.query("select GroupName from TB_Groups where Uniqid=?", {targetGroup}).first();
+    std::size_t count = result.elsewhere.size();
+    if (!dialogs.question("提示", report + "\r\n是否将这 " + std::to_string(count) +
+                                      " 个移动到组\"" + target + "\"?"))
+        return 0;
+    std::vector<std::int64_t> ids;
+    for (const ExistingLink& link : result.elsewhere)
+        ids.push_back(link.uniqid);
+    ItemLinkStore(db).moveTo(ids, targetGroup);
+    dialogs.message("提示", itemsMovedText(count), Icon::Information);
+    return count;
 }
 
 } // namespace lw

@@ -44,9 +44,12 @@ std::string titleOf(std::string_view block) {
     return cleanTitle(trim(block.substr(start, end - start)));
 }
 
+// The Link Line of an item; empty when the item has no offer link with a numeric id.
 std::string lineOf(std::string_view block) {
     const std::string linkStart = "<a href=\"" + std::string(kOfferPrefix);
     std::string id = trim(textBetween(block, linkStart, kLinkEnd));
+    if (!isOfferId(id))
+        return {};
     std::string title = titleOf(block);
     std::string price = trim(textBetween(block, "<em>", kEmEnd));
     // Whole-string assignments: g++ 12 warns wrongly (-Wrestrict) on literal ones.
@@ -58,7 +61,34 @@ std::string lineOf(std::string_view block) {
     return std::string(kOfferPrefix) + id + ".html," + title + "," + sales + "," + price;
 }
 
+std::string completionText(const SearchState& state) {
+    std::string text =
+        "完成搜索,共搜索到 " + std::to_string(state.offerCount) + " 个符合条件的产品";
+    if (state.skippedItems > 0)
+        text += "(其中 " + std::to_string(state.skippedItems) + " 个没有有效的宝贝链接,已跳过)";
+    return text + ".是否马上加入下载源?";
+}
+
+// The question of a search that stopped at a page it could not use.
+PageResult shortResult(const std::string& what, const SearchState& state, const LinkBox& box) {
+    std::string found = std::to_string(box.lineCount());
+    std::string text = "搜索未完成," + what + "\r\n\r\n网站报告共 " +
+                       std::to_string(state.offerCount) + " 个符合条件的产品,已找到 " + found +
+                       " 个";
+    if (state.skippedItems > 0)
+        text += "(另有 " + std::to_string(state.skippedItems) + " 个没有有效的宝贝链接,已跳过)";
+    return {PageOutcome::Short, text + ".是否马上将找到的 " + found + " 个加入下载源?"};
+}
+
 } // namespace
+
+PageResult readUnreadablePage(const std::string& reason, const SearchState& state,
+                              const LinkBox& box) {
+    std::string what = "第 " + std::to_string(state.currentPage) + " 页无法读取:" + reason;
+    if (box.lineCount() == 0)
+        return {PageOutcome::Failed, "搜索失败," + what};
+    return shortResult(what, state, box);
+}
 
 bool parseCount(std::string_view text, int& value, std::string& error) {
     std::string t = trim(text);
@@ -119,9 +149,14 @@ PageResult readListingPage(std::string_view page, SearchState& state, LinkBox& b
         itemEnd = kItemEndSecond;
     }
 
-    // 6. No item at all (a fetch error text always ends here).
-    if (section.find(kItemStart) == std::string::npos)
+    // 6. No item at all. After earlier pages found lines the search came up short:
+    // those lines are still offered.
+    if (section.find(kItemStart) == std::string::npos) {
+        if (box.lineCount() > 0)
+            return shortResult("第 " + std::to_string(state.currentPage) + " 页没有宝贝列表.",
+                               state, box);
         return {PageOutcome::EmptySection, ".完成搜索,共搜索到 0 个符合条件的产品."};
+    }
 
     // 7. Forward-only scan of the items.
     size_t p = 0;
@@ -139,20 +174,24 @@ PageResult readListingPage(std::string_view page, SearchState& state, LinkBox& b
         if (e == std::string::npos)
             break;
         std::string_view block(section.data() + blockStart, e - blockStart);
-        box.appendUnique(lineOf(block));
+        std::string line = lineOf(block);
+        if (line.empty())
+            ++state.skippedItems;
+        else
+            box.appendUnique(line);
         p = e + 1;
     }
 
     // 8. Next page or end.
     if (state.offerCount < 1 || state.pageCount < 1)
         return {PageOutcome::Stalled, {}};
+    // Skipped items count as listed, so they ask for no page of their own.
     if (state.currentPage <= state.pageCount &&
-        static_cast<long long>(box.lineCount()) != state.offerCount) {
+        static_cast<long long>(box.lineCount()) + state.skippedItems != state.offerCount) {
         ++state.currentPage;
         return {PageOutcome::NextPage, {}};
     }
-    return {PageOutcome::Complete, "完成搜索,共搜索到 " + std::to_string(state.offerCount) +
-                                       " 个符合条件的产品.是否马上加入下载源?"};
+    return {PageOutcome::Complete, completionText(state)};
 }
 
 namespace {

@@ -14,6 +14,8 @@ struct SearchState {
     int offerCount = 0;
     int pageCount = 0;
     int currentPage = 1;
+    // Listed items without an offer link of digits: skipped, but listed by the site.
+    int skippedItems = 0;
 };
 
 // How one listing page ends for the window.
@@ -22,6 +24,8 @@ enum class PageOutcome {
     NoResult,     // information box, hide the panel, end
     EmptySection, // information box (leading full stop), hide the panel, end
     Complete,     // ask whether to add everything found
+    Short,        // a later page could not be read: ask whether to add what was found
+    Failed,       // nothing found, the page could not be read: error box, hide the panel, end
     Stalled,      // ends silently; the panel stays until "取消"
     Error,        // "错误" box with message; the panel stays until "取消"
 };
@@ -37,6 +41,11 @@ struct PageResult {
 PageResult readListingPage(std::string_view page, SearchState& state, LinkBox& box,
                            const std::function<void(const std::string&)>& progress = {},
                            const std::function<void(const std::string&)>& log = {});
+
+// A page that could not be read (reason in words, e.g. the network failure): Failed
+// while nothing was found, else Short, offering the lines found so far.
+PageResult readUnreadablePage(const std::string& reason, const SearchState& state,
+                              const LinkBox& box);
 
 // Integer conversion of a count text; false (with the error message) when it is not
 // an integer.

@@ -22,15 +22,14 @@ std::string CheckedComboBox::text() const {
     for (size_t i = 0; i < order_.size(); ++i) {
         if (i > 0)
             out += ",";
-        out += order_[i];
+        out += item(order_[i]);
     }
     return out;
 }
 
-int CheckedComboBox::indexOfNoCase(const std::string& name) const {
-    std::string wanted = lowerAscii(name);
+int CheckedComboBox::indexOf(const std::string& name) const {
     for (int i = 0; i < count(); ++i)
-        if (lowerAscii(items_[static_cast<size_t>(i)]) == wanted)
+        if (items_[static_cast<size_t>(i)] == name)
             return i;
     return -1;
 }
@@ -51,14 +50,14 @@ void CheckedComboBox::addItem(const std::string& name) {
     rebuild();
 }
 
-void CheckedComboBox::removeItem(int index) {
-    items_.erase(items_.begin() + index);
+void CheckedComboBox::insertItem(int index, const std::string& name) {
+    items_.insert(items_.begin() + index, name);
     rebuild();
 }
 
 bool CheckedComboBox::tick(int index) {
     const std::string& name = items_.at(static_cast<size_t>(index));
-    if (std::find(order_.begin(), order_.end(), name) == order_.end()) {
+    if (std::find(order_.begin(), order_.end(), index) == order_.end()) {
         if (gbkLength(text()) + gbkLength(name) + 1 >= kTextLimit) {
             // Neither the name nor the tick: a tick box without its name in the text
             // would show a selection the program does not use.
@@ -66,7 +65,7 @@ bool CheckedComboBox::tick(int index) {
                 noRoom();
             return false;
         }
-        order_.push_back(name);
+        order_.push_back(index);
     }
     ticks_[static_cast<size_t>(index)] = true;
     return true;
@@ -74,7 +73,7 @@ bool CheckedComboBox::tick(int index) {
 
 void CheckedComboBox::untick(int index) {
     ticks_.at(static_cast<size_t>(index)) = false;
-    auto it = std::find(order_.begin(), order_.end(), items_[static_cast<size_t>(index)]);
+    auto it = std::find(order_.begin(), order_.end(), index);
     if (it != order_.end())
         order_.erase(it);
 }
@@ -102,7 +101,9 @@ void CheckedComboBox::setTicked(int index, bool on) {
 
 void CheckedComboBox::selectAll() {
     ticks_.assign(items_.size(), true);
-    order_ = items_;
+    order_.resize(items_.size());
+    for (size_t i = 0; i < items_.size(); ++i)
+        order_[i] = static_cast<int>(i);
     changed.emit();
 }
 

@@ -22,18 +22,21 @@ public:
     const std::string& item(int index) const { return items_.at(static_cast<size_t>(index)); }
     bool ticked(int index) const { return ticks_.at(static_cast<size_t>(index)); }
     std::string text() const;
-    // The names of the text in tick order.
-    const std::vector<std::string>& tickedNames() const { return order_; }
+    // The ticked items in tick order.
+    const std::vector<int>& tickedIndexes() const { return order_; }
     // The first name of the text; empty when nothing is ticked.
-    std::string firstTicked() const { return order_.empty() ? std::string() : order_.front(); }
-    // Index of the first item with this name, letter case ignored; -1 when none.
-    int indexOfNoCase(const std::string& name) const;
+    std::string firstTicked() const {
+        return order_.empty() ? std::string() : item(order_.front());
+    }
+    int firstTickedIndex() const { return order_.empty() ? -1 : order_.front(); }
+    // Index of the first item with exactly this name; -1 when none.
+    int indexOf(const std::string& name) const;
 
     // Items: each of these rebuilds the drop-down, clearing every tick and the text
     // without a change event.
     void clear();
     void addItem(const std::string& name);
-    void removeItem(int index);
+    void insertItem(int index, const std::string& name);
 
     // A click on an item's tick box.
     void clickItem(int index);
@@ -57,7 +60,7 @@ private:
 
     std::vector<std::string> items_;
     std::vector<bool> ticks_;
-    std::vector<std::string> order_;
+    std::vector<int> order_; // ticked items in tick order
 };
 
 } // namespace lw

@@ -5,6 +5,8 @@
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
 
+#include <algorithm>
+
 namespace lw {
 
 std::vector<Group> GroupStore::list() {
@@ -23,10 +25,22 @@ std::optional<std::int64_t> GroupStore::find(const std::string& name) {
     return q.integer("Uniqid");
 }
 
-std::optional<Refusal> GroupStore::add(const std::string& name) {
-    // Not trimmed: blanks alone count as a name.
+namespace {
+
+std::optional<Refusal> checkName(const std::string& name, const char* emptyText) {
     if (name.empty())
-        return Refusal{"新建失败,组名不能为空.", Icon::Information};
+        return Refusal{emptyText, Icon::Information};
+    if (name.find(',') != std::string::npos)
+        return Refusal{"组名不能包含逗号\",\",请重新输入组名.", Icon::Warning};
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Refusal> GroupStore::add(const std::string& typed) {
+    std::string name = trim(typed);
+    if (auto refusal = checkName(name, "新建失败,组名不能为空."))
+        return refusal;
     if (exists(name))
         return Refusal{"\"" + name + "\"该组已存在,请重新输入组名.", Icon::Warning};
     db_.exec(joinSql({"Insert Into TB_Groups(GroupName,Tag)", "Select ?", ",?"}),
@@ -34,15 +48,16 @@ std::optional<Refusal> GroupStore::add(const std::string& name) {
     return std::nullopt;
 }
 
-std::optional<Refusal> GroupStore::rename(const std::string& oldName, const std::string& newName) {
-    if (newName.empty())
-        return Refusal{"修改失败,组名不能为空.", Icon::Information};
-    if (newName == oldName)
+std::optional<Refusal> GroupStore::rename(std::int64_t id, const std::string& typed) {
+    std::string name = trim(typed);
+    if (auto refusal = checkName(name, "修改失败,组名不能为空."))
+        return refusal;
+    std::optional<std::int64_t> holder = find(name);
+    if (holder == id)
         return std::nullopt;
-    if (exists(newName))
-        return Refusal{"\"" + newName + "\"该组已存在,请重新输入组名.", Icon::Warning};
-    // Every Group of that name, whatever its list kind.
-    db_.exec("Update Tb_Groups Set Groupname=? where Groupname=?", {newName, oldName});
+    if (holder)
+        return Refusal{"\"" + name + "\"该组已存在,请重新输入组名.", Icon::Warning};
+    db_.exec("Update Tb_Groups Set Groupname=? where Uniqid=?", {name, id});
     return std::nullopt;
 }
 
@@ -50,25 +65,17 @@ std::string deleteGroupsQuestion(const std::string& names) {
     return "是否要删除所选组:\"" + names + "\"\r\n\r\n注意:删除组将会删除该组下所有人员,是否继续?";
 }
 
-void GroupStore::remove(const std::vector<std::string>& names) {
-    std::string pickerText;
-    for (const std::string& name : names)
-        pickerText += (pickerText.empty() ? "" : ",") + name;
+void GroupStore::remove(const std::vector<std::int64_t>& ids) {
     Transaction transaction(db_);
-    // The Item Links first, then their Groups.
-    {
-        DbParams params{std::int64_t{kListKind}};
-        std::string filter = groupNameCondition(pickerText, params);
-        db_.exec(joinSql({"delete from tb_url",
-                          "where uGroup in (select Uniqid from TB_Groups where 1=1", "and Tag=?",
-                          filter + ")"}),
-                 params);
-    }
-    {
-        DbParams params{std::int64_t{kListKind}};
-        std::string filter = groupNameCondition(pickerText, params);
-        db_.exec(joinSql({"Delete From TB_Groups Where 1=1", "and Tag=?", filter}), params);
-    }
+    forEachIdSlice(ids, [&](const std::vector<std::int64_t>& slice) {
+        DbParams params(slice.begin(), slice.end());
+        // The Item Links first, then their Groups.
+        db_.exec("delete from tb_url where uGroup in " + placeholders(slice.size()), params);
+        db_.exec("Delete From TB_Groups Where Uniqid in " + placeholders(slice.size()), params);
+    });
+    if (std::find(ids.begin(), ids.end(), kNoGroup) != ids.end())
+        db_.exec("delete from tb_url where tag=? and uGroup not in (select Uniqid from TB_Groups)",
+                 {std::int64_t{kListKind}});
     transaction.commit();
 }
 

@@ -28,10 +28,13 @@ public:
     std::optional<std::int64_t> find(const std::string& name);
     bool exists(const std::string& name) { return find(name).has_value(); }
 
+    // Names are trimmed; a name may not be empty, hold a "," (the picker joins its
+    // names with it) or be another Group's.
     std::optional<Refusal> add(const std::string& name);
-    std::optional<Refusal> rename(const std::string& oldName, const std::string& newName);
-    // Removes the named Groups with all their Item Links, in one transaction.
-    void remove(const std::vector<std::string>& names);
+    std::optional<Refusal> rename(std::int64_t id, const std::string& newName);
+    // Removes the Groups with all their Item Links, in one transaction; kNoGroup removes
+    // the Item Links of no Group.
+    void remove(const std::vector<std::int64_t>& ids);
 
 private:
     Database& db_;

@@ -24,36 +24,46 @@ void ItemCommands::askNewGroup() {
 }
 
 bool ItemCommands::addGroup(const std::string& name) {
-    if (auto refusal = GroupStore(db_).add(name)) {
+    GroupStore groups(db_);
+    if (auto refusal = groups.add(name)) {
         dialogs_.message("提示", refusal->text, refusal->icon);
         return false;
     }
     dialogs_.message("提示", kGroupAdded, Icon::Information);
     // Appending rebuilds the picker: its ticks and text are cleared without a change
     // event, so setting 4 keeps the previous selection until the next tick.
-    view_.group.addItem(name);
+    std::string stored = trim(name);
+    view_.appendGroup(groups.find(stored).value_or(kNoGroup), stored);
     return true;
 }
 
+namespace {
+
+constexpr const char* kPickAGroup = "请选择组.(如果选择多组,将以第一个组为准)";
+
+} // namespace
+
 void ItemCommands::askRenameGroup() {
-    if (view_.group.text().empty()) {
-        dialogs_.message("提示", "请选择组.(如果选择多组,将以第一个组为准)", Icon::Warning);
+    std::int64_t id = view_.firstTickedGroupId();
+    if (view_.group.text().empty() || id == kNoGroup) {
+        dialogs_.message("提示", kPickAGroup, Icon::Warning);
         return;
     }
     std::string old = view_.group.firstTicked();
     std::optional<std::string> answer =
         dialogs_.inputText("修改组名:\"" + old + "\"", "请输入新组名:", old);
     if (answer)
-        renameGroup(old, *answer);
+        renameGroup(id, *answer);
 }
 
-bool ItemCommands::renameGroup(const std::string& oldName, const std::string& newName) {
-    if (auto refusal = GroupStore(db_).rename(oldName, newName)) {
+bool ItemCommands::renameGroup(std::int64_t id, const std::string& newName) {
+    GroupStore groups(db_);
+    if (groups.find(trim(newName)) == id)
+        return true;
+    if (auto refusal = groups.rename(id, newName)) {
         dialogs_.message("提示", refusal->text, refusal->icon);
         return false;
     }
-    if (newName == oldName)
-        return true;
     dialogs_.message("提示", kGroupRenamed, Icon::Information);
     view_.loadGroups();
     return true;
@@ -65,15 +75,16 @@ void ItemCommands::askDeleteGroups() {
         dialogs_.message("提示", "请选择组.", Icon::Warning);
         return;
     }
-    deleteGroups(text);
+    deleteGroups(view_.tickedGroupIds(), text);
 }
 
-bool ItemCommands::deleteGroups(const std::string& pickerText) {
+bool ItemCommands::deleteGroups(const std::vector<std::int64_t>& ids,
+                                const std::string& shownNames) {
     if (state_.busy())
         return true;
-    if (!dialogs_.question("提示", deleteGroupsQuestion(pickerText), Icon::Warning))
+    if (!dialogs_.question("提示", deleteGroupsQuestion(shownNames), Icon::Warning))
         return true;
-    GroupStore(db_).remove(splitText(pickerText, ","));
+    GroupStore(db_).remove(ids);
     dialogs_.message("提示", kGroupsDeleted, Icon::Information);
     view_.loadGroups();
     view_.reloadItems();
@@ -96,7 +107,12 @@ void ItemCommands::openHarvest() {
         return;
     }
     std::string first = view_.group.firstTicked();
-    std::int64_t target = targetGroupOf(first);
+    std::int64_t target = view_.firstTickedGroupId();
+    if (target == kNoGroup) {
+        // Links are never added to a Group that is not there.
+        dialogs_.message("提示", "请选择要添加宝贝链接的组.", Icon::Warning);
+        return;
+    }
     if (showHarvest && showHarvest("搜索添加宝贝链接(URL)-" + first, target))
         view_.reloadItems();
 }
@@ -140,7 +156,7 @@ void ItemCommands::moveSelectedItems() {
     }
     moveDialog.ids = idsOf(view_.list, selected);
     moveDialog.n = static_cast<int>(selected.size());
-    if (moveDialog.ShowModal(db_, dialogs_))
+    if (moveDialog.run(db_, dialogs_))
         view_.reloadItems();
 }
 

@@ -32,8 +32,9 @@ public:
     void askRenameGroup();  // "修改组名"
     void askDeleteGroups(); // "删除分组"
     bool addGroup(const std::string& name);
-    bool renameGroup(const std::string& oldName, const std::string& newName);
-    bool deleteGroups(const std::string& pickerText);
+    bool renameGroup(std::int64_t id, const std::string& newName);
+    // shownNames: the Groups as the question names them.
+    bool deleteGroups(const std::vector<std::int64_t>& ids, const std::string& shownNames);
 
     // Toolbar "搜索添加对方店铺宝贝": checks, then the harvest window for the first
     // ticked Group.

@@ -1,5 +1,6 @@
 #include "items/item_link_store.hpp"
 
+#include "items/item_list.hpp"
 #include "items/item_query.hpp"
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
@@ -39,6 +40,15 @@ void ItemLinkStore::setTicked(const std::vector<std::int64_t>& ids, bool ticked)
                  paramsOf(slice));
     });
     transaction.commit();
+}
+
+void ItemLinkStore::storeTicks(const ItemList& list) {
+    std::vector<std::int64_t> ticked;
+    std::vector<std::int64_t> unticked;
+    for (const ItemRow& row : list.rows())
+        (row.ticked ? ticked : unticked).push_back(row.uniqid);
+    setTicked(ticked, true);
+    setTicked(unticked, false);
 }
 
 void ItemLinkStore::remove(const std::vector<std::int64_t>& ids) {

@@ -8,6 +8,7 @@
 namespace lw {
 
 class Database;
+class ItemList;
 
 // The Item Links of TB_URL by id. The main window's commands and the CLI change them
 // through here; each change is one transaction.
@@ -17,6 +18,8 @@ public:
 
     // Tick marks; rows that already hold the value are left alone.
     void setTicked(const std::vector<std::int64_t>& ids, bool ticked);
+    // The tick marks of every row of the list.
+    void storeTicks(const ItemList& list);
     void remove(const std::vector<std::int64_t>& ids);
     void moveTo(const std::vector<std::int64_t>& ids, std::int64_t groupId);
 

@@ -7,24 +7,9 @@
 
 namespace lw {
 
-const std::array<ItemColumn, kColumnCount> kItemColumns = {{
-    {"状态", 80},
-    {"宝贝链接地址(URL)", 300},
-    {"宝贝名称", 360},
-    {"总销量", 60},
-    {"页面价格", 60},
-    {"numiid", 1},
-    {"", 119},
-}};
-
-Rgb setFillColor(int position) {
-    static const Rgb colours[6] = {{240, 255, 240}, {255, 255, 240}, {255, 240, 240},
-                                   {240, 255, 255}, {240, 240, 255}, {255, 240, 255}};
-    int i = position % 6;
-    if (i < 0)
-        i += 6;
-    return colours[i];
-}
+const std::array<const char*, kColumnCount> kItemColumnHeaders = {
+    "状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格", "numiid", "",
+};
 
 namespace {
 

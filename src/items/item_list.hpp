@@ -47,19 +47,8 @@ struct ItemRow {
     }
 };
 
-// Header captions and widths of the shown columns.
-struct ItemColumn {
-    const char* header;
-    int width;
-};
-extern const std::array<ItemColumn, kColumnCount> kItemColumns;
-
-// Background of the row at a list position, as red, green, blue.
-struct Rgb {
-    int r, g, b;
-    bool operator==(const Rgb&) const = default;
-};
-Rgb setFillColor(int position);
+// Header captions of the shown columns.
+extern const std::array<const char*, kColumnCount> kItemColumnHeaders;
 
 // Header-click comparison of two column texts: numbers (both IsNumber) compare as
 // whole numbers rounded half to even, everything else as text with A-Z folded. A

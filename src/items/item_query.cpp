@@ -14,23 +14,38 @@ std::string placeholders(size_t n) {
     return out + ")";
 }
 
-std::string groupNameCondition(const std::string& groupText, DbParams& params) {
-    // The picker text is split at every "," as its names were joined.
-    std::vector<std::string> names = splitText(groupText, ",");
-    for (const std::string& name : names)
-        params.emplace_back(name);
-    return " and GroupName in " + placeholders(names.size());
-}
-
 ItemStatement buildItemStatement(const ItemFilter& filter) {
     ItemStatement s;
-    s.lines.push_back("select * from TB_URL where uGroup in (");
-    std::string groups = "select Uniqid from Tb_Groups where 1=1";
-    if (!filter.groupText.empty())
-        groups += groupNameCondition(filter.groupText, s.params);
-    s.lines.push_back(groups);
-    s.lines.push_back("and Tag=?)");
-    s.params.emplace_back(std::int64_t{kListKind});
+    std::vector<std::int64_t> ids;
+    bool noGroup = false;
+    for (std::int64_t id : filter.groupIds) {
+        if (id == kNoGroup)
+            noGroup = true;
+        else
+            ids.push_back(id);
+    }
+    // Ids, not names: a name may hold the "," the picker joins its names with.
+    if (noGroup && ids.empty()) {
+        s.lines.push_back("select * from TB_URL where uGroup not in (");
+        s.lines.push_back("select Uniqid from Tb_Groups)");
+        s.lines.push_back("and tag=?");
+        s.params.emplace_back(std::int64_t{kListKind});
+    } else {
+        s.lines.push_back(noGroup ? "select * from TB_URL where (uGroup in ("
+                                  : "select * from TB_URL where uGroup in (");
+        std::string groups = "select Uniqid from Tb_Groups where 1=1";
+        if (!ids.empty()) {
+            groups += " and Uniqid in " + placeholders(ids.size());
+            s.params.insert(s.params.end(), ids.begin(), ids.end());
+        }
+        s.lines.push_back(groups);
+        s.lines.push_back("and Tag=?)");
+        s.params.emplace_back(std::int64_t{kListKind});
+        if (noGroup) {
+            s.lines.push_back("or uGroup not in (select Uniqid from Tb_Groups) and tag=?)");
+            s.params.emplace_back(std::int64_t{kListKind});
+        }
+    }
     if (!filter.keyword.empty()) {
         std::string pattern = "%" + filter.keyword + "%";
         s.lines.push_back("and (detail_url like ?");

@@ -14,10 +14,15 @@ namespace lw {
 enum class StateFilter { All = 0, Downloaded = 1, Pending = 2 };
 inline constexpr const char* kStateFilterTexts[3] = {"全部", "已下载", "未下载"};
 
-// What the list shows: the group picker's text, the keyword and the state filter.
+// The picker's entry for Item Links whose Group is gone (or was never there).
+inline constexpr std::int64_t kNoGroup = 0;
+inline constexpr const char* kNoGroupName = "未分组";
+
+// What the list shows: the ticked Groups, the keyword and the state filter.
 struct ItemFilter {
-    std::string groupText; // ticked Group names joined by ","; empty: every Group
-    std::string keyword;   // matched anywhere in the address or the title; not trimmed
+    // Uniqid of each ticked Group, kNoGroup for the links of no Group; empty: every Group.
+    std::vector<std::int64_t> groupIds;
+    std::string keyword; // matched anywhere in the address or the title; not trimmed
     StateFilter state = StateFilter::All;
 };
 
@@ -29,8 +34,6 @@ struct ItemStatement {
 };
 ItemStatement buildItemStatement(const ItemFilter& filter);
 
-// " and GroupName in (?,...)" for the names of a picker text, with their values.
-std::string groupNameCondition(const std::string& groupText, DbParams& params);
 // "(?,?,...)" for n values.
 std::string placeholders(size_t n);
 

@@ -12,7 +12,9 @@ namespace lw {
 ItemView::ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state)
     : db_(db), dialogs_(dialogs), loop_(loop), state_(state) {
     // The picker's change event keeps setting 4; the list waits for "搜索".
-    group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); });
+    // The picker is a member: the slot lives exactly as long as it.
+    group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); })
+        .release();
     group.noRoom = [this] {
         dialogs_.message("提示", CheckedComboBox::kNoRoomMessage, Icon::Warning);
     };
@@ -33,7 +35,32 @@ void ItemView::setStatus(StateFilter status) {
 }
 
 ItemFilter ItemView::filter() const {
-    return {group.text(), keyword_, status_};
+    return {tickedGroupIds(), keyword_, status_};
+}
+
+std::vector<std::int64_t> ItemView::tickedGroupIds() const {
+    std::vector<std::int64_t> ids;
+    for (int index : group.tickedIndexes())
+        ids.push_back(groupIds_[static_cast<size_t>(index)]);
+    return ids;
+}
+
+void ItemView::appendGroup(std::int64_t id, const std::string& name) {
+    // Before "未分组", which stays last.
+    size_t at = !groupIds_.empty() && groupIds_.back() == kNoGroup ? groupIds_.size() - 1
+                                                                   : groupIds_.size();
+    if (at == groupIds_.size()) {
+        groupIds_.push_back(id);
+        group.addItem(name);
+        return;
+    }
+    groupIds_.insert(groupIds_.begin() + static_cast<std::ptrdiff_t>(at), id);
+    group.insertItem(static_cast<int>(at), name);
+}
+
+std::int64_t ItemView::firstTickedGroupId() const {
+    int index = group.firstTickedIndex();
+    return index < 0 ? kNoGroup : groupIds_[static_cast<size_t>(index)];
 }
 
 void ItemView::setListEnabled(bool enabled) {
@@ -43,8 +70,20 @@ void ItemView::setListEnabled(bool enabled) {
 
 void ItemView::loadGroups() {
     std::vector<std::string> names;
-    for (Query q = db_.query("select * from TB_Groups"); !q.eof(); q.next())
+    groupIds_.clear();
+    for (Query q = db_.query("select * from TB_Groups"); !q.eof(); q.next()) {
         names.push_back(trim(q.text("GroupName")));
+        groupIds_.push_back(q.integer("Uniqid"));
+    }
+    // Item Links whose Group is gone are shown under an entry of their own, so that
+    // they can be moved or deleted.
+    Query orphans = db_.query(
+        "select count(*) from TB_URL where tag=? and uGroup not in (select Uniqid from TB_Groups)",
+        {std::int64_t{kListKind}});
+    if (orphans.first() != "0") {
+        names.push_back(kNoGroupName);
+        groupIds_.push_back(kNoGroup);
+    }
     group.clear();
     for (const std::string& name : names)
         group.addItem(name);
@@ -55,11 +94,32 @@ void ItemView::loadGroups() {
         return;
     // Each restored tick fires the change event, so setting 4 ends holding the names
     // found, in their stored order.
-    for (const std::string& name : splitText(stored, ",")) {
-        int index = group.indexOfNoCase(name);
+    for (int index : indexesOfStoredNames(stored))
+        group.setTicked(index, true);
+}
+
+std::vector<int> ItemView::indexesOfStoredNames(const std::string& stored) const {
+    // The names were joined by ",", which a Group name of an older file may hold: at
+    // each place the longest run of pieces that is exactly a name wins.
+    std::vector<std::string> pieces = splitText(stored, ",");
+    std::vector<int> found;
+    for (size_t start = 0; start < pieces.size();) {
+        size_t taken = 0;
+        int index = -1;
+        std::string joined;
+        for (size_t end = start; end < pieces.size(); ++end) {
+            joined += (end == start ? "" : ",") + pieces[end];
+            int i = group.indexOf(joined);
+            if (i >= 0) {
+                index = i;
+                taken = end - start + 1;
+            }
+        }
         if (index >= 0)
-            group.setTicked(index, true);
+            found.push_back(index);
+        start += taken > 0 ? taken : 1;
     }
+    return found;
 }
 
 void ItemView::reloadItems() {
@@ -118,13 +178,7 @@ void ItemView::updateTotals() {
 }
 
 void ItemView::storeTicks() {
-    std::vector<std::int64_t> ticked;
-    std::vector<std::int64_t> unticked;
-    for (const ItemRow& row : list.rows())
-        (row.ticked ? ticked : unticked).push_back(row.uniqid);
-    ItemLinkStore links(db_);
-    links.setTicked(ticked, true);
-    links.setTicked(unticked, false);
+    ItemLinkStore(db_).storeTicks(list);
 }
 
 void ItemView::applyFilter() {

@@ -26,7 +26,14 @@ public:
     ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& state);
 
     CheckedComboBox group; // _Group
-    ItemList list;         // _RzListView
+    // The Uniqid of each picker entry (kNoGroup for "未分组").
+    const std::vector<std::int64_t>& groupIds() const { return groupIds_; }
+    std::vector<std::int64_t> tickedGroupIds() const;
+    // kNoGroup when nothing, or "未分组", is ticked first.
+    std::int64_t firstTickedGroupId() const;
+    // A new Group at the end of the picker.
+    void appendGroup(std::int64_t id, const std::string& name);
+    ItemList list; // _RzListView
 
     // Bar state; the setters announce through barChanged when the value changes.
     const std::string& keyword() const { return keyword_; }
@@ -76,6 +83,7 @@ public:
 
 private:
     void setListEnabled(bool enabled);
+    std::vector<int> indexesOfStoredNames(const std::string& stored) const;
 
     Database& db_;
     Dialogs& dialogs_;
@@ -87,6 +95,7 @@ private:
     std::string statusText_;
     bool listEnabled_ = true;
     bool sortDescending_ = true;
+    std::vector<std::int64_t> groupIds_;
 };
 
 // Loads every row of a filter into a list at once (no progress panel).

@@ -33,7 +33,7 @@ bool MoveToGroupLogic::confirm(Database& db, Dialogs& dialogs) {
     return true;
 }
 
-bool MoveToGroupLogic::ShowModal(Database& db, Dialogs& dialogs) {
+bool MoveToGroupLogic::run(Database& db, Dialogs& dialogs) {
     onShown(db);
     // A refusal or a No keeps the dialog open: it is shown again with the same choice.
     for (;;) {

@@ -29,7 +29,7 @@ public:
     // "确定": true when the dialog closes with OK (the Item Links were moved).
     bool confirm(Database& db, Dialogs& dialogs);
     // Shows the dialog modally through the dialogs port; true on OK.
-    bool ShowModal(Database& db, Dialogs& dialogs);
+    bool run(Database& db, Dialogs& dialogs);
 };
 
 } // namespace lw

@@ -48,10 +48,6 @@ std::int64_t contentLength(const HttpResult& result) {
 
 } // namespace
 
-void MemoryStream::setPosition(std::int64_t position) {
-    position_ = static_cast<std::size_t>(std::clamp<std::int64_t>(position, 0, size()));
-}
-
 std::string MemoryStream::read(std::size_t n) {
     std::size_t count = std::min(n, bytes_.size() - position_);
     std::string out = bytes_.substr(position_, count);
@@ -103,6 +99,17 @@ AsyncHttpRequest::~AsyncHttpRequest() {
         worker_.join(); // the stop ends the transfer at once and drops a pending completion
 }
 
+void AsyncHttpRequest::abandon() {
+    // From inside a completion the request is already over.
+    if (!started_ || inCompletion_)
+        return;
+    if (worker_.joinable()) {
+        worker_.request_stop();
+        worker_.join(); // the stop ends the transfer at once and drops a pending completion
+    }
+    started_ = false;
+}
+
 std::string AsyncHttpRequest::requestAddress(const std::string& url) {
     std::string address = url.find("://") == std::string::npos ? "http://" + url : url;
     size_t authority = address.find("://") + 3;
@@ -124,19 +131,16 @@ bool AsyncHttpRequest::start() {
     auto job = std::make_shared<Job>();
     job_ = job;
     job->address = requestAddress(url);
-    job->post =
-        method == RequestMethod::Post || (method == RequestMethod::AutoDetect && !postData.empty());
+    job->post = !postData.empty();
     job->body = postData;
     HttpOptions& o = job->options;
     o.agent = agent;
-    o.accept = acceptTypes;
     o.referer = referer;
-    o.extraHeaders = extraHeaders;
     o.connectTimeoutMs = clampMs(timeouts.connectMs);
     o.readTimeoutMs = clampMs(timeouts.receiveMs);
     o.sendTimeoutMs = clampMs(timeouts.sendMs);
-    o.followRedirects = followRedirects;
-    o.cookies = cookies;
+    // Cookies live as long as the request's client.
+    o.cookies = true;
     o.maxBodyBytes = maxBodyBytes;
 
     worker_ = std::jthread([this, job, &loop = loop_](std::stop_token stop) {

@@ -11,8 +11,6 @@ namespace lw {
 
 class EventLoop;
 
-enum class RequestMethod { AutoDetect, Get, Post };
-
 // Milliseconds; 0 leaves the transfer without that limit.
 struct RequestTimeouts {
     std::uint32_t connectMs = 0;
@@ -30,7 +28,6 @@ public:
     const std::string& bytes() const { return bytes_; }
     std::int64_t size() const { return static_cast<std::int64_t>(bytes_.size()); }
     std::int64_t position() const { return static_cast<std::int64_t>(position_); }
-    void setPosition(std::int64_t position);
     // Up to n bytes from the position, which moves past them.
     std::string read(std::size_t n);
     // Everything from the position to the end.
@@ -65,18 +62,17 @@ public:
     bool start();
     // A request is started and its completion events have not all run yet.
     bool started() const { return started_; }
+    // Ends a started request at once; none of its events follows, and a new request can
+    // be started.
+    void abandon();
 
-    std::string acceptTypes = "text/html, */*";
-    std::vector<std::string> extraHeaders; // "Name: value" lines
     std::string agent = "Mozilla/4.0 (compatible; Listwright)";
     // An address without "://" is requested as "http://" + address.
     std::string url;
-    std::string postData; // bytes sent as they are
+    // Bytes sent as they are in a POST; empty: a GET.
+    std::string postData;
     std::string referer;
-    RequestMethod method = RequestMethod::AutoDetect;
     RequestTimeouts timeouts;
-    bool followRedirects = true;
-    bool cookies = true;
     // Largest answer body kept in memory; a larger one fails the request.
     std::size_t maxBodyBytes = 64u * 1024u * 1024u;
 

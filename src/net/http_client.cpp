@@ -250,8 +250,6 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
     addHeader("Expect:");
     if (body)
         addHeader("Content-Type: application/x-www-form-urlencoded");
-    for (const auto& line : options_.extraHeaders)
-        addHeader(line);
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList);
 
     if (body) {
@@ -297,7 +295,7 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
             }
             if (finished)
                 break;
-            if (stop.stop_requested() || (cancelCheck_ && cancelCheck_())) {
+            if (stop.stop_requested()) {
                 cancelled = true;
                 break;
             }

@@ -21,7 +21,6 @@ struct HttpOptions {
     std::string agent = kDefaultHttpAgent;
     std::string accept = kDefaultHttpAccept; // sent as one value, never split
     std::string referer;                     // empty: no Referer header
-    std::vector<std::string> extraHeaders;   // "Name: value" lines
     int connectTimeoutMs = 0;
     // Longest silence while waiting for or reading the answer.
     int readTimeoutMs = 0;
@@ -52,7 +51,7 @@ struct HttpResult {
     std::string error;
     bool transferFailed = false; // connection, time-out, cut body, size cap, cancel
     bool tooLarge = false;       // the body passed maxBodyBytes
-    bool cancelled = false;      // stopped by the stop token or the cancel check
+    bool cancelled = false;      // stopped by the stop token
 
     bool ok() const { return error.empty(); }
     // The value of the first header with this name (any case); empty when absent.
@@ -74,10 +73,6 @@ public:
     HttpOptions& options() { return options_; }
     const HttpOptions& options() const { return options_; }
 
-    // Polled during transfers (about every 50 ms); returning true cancels the
-    // running request. For jobs whose stop is a flag rather than a stop token.
-    void setCancelCheck(std::function<bool()> check) { cancelCheck_ = std::move(check); }
-
     // GET into memory. Bytes of the address that may not appear in a request line
     // (blanks, control bytes, bytes of 0x80 or above) are sent as %XX; a fragment
     // ("#...") is not sent.
@@ -91,7 +86,6 @@ private:
 
     struct Handles;
     HttpOptions options_;
-    std::function<bool()> cancelCheck_;
     std::unique_ptr<Handles> handles_;
 };
 

@@ -3,12 +3,15 @@
 #include "net/async_http_request.hpp"
 #include "store/config.hpp"
 #include "store/text_routines.hpp"
-#include "ui/dialogs.hpp"
-#include "ui/main_state.hpp"
+#include "ui/diagnostic_log.hpp"
 #include "util/codec.hpp"
 #include "util/encode.hpp"
 
 namespace lw {
+bool isNetworkFailure(const std::string& answer) {
+    return answer.rfind("网络错误:", 0) == 0;
+}
+
 namespace {
 
 std::string codeIdValue(const RelayContext& app) {
@@ -31,13 +34,17 @@ std::string join(const std::vector<std::string>& lines, const std::string& separ
 }
 
 std::string lookup(const RelayContext& app, const std::string& query, const std::string& logQuery,
-                   const char* tag, DiagnosticLog& log, const HttpOptions& options) {
+                   const char* tag, DiagnosticLog& log, const HttpOptions& options, bool* failed) {
     log.append(app.lookupEndpoint + "?" + logQuery);
     if (!app.missing.empty()) {
         log.append(app.missing);
+        if (failed)
+            *failed = true;
         return {};
     }
     std::string answer = getBlocking(app.lookupEndpoint, query, options);
+    if (failed)
+        *failed = isNetworkFailure(answer);
     return textBetween(answer, std::string("<") + tag + ">", std::string("</") + tag + ">");
 }
 
@@ -93,11 +100,12 @@ std::string requestOffer(RelayContext& app, AsyncHttpRequest& http, const std::s
     return {};
 }
 
-bool takeOfferAnswer(RelayContext& app, MemoryStream& stream, MainState& state, Dialogs& dialogs) {
+std::optional<std::string> takeOfferAnswer(RelayContext& app, MemoryStream& stream,
+                                           DiagnosticLog& log) {
     app.answer.clear();
     app.answer += relayAnswerText(stream.readAll());
-    state.log.append(app.answer);
-    return !checkErrorResponse(app.answer, kOfferErrorPrefix, dialogs, state.panel);
+    log.append(app.answer);
+    return checkErrorResponse(app.answer, kOfferErrorPrefix);
 }
 
 std::vector<std::string> taobaoMethodFields(const RelayContext& app, const std::string& method,
@@ -175,9 +183,10 @@ std::string propertyValueLookupQuery(const std::string& cid, const std::string& 
 
 std::string lookupPropertyId(const RelayContext& app, const std::string& cid,
                              const std::string& name, DiagnosticLog& log,
-                             const HttpOptions& options) {
+                             const HttpOptions& options, bool* failed) {
     return lookup(app, propertyLookupQuery(cid, name),
-                  "tablename=TB_ItemProps&cid=" + cid + "&name=" + name, "pid", log, options);
+                  "tablename=TB_ItemProps&cid=" + cid + "&name=" + name, "pid", log, options,
+                  failed);
 }
 
 std::string lookupPropertyValueId(const RelayContext& app, const std::string& cid,
@@ -185,7 +194,7 @@ std::string lookupPropertyValueId(const RelayContext& app, const std::string& ci
                                   DiagnosticLog& log, const HttpOptions& options) {
     return lookup(app, propertyValueLookupQuery(cid, pid, name),
                   "tablename=TB_ItemPropValue&cid=" + cid + "&pid=" + pid + "&name=" + name, "vid",
-                  log, options);
+                  log, options, nullptr);
 }
 
 bool isErrorResponse(const std::string& answer) {
@@ -198,13 +207,11 @@ std::string errorResponseMessage(const std::string& answer, const std::string& p
            textBetween(answer, "<sub_msg>", "</sub_msg>");
 }
 
-bool checkErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
-                        ProgressPanel& panel) {
+std::optional<std::string> checkErrorResponse(const std::string& answer,
+                                              const std::string& prefix) {
     if (!isErrorResponse(answer))
-        return false;
-    dialogs.message("提示", errorResponseMessage(answer, prefix), Icon::Error);
-    panel.hide();
-    return true;
+        return std::nullopt;
+    return errorResponseMessage(answer, prefix);
 }
 
 std::string relayAnswerText(const std::string& bytes) {

@@ -2,6 +2,7 @@
 
 #include "net/http_client.hpp"
 
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -10,10 +11,7 @@ namespace lw {
 
 struct Config;
 class DiagnosticLog;
-class Dialogs;
-struct MainState;
 class MemoryStream;
-class ProgressPanel;
 class AsyncHttpRequest;
 
 // The Relay Context, filled once at start from the configuration.
@@ -62,10 +60,11 @@ std::string offerRequestBody(const RelayContext& app, const std::string& offerId
 std::string requestOffer(RelayContext& app, AsyncHttpRequest& http, const std::string& offerId,
                          DiagnosticLog& log);
 
-// The offer answer from onDone: stores it in the answer buffer (as UTF-8), logs it,
-// and reports an Error Response (message box, progress panel hidden). Returns true
-// when app.answer is an offer to parse.
-bool takeOfferAnswer(RelayContext& app, MemoryStream& stream, MainState& state, Dialogs& dialogs);
+// The offer answer from onDone: stores it in the answer buffer (as UTF-8) and logs it.
+// Returns the report of an Error Response, which the caller shows in a "提示" box
+// before it hides the progress panel; nullopt when app.answer is an offer to parse.
+std::optional<std::string> takeOfferAnswer(RelayContext& app, MemoryStream& stream,
+                                           DiagnosticLog& log);
 
 // The fields a caller hands to postRelayMethod for user.itemcats.get,
 // user.itemprops.get or user.itemprops_value.get. cids and parentCid are used by
@@ -100,11 +99,16 @@ std::string propertyLookupQuery(const std::string& cid, const std::string& name)
 std::string propertyValueLookupQuery(const std::string& cid, const std::string& pid,
                                      const std::string& name);
 
+// getBlocking's answer for a request that got no answer from the server.
+bool isNetworkFailure(const std::string& answer);
+
 // Property id for (category id, property name); empty when not found or on any
-// failure. Logs the look-up with the name unencoded.
+// failure. Logs the look-up with the name unencoded. failed, when given, tells whether
+// the look-up got no answer (network, missing configuration) rather than "not found".
 std::string lookupPropertyId(const RelayContext& app, const std::string& cid,
                              const std::string& name, DiagnosticLog& log,
-                             const HttpOptions& options = lookupHttpOptions());
+                             const HttpOptions& options = lookupHttpOptions(),
+                             bool* failed = nullptr);
 // Value id for (category id, property id, value name); empty when not found or on any
 // failure.
 std::string lookupPropertyValueId(const RelayContext& app, const std::string& cid,
@@ -116,10 +120,9 @@ std::string lookupPropertyValueId(const RelayContext& app, const std::string& ci
 bool isErrorResponse(const std::string& answer);
 // prefix + msg + "," + sub_code + "," + sub_msg.
 std::string errorResponseMessage(const std::string& answer, const std::string& prefix);
-// When answer is an Error Response: shows its message (title "提示", error icon),
-// hides the progress panel and returns true.
-bool checkErrorResponse(const std::string& answer, const std::string& prefix, Dialogs& dialogs,
-                        ProgressPanel& panel);
+// When answer is an Error Response: its report (errorResponseMessage), for a box titled
+// "提示" with the error icon; nullopt otherwise.
+std::optional<std::string> checkErrorResponse(const std::string& answer, const std::string& prefix);
 
 // Relay answer bytes as program text: UTF-8 kept, invalid bytes as U+FFFD.
 std::string relayAnswerText(const std::string& bytes);

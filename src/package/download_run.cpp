@@ -4,8 +4,8 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
+#include "package/package_row.hpp"
 #include "package/pending_row.hpp"
-#include "package/picture_names.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "platform/platform.hpp"
 #include "store/database.hpp"
@@ -16,6 +16,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <optional>
 
 namespace lw {
 namespace {
@@ -25,7 +26,7 @@ constexpr const char* kStartQuestion = "是否开始下载勾选的宝贝?";
 constexpr const char* kPagePriceWarning =
     "\r\n\r\n警告:勾选了采用页面价格,下载时,宝贝的价格将会统一处理成列表中的页面价格(含SKU价格)";
 
-bool FileExists(const std::string& path) {
+bool fileExists(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(platform::toPath(path), ec);
 }
@@ -107,6 +108,8 @@ bool DownloadRun::startDownload() {
     ++offerSerial_;
 
     awaitingAnswer_ = false;
+    failedOffers_.clear();
+    incompleteOffers_.clear();
     int index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
@@ -133,7 +136,7 @@ bool DownloadRun::startDownload() {
     if (!dialogs.question("提示", question))
         return false;
 
-    if (FileExists(file)) {
+    if (fileExists(file)) {
         const std::string& shown = state_.saveFile;
         switch (dialogs.fileExists("\"" + shown + "\"文件已存在,请选择要做的操作？")) {
         case FileExistsChoice::Cancel:
@@ -143,7 +146,7 @@ bool DownloadRun::startDownload() {
                 return false;
             std::error_code ec;
             std::filesystem::remove(platform::toPath(file), ec);
-            if (ec || FileExists(file)) {
+            if (ec || fileExists(file)) {
                 dialogs.message(
                     "提示", "\"" + shown + "\",另外一个程序正在使用此文件,进程无法访问．请关闭.",
                     Icon::Error);
@@ -212,10 +215,13 @@ void DownloadRun::requestNextOffer() {
     }
     ++offerSerial_;
     completing_ = false;
-    packageRow_.clear();
+    heldOffer_.reset();
     transportError_.clear();
     list_.setState(index, kStateDownloading, kIconDownloading);
     offerId_ = textBetween(list_.row(index).sub[kSubUrl], "/offer/", ".html");
+    // A request still out belongs to a run that was cancelled: its answer is not wanted.
+    if (http_.started() && !awaitingAnswer_)
+        http_.abandon();
     std::string error = requestOffer(app_, http_, offerId_, state_.log);
     if (!error.empty()) {
         fail(kOfferErrorPrefix + error);
@@ -235,19 +241,14 @@ void DownloadRun::onOfferAnswer(const std::string&, std::int64_t, MemoryStream& 
         finish(RunOutcome::Cancelled);
         return;
     }
-    if (!takeOfferAnswer(app_, stream, state_, ports_.dialogs)) {
-        // An Error Response: reported and the panel hidden; the item keeps its tick.
-        std::string text = errorResponseMessage(app_.answer, kOfferErrorPrefix);
-        offerEnded.emit(ordinal_, total_, offerId_, text);
-        finish(RunOutcome::Failed);
+    if (std::optional<std::string> error = takeOfferAnswer(app_, stream, state_.log)) {
+        // An Error Response: the item keeps its tick.
+        fail(*error);
         return;
     }
     std::uint64_t serial = offerSerial_;
     try {
-        RelayPropertyLookup lookup(app_, state_.log, lookupOptions);
-        OfferOptions options{state_.localDescriptionPictures, state_.pagePrice,
-                             state_.itemCats.value()};
-        processOffer(app_.answer, *this, options, {ports_.db, ports_.dialogs, state_.log, lookup});
+        takeOffer(offerOptions());
     } catch (const std::exception& e) {
         stopJobs();
         ports_.dialogs.message("错误", e.what(), Icon::Error);
@@ -256,11 +257,48 @@ void DownloadRun::onOfferAnswer(const std::string&, std::int64_t, MemoryStream& 
         finish(RunOutcome::Failed);
         return;
     }
-    if (serial == offerSerial_ && cancelled() && packageRow_.empty()) {
+    if (serial == offerSerial_ && cancelled() && !heldOffer_) {
         // Ended without a row: nothing will complete this offer.
         stopJobs();
         finish(RunOutcome::Cancelled);
     }
+}
+
+OfferOptions DownloadRun::offerOptions() const {
+    OfferOptions options;
+    options.descLocal = state_.localDescriptionPictures;
+    options.pagePrice = state_.pagePrice;
+    options.preferredCid = state_.itemCats.value();
+    options.clearLinks = state_.removeDescriptionLinks;
+    options.pictureFolder = pictureFolder_;
+    options.descriptionFolder = descriptionFolder_;
+    options.offerIds = offerIds_;
+    return options;
+}
+
+void DownloadRun::takeOffer(const OfferOptions& taken) {
+    ports_.loop.processEvents();
+    completionCount_ = taken.descLocal ? 0 : 1;
+    heldOffer_.reset();
+    setProgress("正在下载中...(解析XML)");
+
+    OfferOptions options = taken;
+    if (options.pagePrice)
+        for (const ItemRow& row : list_.rows())
+            options.pagePrices.push_back(row.sub[kSubPrice]);
+    RelayPropertyLookup lookup(app_, state_.log, lookupOptions);
+    ProcessedOffer offer = processOffer(app_.answer, options, {ports_.db, state_.log, lookup});
+    for (const std::string& failure : offer.failures)
+        ports_.dialogs.message("提示", failure, Icon::Error);
+    categoryText_ = offer.categoryText;
+    lookupFailures_ = lookup.failures();
+    if (!offer.unreadable.empty()) {
+        skipOffer("宝贝信息无法读取:" + offer.unreadable);
+        return;
+    }
+
+    if (startPictures(offer, options.descLocal))
+        storeRow(std::move(offer));
 }
 
 void DownloadRun::transportFailure() {
@@ -295,12 +333,6 @@ void DownloadRun::finish(RunOutcome outcome) {
     ended.emit(outcome);
 }
 
-// --- OfferRun ---
-
-void DownloadRun::processEvents() {
-    ports_.loop.processEvents();
-}
-
 bool DownloadRun::cancelled() const {
     return state_.panel.cancelled();
 }
@@ -311,14 +343,58 @@ void DownloadRun::setProgress(const std::string& text) {
         list_.setSubItem(index, kSubRemark, text);
 }
 
-std::string DownloadRun::pagePriceAt(std::size_t index) const {
-    if (index >= static_cast<std::size_t>(list_.size()))
-        return {};
-    return list_.row(static_cast<int>(index)).sub[kSubPrice];
+// --- Picture Jobs and the row ---
+
+bool DownloadRun::startPictures(ProcessedOffer& offer, bool descriptionPictures) {
+    reapJobs();
+    setProgress("正在创建下载属性图片1线程...");
+    progressTexts_ = {};
+    makeFolder(pictureFolder_);
+    startJob(kMainPictures, std::move(offer.mainPictures));
+    if (cancelled())
+        return false;
+    setProgress("正在创建下载属性图片2线程...");
+    startJob(kPropertyPictures, std::move(offer.propertyPictures));
+    if (cancelled())
+        return false;
+    if (!descriptionPictures)
+        return true;
+    makeFolder(descriptionFolder_);
+    setProgress("正在创建下载描述图片线程...");
+    // A cancel before the description's pictures are handed over starts no job 3.
+    ports_.loop.processEvents();
+    if (cancelled())
+        return false;
+    startJob(kDescriptionPictures, std::move(offer.descriptionPictures));
+    return !cancelled();
 }
 
-void DownloadRun::setCompletionCount(int count) {
-    completionCount_ = count;
+void DownloadRun::startJob(int kind, PictureList list) {
+    // Events run before each picture is handed over; after a cancel the job gets only
+    // those handed over so far.
+    std::size_t taken = 0;
+    for (; taken < list.addresses.size(); ++taken) {
+        ports_.loop.processEvents();
+        if (cancelled())
+            break;
+    }
+    list.addresses.resize(taken);
+    list.files.resize(taken);
+    std::uint64_t serial = offerSerial_;
+    auto job = std::make_unique<PictureJob>(
+        ports_.loop, kind, std::move(list.addresses), std::move(list.files),
+        [this, serial](const PictureProgress& progress) {
+            if (serial == offerSerial_)
+                onPictureProgress(progress);
+        },
+        pictureOptions);
+    job->start();
+    jobs_.push_back(std::move(job));
+}
+
+void DownloadRun::storeRow(ProcessedOffer offer) {
+    heldOffer_ = std::move(offer);
+    addCompletion();
 }
 
 void DownloadRun::addCompletion() {
@@ -333,108 +409,6 @@ void DownloadRun::addCompletion() {
     });
 }
 
-void DownloadRun::mainPictures(const std::vector<std::string>& imageAddresses,
-                               PictureTexts& texts) {
-    reapJobs();
-    setProgress("正在创建下载属性图片1线程...");
-    texts = {};
-    progressTexts_ = {};
-    makeFolder(pictureFolder_);
-    std::vector<std::string> urls;
-    std::vector<std::string> files;
-    std::size_t entries = 0;
-    for (std::size_t i = 0; i < imageAddresses.size(); ++i) {
-        processEvents();
-        if (cancelled())
-            break;
-        const std::string& address = imageAddresses[i];
-        if (address.empty())
-            continue;
-        std::string name = pictureName(address);
-        std::string path = pictureFilePath(pictureFolder_, name);
-        if (!FileExists(path)) {
-            urls.push_back(address);
-            files.push_back(path);
-        }
-        texts.picture += mainPictureEntry(name, i);
-        ++entries;
-    }
-    texts.pictureStatus += pictureStatusText(entries);
-    startJob(kMainPictures, std::move(urls), std::move(files));
-}
-
-void DownloadRun::propertyPictures(std::string_view answer, PictureTexts& texts) {
-    setProgress("正在创建下载属性图片2线程...");
-    std::vector<std::string> urls;
-    std::vector<std::string> files;
-    std::string entries;
-    for (const PropertyPicture& p : readPropertyPictures(answer)) {
-        processEvents();
-        if (cancelled())
-            break;
-        if (p.url.empty())
-            continue;
-        std::string name = pictureName(p.url);
-        urls.push_back(p.url);
-        files.push_back(pictureFilePath(pictureFolder_, name));
-        entries += propertyPictureEntry(name, p.position, p.properties);
-        texts.pictureStatus += pictureStatusText(1);
-    }
-    startJob(kPropertyPictures, std::move(urls), std::move(files));
-    if (!cancelled())
-        texts.picture += entries;
-}
-
-bool DownloadRun::descriptionPictures(std::string& description) {
-    makeFolder(descriptionFolder_);
-    setProgress("正在创建下载描述图片线程...");
-    auto addresses = collectDescriptionAddresses(description, [this] {
-        processEvents();
-        return !cancelled();
-    });
-    if (!addresses)
-        return false;
-    std::vector<std::string> urls;
-    std::vector<std::string> files;
-    std::vector<AddressChange> changes;
-    for (const std::string& address : *addresses) {
-        processEvents();
-        if (cancelled())
-            break;
-        if (address.empty())
-            continue;
-        std::string name = descriptionPictureName(address);
-        if (name.empty())
-            continue;
-        urls.push_back(address);
-        files.push_back(descriptionFolder_ + kPathSeparator + name);
-        changes.push_back({address, localPictureAddress(descriptionFolder_, name)});
-    }
-    description = pointAtLocalPictures(description, changes);
-    startJob(kDescriptionPictures, std::move(urls), std::move(files));
-    return !cancelled();
-}
-
-void DownloadRun::cleanDescription(std::string& description) {
-    cleanDescriptionText(description, state_.removeDescriptionLinks);
-}
-
-// --- Picture Jobs ---
-
-void DownloadRun::startJob(int kind, std::vector<std::string> urls,
-                           std::vector<std::string> files) {
-    std::uint64_t serial = offerSerial_;
-    auto job = std::make_unique<PictureJob>(
-        ports_.loop, kind, std::move(urls), std::move(files),
-        [this, serial](const std::string& message) {
-            if (serial == offerSerial_)
-                onPictureProgress(message);
-        },
-        pictureOptions);
-    job->start();
-    jobs_.push_back(std::move(job));
-}
-
 void DownloadRun::stopJobs() {
     for (auto& job : jobs_)
         job->stop();
@@ -445,29 +419,26 @@ void DownloadRun::reapJobs() {
     std::erase_if(jobs_, [](const std::unique_ptr<PictureJob>& job) { return job->finished(); });
 }
 
-void DownloadRun::onPictureProgress(const std::string& message) {
+void DownloadRun::onPictureProgress(const PictureProgress& message) {
     if (outcome_ != RunOutcome::Running || completing_)
         return;
     bool wasCancelled = cancelled();
     if (wasCancelled)
         stopJobs();
-    std::vector<std::string> fields = splitText(message, ":");
-    if (fields.size() >= 3) {
-        std::string progress = "(" + fields[1] + "/" + fields[2] + ")";
-        if (fields[1] == fields[2])
-            ++completionCount_;
-        int kind = std::atoi(fields[0].c_str());
-        if (kind == kMainPictures)
-            progressTexts_[0] = "属性图片1" + progress;
-        else if (kind == kPropertyPictures)
-            progressTexts_[1] = "属性图片2" + progress;
-        else if (kind == kDescriptionPictures)
-            progressTexts_[2] = "描述图片" + progress;
-        std::string overall = progressTexts_[0] + " " + progressTexts_[1] + " " + progressTexts_[2];
-        setProgress("正在下载中..." + overall);
-        state_.panel.setCaption(captionBase() + "\r\n进度:" + overall);
-    }
-    if (completionCount_ == 4 && !packageRow_.empty()) {
+    std::string progress =
+        "(" + std::to_string(message.done) + "/" + std::to_string(message.total) + ")";
+    if (message.last())
+        ++completionCount_;
+    if (message.kind == kMainPictures)
+        progressTexts_[0] = "属性图片1" + progress;
+    else if (message.kind == kPropertyPictures)
+        progressTexts_[1] = "属性图片2" + progress;
+    else if (message.kind == kDescriptionPictures)
+        progressTexts_[2] = "描述图片" + progress;
+    std::string overall = progressTexts_[0] + " " + progressTexts_[1] + " " + progressTexts_[2];
+    setProgress("正在下载中..." + overall);
+    state_.panel.setCaption(captionBase() + "\r\n进度:" + overall);
+    if (completionCount_ == 4 && heldOffer_) {
         completeOffer();
         return;
     }
@@ -484,8 +455,13 @@ void DownloadRun::completeOffer() {
         list_.setSubItem(index, kSubRemark, "完成下载,正在保存中...");
     state_.panel.setCaption(captionBase() + "-完成下载,正在保存中");
 
+    // Every job has ended: the row refers only to the pictures that are there.
+    const PackageRowValues row = finishRow(*heldOffer_);
+    for (const std::string& line : packageRowLogLines(row))
+        state_.log.append(line);
+
     std::string file = packagePath();
-    const bool exists = FileExists(file);
+    const bool exists = fileExists(file);
     std::string failure;
     try {
         rememberPendingRow(ports_.db, file, exists);
@@ -493,8 +469,8 @@ void DownloadRun::completeOffer() {
         failure = e.what();
     }
     if (failure.empty()) {
-        failure =
-            appendPackageRow(packageRow_, file, exists ? kExistingPackageFile : kNewPackageFile);
+        failure = appendPackageRow(buildPackageRow(row), file,
+                                   exists ? kExistingPackageFile : kNewPackageFile);
         if (!failure.empty()) {
             // The writer left the file as it was.
             try {
@@ -516,6 +492,12 @@ void DownloadRun::completeOffer() {
     try {
         remark = "完成-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
                  ":产品类别:" + categoryText_;
+        if (!lookupFailures_.empty()) {
+            std::string reason = "属性查询无应答 " + std::to_string(lookupFailures_.size()) +
+                                 " 次(网络错误),属性和SKU不完整";
+            remark += ";" + reason;
+            incompleteOffers_.push_back({offerId_, reason});
+        }
         if (index >= 0) {
             list_.setTicked(index, false);
             list_.setState(index, kStateDownloaded, kIconDownloaded);
@@ -537,13 +519,59 @@ void DownloadRun::completeOffer() {
         return;
     }
     offerEnded.emit(ordinal_, total_, offerId_, remark);
+    goOn(file);
+}
 
+void DownloadRun::skipOffer(const std::string& reason) {
+    stopJobs();
+    int index = currentIndex();
+    std::string remark =
+        "失败-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") + ":" + reason;
+    failedOffers_.push_back({offerId_, reason});
+    try {
+        if (index >= 0) {
+            // Unticked, or the run would take it again as the first ticked item.
+            list_.setTicked(index, false);
+            list_.setState(index, kStatePending, kIconPending);
+            list_.setSubItem(index, kSubRemark, remark);
+        }
+        ports_.db.exec(joinSql({"update TB_URL set remark=?", ",bcheck=0", "where uniqid=?"}),
+                       {remark, currentUniqid_});
+    } catch (const std::exception& e) {
+        state_.log.appendAlways(e.what());
+        offerEnded.emit(ordinal_, total_, offerId_, e.what());
+        finish(RunOutcome::Failed);
+        return;
+    }
+    offerEnded.emit(ordinal_, total_, offerId_, remark);
+    goOn(packagePath());
+}
+
+std::string DownloadRun::problemsReport() const {
+    std::string report;
+    auto list = [&report](const char* heading, const std::vector<OfferProblem>& problems) {
+        if (problems.empty())
+            return;
+        report += heading + std::to_string(problems.size()) + " 个:\r\n";
+        for (const OfferProblem& p : problems)
+            report += "  " + p.offerId + " " + p.reason + "\r\n";
+    };
+    list("未能下载的宝贝 ", failedOffers_);
+    list("属性不完整的宝贝 ", incompleteOffers_);
+    return report;
+}
+
+void DownloadRun::goOn(const std::string& file) {
     int next = firstTickedIndex();
     if (next < 0) {
         state_.panel.hide();
         finish(RunOutcome::Completed);
-        if (ports_.dialogs.question("提示", "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?",
-                                    Icon::Information))
+        std::string problems = problemsReport();
+        std::string question =
+            problems.empty()
+                ? "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?"
+                : "完成下载并生成淘宝助理数据包.\r\n" + problems + "现在是否要打开文件位置?";
+        if (ports_.dialogs.question("提示", question, Icon::Information))
             ports_.desktop.openFolder(folderOfPath(file));
         return;
     }

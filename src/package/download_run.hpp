@@ -13,6 +13,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,10 +35,10 @@ enum class RunOutcome {
 // Picture Jobs with their progress messages, and the completion of every offer (row
 // written, item marked downloaded, TB_URL updated). Everything runs on the UI thread;
 // the Picture Jobs reach it only through their messages.
-class DownloadRun : public OfferRun {
+class DownloadRun {
 public:
     DownloadRun(Ports ports, MainState& state, ItemList& list, const Config& config);
-    ~DownloadRun() override;
+    ~DownloadRun();
     DownloadRun(const DownloadRun&) = delete;
     DownloadRun& operator=(const DownloadRun&) = delete;
 
@@ -54,12 +55,22 @@ public:
     void requestNextOffer();
     void onOfferAnswer(const std::string& contentType, std::int64_t fileSize, MemoryStream& stream);
     // A Picture Progress Message of the current offer's jobs.
-    void onPictureProgress(const std::string& message);
+    void onPictureProgress(const PictureProgress& progress);
 
     RunOutcome outcome() const { return outcome_; }
     // The Data Package path the run writes to (after a "New file" choice, the new one).
     std::string packagePath() const;
     int rowsWritten() const { return rowsWritten_; }
+    // Offers of this run that gave no row (their answer could not be read), and offers
+    // whose row was written without some properties because look-ups got no answer.
+    struct OfferProblem {
+        std::string offerId;
+        std::string reason;
+    };
+    const std::vector<OfferProblem>& failedOffers() const { return failedOffers_; }
+    const std::vector<OfferProblem>& incompleteOffers() const { return incompleteOffers_; }
+    // What the end of a run reports about them; empty when there is nothing to report.
+    std::string problemsReport() const;
     int runOrdinal() const { return ordinal_; }
     int runTotal() const { return total_; }
     // Picture Jobs whose threads have not been joined yet.
@@ -73,26 +84,29 @@ public:
     // The run ended (completed, cancelled or failed).
     Signal<RunOutcome> ended;
 
-    // --- OfferRun ---
-    void processEvents() override;
-    bool cancelled() const override;
-    void setProgress(const std::string& text) override;
-    const std::vector<std::string>& offerIds() const override { return offerIds_; }
-    std::string pagePriceAt(std::size_t index) const override;
-    void setCompletionCount(int count) override;
-    void addCompletion() override;
-    void setPackageRow(const std::string& row) override { packageRow_ = row; }
-    void setCategoryText(const std::string& text) override { categoryText_ = text; }
-    void mainPictures(const std::vector<std::string>& imageAddresses, PictureTexts& texts) override;
-    void propertyPictures(std::string_view answer, PictureTexts& texts) override;
-    bool descriptionPictures(std::string& description) override;
-    void cleanDescription(std::string& description) override;
-
 private:
+    bool cancelled() const;
+    // The current offer gives no row: its item keeps "未下载", loses its tick and tells
+    // why in its remark; the run goes on with the next ticked item.
+    void skipOffer(const std::string& reason);
+    // After an offer: the next ticked item, or the end of the run.
+    void goOn(const std::string& file);
+    // The current item's progress column.
+    void setProgress(const std::string& text);
+    OfferOptions offerOptions() const;
+    // One offer answer: processed, its failures shown, its pictures started and its
+    // row stored; a cancel ends it without a row.
+    void takeOffer(const OfferOptions& options);
+    // Starts the three Picture Jobs; false when a cancel ended the offer.
+    bool startPictures(ProcessedOffer& offer, bool descriptionPictures);
+    // Starts a Picture Job with the list's entries up to a cancel.
+    void startJob(int kind, PictureList list);
+    // Holds the offer's row until its pictures are done.
+    void storeRow(ProcessedOffer offer);
+    void addCompletion();
     std::string captionBase() const;
     int currentIndex() const;
     void armTimer();
-    void startJob(int kind, std::vector<std::string> urls, std::vector<std::string> files);
     void stopJobs();
     void reapJobs();
     void completeOffer();
@@ -110,9 +124,14 @@ private:
     int ordinal_ = 0;
     int total_ = 0;
     int rowsWritten_ = 0;
+    std::vector<OfferProblem> failedOffers_;
+    std::vector<OfferProblem> incompleteOffers_;
+    // The current offer's look-ups that got no answer.
+    std::vector<std::string> lookupFailures_;
     std::vector<std::string> offerIds_;
     std::string offerId_;
-    std::string packageRow_;
+    // The offer whose row is finished once its pictures are done (finishRow).
+    std::optional<ProcessedOffer> heldOffer_;
     int completionCount_ = 0;
     std::array<std::string, 3> progressTexts_;
     std::string categoryText_;

@@ -2,21 +2,25 @@
 
 #include "package/category_mapping.hpp"
 #include "package/offer_record.hpp"
-#include "package/package_row.hpp"
+#include "package/package_names.hpp"
+#include "package/picture_names.hpp"
 #include "package/property_mapping.hpp"
-#include "ui/dialogs.hpp"
-#include "ui/main_state.hpp"
+#include "platform/platform.hpp"
+#include "store/text_routines.hpp"
+#include "ui/diagnostic_log.hpp"
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
 
 namespace lw {
 namespace {
 
 const char* const kStars = "**********************";
-
-void showFailure(Dialogs& dialogs, const std::string& text) {
-    dialogs.message("提示", text, Icon::Error);
-}
 
 void logAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
     const std::pair<const char*, const std::string*> fields[] = {
@@ -34,34 +38,149 @@ void logAnswerFields(DiagnosticLog& log, const OfferRecord& r) {
     }
 }
 
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(platform::toPath(path), ec);
+}
+
+// Main pictures already on disk are not fetched again; their entries stay.
+void listMainPictures(const std::vector<std::string>& addresses, const std::string& folder,
+                      ProcessedOffer& out) {
+    std::size_t entries = 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const std::string& address = addresses[i];
+        if (address.empty())
+            continue;
+        std::string name = pictureName(address);
+        std::string path = pictureFilePath(folder, name);
+        if (!fileExists(path)) {
+            out.mainPictures.addresses.push_back(address);
+            out.mainPictures.files.push_back(path);
+        }
+        out.row.picture += mainPictureEntry(name, i);
+        out.pictureEntries.push_back({mainPictureEntry(name, i), path});
+        ++entries;
+    }
+    out.row.pictureStatus += pictureStatusText(entries);
+}
+
+void listPropertyPictures(std::string_view answer, const std::string& folder, ProcessedOffer& out) {
+    for (const PropertyPicture& p : readPropertyPictures(answer)) {
+        if (p.url.empty())
+            continue;
+        std::string name = pictureName(p.url);
+        out.propertyPictures.addresses.push_back(p.url);
+        out.propertyPictures.files.push_back(pictureFilePath(folder, name));
+        out.row.picture += propertyPictureEntry(name, p.position, p.properties);
+        out.pictureEntries.push_back(
+            {propertyPictureEntry(name, p.position, p.properties), pictureFilePath(folder, name)});
+        out.row.pictureStatus += pictureStatusText(1);
+    }
+}
+
+// The names in a folder, in lower case: on Windows names that differ only in letter
+// case are one file, so they count as one everywhere.
+std::set<std::string> lowerNamesIn(const std::string& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    std::filesystem::directory_iterator it(platform::toPath(folder), ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+        names.insert(lowerAscii(platform::fromPath(it->path().filename())));
+    return names;
+}
+
+// The description's pictures: each web address, entities decoded as the row's text
+// will have them, gets the name its address gives, or a numbered one when a different
+// address of this offer has that name or a file of the folder has it (earlier offers
+// and runs; finishRow then keeps one file for the same picture). Relative addresses
+// are left as they are.
+void listDescriptionPictures(const std::string& description, const std::string& folder,
+                             ProcessedOffer& out) {
+    const std::set<std::string> onDisk = lowerNamesIn(folder);
+    std::set<std::string> used;
+    std::map<std::string, std::string> nameOf; // decoded address -> name
+    const std::vector<std::string> addresses = collectDescriptionAddresses(description).value();
+    for (const std::string& address : addresses) {
+        if (address.empty())
+            continue;
+        const std::string decoded = decodeEntities(address);
+        if (!isWebAddress(decoded))
+            continue;
+        if (auto known = nameOf.find(decoded); known != nameOf.end()) {
+            out.descriptionReferences.push_back({address, known->second, {}});
+            continue;
+        }
+        const std::string name = descriptionPictureName(decoded);
+        if (name.empty())
+            continue;
+        DescriptionReference reference{address, name, {}};
+        for (int number = 2;; ++number) {
+            const std::string lower = lowerAscii(reference.name);
+            if (!used.count(lower)) {
+                if (!onDisk.count(lower))
+                    break;
+                reference.sameNames.push_back(reference.name);
+            }
+            reference.name = numberedName(name, number);
+        }
+        used.insert(lowerAscii(reference.name));
+        nameOf[decoded] = reference.name;
+        out.descriptionPictures.addresses.push_back(decoded);
+        out.descriptionPictures.files.push_back(folder + kPathSeparator + reference.name);
+        out.descriptionReferences.push_back(std::move(reference));
+    }
+}
+
+std::vector<AddressChange> everyChange(const ProcessedOffer& offer) {
+    std::vector<AddressChange> changes;
+    for (const DescriptionReference& r : offer.descriptionReferences)
+        changes.push_back({r.address, localPictureAddress(offer.descriptionFolder, r.name)});
+    return changes;
+}
+
+bool sameBytes(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    auto size = std::filesystem::file_size(platform::toPath(a), ec);
+    if (ec || size != std::filesystem::file_size(platform::toPath(b), ec) || ec)
+        return false;
+    std::ifstream first(platform::toPath(a), std::ios::binary);
+    std::ifstream second(platform::toPath(b), std::ios::binary);
+    return first && second &&
+           std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                      std::istreambuf_iterator<char>(second));
+}
+
 } // namespace
 
-void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& options,
-                  const OfferServices& services) {
-    run.processEvents();
-    run.setCompletionCount(options.descLocal ? 0 : 1);
-    run.setPackageRow("");
-    run.setProgress("正在下载中...(解析XML)");
-
+ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options,
+                            const OfferServices& services) {
+    ProcessedOffer out;
+    // A byte-order mark before the JSON is no part of it.
+    if (answer.substr(0, 3) == "\xEF\xBB\xBF")
+        answer.remove_prefix(3);
     AnswerReading reading = readOfferAnswer(answer);
     if (!reading.failure.empty())
-        showFailure(services.dialogs, reading.failure);
+        out.failures.push_back(reading.failure);
+    if (!reading.offer)
+        out.unreadable = reading.failure.empty() ? "应答中没有宝贝信息" : reading.failure;
     OfferRecord& offer = reading.record;
 
-    PackageRowValues row;
-    row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, run.offerIds(),
-                            [&run](std::size_t k) { return run.pagePriceAt(k); });
+    PackageRowValues& row = out.row;
+    row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, options.offerIds,
+                            [&options](std::size_t k) {
+                                return k < options.pagePrices.size() ? options.pagePrices[k]
+                                                                     : std::string();
+                            });
 
     // Without a fully read offer there is nothing to map: cid and num stay empty and
     // so does the remark's category text.
-    std::string categoryText;
     if (reading.complete()) {
         CategoryChoice choice;
         try {
-            categoryText = offer.categoryText;
+            out.categoryText = offer.categoryText;
             chooseCategory(services.db, offer.categoryText, offer.gender, options.preferredCid,
                            choice);
-            categoryText = choice.categoryText;
+            out.categoryText = choice.categoryText;
             row.cid = choice.cid;
             PropertyMapping m = mapProperties(services.lookup, row.cid, offer.features,
                                               offer.articleNumber, row.price);
@@ -74,34 +193,25 @@ void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& op
             logAnswerFields(services.log, offer);
         } catch (const std::exception& e) {
             if (!choice.categoryText.empty())
-                categoryText = choice.categoryText;
+                out.categoryText = choice.categoryText;
             row.cid = choice.cid;
-            showFailure(services.dialogs, std::string("类目属性匹配失败:") + e.what());
+            out.failures.push_back(std::string("类目属性匹配失败:") + e.what());
         }
     }
-    run.setCategoryText(categoryText);
 
     row.title = offer.title;
     row.outerId = offer.articleNumber;
     row.numId = offer.offerId;
 
-    PictureTexts pictures;
-    run.mainPictures(imageAddresses(reading.offer), pictures);
-    if (run.cancelled())
-        return;
-    run.propertyPictures(answer, pictures);
-    if (run.cancelled())
-        return;
-    std::string description = offer.description;
-    if (options.descLocal && !run.descriptionPictures(description))
-        return;
-    if (run.cancelled())
-        return;
+    listMainPictures(imageAddresses(reading.offer), options.pictureFolder, out);
+    listPropertyPictures(answer, options.pictureFolder, out);
+    out.description = offer.description;
+    out.clearLinks = options.clearLinks;
+    out.descriptionFolder = options.descriptionFolder;
+    if (options.descLocal)
+        listDescriptionPictures(offer.description, options.descriptionFolder, out);
+    row.description = finishDescription(out.description, everyChange(out), out.clearLinks);
 
-    run.cleanDescription(description);
-    row.description = description;
-    row.picture = pictures.picture;
-    row.pictureStatus = pictures.pictureStatus;
     AnswerTags tags = readAnswerTags(answer);
     row.autoFill = tags.autoFill;
     row.userName = tags.nick;
@@ -111,11 +221,47 @@ void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& op
     row.itemSize = tags.itemSize;
     row.itemWeight = tags.itemWeight;
     row.sellPromise = tags.sellPromise;
+    return out;
+}
 
-    for (const std::string& line : packageRowLogLines(row))
-        services.log.append(line);
-    run.setPackageRow(buildPackageRow(row));
-    run.addCompletion();
+PackageRowValues finishRow(const ProcessedOffer& offer) {
+    PackageRowValues row = offer.row;
+    row.picture.clear();
+    std::size_t entries = 0;
+    for (const PictureEntry& e : offer.pictureEntries) {
+        if (!fileExists(e.file))
+            continue;
+        row.picture += e.entry;
+        ++entries;
+    }
+    row.pictureStatus = pictureStatusText(entries);
+
+    const std::string& folder = offer.descriptionFolder;
+    std::map<std::string, std::string> localOf; // name -> reference, "" when not on disk
+    std::vector<AddressChange> changes;
+    for (const DescriptionReference& r : offer.descriptionReferences) {
+        auto known = localOf.find(r.name);
+        if (known == localOf.end()) {
+            const std::string file = folder + kPathSeparator + r.name;
+            std::string local;
+            if (fileExists(file)) {
+                local = localPictureAddress(folder, r.name);
+                for (const std::string& earlier : r.sameNames) {
+                    if (sameBytes(folder + kPathSeparator + earlier, file)) {
+                        std::error_code ec;
+                        std::filesystem::remove(platform::toPath(file), ec);
+                        local = localPictureAddress(folder, earlier);
+                        break;
+                    }
+                }
+            }
+            known = localOf.emplace(r.name, local).first;
+        }
+        if (!known->second.empty())
+            changes.push_back({r.address, known->second});
+    }
+    row.description = finishDescription(offer.description, changes, offer.clearLinks);
+    return row;
 }
 
 } // namespace lw

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <cstddef>
+#include "package/package_row.hpp"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,83 +9,94 @@
 namespace lw {
 
 class Database;
-class Dialogs;
 class DiagnosticLog;
 class PropertyLookup;
 
-// The picture and picture_status texts of a row; the main and property picture steps
-// fill them (MainPictureEntry, PropertyPictureEntry, PictureStatusText).
-struct PictureTexts {
-    std::string picture;
-    std::string pictureStatus;
-};
-
-// What the offer processing needs of the download run that calls it: the run's state
-// for the current item, and the picture and description steps. The run implements it.
-//
-// processOffer calls, in this order: processEvents; setCompletionCount(0, or 1
-// without local description pictures); setPackageRow(""); setProgress; (reads the
-// offer, decides the price, maps category and properties) setCategoryText;
-// mainPictures; propertyPictures unless cancelled; descriptionPictures when asked for
-// and not cancelled; then, unless cancelled, cleanDescription, setPackageRow(row) and
-// addCompletion. The run writes the row when its completion count reaches 4.
-class OfferRun {
-public:
-    virtual ~OfferRun() = default;
-
-    // --- run state ---
-    // Lets pending window events (picture messages included) run once.
-    virtual void processEvents() = 0;
-    virtual bool cancelled() const = 0;
-    // The current item's progress column.
-    virtual void setProgress(const std::string& text) = 0;
-    // numiid of every list item, trimmed, in list order, as taken at the run's start.
-    virtual const std::vector<std::string>& offerIds() const = 0;
-    // The page-price column of list item index.
-    virtual std::string pagePriceAt(std::size_t index) const = 0;
-    virtual void setCompletionCount(int count) = 0;
-    virtual void addCompletion() = 0;
-    // The row the run writes once the pictures are done; "" clears it.
-    virtual void setPackageRow(const std::string& row) = 0;
-    // The category text written into the item's remark.
-    virtual void setCategoryText(const std::string& text) = 0;
-
-    // --- pictures and description ---
-    // Main pictures: starts Picture Job 1 for the addresses (positions count from 0)
-    // and writes their entries into texts (which arrive empty).
-    virtual void mainPictures(const std::vector<std::string>& imageAddresses,
-                              PictureTexts& texts) = 0;
-    // Property pictures of the answer's prop_imgs section: starts Picture Job 2 and
-    // appends their entries to texts unless the run was cancelled meanwhile.
-    virtual void propertyPictures(std::string_view answer, PictureTexts& texts) = 0;
-    // Description pictures: starts Picture Job 3 and points the description at the
-    // local copies. Returns false when a cancel ended the offer.
-    virtual bool descriptionPictures(std::string& description) = 0;
-    // Entities decoded, runs of two double quotes doubled, links removed when asked.
-    virtual void cleanDescription(std::string& description) = 0;
-};
-
-// The options of the main window the processing reads.
+// What the offer processing reads of the main window and of the run.
 struct OfferOptions {
     bool descLocal = true;    // _chkDescLocal
     bool pagePrice = false;   // _PagePrice
     std::string preferredCid; // the value of _ItemCats' selected entry, "" when none
+    bool clearLinks = true;   // _chkClearLink
+    // Where the run puts the pictures (the main ones are not fetched again when there).
+    std::string pictureFolder;
+    std::string descriptionFolder;
+    // The run's offer-id list and, at the same positions, the list's page-price column;
+    // the prices are read only with pagePrice.
+    std::vector<std::string> offerIds;
+    std::vector<std::string> pagePrices;
 };
 
-// The services the processing uses.
+// The services the processing uses. The look-ups are the only network work.
 struct OfferServices {
     Database& db;
-    Dialogs& dialogs;
     DiagnosticLog& log;
     PropertyLookup& lookup;
 };
 
-// Turns one offer answer (not an Error Response) into the run's package row: reads the
-// offer, decides the price, maps category and properties, has the pictures fetched and
-// the description rewritten, and stores the row. Failures in reading or mapping are
-// shown in a "提示" box and the row is built from what was obtained; a cancel ends it
-// without a row. Returns once the row is stored (the Picture Jobs keep running).
-void processOffer(std::string_view answer, OfferRun& run, const OfferOptions& options,
-                  const OfferServices& services);
+// One Picture Job's work: addresses and their target files, same length and order.
+struct PictureList {
+    std::vector<std::string> addresses;
+    std::vector<std::string> files;
+    bool operator==(const PictureList&) const = default;
+};
+
+// One entry of the picture column and the file it names.
+struct PictureEntry {
+    std::string entry;
+    std::string file;
+    bool operator==(const PictureEntry&) const = default;
+};
+
+// A description picture: the address as the description holds it, and the file job 3
+// fetches it into (in the description folder).
+struct DescriptionReference {
+    std::string address;
+    std::string name;
+    // Files of the folder named as this picture would be, from earlier offers or runs:
+    // when the picture has the bytes of one of them, the row refers to that one.
+    std::vector<std::string> sameNames;
+    bool operator==(const DescriptionReference&) const = default;
+};
+
+// An offer answer read and mapped: what the run shows, the Picture Jobs it starts and
+// the row it writes once they are done.
+struct ProcessedOffer {
+    // Texts of the "提示" error boxes, in the order they are shown.
+    std::vector<std::string> failures;
+    // Why the answer held no offer that could be read (bad JSON, empty, cut short, no
+    // result); empty when it was read. Such an answer gives no row.
+    std::string unreadable;
+    // Written into the item's remark.
+    std::string categoryText;
+    PictureList mainPictures;
+    PictureList propertyPictures;
+    // Empty without local description pictures (no job 3 then).
+    PictureList descriptionPictures;
+    // Every value of the row: picture texts and the rewritten, cleaned description
+    // included, as they are when every picture arrives.
+    PackageRowValues row;
+    // What finishRow needs: the description as the offer has it, the picture column's
+    // entries and the description's pictures.
+    std::string description;
+    bool clearLinks = true;
+    std::string descriptionFolder;
+    std::vector<PictureEntry> pictureEntries;
+    std::vector<DescriptionReference> descriptionReferences;
+};
+
+// Reads one offer answer (not an Error Response): the offer, its price, its category
+// and properties (through the look-ups), the three picture lists and the description
+// pointed at the local pictures. A failure in reading or mapping becomes a failure text
+// and the row is built from what was obtained. Logs the answer fields; the run logs the
+// row when it stores it.
+ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options,
+                            const OfferServices& services);
+
+// The row once the offer's Picture Jobs are done: the picture column lists only the
+// pictures on disk, and the description refers only to local pictures on disk (the
+// others keep their remote addresses). A description picture that holds the bytes of an
+// earlier file of the same name is referred to by that file and its copy removed.
+PackageRowValues finishRow(const ProcessedOffer& offer);
 
 } // namespace lw

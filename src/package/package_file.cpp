@@ -24,11 +24,11 @@ std::string toUtf16Le(const std::string& text) {
 
 } // namespace
 
-std::string appendPackageRow(const std::string& row, const std::string& fileName, int mode) {
+std::string appendPackageRow(const PackageRow& row, const std::string& fileName, int mode) {
     // Neither header lines nor a blank line for a row that is not there.
     if (row.empty())
         return {};
-    const std::string line = replaceAll(row, kFieldMarker, "\t");
+    const std::string line = packageRowLine(row);
     if (mode == kNewPackageFile) {
         std::string text;
         for (const std::string& header : packageHeaderLines())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "package/package_row.hpp"
+
 #include <string>
 
 namespace lw {
@@ -8,11 +10,11 @@ namespace lw {
 inline constexpr int kNewPackageFile = 0;
 inline constexpr int kExistingPackageFile = 1;
 
-// Writes one row (fields joined by the field marker, which becomes a tab) to the
-// package file: mode 0 makes a new file with the header lines, mode 1 adds the row to
-// an existing file; an empty row or any other mode writes nothing. Returns the failure text, empty
+// Writes one row (its fields joined by tabs, packageRowLine) to the package file: mode 0
+// makes a new file with the header lines, mode 1 adds the row to an existing file; a
+// row without fields or any other mode writes nothing. Returns the failure text, empty
 // on success.
-std::string appendPackageRow(const std::string& row, const std::string& fileName, int mode);
+std::string appendPackageRow(const PackageRow& row, const std::string& fileName, int mode);
 
 // Makes (or replaces) fileName with text as UTF-16LE, after the mark FF FE when asked
 // for. The file only takes its name once it is complete. An empty text writes nothing.

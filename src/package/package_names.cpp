@@ -1,20 +1,35 @@
 #include "package/package_names.hpp"
 
+#include "platform/platform.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 #include "util/encode.hpp"
 
+#include <filesystem>
+
 namespace lw {
 
+namespace {
+
+bool endsWithCsv(const std::string& path) {
+    return path.size() >= 4 && lowerAscii(path.substr(path.size() - 4)) == ".csv";
+}
+
+} // namespace
+
+std::string packageFilePath(const std::string& typed) {
+    std::string path = trim(typed);
+    if (path.empty())
+        return path;
+    if (!endsWithCsv(path))
+        path += ".csv";
+    std::error_code ec;
+    std::filesystem::path absolute = std::filesystem::absolute(platform::toPath(path), ec);
+    return ec ? path : platform::fromPath(absolute.lexically_normal());
+}
+
 std::string pictureFolderOf(const std::string& packageFile) {
-    // Characters, not bytes, so a name without ".csv" is never cut inside a character.
-    std::size_t end = packageFile.size();
-    for (int chars = 0; chars < 4 && end > 0; ++chars) {
-        --end;
-        while (end > 0 && (static_cast<unsigned char>(packageFile[end]) & 0xC0) == 0x80)
-            --end;
-    }
-    return packageFile.substr(0, end);
+    return endsWithCsv(packageFile) ? packageFile.substr(0, packageFile.size() - 4) : packageFile;
 }
 
 std::string descriptionFolderOf(const std::string& packageFile) {

@@ -10,7 +10,10 @@ namespace lw {
 // Between a folder and a file name in the paths the package writes.
 inline constexpr char kPathSeparator = platform::kSeparator;
 
-// The package file's name without its last four characters (the ".csv").
+// A package path as the run uses it: absolute, and ending in ".csv" (appended when it
+// does not), so that the picture folders beside it are always the path without ".csv".
+std::string packageFilePath(const std::string& typed);
+// The package file's path without its ".csv"; a path without one is kept whole.
 std::string pictureFolderOf(const std::string& packageFile);
 // The picture folder's name + "_DESC".
 std::string descriptionFolderOf(const std::string& packageFile);

@@ -68,19 +68,32 @@ std::string packageColumnValue(const PackageColumn& column, const PackageRowValu
     return column.value ? values.*column.value : std::string(column.fixed);
 }
 
-std::string buildPackageRow(const PackageRowValues& values) {
-    std::string row;
-    for (std::size_t i = 0; i < kColumns.size(); ++i) {
-        if (i > 0)
-            row += kFieldMarker;
-        const PackageColumn& c = kColumns[i];
-        if (c.quoted)
-            row += '"';
-        row += packageColumnValue(c, values);
-        if (c.quoted)
-            row += '"';
+std::string fieldText(std::string_view value, bool keepLineBreaks) {
+    std::string out(value);
+    for (char& c : out)
+        if (c == '\t' || (!keepLineBreaks && (c == '\r' || c == '\n')))
+            c = ' ';
+    return out;
+}
+
+PackageRow buildPackageRow(const PackageRowValues& values) {
+    PackageRow row;
+    row.reserve(kColumns.size());
+    for (const PackageColumn& c : kColumns) {
+        std::string field = fieldText(packageColumnValue(c, values), c.value == &V::description);
+        row.push_back(c.quoted ? '"' + field + '"' : field);
     }
     return row;
+}
+
+std::string packageRowLine(const PackageRow& row) {
+    std::string line;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (i > 0)
+            line += '\t';
+        line += fieldText(row[i], true);
+    }
+    return line;
 }
 
 std::vector<std::string> packageHeaderLines() {

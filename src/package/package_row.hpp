@@ -2,12 +2,10 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace lw {
-
-// Stands between two fields of a row until the row is written, where it becomes a tab.
-inline constexpr const char* kFieldMarker = "{[,]}";
 
 // The values of one Package Row that come from the offer; every other column holds a
 // fixed text.
@@ -54,9 +52,20 @@ const std::array<PackageColumn, kPackageColumnCount>& packageColumns();
 // The text of one column of a row, without quotes.
 std::string packageColumnValue(const PackageColumn& column, const PackageRowValues& values);
 
-// The 50 fields in column order, quoted ones in double quotes (inner quotes are left
-// as they are), joined by the field marker.
-std::string buildPackageRow(const PackageRowValues& values);
+// The fields of one row as the file holds them, in column order.
+using PackageRow = std::vector<std::string>;
+
+// A value made one field: every tab becomes a blank, and so does every CR and LF unless
+// the column keeps line breaks (the description, which the importer reads quoted).
+std::string fieldText(std::string_view value, bool keepLineBreaks);
+
+// The 50 fields in column order, each value made one field (fieldText), quoted ones in
+// double quotes (inner quotes are left as they are).
+PackageRow buildPackageRow(const PackageRowValues& values);
+
+// The fields joined by tabs; a tab inside a field becomes a blank, so the line always
+// has as many fields as the row.
+std::string packageRowLine(const PackageRow& row);
 
 // "version 1.00" and 49 tabs; the English names; the Chinese names.
 std::vector<std::string> packageHeaderLines();

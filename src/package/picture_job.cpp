@@ -12,11 +12,6 @@
 namespace lw {
 namespace {
 
-bool isWebAddress(const std::string& url) {
-    std::string lower = lowerAscii(url.substr(0, 8));
-    return lower.rfind("http://", 0) == 0 || lower.rfind("https://", 0) == 0;
-}
-
 // The target with File-name cleaning applied to its file name; the folder was chosen
 // by the run and stays as it is.
 std::string cleanTarget(const std::string& path) {
@@ -38,11 +33,6 @@ HttpOptions pictureHttpOptions() {
     options.followRedirects = true;
     options.maxBodyBytes = kPictureMaxBytes;
     return options;
-}
-
-std::string pictureProgressText(int kind, std::size_t done, std::size_t total, bool failed) {
-    return std::to_string(kind) + ":" + std::to_string(done) + ":" + std::to_string(total) + ":" +
-           (failed ? "1" : "0");
 }
 
 std::string writePictureFile(const std::string& path, std::string_view bytes) {
@@ -136,10 +126,10 @@ void PictureJob::stop() {
     thread_.request_stop();
 }
 
-bool PictureJob::send(const std::string& message, std::stop_token stop) {
+bool PictureJob::send(const PictureProgress& progress, std::stop_token stop) {
     if (stop.stop_requested())
         return false;
-    return loop_.invokeBlocking([this, &message] { notify_(message); }, stop);
+    return loop_.invokeBlocking([this, progress] { notify_(progress); }, stop);
 }
 
 bool PictureJob::fetch(HttpClient& client, std::size_t i, std::stop_token stop) {
@@ -154,7 +144,7 @@ bool PictureJob::fetch(HttpClient& client, std::size_t i, std::stop_token stop) 
 
 void PictureJob::execute(std::stop_token stop) {
     if (urls_.empty()) {
-        send(pictureProgressText(kind_, 0, 0, false), stop);
+        send({kind_, 0, 0, false}, stop);
         return;
     }
     HttpClient client(options_);
@@ -163,7 +153,7 @@ void PictureJob::execute(std::stop_token stop) {
         if (stop.stop_requested())
             return;
         bool failed = !fetch(client, i, stop);
-        if (!send(pictureProgressText(kind_, i + 1, n, failed), stop))
+        if (!send({kind_, i + 1, n, failed}, stop))
             return;
     }
 }

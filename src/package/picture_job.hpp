@@ -26,9 +26,17 @@ inline constexpr std::size_t kPictureMaxBytes = 32u * 1024u * 1024u;
 // bodies up to kPictureMaxBytes.
 HttpOptions pictureHttpOptions();
 
-// The Picture Progress Message: kind, pictures handled, pictures in the job and 1 when
-// the last picture failed, joined by ":".
-std::string pictureProgressText(int kind, std::size_t done, std::size_t total, bool failed);
+// The Picture Progress Message: a job's kind, the pictures it has handled, the pictures
+// it holds and whether the last one failed.
+struct PictureProgress {
+    int kind = 0;
+    std::size_t done = 0;
+    std::size_t total = 0;
+    bool failed = false;
+    // The job's last message (an empty job sends one, 0 of 0).
+    bool last() const { return done == total; }
+    bool operator==(const PictureProgress&) const = default;
+};
 
 // Writes bytes to path through a temporary file in the same folder that is then
 // renamed into place, so readers and a second writer of the same path only ever see a
@@ -48,7 +56,7 @@ int removeUnfinishedPictures(const std::string& folder);
 // and waits for its thread.
 class PictureJob {
 public:
-    using Notify = std::function<void(const std::string& message)>;
+    using Notify = std::function<void(const PictureProgress& progress)>;
 
     // urls and files have the same length; notify runs on the UI thread.
     PictureJob(EventLoop& loop, int pictureKind, std::vector<std::string> urls,
@@ -68,7 +76,7 @@ public:
 private:
     void execute(std::stop_token stop);
     bool fetch(HttpClient& client, std::size_t i, std::stop_token stop);
-    bool send(const std::string& message, std::stop_token stop);
+    bool send(const PictureProgress& progress, std::stop_token stop);
 
     EventLoop& loop_;
     const int kind_;

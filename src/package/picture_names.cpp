@@ -89,8 +89,12 @@ collectDescriptionAddresses(std::string_view description, const std::function<bo
     return addresses;
 }
 
-std::string pointAtLocalPictures(std::string_view description,
-                                 const std::vector<AddressChange>& changes) {
+namespace {
+
+// The text pieces between the changed addresses are handed to clean.
+std::string replaceAddresses(std::string_view description,
+                             const std::vector<AddressChange>& changes,
+                             const std::function<std::string(std::string_view)>& clean) {
     // The description as pieces: a span of the original text, or a change's local text.
     struct Piece {
         size_t begin;
@@ -124,17 +128,51 @@ std::string pointAtLocalPictures(std::string_view description,
     }
     std::string out;
     for (const Piece& piece : pieces)
-        out += piece.change ? std::string_view(piece.change->local)
-                            : description.substr(piece.begin, piece.length);
+        out += piece.change ? piece.change->local
+                            : clean(description.substr(piece.begin, piece.length));
     return out;
 }
 
-void cleanDescriptionText(std::string& d, bool clearLinks) {
-    d = replaceAll(d, "&lt;", "<");
+} // namespace
+
+std::string pointAtLocalPictures(std::string_view description,
+                                 const std::vector<AddressChange>& changes) {
+    return replaceAddresses(description, changes,
+                            [](std::string_view text) { return std::string(text); });
+}
+
+std::string finishDescription(std::string_view description,
+                              const std::vector<AddressChange>& changes, bool clearLinks) {
+    return replaceAddresses(description, changes, [clearLinks](std::string_view text) {
+        std::string cleaned(text);
+        cleanDescriptionText(cleaned, clearLinks);
+        return cleaned;
+    });
+}
+
+std::string numberedName(const std::string& name, int number) {
+    std::string suffix = "(" + std::to_string(number) + ")";
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos)
+        return name + suffix;
+    return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+bool isWebAddress(std::string_view address) {
+    std::string start = lowerAscii(address.substr(0, 8));
+    return start.rfind("http://", 0) == 0 || start.rfind("https://", 0) == 0;
+}
+
+std::string decodeEntities(std::string_view text) {
+    std::string d = replaceAll(text, "&lt;", "<");
     d = replaceAll(d, "&gt;", ">");
     d = replaceAll(d, "&quot;", "\"");
     d = replaceAll(d, "&amp;", "&");
-    d = replaceAll(d, "&nbsp;", " ");
+    return replaceAll(d, "&nbsp;", " ");
+}
+
+void cleanDescriptionText(std::string& d, bool clearLinks) {
+    d = decodeEntities(d);
     d = replaceAll(d, "\"\"", "\"\"\"\"");
     if (!clearLinks)
         return;

@@ -43,9 +43,25 @@ struct AddressChange {
 std::string pointAtLocalPictures(std::string_view description,
                                  const std::vector<AddressChange>& changes);
 
-// Entities decoded once each, in order; runs of two double quotes doubled; with
+// "&lt;", "&gt;", "&quot;", "&amp;" and "&nbsp;" decoded once each, in that order.
+std::string decodeEntities(std::string_view text);
+
+// Entities decoded (decodeEntities); runs of two double quotes doubled; with
 // clearLinks, <a> and <A> links turned into <div>.
 void cleanDescriptionText(std::string& description, bool clearLinks);
+
+// The description as the row holds it: the addresses pointed at their local pictures
+// (pointAtLocalPictures) and the rest of the text cleaned (cleanDescriptionText). The
+// local references are not cleaned: they name their files exactly.
+std::string finishDescription(std::string_view description,
+                              const std::vector<AddressChange>& changes, bool clearLinks);
+
+// The name a picture takes when a different one has name: "x.jpg" gives "x(2).jpg"
+// for number 2, "x" gives "x(2)".
+std::string numberedName(const std::string& name, int number);
+
+// Whether an address is one the Picture Jobs fetch (http or https, any letter case).
+bool isWebAddress(std::string_view address);
 
 // One picture of the answer's <prop_imgs list="true"> section.
 struct PropertyPicture {

@@ -10,7 +10,11 @@ RelayPropertyLookup::RelayPropertyLookup(const RelayContext& app, DiagnosticLog&
     : app_(app), log_(log), options_(std::move(options)) {}
 
 std::string RelayPropertyLookup::propertyId(const std::string& cid, const std::string& name) {
-    return lookupPropertyId(app_, cid, name, log_, options_);
+    bool failed = false;
+    std::string pid = lookupPropertyId(app_, cid, name, log_, options_, &failed);
+    if (failed)
+        failures_.push_back(name);
+    return pid;
 }
 
 ValueIds RelayPropertyLookup::valueIds(const std::string& cid, const std::string& pid,
@@ -19,10 +23,13 @@ ValueIds RelayPropertyLookup::valueIds(const std::string& cid, const std::string
                 "&name=" + name);
     if (!app_.missing.empty()) {
         log_.append(app_.missing);
+        failures_.push_back(name);
         return {};
     }
     const std::string answer =
         getBlocking(app_.lookupEndpoint, propertyValueLookupQuery(cid, pid, name), options_);
+    if (isNetworkFailure(answer))
+        failures_.push_back(name);
     return {textBetween(answer, "<pid>", "</pid>"), textBetween(answer, "<vid>", "</vid>")};
 }
 

@@ -5,6 +5,7 @@
 #include "package/property_mapping.hpp"
 
 #include <string>
+#include <vector>
 
 namespace lw {
 
@@ -22,10 +23,15 @@ public:
     ValueIds valueIds(const std::string& cid, const std::string& pid,
                       const std::string& name) override;
 
+    // The look-ups that got no answer (network, missing configuration), as
+    // "cid:name" texts; "not found" answers are not among them.
+    const std::vector<std::string>& failures() const { return failures_; }
+
 private:
     const RelayContext& app_;
     DiagnosticLog& log_;
     HttpOptions options_;
+    std::vector<std::string> failures_;
 };
 
 } // namespace lw

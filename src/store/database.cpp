@@ -72,6 +72,8 @@ std::unique_ptr<Database> Database::open(const std::string& path, const std::str
         return nullptr;
     }
     std::unique_ptr<Database> result(new Database(db));
+    // Before the first read: a file another program holds locked is waited for.
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     if (!password.empty() &&
         sqlite3_key(db, password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
         error = message(db);
@@ -83,10 +85,13 @@ std::unique_ptr<Database> Database::open(const std::string& path, const std::str
         error = probe;
         return nullptr;
     }
-    sqlite3_busy_timeout(db, 5000);
     // Decrypted pages stay cached; long lists are read twice (count, rows).
     result->tryExec("PRAGMA cache_size=-32768");
     return result;
+}
+
+void Database::setBusyTimeout(int ms) {
+    sqlite3_busy_timeout(db_, ms);
 }
 
 std::unique_ptr<Database> Database::create(const std::string& path, const std::string& password,
@@ -321,16 +326,6 @@ double Query::real(std::string_view column) const {
     if (eof_)
         throw DbError("no current row");
     return sqlite3_column_double(stmt_, indexOf(column));
-}
-
-bool Query::boolean(std::string_view column) const {
-    return integer(column) != 0;
-}
-
-bool Query::isNull(std::string_view column) const {
-    if (eof_)
-        throw DbError("no current row");
-    return sqlite3_column_type(stmt_, indexOf(column)) == SQLITE_NULL;
 }
 
 std::string Query::first() const {

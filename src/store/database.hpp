@@ -34,6 +34,8 @@ class Statement;
 // The one connection of the program, opened with the configured password.
 class Database {
 public:
+    // How long a statement waits for a lock another connection holds.
+    static constexpr int kBusyTimeoutMs = 5000;
     // Opens an existing file. On failure returns nullptr and sets error to the
     // engine's message.
     static std::unique_ptr<Database> open(const std::string& path, const std::string& password,
@@ -59,6 +61,7 @@ public:
     Statement prepare(std::string_view sql);
 
     std::int64_t lastInsertId() const;
+    void setBusyTimeout(int ms);
     int changes() const;
 
     void begin();
@@ -127,8 +130,6 @@ public:
     std::string text(std::string_view column) const;
     std::int64_t integer(std::string_view column) const;
     double real(std::string_view column) const;
-    bool boolean(std::string_view column) const;
-    bool isNull(std::string_view column) const;
     // The first column of the current row, as text.
     std::string first() const;
     int columnCount() const;

@@ -4,10 +4,6 @@
 
 namespace lw {
 
-std::string quoteSql(std::string_view text) {
-    return replaceAll(text, "'", "''");
-}
-
 std::vector<std::string> splitText(std::string_view text, std::string_view separator) {
     std::vector<std::string> pieces;
     if (separator.empty()) {

@@ -10,9 +10,6 @@ namespace lw {
 // Byte routines shared by every subsystem. Positions and lengths count bytes of the
 // UTF-8 text; searches are case-sensitive.
 
-// Every "'" doubled, for the few places that show a quoted SQL literal.
-std::string quoteSql(std::string_view text);
-
 // Splits at every separator; with a separator of several bytes only its first byte is
 // removed, so later pieces begin with the rest of it.
 std::vector<std::string> splitText(std::string_view text, std::string_view separator);

@@ -5,20 +5,10 @@ set -euo pipefail
 bin="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 fixtures="$here/../data/catalog"
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-    if [[ -n "$sim_pid" ]]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$here/../support/relay_sim.sh"
+source "$here/../support/cli_test.sh"
 start_relay_sim "$work/port" --fixtures "$fixtures" --port 0 \
     --fault "method=user.itemprops_value.get error-response 会话过期|27|expired 1"
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect_eq() { [ "$1" == "$2" ] || fail "expected [$2], got [$1]"; }
 export LISTWRIGHT_CONFIG="$work/none.conf"
 cli() {
     LISTWRIGHT_RELAY_HOST="127.0.0.1:$port" LISTWRIGHT_APP_KEY=key1 LISTWRIGHT_ACCESS_TOKEN=tok \

@@ -2,11 +2,9 @@
 # The mapping and count commands of listwright-cli, end to end on a fresh data folder.
 set -euo pipefail
 bin="$1"
-data="$(mktemp -d)"
-trap 'rm -rf "$data"' EXIT
-cli() { "$bin/listwright-cli" --data-dir "$data" "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect_eq() { [ "$1" == "$2" ] || fail "expected [$2], got [$1]"; }
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../support/cli_test.sh"
+cli() { "$bin/listwright-cli" --data-dir "$work" "$@"; }
 
 id1=$(cli mapping add "Levi's" 男 牛仔裤)
 id2=$(cli mapping add 衬衫 "" 衬衫)
@@ -23,19 +21,19 @@ expect_eq "$(cli mapping list)" "$(printf "1\tLevi's\t男\t牛仔长裤\n2\t衬�
 if cli mapping modify 9 a b c 2>/dev/null; then fail "modify of a missing id succeeded"; fi
 
 # GBK import with a title line; a four-field line stops it with the count before it.
-printf '\xb1\xea\xcc\xe2\r\n\xc3\xab\xd2\xc2, \xc4\xd0 ,\xc3\xab\xd5\xeb\xd6\xaf\xc9\xc0\r\n' >"$data/ok.csv"
-cli --yes mapping import "$data/ok.csv" 2>"$data/err"
-expect_eq "$(cat "$data/err")" "$(printf '[提示] 请确认是否要从文件导入数据?\n  -> 是\n[提示] 导入成功,请确认. 共 1 项')"
-printf 'title\r\na,b,c\r\nd,e,f,g\r\n' >"$data/bad.csv"
-if cli --yes mapping import "$data/bad.csv" 2>"$data/err"; then fail "bad import succeeded"; fi
-grep -q '其中 1 项已被导入.ERROR:' "$data/err" || fail "no count in $(cat "$data/err")"
+printf '\xb1\xea\xcc\xe2\r\n\xc3\xab\xd2\xc2, \xc4\xd0 ,\xc3\xab\xd5\xeb\xd6\xaf\xc9\xc0\r\n' >"$work/ok.csv"
+cli --yes mapping import "$work/ok.csv" 2>"$work/err"
+expect_eq "$(cat "$work/err")" "$(printf '[提示] 请确认是否要从文件导入数据?\n  -> 是\n[提示] 导入成功,请确认. 共 1 项')"
+printf 'title\r\na,b,c\r\nd,e,f,g\r\n' >"$work/bad.csv"
+if cli --yes mapping import "$work/bad.csv" 2>"$work/err"; then fail "bad import succeeded"; fi
+grep -q '其中 1 项已被导入.ERROR:' "$work/err" || fail "no count in $(cat "$work/err")"
 expect_eq "$(cli mapping list | cut -f2 | tr '\n' ' ')" "Levi's 衬衫 毛衣 a "
 
 # Without --yes nothing is deleted; with it, several rows at once.
 cli mapping delete 1 2 2>/dev/null
 expect_eq "$(cli mapping list | wc -l)" 4
-cli --yes mapping delete 1 2 2>"$data/err"
-grep -q '是否要删除选中的 2 个项?' "$data/err" || fail "question: $(cat "$data/err")"
+cli --yes mapping delete 1 2 2>"$work/err"
+grep -q '是否要删除选中的 2 个项?' "$work/err" || fail "question: $(cat "$work/err")"
 expect_eq "$(cli mapping list | wc -l)" 2
 
 expect_eq "$(cli categories count 2>&1)" "[提示] 记录数:0"

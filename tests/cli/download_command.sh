@@ -4,21 +4,10 @@
 set -euo pipefail
 bin="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
-data="$(mktemp -d)"
-sim_pid=""
-cleanup() { [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null; rm -rf "$data"; }
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-source "$here/../support/relay_sim.sh"
-start_relay_sim "$data/port" --fixtures "$here/../data/download"
+source "$here/../support/cli_test.sh"
+start_relay_sim "$work/port" --fixtures "$here/../data/download"
 export_relay_env
-cli() { "$bin/listwright-cli" --data-dir "$data" "$@"; }
-expect_rc() { # expected-rc command...
-  local want="$1"; shift
-  set +e; "$@" >"$data/out" 2>"$data/err"; local rc=$?; set -e
-  [ "$rc" = "$want" ] || { cat "$data/out" "$data/err" >&2; fail "rc $rc instead of $want: $*"; }
-}
+cli() { "$bin/listwright-cli" --data-dir "$work" "$@"; }
 P="http://detail.1688.com/offer/"
 
 cli group add "女装" >/dev/null 2>&1
@@ -26,32 +15,32 @@ cli group add "其他" >/dev/null 2>&1
 cli --yes link add --group "女装" "${P}2001.html" >/dev/null 2>&1
 cli --yes link add --group "其他" "${P}2002.html" >/dev/null 2>&1
 cli link tick --all >/dev/null
-mkdir -p "$data/out-pkg"
-pkg="$data/out-pkg/package.csv"
+mkdir -p "$work/out-pkg"
+pkg="$work/out-pkg/package.csv"
 
 # Only the Group named: one offer, one row.
 expect_rc 0 cli download --group "女装" --out "$pkg"
-[ "$(wc -l <"$data/out")" = 2 ] || fail "two lines: $(cat "$data/out")"
-grep -q $'^1/1\t2001\t完成-.*:产品类别:T恤$' "$data/out" || fail "offer line: $(cat "$data/out")"
-[ "$(tail -n 1 "$data/out")" = "$(printf '%s\t1' "$pkg")" ] || fail "final line: $(tail -n 1 "$data/out")"
+[ "$(wc -l <"$work/out")" = 2 ] || fail "two lines: $(cat "$work/out")"
+grep -q $'^1/1\t2001\t完成-.*:产品类别:T恤$' "$work/out" || fail "offer line: $(cat "$work/out")"
+[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$pkg")" ] || fail "final line: $(tail -n 1 "$work/out")"
 [ "$(head -c 2 "$pkg" | od -An -tx1 | tr -d ' ')" = "fffe" ] || fail "byte-order mark"
-[ "$(ls "$data/out-pkg/package" | wc -l)" = 3 ] || fail "pictures: $(ls "$data/out-pkg/package")"
-[ "$(ls "$data/out-pkg/package_DESC" | wc -l)" = 4 ] || fail "description pictures"
-cmp -s "$data/out-pkg/package_DESC/x.jpg" "$here/../data/download/pictures/img.example.com/d/x.jpg" \
+[ "$(ls "$work/out-pkg/package" | wc -l)" = 3 ] || fail "pictures: $(ls "$work/out-pkg/package")"
+[ "$(ls "$work/out-pkg/package_DESC" | wc -l)" = 4 ] || fail "description pictures"
+cmp -s "$work/out-pkg/package_DESC/x.jpg" "$here/../data/download/pictures/img.example.com/d/x.jpg" \
   || fail "picture bytes"
 [ "$(cli link list --group "女装" --state downloaded | wc -l)" = 1 ] || fail "marked downloaded"
 [ "$(cli link list --group "其他" --state downloaded | wc -l)" = 0 ] || fail "other group untouched"
 
 # An existing file is refused without a choice; --append adds the other Group's row.
 expect_rc 1 cli download --group "其他" --out "$pkg"
-grep -q "文件已存在" "$data/err" || fail "refusal message"
+grep -q "文件已存在" "$work/err" || fail "refusal message"
 expect_rc 0 cli download --group "其他" --out "$pkg" --append --no-local-desc --keep-links
-grep -q $'^1/1\t2002\t完成-' "$data/out" || fail "append: $(cat "$data/out")"
-[ "$(tail -n 1 "$data/out")" = "$(printf '%s\t1' "$pkg")" ] || fail "append: $(cat "$data/out")"
+grep -q $'^1/1\t2002\t完成-' "$work/out" || fail "append: $(cat "$work/out")"
+[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$pkg")" ] || fail "append: $(cat "$work/out")"
 
 # Nothing ticked left; unknown Group; two choices at once.
 expect_rc 1 cli download --out "$pkg" --append
-grep -q "请勾选要下载的宝贝." "$data/err" || fail "nothing ticked"
+grep -q "请勾选要下载的宝贝." "$work/err" || fail "nothing ticked"
 expect_rc 1 cli download --group "Nobody" --out "$pkg"
 expect_rc 2 cli download --append --overwrite
 
@@ -59,7 +48,18 @@ expect_rc 2 cli download --append --overwrite
 cli --yes link add --group "其他" "${P}9999.html" >/dev/null 2>&1
 cli link tick "$(cli link list | grep "${P}9999.html" | cut -f8)" >/dev/null
 expect_rc 1 cli download --group "其他" --out "$pkg" --overwrite
-grep -q $'^1/1\t9999\t下载失败. 错误原因: ' "$data/out" || fail "error line: $(cat "$data/out")"
-[ "$(tail -n 1 "$data/out")" = "$(printf '%s\t0' "$pkg")" ] || fail "no row written"
+grep -q $'^1/1\t9999\t下载失败. 错误原因: ' "$work/out" || fail "error line: $(cat "$work/out")"
+[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t0' "$pkg")" ] || fail "no row written"
 [ "$(cli link list --group "其他" | grep "${P}9999.html" | cut -f9)" = 1 ] || fail "tick kept"
+
+# Look-ups that get no answer: the row is written without its properties, a line names
+# the offer after the package line, and the exit status says the run was not whole.
+kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true
+start_relay_sim "$work/port2" --fixtures "$here/../data/download" --fault "lookup status 500"
+export_relay_env
+cli link untick --all >/dev/null
+cli link tick "$(cli link list | grep "${P}2001.html" | cut -f8)" >/dev/null
+expect_rc 1 cli download --group "女装" --out "$pkg" --overwrite
+[ "$(tail -n 2 "$work/out" | head -n 1)" = "$(printf '%s\t1' "$pkg")" ] || fail "package line: $(cat "$work/out")"
+tail -n 1 "$work/out" | grep -q $'^不完整\t2001\t属性查询无应答' || fail "incomplete line: $(cat "$work/out")"
 echo ok

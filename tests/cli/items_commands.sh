@@ -3,49 +3,51 @@
 # Argument 1: the folder holding the binaries.
 set -euo pipefail
 bin="$1"
-data="$(mktemp -d)"
-trap 'rm -rf "$data"' EXIT
-cli() { "$bin/listwright-cli" --data-dir "$data" "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
-expect_rc() { # expected-rc command...
-  local want="$1"; shift
-  set +e; "$@" >"$data/out" 2>"$data/err"; local rc=$?; set -e
-  [ "$rc" = "$want" ] || { cat "$data/err" >&2; fail "rc $rc instead of $want: $*"; }
-}
+here="$(cd "$(dirname "$0")" && pwd)"
+source "$here/../support/cli_test.sh"
+cli() { "$bin/listwright-cli" --data-dir "$work" "$@"; }
 P="http://detail.1688.com/offer/"
 
 # Groups: add, refuse a duplicate, list in database order.
 expect_rc 0 cli group add "女装"
-grep -q "^\[提示\] 新建组完成,请确认.$" "$data/err" || fail "add message"
+grep -q "^\[提示\] 新建组完成,请确认.$" "$work/err" || fail "add message"
 expect_rc 0 cli group add "Tom's"
 expect_rc 1 cli group add "女装"
-grep -q '^\[提示\] "女装"该组已存在,请重新输入组名.$' "$data/err" || fail "duplicate message"
+grep -q '^\[提示\] "女装"该组已存在,请重新输入组名.$' "$work/err" || fail "duplicate message"
 expect_rc 1 cli group add ""
+expect_rc 1 cli group add "A,B"
+grep -q "组名不能包含逗号" "$work/err" || fail "comma refused"
+expect_rc 1 cli group add " 女装 "
 expect_rc 0 cli group list
-[ "$(cat "$data/out")" = "$(printf '女装\nTom'"'"'s')" ] || fail "group list: $(cat "$data/out")"
+[ "$(cat "$work/out")" = "$(printf '女装\nTom'"'"'s')" ] || fail "group list: $(cat "$work/out")"
 
 # Links: auto-correct, duplicates skipped, a bad line refused, the question needs --yes.
 expect_rc 0 cli link add --group "女装" "${P}11.html?spm=1" "${P}12.html,红色连衣裙,15,8.50"
 [ "$(cli link list | wc -l)" = 0 ] || fail "added without --yes"
 expect_rc 0 cli --yes link add --group "女装" "${P}11.html?spm=1" "${P}12.html,红色连衣裙,15,8.50"
-expect_rc 0 cli --yes link add --group "Tom's" "${P}11.html" "${P}13.html"
+expect_rc 0 cli --yes link add --group "Tom's" --no-move "${P}11.html" "${P}13.html"
+grep -q "^\[提示\] 添加 1 个，已存在于其他组 1 个 (女装).$" "$work/err" || fail "told: $(cat "$work/err")"
 expect_rc 1 cli --yes link add --group "Tom's" "not a link"
-grep -q "第 1 行:not a link" "$data/err" || fail "bad line message"
+grep -q "第 1 行:not a link" "$work/err" || fail "bad line message"
+# An offer id must be digits, also behind the offer address prefix.
+expect_rc 1 cli --yes link add --group "Tom's" "${P}notanumber.html" "${P}.html,,0,0.00" "${P}14.html"
+grep -q "^第 1 行:${P}notanumber.html" "$work/err" || fail "junk line: $(cat "$work/err")"
+grep -q "^第 2 行:${P}.html,,0,0.00" "$work/err" || fail "empty id line"
 expect_rc 1 cli --yes link add --group "Nobody" "${P}14.html"
 expect_rc 2 cli link add "${P}14.html"
 
 expect_rc 0 cli link list
-out="$(cat "$data/out")"
+out="$(cat "$work/out")"
 [ "$(echo "$out" | wc -l)" = 3 ] || fail "three links: $out"
 line12="$(echo "$out" | grep "${P}12.html")"
 [ "$(echo "$line12" | cut -f1-7,9)" = "$(printf '未下载\t%s12.html\t红色连衣裙\t15\t8.5\t12\t\t0' "$P")" ] \
   || fail "row: $line12"
 expect_rc 0 cli link list --group "Tom's"
-[ "$(cut -f6 "$data/out")" = "13" ] || fail "group filter: $(cat "$data/out")"
+[ "$(cut -f6 "$work/out")" = "13" ] || fail "group filter: $(cat "$work/out")"
 expect_rc 0 cli link list --keyword "连衣裙"
-[ "$(cut -f6 "$data/out")" = "12" ] || fail "keyword filter"
+[ "$(cut -f6 "$work/out")" = "12" ] || fail "keyword filter"
 expect_rc 0 cli link list --state downloaded
-[ ! -s "$data/out" ] || fail "nothing is downloaded"
+[ ! -s "$work/out" ] || fail "nothing is downloaded"
 expect_rc 2 cli link list --state sometimes
 
 # Ticks are stored at once.
@@ -60,19 +62,19 @@ expect_rc 1 cli link tick 999999
 expect_rc 2 cli link tick abc
 
 # Export: GBK, one line per id in list order, the comma-free row as described.
-expect_rc 0 cli link export --out "$data/export.csv" "$id12" "$id11"
-grep -q "完成另存，请确认." "$data/err" || fail "export message"
-[ "$(iconv -f GB18030 -t UTF-8 "$data/export.csv")" = "$(printf '未下载,%s11.html,,0,0,11,\r\n未下载,%s12.html,红色连衣裙,15,8.5,12,\r' "$P" "$P")" ] \
-  || fail "export: $(iconv -f GB18030 -t UTF-8 "$data/export.csv" | od -c | head)"
+expect_rc 0 cli link export --out "$work/export.csv" "$id12" "$id11"
+grep -q "完成另存，请确认." "$work/err" || fail "export message"
+[ "$(iconv -f GB18030 -t UTF-8 "$work/export.csv")" = "$(printf '未下载,%s11.html,,0,0,11,\r\n未下载,%s12.html,红色连衣裙,15,8.5,12,\r' "$P" "$P")" ] \
+  || fail "export: $(iconv -f GB18030 -t UTF-8 "$work/export.csv" | od -c | head)"
 
 # Move and delete need --yes for their questions.
 expect_rc 0 cli link move --to "Tom's" "$id12"
-grep -q "确定要将所选的 1 项移动到组\"Tom's\" 吗?" "$data/err" || fail "move question"
+grep -q "确定要将所选的 1 项移动到组\"Tom's\" 吗?" "$work/err" || fail "move question"
 expect_rc 0 cli --yes link move --to "Tom's" "$id12"
 [ "$(cli link list --group "Tom's" | wc -l)" = 2 ] || fail "moved"
 expect_rc 1 cli --yes link move --to "Nobody" "$id12"
 expect_rc 0 cli --yes link delete "$id12"
-grep -q "是否要删除: ${P}12.html" "$data/err" || fail "delete question"
+grep -q "是否要删除: ${P}12.html" "$work/err" || fail "delete question"
 [ "$(cli link list | wc -l)" = 2 ] || fail "deleted"
 
 # Rename and delete Groups; deleting takes the Group's links with it.
@@ -82,4 +84,12 @@ expect_rc 1 cli group rename "Nobody" "X"
 expect_rc 0 cli --yes group delete "Tom's shop"
 [ "$(cli group list)" = "女装" ] || fail "group deleted"
 [ "$(cli link list | cut -f6)" = "11" ] || fail "links of the deleted group"
+
+# An offer of another Group is offered to be moved; Yes moves it.
+expect_rc 0 cli group add "新组"
+expect_rc 0 cli --yes link add --group "新组" "${P}11.html"
+grep -q '^\[提示\] 添加 0 个，已存在于其他组 1 个 (女装).' "$work/err" || fail "move told"
+grep -q '^是否将这 1 个移动到组"新组"?$' "$work/err" || fail "move question: $(cat "$work/err")"
+[ "$(cli link list --group "新组" | cut -f6)" = "11" ] || fail "moved into 新组"
+[ "$(cli link list | wc -l)" = 1 ] || fail "moved, not copied"
 echo "ok"

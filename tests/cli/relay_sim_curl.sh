@@ -6,19 +6,9 @@ set -euo pipefail
 bin="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
 fixtures="$here/../data/relay-basic"
-work="$(mktemp -d)"
-sim_pid=""
-cleanup() {
-    if [[ -n "$sim_pid" ]]; then kill "$sim_pid" 2>/dev/null || true; wait "$sim_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-source "$here/../support/relay_sim.sh"
+source "$here/../support/cli_test.sh"
 start_relay_sim "$work/port" --fixtures "$fixtures" --port 0 --fault "offer=777 status 503"
 relay="http://127.0.0.1:$port"
-
-fail() { echo "FAIL: $*"; exit 1; }
 
 curl -sS --noproxy '*' -H 'Content-Type: application/x-www-form-urlencoded' \
     --data-binary 'app_key=demo&method=offer.get&offerId=520000000001&codeid=a%20b&rvversion=1.0.0.1' \

@@ -6,41 +6,31 @@
 set -euo pipefail
 bin="$1"
 here="$(cd "$(dirname "$0")" && pwd)"
-data="$(mktemp -d)"
-sim_pid=""
-run_pid=""
-cleanup() {
-  [ -n "$run_pid" ] && kill -9 "$run_pid" 2>/dev/null
-  [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null
-  rm -rf "$data"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$here/../support/cli_test.sh"
 
 # Ten offers made from one fixture offer.
-fixtures="$data/fixtures"
+fixtures="$work/fixtures"
 cp -r "$here/../data/download" "$fixtures"
 ids=$(seq 3001 3010)
 for id in $ids; do
   sed "s/\"offerId\":2001/\"offerId\":$id/" "$fixtures/offers/2001.json" >"$fixtures/offers/$id.json"
 done
-source "$here/../support/relay_sim.sh"
-start_relay_sim "$data/port" --fixtures "$fixtures" --fault "method=offer.get latency 20"
+start_relay_sim "$work/port" --fixtures "$fixtures" --fault "method=offer.get latency 20"
 export_relay_env
-cli() { "$bin/listwright-cli" --data-dir "$data" "$@"; }
+cli() { "$bin/listwright-cli" --data-dir "$work" "$@"; }
 
 cli group add "女装" >/dev/null 2>&1
 links=()
 for id in $ids; do links+=("http://detail.1688.com/offer/$id.html"); done
 cli --yes link add --group "女装" "${links[@]}" >/dev/null 2>&1
-mkdir -p "$data/out"
+mkdir -p "$work/out"
 
 # The rows of the package file, one per line, as UTF-8; fails unless every line is whole.
 rows_of() { # package
   local pkg="$1"
   [ "$(head -c 2 "$pkg" | od -An -tx1 | tr -d ' \n')" = "fffe" ] || fail "byte-order mark of $pkg"
   [ $(($(stat -c %s "$pkg") % 2)) = 0 ] || fail "a UTF-16 unit of $pkg is cut"
-  tail -c +3 "$pkg" | iconv -f UTF-16LE -t UTF-8 >"$data/text" || fail "$pkg is not UTF-16LE"
+  tail -c +3 "$pkg" | iconv -f UTF-16LE -t UTF-8 >"$work/text" || fail "$pkg is not UTF-16LE"
   # Lines end with CR LF and the last one with nothing; every line has 50 fields and
   # every row ends with the sell_promise flag.
   awk 'BEGIN { RS = "\r\n"; FS = "\t" }
@@ -48,22 +38,22 @@ rows_of() { # package
        NR == 1 && $1 != "version 1.00" { print "line 1 is not the version line"; bad = 1 }
        NR > 3 && $50 != "0" && $50 != "1" { printf "line %d ends early\n", NR; bad = 1 }
        NR > 3 { rows[NR] = $37 }
-       END { if (bad) exit 1; for (i = 4; i <= NR; i++) print rows[i] }' "$data/text" \
-    >"$data/rows" || { cat "$data/rows" >&2; fail "a row of $pkg is not whole"; }
-  [ "$(tail -c 2 "$data/text" | od -An -tx1 | tr -d ' \n')" != "0d0a" ] || fail "$pkg ends with a line break"
-  cat "$data/rows"
+       END { if (bad) exit 1; for (i = 4; i <= NR; i++) print rows[i] }' "$work/text" \
+    >"$work/rows" || { cat "$work/rows" >&2; fail "a row of $pkg is not whole"; }
+  [ "$(tail -c 2 "$work/text" | od -An -tx1 | tr -d ' \n')" != "0d0a" ] || fail "$pkg ends with a line break"
+  cat "$work/rows"
 }
 
 check_after_kill() { # package
   local pkg="$1"
-  cli link list >"$data/links" 2>"$data/err" || { cat "$data/err" >&2; fail "the database does not open"; }
-  [ "$(wc -l <"$data/links")" = 10 ] || fail "Item Links lost: $(cat "$data/links")"
+  cli link list >"$work/links" 2>"$work/err" || { cat "$work/err" >&2; fail "the database does not open"; }
+  [ "$(wc -l <"$work/links")" = 10 ] || fail "Item Links lost: $(cat "$work/links")"
   if [ -f "$pkg" ]; then
-    rows_of "$pkg" >"$data/offers"
+    rows_of "$pkg" >"$work/offers"
     # Every item marked downloaded in this round has its row (a row may wait to be cut).
-    awk -F'\t' '$9 == 0 { print "\"" $6 "\"" }' "$data/links" | sort >"$data/marked"
-    sort -u "$data/offers" >"$data/written"
-    [ -z "$(comm -23 "$data/marked" "$data/written")" ] || fail "a marked item has no row"
+    awk -F'\t' '$9 == 0 { print "\"" $6 "\"" }' "$work/links" | sort >"$work/marked"
+    sort -u "$work/offers" >"$work/written"
+    [ -z "$(comm -23 "$work/marked" "$work/written")" ] || fail "a marked item has no row"
   fi
 }
 
@@ -79,13 +69,13 @@ round=0
 start=$SECONDS
 while [ "$kills" -lt "$want" ] && [ "$round" -lt 10 ]; do
   round=$((round + 1))
-  pkg="$data/out/round$round.csv"
+  pkg="$work/out/round$round.csv"
   cli link tick --all >/dev/null
   while [ "$(ticked)" -gt 0 ]; do
     left=$(ticked)
     # The program itself in the background, so that the kill reaches it.
-    "$bin/listwright-cli" --data-dir "$data" download --group "女装" --out "$pkg" --append \
-      >"$data/out.txt" 2>"$data/err.txt" &
+    "$bin/listwright-cli" --data-dir "$work" download --group "女装" --out "$pkg" --append \
+      >"$work/out.txt" 2>"$work/err.txt" &
     run_pid=$!
     if [ "$kills" -lt "$want" ]; then
       delay=$((RANDOM % (left * 220 + 50)))
@@ -95,10 +85,10 @@ while [ "$kills" -lt "$want" ] && [ "$round" -lt 10 ]; do
       run_pid=""
       check_after_kill "$pkg"
     else
-      wait "$run_pid" || { cat "$data/err.txt" >&2; fail "the last run of round $round failed"; }
+      wait "$run_pid" || { cat "$work/err.txt" >&2; fail "the last run of round $round failed"; }
       run_pid=""
     fi
-    repairs=$((repairs + $(grep -c "未写完" "$data/err.txt" || true)))
+    repairs=$((repairs + $(grep -c "未写完" "$work/err.txt" || true)))
   done
   # Every offer exactly once; no half-made file beside the package.
   [ "$(rows_of "$pkg" | tr -d '"' | sort | tr '\n' ' ')" = "$(echo $ids) " ] \

@@ -6,6 +6,7 @@
 #include "net/relay.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
@@ -54,13 +55,7 @@ protected:
     void SetUp() override {
         fs::copy(platform::toPath(testDataPath("catalog")), platform::toPath(fixtures),
                  fs::copy_options::recursive);
-        sim.start(fixtures);
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key1";
-        config.accessToken = "tok'1";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(startRelaySim(sim, fixtures, {"key1", "tok'1", "acc"}));
         commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
     }
 
@@ -189,6 +184,7 @@ TEST_F(CatalogDownload, ErrorResponsesLeaveTheTables) {
         sim.addFault(c.fault);
         answerYes();
         c.click();
+        EXPECT_EQ(dialogs.last().title, "提示");
         EXPECT_EQ(dialogs.last().text, c.message);
         EXPECT_EQ(dialogs.last().icon, Icon::Error);
         EXPECT_FALSE(state.panel.visible());

@@ -6,6 +6,7 @@
 #include "package/picture_names.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
@@ -13,6 +14,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -45,7 +47,7 @@ inline std::string utf16(const std::string& text) {
 class DownloadFlowFixture : public MainWindowFlow {
 protected:
     void SetUp() override {
-        sim.start(fixtureFolder());
+        config = startRelaySim(sim, fixtureFolder());
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values (16,0,'女装',1)");
         db->exec("insert into TB_Itemcats (cid,parent_cid,name,is_parent) values "
                  "(50000671,16,'T恤',0)");
@@ -59,11 +61,6 @@ protected:
 
     // The window with the run, the list loaded, the package path set.
     void startWindow() {
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = "acc";
         window = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, frame,
                                                    dir.path() + "/program", config);
         window->homeFolder = dir.path() + "/home";
@@ -111,8 +108,10 @@ protected:
     std::string pictureFolder() const { return pictureFolderOf(package); }
     std::string descFolder() const { return descriptionFolderOf(package); }
 
-    // The golden package file for the rows given (1: offer 2001, 2: offer 2002).
-    std::string expectedPackage(std::initializer_list<int> rows) {
+    // The golden package file for the rows given (1: offer 2001, 2: offer 2002), each
+    // row's fields (by column number - 1) first changed by change when given.
+    std::string expectedPackage(std::initializer_list<int> rows,
+                                const std::function<void(std::vector<std::string>&)>& change = {}) {
         std::string golden = readFileBytes(testDataPath("download/expected_package.txt"));
         // The description's local references take this system's form.
         golden = replaceAll(golden, "file://@DESC@/", localPictureAddress(descFolder(), ""));
@@ -126,9 +125,27 @@ protected:
             from = at + 2;
         }
         std::string text = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2];
-        for (int r : rows)
-            text += "\r\n" + lines[static_cast<size_t>(2 + r)];
+        for (int r : rows) {
+            std::string line = lines[static_cast<size_t>(2 + r)];
+            if (change) {
+                std::vector<std::string> fields = splitText(line, "\t");
+                change(fields);
+                line.clear();
+                for (size_t i = 0; i < fields.size(); ++i)
+                    line += (i ? "\t" : "") + fields[i];
+            }
+            text += "\r\n" + line;
+        }
         return "\xff\xfe" + utf16(text);
+    }
+
+    // The golden row's fields as they are when no picture could be fetched: no entry in
+    // the picture column, and the description's remote addresses.
+    void withoutPictures(std::vector<std::string>& fields) {
+        fields.at(26) = "";
+        fields.at(28) = "\"\"";
+        fields.at(20) =
+            replaceAll(fields.at(20), localPictureAddress(descFolder(), ""), kPictureHost + "d/");
     }
 
     std::map<std::string, std::string> expectedPictures() {
@@ -138,6 +155,7 @@ protected:
     }
 
     relaysim::Server sim;
+    Config config; // the Relay values pointing at sim
     std::int64_t group = 0;
     std::string package;
     DownloadRun* run = nullptr; // the window's

@@ -3,6 +3,7 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/pending_row.hpp"
+#include "package_check.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim.hpp"
 #include "store/settings.hpp"
@@ -32,7 +33,7 @@ TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheIte
     addLink(group, "2002", "围巾", "0", "0", true, true);
     startWindow();
     std::vector<std::string> captions;
-    window->state().panel.changed.connect(
+    Connection watch = window->state().panel.changed.connect(
         [&] { captions.push_back(window->state().panel.caption()); });
     startAndRun();
 
@@ -110,6 +111,20 @@ TEST_F(DownloadFlow, WithoutLocalDescriptionPicturesTheDescriptionKeepsItsAddres
     EXPECT_EQ(text.find(utf16("file://")), std::string::npos);
 }
 
+// A typed path without ".csv" once lost its last four characters to the picture
+// folders, which then landed in another package's folder.
+TEST_F(DownloadFlow, APathWithoutCsvGetsItAndItsOwnFolders) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    window->state().saveFile = dir.path() + "/out/数据包";
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(window->state().saveFile, dir.path() + "/out/数据包.csv");
+    EXPECT_TRUE(fs::is_regular_file(platform::toPath(dir.path() + "/out/数据包.csv")));
+    EXPECT_EQ(folderFiles(dir.path() + "/out/数据包").size(), expectedPictures().size());
+    EXPECT_TRUE(fs::is_directory(platform::toPath(dir.path() + "/out/数据包_DESC")));
+}
+
 TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     addLink(group, "2002", "围巾", "0", "0", false, true);
@@ -127,6 +142,7 @@ TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
     EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 1);
     EXPECT_FALSE(window->state().panel.visible());
     ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].title, "提示");
     EXPECT_EQ(dialogs.shown[1].text, "下载失败.\r\n错误原因: 商品不存在,isv.offer-gone,已下架");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
 }
@@ -162,13 +178,19 @@ TEST_F(DownloadFlow, TransportFailureEndsTheRunWithAMessageNamingIt) {
     }
 }
 
-TEST_F(DownloadFlow, MissingPictureKeepsItsEntryAndTheRowIsWritten) {
+TEST_F(DownloadFlow, MissingPictureIsLeftOutOfThePictureColumnAndTheRowIsWritten) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     sim.addFault("path=/p1.jpg status 404");
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
-    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}));
+    const std::string p1Entry =
+        propertyPictureEntry(pictureName(kPictureHost + "p1.jpg"), "0", "1627207:28326");
+    EXPECT_EQ(test::readFileBytes(package), expectedPackage({1}, [&](auto& fields) {
+                  EXPECT_NE(fields.at(28).find(p1Entry), std::string::npos);
+                  fields.at(28) = replaceAll(fields.at(28), p1Entry, "");
+                  fields.at(26) = "1;1;1;";
+              }));
     auto expected = expectedPictures();
     expected.erase(pictureName(kPictureHost + "p1.jpg") + ".tbi");
     EXPECT_EQ(folderFiles(pictureFolder()), expected);
@@ -188,7 +210,7 @@ TEST_F(DownloadFlow, CancelDuringPicturesStopsTheJobsWithoutARow) {
 
     // Nothing more arrives: no progress, no picture request, no message.
     int changes = 0;
-    window->list().rowsChanged.connect([&](int, int) { ++changes; });
+    Connection counting = window->list().rowsChanged.connect([&](int, int) { ++changes; });
     size_t requests = sim.requests().size();
     loop.runUntil([] { return false; }, 700ms);
     EXPECT_EQ(changes, 0);
@@ -217,6 +239,29 @@ TEST_F(DownloadFlow, CancelWhileTheOfferIsRequestedDropsItsAnswer) {
     EXPECT_FALSE(fs::exists(platform::toPath(package)));
 }
 
+// Started again while the cancelled run's request is still out (a slow Relay): the new
+// run goes on at once instead of failing with "上一个宝贝的下载请求尚未完成".
+TEST_F(DownloadFlow, CancelThenStartAgainAbandonsTheOldRequest) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("offer=2001 stall 20000 1");
+    startWindow();
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_TRUE(loop.runUntil([&] { return !sim.requests().empty(); }, 5s));
+    window->cancelCommand();
+    loop.processEvents();
+    auto restarted = std::chrono::steady_clock::now();
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_EQ(run->outcome(), RunOutcome::Running);
+    runToEnd();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_LT(std::chrono::steady_clock::now() - restarted, 10s) << "long before the stall ends";
+    for (const auto& shown : dialogs.shown)
+        EXPECT_EQ(shown.text.find("尚未完成"), std::string::npos) << shown.text;
+    EXPECT_FALSE(rowOf("2001").ticked);
+}
+
 TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     addLink(group, "2002", "围巾", "0", "0", false, true);
     // A folder where the package file should be: it cannot be written.
@@ -234,6 +279,149 @@ TEST_F(DownloadFlow, SaveFailureHaltsTheRunUntilCancel) {
     EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
     window->cancelCommand();
     EXPECT_FALSE(window->state().busy());
+}
+
+// The steps of one offer as its item's progress column shows them (the picture counts
+// left out), and where a cancel stops them.
+class OfferSteps : public DownloadFlowFixture {
+protected:
+    static constexpr const char* kReading = "正在下载中...(解析XML)";
+    static constexpr const char* kMain = "正在创建下载属性图片1线程...";
+    static constexpr const char* kProperty = "正在创建下载属性图片2线程...";
+    static constexpr const char* kDescription = "正在创建下载描述图片线程...";
+    static constexpr const char* kSaving = "完成下载,正在保存中...";
+
+    // Records every new progress text of item id from the reading on; cancels the run
+    // when it shows cancelAt.
+    Connection watch(const std::string& id, const std::string& cancelAt = {}) {
+        steps.clear();
+        return window->list().rowsChanged.connect([this, id, cancelAt](int, int) {
+            const std::string& remark = rowOf(id).sub[kSubRemark];
+            bool pictureCount = remark.rfind("正在下载中...", 0) == 0 && remark != kReading;
+            // What an earlier run left in the column is not a step of this one.
+            if (steps.empty() && remark != kReading)
+                return;
+            if (pictureCount || (!steps.empty() && steps.back() == remark))
+                return;
+            steps.push_back(remark);
+            if (remark == cancelAt)
+                window->cancelCommand();
+        });
+    }
+
+    std::vector<std::string> steps;
+};
+
+TEST_F(OfferSteps, RunInOrderWithOrWithoutLocalDescriptionPictures) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    window->state().log.setVisible(true);
+    Connection watching = watch("2001");
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(steps, (std::vector<std::string>{kReading, kMain, kProperty, kDescription, kSaving,
+                                               kRemarkA}));
+    // The answer fields while reading, the row's columns when it is stored.
+    const std::string& logged = window->state().log.text();
+    EXPECT_LT(logged.find("\nproductFeatureList:"), logged.find("\ntitle:"));
+    EXPECT_NE(logged.find("\nsell_promise:0\n"), std::string::npos);
+
+    fs::remove(platform::toPath(package));
+    window->list().setTicked(window->list().indexOfUniqid(rowOf("2001").uniqid), true);
+    window->setLocalDescriptionPictures(false);
+    watching = watch("2001");
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(steps, (std::vector<std::string>{kReading, kMain, kProperty, kSaving, kRemarkA}));
+    EXPECT_EQ(run->rowsWritten(), 1);
+}
+
+TEST_F(OfferSteps, ACancelAtAnyStepEndsTheOfferWithoutARow) {
+    struct Case {
+        const char* cancelAt;
+        // The last step shown: the main pictures' step is always reached.
+        const char* lastStep;
+    };
+    const Case cases[] = {
+        {kReading, kMain},
+        {kMain, kMain},
+        {kProperty, kProperty},
+        {kDescription, kDescription},
+    };
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cancelAt);
+        dialogs.clear();
+        Connection watching = watch("2001", c.cancelAt);
+        dialogs.answers.push_back(Answer::Yes);
+        window->startDownload();
+        ASSERT_TRUE(loop.runUntil([&] { return run->outcome() != RunOutcome::Running; }, 10s));
+        loop.runUntil([] { return false; }, 50ms);
+        EXPECT_EQ(run->outcome(), RunOutcome::Cancelled);
+        ASSERT_FALSE(steps.empty());
+        EXPECT_EQ(steps.back(), c.lastStep);
+        EXPECT_EQ(dialogs.shown.size(), 1u) << "only the start question";
+        EXPECT_FALSE(fs::exists(platform::toPath(package)));
+        EXPECT_TRUE(rowOf("2001").ticked);
+        EXPECT_EQ(count("select count(*) from TB_URL where IsDownload=1"), 0);
+        EXPECT_FALSE(window->state().panel.visible());
+    }
+}
+
+// An unreadable answer once gave a blank row marked "已下载": now it gives no row, the
+// item is unticked with the reason in its remark, the run goes on with the next item
+// and its end names the offer.
+TEST_F(OfferSteps, AnAnswerThatCannotBeReadGivesNoRowAndTheRunGoesOn) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    addLink(group, "2002", "围巾", "0", "0", false, true);
+    sim.addFault("offer=2001 bad-json");
+    startWindow();
+    Connection watching = watch("2001");
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    ASSERT_EQ(dialogs.shown.size(), 3u);
+    EXPECT_EQ(dialogs.shown[1].title, "提示");
+    EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
+    EXPECT_EQ(dialogs.shown[1].text.rfind("宝贝数据无法解析:", 0), 0u) << dialogs.shown[1].text;
+    EXPECT_EQ(steps.front(), kReading);
+    EXPECT_EQ(run->rowsWritten(), 1);
+    EXPECT_EQ(rowOf("2001").state, "未下载");
+    EXPECT_FALSE(rowOf("2001").ticked);
+    EXPECT_EQ(rowOf("2001").sub[kSubRemark].rfind("失败-", 0), 0u);
+    EXPECT_EQ(count("select count(*) from TB_URL where num_iid='2001' and IsDownload=0 and "
+                    "bcheck=0"),
+              1);
+    EXPECT_EQ(rowOf("2002").state, "已下载");
+    const std::string& end = dialogs.last().text;
+    EXPECT_NE(end.find("未能下载的宝贝 1 个:\r\n  2001 宝贝信息无法读取:"), std::string::npos)
+        << end;
+    EXPECT_EQ(end.substr(end.size() - std::string("现在是否要打开文件位置?").size()),
+              "现在是否要打开文件位置?");
+}
+
+// Look-ups that got no answer once dropped every property and SKU in silence while the
+// offer still ended "完成"; "not found" answers are normal and stay quiet.
+TEST_F(DownloadFlow, LookupsWithoutAnAnswerAreToldInTheRemarkAndAtTheEnd) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("lookup status 500");
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 1);
+    const std::string& remark = rowOf("2001").sub[kSubRemark];
+    EXPECT_NE(remark.find("属性查询无应答"), std::string::npos) << remark;
+    ASSERT_EQ(run->incompleteOffers().size(), 1u);
+    EXPECT_NE(dialogs.last().text.find("属性不完整的宝贝 1 个"), std::string::npos);
+}
+
+TEST_F(DownloadFlow, NotFoundLookupsStayQuiet) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    EXPECT_TRUE(run->incompleteOffers().empty());
+    EXPECT_EQ(rowOf("2001").sub[kSubRemark].find("属性查询"), std::string::npos);
+    EXPECT_EQ(dialogs.last().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
 }
 
 TEST_F(DownloadFlow, StartChecks) {
@@ -292,13 +480,14 @@ TEST_F(DownloadFlow, ItemsTickedDuringTheRunAreTakenUp) {
     addLink(group, "2002", "围巾", "0", "0", false, false);
     startWindow();
     bool ticked = false;
-    run->offerEnded.connect([&](int, int, const std::string&, const std::string&) {
-        if (!ticked)
-            window->list().setTicked(window->list().indexOfUniqid(rowOf("2002").uniqid), true);
-        ticked = true;
-    });
+    Connection ticking =
+        run->offerEnded.connect([&](int, int, const std::string&, const std::string&) {
+            if (!ticked)
+                window->list().setTicked(window->list().indexOfUniqid(rowOf("2002").uniqid), true);
+            ticked = true;
+        });
     std::vector<std::string> captions;
-    window->state().panel.changed.connect(
+    Connection watch = window->state().panel.changed.connect(
         [&] { captions.push_back(window->state().panel.caption()); });
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
@@ -311,10 +500,11 @@ TEST_F(DownloadFlow, PackageFileDeletedBetweenTwoRowsIsMadeAgain) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
     addLink(group, "2002", "围巾", "0", "0", false, true);
     startWindow();
-    run->offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
-        if (ordinal == 1)
-            fs::remove(platform::toPath(package));
-    });
+    Connection removing =
+        run->offerEnded.connect([&](int ordinal, int, const std::string&, const std::string&) {
+            if (ordinal == 1)
+                fs::remove(platform::toPath(package));
+        });
     startAndRun();
     EXPECT_EQ(run->rowsWritten(), 2);
     EXPECT_EQ(test::readFileBytes(package), expectedPackage({2}));
@@ -436,3 +626,112 @@ TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
 }
 
 } // namespace
+
+// --- description pictures: every reference names a file that is there ---
+
+class DescriptionPictures : public DownloadFlow {
+protected:
+    std::string fixtureFolder() override {
+        fs::copy(platform::toPath(testDataPath("download")), platform::toPath(fixtures),
+                 fs::copy_options::recursive);
+        // Two more pictures named y.jpg with bytes of their own.
+        writeFileBytes(fixtures + "/pictures/img.example.com/e/y.jpg", "the y of e");
+        writeFileBytes(fixtures + "/pictures/img.example.com/f/y.jpg", "the y of f");
+        writeOffer("5001",
+                   "<img src=\"http://img.example.com/d/x.jpg?a=1&amp;b=2\">"
+                   "<img src=\"/rel/z.jpg\"><img src=\"images/w.jpg\">"
+                   "<img src=\"http://img.example.com/d/y.jpg\">"
+                   "<img src=\"http://img.example.com/e/y.jpg\">"
+                   "<img src=\"http://img.example.com/d/gone.jpg\">",
+                   {"a1.jpg", "gone.jpg"});
+        writeOffer("5002",
+                   "<img src=\"http://img.example.com/f/y.jpg\">"
+                   "<img src=\"http://img.example.com/d/y.jpg\">",
+                   {});
+        return fixtures;
+    }
+
+    void writeOffer(const std::string& id, const std::string& description,
+                    const std::vector<std::string>& images) {
+        std::string list;
+        for (const std::string& image : images)
+            list += std::string(list.empty() ? "" : ",") + "{\"originalImageURI\":\"" +
+                    kPictureHost + image + "\"}";
+        writeFileBytes(fixtures + "/offers/" + id + ".json",
+                       "{\"result\":{\"toReturn\":[{\"subject\":\"s\",\"details\":\"" +
+                           replaceAll(description, "\"", "\\\"") + "\",\"offerId\":" + id +
+                           ",\"imageList\":[" + list + "]}]}}");
+    }
+
+    // The written package's rows, each split into its fields.
+    std::vector<std::vector<std::string>> packageRows() {
+        std::string text = *toUtf8(readFileBytes(package).substr(2), "UTF-16LE");
+        std::vector<std::vector<std::string>> rows;
+        std::vector<std::string> lines = splitText(text, "\r\n");
+        for (std::size_t i = 3; i < lines.size(); ++i)
+            rows.push_back(splitText(lines[i], "\t"));
+        return rows;
+    }
+
+    std::string local(const std::string& name) { return localPictureAddress(descFolder(), name); }
+
+    std::string fixtures = dir.file("fixtures");
+};
+
+TEST_F(DescriptionPictures, AreOnDiskUnderTheirOwnNamesOrKeepTheirAddresses) {
+    addLink(group, "5001", "", "0", "0", false, true);
+    addLink(group, "5002", "", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    ASSERT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(packageFileProblem(package), "");
+    auto rows = packageRows();
+    ASSERT_EQ(rows.size(), 2u);
+    // The decoded address names the file and is the one fetched; relative addresses
+    // stay as they are; a second y.jpg gets its own name; a picture that could not be
+    // fetched keeps its address.
+    EXPECT_EQ(rows[0].at(20), "\"<img src=\"" + local("x.jpga=1&b=2") +
+                                  "\"><img src=\"/rel/z.jpg\"><img src=\"images/w.jpg\">"
+                                  "<img src=\"" +
+                                  local("y.jpg") + "\"><img src=\"" + local("y(2).jpg") +
+                                  "\"><img src=\"http://img.example.com/d/gone.jpg\">\"");
+    // The main picture that failed is left out of the picture column.
+    EXPECT_EQ(rows[0].at(26), "1;");
+    EXPECT_EQ(rows[0].at(28),
+              "\"" + mainPictureEntry(pictureName(kPictureHost + "a1.jpg"), 0) + "\"");
+    // The next offer's y.jpg of another address is numbered on; the address of the
+    // first y.jpg refers to that file again.
+    EXPECT_EQ(rows[1].at(20),
+              "\"<img src=\"" + local("y(3).jpg") + "\"><img src=\"" + local("y.jpg") + "\">\"");
+    const std::map<std::string, std::string> desc = {{"x.jpga=1&b=2", picture("d/x.jpg")},
+                                                     {"y.jpg", picture("d/y.jpg")},
+                                                     {"y(2).jpg", "the y of e"},
+                                                     {"y(3).jpg", "the y of f"}};
+    EXPECT_EQ(folderFiles(descFolder()), desc);
+    int xRequests = 0;
+    for (const auto& r : sim.requests()) {
+        EXPECT_EQ(r.path.find("w.jpg"), std::string::npos);
+        EXPECT_EQ(r.path.find("z.jpg"), std::string::npos);
+        if (r.path == "/d/x.jpg") {
+            EXPECT_EQ(r.query, "a=1&b=2");
+            ++xRequests;
+        }
+    }
+    EXPECT_EQ(xRequests, 1);
+
+    // A second run appending to the package: the same addresses get the same names and
+    // nothing in the folder changes.
+    for (std::size_t i = 0; i < window->list().rows().size(); ++i)
+        if (window->list().rows()[i].sub[kSubNumIid] == "5001")
+            window->list().setTicked(static_cast<int>(i), true);
+    dialogs.clear();
+    dialogs.answers = {Answer::Yes, Answer::Yes};
+    dialogs.fileExistsChoices = {FileExistsChoice::Append};
+    window->startDownload();
+    runToEnd();
+    ASSERT_EQ(run->outcome(), RunOutcome::Completed);
+    auto again = packageRows();
+    ASSERT_EQ(again.size(), 3u);
+    EXPECT_EQ(again[2], rows[0]);
+    EXPECT_EQ(folderFiles(descFolder()), desc);
+}

@@ -6,6 +6,7 @@
 #include "harvest/harvest_window.hpp"
 #include "package_check.hpp"
 #include "platform/platform.hpp"
+#include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
 
 #include <gtest/gtest.h>
@@ -35,7 +36,10 @@ template <class Case> std::string CaseName(const ::testing::TestParamInfo<Case>&
 
 // --- the download run ---
 
-enum class Row { None, Golden, Whole }; // no row; the golden row; some whole row
+// No row (the item keeps its tick); the golden row; the golden row without its
+// pictures (none arrived); some whole row; no row for an answer that cannot be read
+// (the item is unticked and says why).
+enum class Row { None, Golden, NoPictures, Whole, Skipped };
 
 struct DownloadCase {
     const char* name;
@@ -63,9 +67,11 @@ const DownloadCase kDownloadCases[] = {
      "下载失败.\r\n错误原因: 连接中断", Row::None},
     {"OfferShortBody", "offer=2001 short-body 10", RunOutcome::Failed,
      "下载失败.\r\n错误原因: 连接中断", Row::None},
-    // An answer that cannot be read is reported and the row is still written.
-    {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Whole},
-    {"OfferEmpty", "offer=2001 empty", RunOutcome::Completed, "", Row::Whole},
+    // An answer that cannot be read is reported and gives no row; a byte-order mark
+    // before the JSON is skipped.
+    {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Skipped},
+    {"OfferEmpty", "offer=2001 empty", RunOutcome::Completed, "", Row::Skipped},
+    {"OfferBom", "offer=2001 bom", RunOutcome::Completed, nullptr, Row::Golden},
     {"OfferNoLength", "offer=2001 no-length", RunOutcome::Completed, nullptr, Row::Golden},
     // Property look-ups: a failed look-up is "not found", the property is skipped.
     {"LookupLatency", "lookup latency 30", RunOutcome::Completed, nullptr, Row::Golden},
@@ -77,19 +83,19 @@ const DownloadCase kDownloadCases[] = {
     {"LookupShortBody", "lookup short-body 5", RunOutcome::Completed, nullptr, Row::Whole},
     {"LookupBadJson", "lookup bad-json", RunOutcome::Completed, nullptr, Row::Whole},
     {"LookupEmpty", "lookup empty", RunOutcome::Completed, nullptr, Row::Whole},
-    // Pictures: a picture that fails is skipped; the row does not depend on it.
+    // Pictures: a picture that fails is skipped; the row refers to no missing file.
     {"PictureLatency", "host=img.example.com latency 100", RunOutcome::Completed, nullptr,
      Row::Golden},
     {"PictureStatus500", "host=img.example.com status 500", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureErrorResponse", "host=img.example.com error-response", RunOutcome::Completed, nullptr,
      Row::Golden},
     {"PictureStall", "host=img.example.com stall 5000", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureStallBody", "host=img.example.com stall-body 5000", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureShortBody", "host=img.example.com short-body", RunOutcome::Completed, nullptr,
-     Row::Golden},
+     Row::NoPictures},
     {"PictureBadJson", "host=img.example.com bad-json", RunOutcome::Completed, nullptr,
      Row::Golden},
     {"PictureEmpty", "host=img.example.com empty", RunOutcome::Completed, nullptr, Row::Golden},
@@ -133,12 +139,23 @@ TEST_P(DownloadFaults, MessageOrSkipInTimeWithTheFileWholeAndTheLinksKept) {
     if (c.row == Row::None) {
         EXPECT_FALSE(fs::exists(platform::toPath(package)));
         EXPECT_TRUE(rowOf("2001").ticked);
+    } else if (c.row == Row::Skipped) {
+        EXPECT_FALSE(fs::exists(platform::toPath(package)));
+        EXPECT_FALSE(rowOf("2001").ticked);
+        EXPECT_EQ(rowOf("2001").state, "未下载");
+        EXPECT_NE(rowOf("2001").sub[kSubRemark].find("宝贝信息无法读取"), std::string::npos);
+        ASSERT_EQ(run->failedOffers().size(), 1u);
+        EXPECT_NE(dialogs.last().text.find("未能下载的宝贝 1 个"), std::string::npos);
     } else {
         int rows = 0;
         EXPECT_EQ(packageFileProblem(package, &rows), "");
         EXPECT_EQ(rows, 1);
         if (c.row == Row::Golden) {
             EXPECT_EQ(readFileBytes(package), expectedPackage({1}));
+        }
+        if (c.row == Row::NoPictures) {
+            EXPECT_EQ(readFileBytes(package),
+                      expectedPackage({1}, [&](auto& fields) { withoutPictures(fields); }));
         }
         EXPECT_EQ(rowOf("2001").state, "已下载");
     }
@@ -210,13 +227,7 @@ std::vector<CategoryCase> categoryCases() {
 class CategoryFaults : public ::testing::TestWithParam<CategoryCase> {
 protected:
     void SetUp() override {
-        sim.start(testDataPath("catalog"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key1";
-        config.accessToken = "tok";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(startRelaySim(sim, testDataPath("catalog"), {"key1", "tok", "acc"}));
         client.options().readTimeoutMs = kTimeoutMs;
         commands = std::make_unique<CategoryCommands>(*db, state, dialogs, loop, app, client);
         db->exec("insert into TB_Itemcats(cid,parent_cid,name) values (1,0,'旧类目')");
@@ -284,10 +295,17 @@ INSTANTIATE_TEST_SUITE_P(Matrix, CategoryFaults, ::testing::ValuesIn(categoryCas
 
 // --- the harvest ---
 
+// How the search of a faulty first page ends.
+enum class HarvestEnd {
+    Found,    // the two offers were found
+    NotAPage, // an answer without an offer list: the zero result
+    Failed,   // the page never arrived: said so
+};
+
 struct HarvestCase {
     const char* name;
     const char* fault; // on the listing page of the shop
-    bool found;        // the two offers were found
+    HarvestEnd end;
 };
 
 std::ostream& operator<<(std::ostream& out, const HarvestCase& c) {
@@ -295,24 +313,22 @@ std::ostream& operator<<(std::ostream& out, const HarvestCase& c) {
 }
 
 const HarvestCase kHarvestCases[] = {
-    {"Latency", "latency 100", true},
-    {"Status500", "status 500", false},
-    {"ErrorResponse", "error-response", false},
-    {"Stall", "stall 5000", false},
-    {"StallBody", "stall-body 5000", false},
-    {"ShortBody", "short-body 40", false},
-    {"BadJson", "bad-json", false},
-    {"Empty", "empty", false},
-    {"NoLength", "no-length", true},
+    {"Latency", "latency 100", HarvestEnd::Found},
+    {"Status500", "status 500", HarvestEnd::Failed},
+    {"ErrorResponse", "error-response", HarvestEnd::NotAPage},
+    {"Stall", "stall 5000", HarvestEnd::Failed},
+    {"StallBody", "stall-body 5000", HarvestEnd::Failed},
+    {"ShortBody", "short-body 40", HarvestEnd::Failed},
+    {"BadJson", "bad-json", HarvestEnd::NotAPage},
+    {"Empty", "empty", HarvestEnd::Failed},
+    {"NoLength", "no-length", HarvestEnd::Found},
 };
 
 class HarvestFaults : public ::testing::TestWithParam<HarvestCase> {
 protected:
     void SetUp() override {
         sim.start(testDataPath("harvest"));
-        env.set("http_proxy", sim.url().c_str());
-        env.set("no_proxy", nullptr);
-        env.set("NO_PROXY", nullptr);
+        proxyThrough(env, sim);
         db->exec("insert into TB_Groups(GroupName,Tag) select '女装',0");
         group = db->lastInsertId();
         db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,?,'7','x'", {group});
@@ -344,14 +360,25 @@ TEST_P(HarvestFaults, SearchEndsInTimeWithAMessageAndTheLinksKept) {
 
     ASSERT_EQ(dialogs.shown.size(), 1u);
     const int links = std::stoi(db->query("select count(*) from TB_URL").first());
-    if (c.found) {
+    switch (c.end) {
+    case HarvestEnd::Found:
         EXPECT_EQ(dialogs.last().text, "完成搜索,共搜索到 2 个符合条件的产品.是否马上加入下载源?");
         EXPECT_EQ(links, 3);
-    } else {
+        break;
+    case HarvestEnd::NotAPage:
         EXPECT_EQ(dialogs.last().text, ".完成搜索,共搜索到 0 个符合条件的产品.");
         EXPECT_EQ(dialogs.last().icon, Icon::Information);
         EXPECT_FALSE(window.panel().visible());
         EXPECT_EQ(links, 1);
+        break;
+    case HarvestEnd::Failed:
+        EXPECT_EQ(dialogs.last().text.rfind("搜索失败,第 1 页无法读取:", 0), 0u)
+            << dialogs.last().text;
+        EXPECT_EQ(dialogs.last().icon, Icon::Error);
+        EXPECT_EQ(window.searchEnd(), HarvestWindowLogic::SearchEnd::Failed);
+        EXPECT_FALSE(window.panel().visible());
+        EXPECT_EQ(links, 1);
+        break;
     }
     EXPECT_EQ(db->query("select num_iid from TB_URL where detail_url='x'").first(), "7");
 }

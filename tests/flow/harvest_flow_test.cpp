@@ -1,6 +1,7 @@
 #include "harvest/harvest_window.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scoped_env.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
@@ -55,10 +56,7 @@ protected:
 
     void startSim(const std::string& fixtures) {
         sim.start(fixtures);
-        // The shops are reached through relay-sim as the proxy.
-        env.set("http_proxy", sim.url().c_str());
-        env.set("no_proxy", nullptr);
-        env.set("NO_PROXY", nullptr);
+        proxyThrough(env, sim);
     }
 
     // A fixture folder of generated pages for one shop's search without keyword.
@@ -78,7 +76,8 @@ protected:
     HarvestWindowLogic& open() {
         window = std::make_unique<HarvestWindowLogic>(HarvestPorts{*db, dialogs, loop});
         window->fetchOptions.readTimeoutMs = 1500;
-        window->closeRequested.connect([this] { ++closes; });
+        // The window is the fixture's: the slot goes with it.
+        window->closeRequested.connect([this] { ++closes; }).release();
         window->prepare("搜索添加宝贝链接(URL)-女装", group);
         window->onShown();
         return *window;
@@ -170,7 +169,8 @@ TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
         dialogs.clear();
         sim.clearRequests();
         std::vector<HarvestWindowLogic::Control> focus;
-        open().focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
+        Connection watch = open().focusRequested.connect(
+            [&](HarvestWindowLogic::Control c) { focus.push_back(c); });
         window->setShopAddress(bad);
         window->startSearch();
         ASSERT_EQ(dialogs.shown.size(), 1u) << bad;
@@ -189,7 +189,7 @@ TEST_F(HarvestFlow, ShopAddressIsCutAfterTheDomainOrRefused) {
 TEST_F(HarvestFlow, GbkShopWithChineseKeywordIsAskedInGbkAndStored) {
     open();
     std::vector<PageReport> pages;
-    window->pageDone.connect([&](const PageReport& p) { pages.push_back(p); });
+    Connection watch = window->pageDone.connect([&](const PageReport& p) { pages.push_back(p); });
     dialogs.answers.push_back(Answer::Yes);
     search("http://shop-gbk.1688.com", "连衣裙");
 
@@ -251,6 +251,19 @@ TEST_F(HarvestFlow, AnsweringNoKeepsTheLinesInTheOpenWindow) {
     EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
 }
 
+// Links added into a Group that is not there would show in no list and block later
+// adds of the same offers.
+TEST_F(HarvestFlow, NothingIsAddedWhenTheTargetGroupIsGone) {
+    open();
+    search("http://shop-gbk.1688.com", "连衣裙");
+    db->exec("delete from TB_Groups where Uniqid=?", {group});
+    dialogs.answers.push_back(Answer::Yes);
+    window->addLinks();
+    EXPECT_EQ(dialogs.last().text, "要添加到的组不存在,请在主界面选择一个组后再添加.");
+    EXPECT_EQ(db->query("select count(*) from TB_URL").first(), "0");
+    EXPECT_NE(window->modalResult(), HarvestWindowLogic::Result::Ok);
+}
+
 TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
     sim.stop();
     startSim(writePages({gbkPage(3, 45, 1, 20), gbkPage(3, 45, 21, 20), gbkPage(3, 45, 41, 5)}));
@@ -261,7 +274,8 @@ TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
              {other});
     open();
     std::vector<std::string> captions;
-    window->panel().changed.connect([&] { captions.push_back(window->panel().caption()); });
+    Connection watch =
+        window->panel().changed.connect([&] { captions.push_back(window->panel().caption()); });
     dialogs.answers.push_back(Answer::Yes);
     search("http://shop-many.1688.com");
 
@@ -270,8 +284,13 @@ TEST_F(HarvestFlow, FortyFiveOffersOnThreePagesThenThePrompt) {
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(requests[static_cast<size_t>(i)].query,
                   "keywords=" + kFilters + std::to_string(i + 1));
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, "完成搜索,共搜索到 45 个符合条件的产品.是否马上加入下载源?");
+    // The offers of the other Group are told, and their move offered (answered No).
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[0].text, "完成搜索,共搜索到 45 个符合条件的产品.是否马上加入下载源?");
+    EXPECT_EQ(dialogs.last().text,
+              "添加 43 个，已存在于其他组 2 个 (男装).\r\n是否将这 2 个移动到组\"女装\"?");
+    EXPECT_EQ(dialogs.last().icon, Icon::Question);
+    EXPECT_EQ(dialogs.last().buttons, Buttons::YesNo);
     EXPECT_EQ(window->url().lineCount(), 45u);
     EXPECT_EQ(window->url().lines()[44], kPrefix + "45.html,宝贝45,2,10.00");
 
@@ -311,19 +330,26 @@ TEST_F(HarvestFlow, SearchesEndWithTheirMessages) {
         const char* keyword;
         const char* fault; // relay-sim fault line, or ""
         std::string title;
-        std::string text;
+        std::string text; // the page's full address follows when it ends in CR LF
         Icon icon;
         bool panelStays;
     };
+    const std::string failed = "搜索失败,第 1 页无法读取:网络错误,";
     const Case cases[] = {
         {"no result", "无货", "", "提示", "完成搜索,共搜索到 0 个符合条件的产品.",
          Icon::Information, false},
+        // A page that never arrived says so; it is no page without offers.
         {"status", "连衣裙", "host=shop-gbk.1688.com status 503", "提示",
-         ".完成搜索,共搜索到 0 个符合条件的产品.", Icon::Information, false},
+         failed + "网站回答 HTTP/1.1 503 Service Unavailable\r\n", Icon::Error, false},
         {"time-out", "连衣裙", "host=shop-gbk.1688.com stall 3000", "提示",
+         failed + "网站没有在时限内回答 (Read timed out after 300 ms)\r\n", Icon::Error, false},
+        {"missing page", "没有这一页", "", "提示", failed + "网站回答 HTTP/1.1 404 Not Found\r\n",
+         Icon::Error, false},
+        {"empty answer", "连衣裙", "host=shop-gbk.1688.com empty", "提示",
+         "搜索失败,第 1 页无法读取:网站回答的网页是空的\r\n", Icon::Error, false},
+        // A page that arrived without an offer list is still the described zero result.
+        {"not a listing", "连衣裙", "host=shop-gbk.1688.com bad-json", "提示",
          ".完成搜索,共搜索到 0 个符合条件的产品.", Icon::Information, false},
-        {"missing page", "没有这一页", "", "提示", ".完成搜索,共搜索到 0 个符合条件的产品.",
-         Icon::Information, false},
         // GBK bytes that are no UTF-8 too, so relay-sim finds the folder.
         {"thousands separator", "多页", "", "错误", "'1,000' is not a valid integer value\r\n",
          Icon::Error, true},
@@ -341,7 +367,10 @@ TEST_F(HarvestFlow, SearchesEndWithTheirMessages) {
         EXPECT_EQ(shopRequests().size(), 1u);
         ASSERT_EQ(dialogs.shown.size(), 1u);
         EXPECT_EQ(dialogs.last().title, c.title);
-        EXPECT_EQ(dialogs.last().text, c.text);
+        std::string text = c.text;
+        if (c.icon == Icon::Error && c.title == "提示")
+            text += "http://shop-gbk.1688.com/page/offerlist.htm?" + listingQuery(c.keyword, 1);
+        EXPECT_EQ(dialogs.last().text, text);
         EXPECT_EQ(dialogs.last().icon, c.icon);
         EXPECT_EQ(window->panel().visible(), c.panelStays);
         EXPECT_FALSE(window->timerEnabled());
@@ -357,31 +386,106 @@ TEST_F(HarvestFlow, SearchesEndWithTheirMessages) {
                                         "%C1%AC%D2%C2%C8%B9" +
                                         kFilters + "1#search-bar"),
               std::string::npos);
+    EXPECT_EQ(window->searchEnd(), HarvestWindowLogic::SearchEnd::Failed);
+}
+
+TEST_F(HarvestFlow, ASearchThatComesUpShortOffersWhatWasFound) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> pages; // pages 1, 2 ... of the fixture
+        const char* fault;              // relay-sim fault line, or ""
+        int failedPage;
+        std::string why;
+        size_t found;
+    };
+    // 45 offers reported; pages 1 to 3 list 44 of them, so page 4 is asked for.
+    const std::vector<std::string> three = {gbkPage(3, 45, 1, 20), gbkPage(3, 45, 21, 20),
+                                            gbkPage(3, 45, 41, 4)};
+    std::vector<std::string> withEmptyFourth = three;
+    withEmptyFourth.push_back(gbkPage(3, 45, 1, 0));
+    const std::string failed = "无法读取:网络错误,";
+    const Case cases[] = {
+        {"missing", three, "", 4, failed + "网站回答 HTTP/1.1 404 Not Found\r\n", 44},
+        {"status 404", withEmptyFourth, "page=4 status 404", 4,
+         failed + "网站回答 HTTP/1.1 404 Not Found\r\n", 44},
+        {"empty answer", withEmptyFourth, "page=4 empty", 4, "无法读取:网站回答的网页是空的\r\n",
+         44},
+        {"no list", withEmptyFourth, "", 4, "没有宝贝列表.", 44},
+        {"time-out", withEmptyFourth, "page=4 stall 3000", 4,
+         failed + "网站没有在时限内回答 (Read timed out after 300 ms)\r\n", 44},
+        // A page in the middle: the search stops there, without a retry.
+        {"second page", three, "page=2 status 503", 2,
+         failed + "网站回答 HTTP/1.1 503 Service Unavailable\r\n", 20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim.stop();
+        std::filesystem::remove_all(platform::toPath(dir.file("fixtures")));
+        startSim(writePages(c.pages));
+        sim.clearRequests();
+        sim.clearFaults();
+        if (*c.fault)
+            sim.addFault(c.fault);
+        db->exec("delete from TB_URL");
+        dialogs.clear();
+        closes = 0;
+        open();
+        window->fetchOptions.readTimeoutMs = 300;
+        dialogs.answers.push_back(Answer::Yes);
+        search("http://shop-many.1688.com");
+
+        ASSERT_EQ(shopRequests().size(), static_cast<size_t>(c.failedPage));
+        std::string why = c.why;
+        if (why.size() > 2 && why.substr(why.size() - 2) == "\r\n")
+            why += "http://shop-many.1688.com/page/offerlist.htm?" + listingQuery("", c.failedPage);
+        std::string found = std::to_string(c.found);
+        ASSERT_EQ(dialogs.shown.size(), 1u);
+        EXPECT_EQ(dialogs.last().text, "搜索未完成,第 " + std::to_string(c.failedPage) + " 页" +
+                                           why + "\r\n\r\n网站报告共 45 个符合条件的产品,已找到 " +
+                                           found + " 个.是否马上将找到的 " + found +
+                                           " 个加入下载源?");
+        EXPECT_EQ(dialogs.last().icon, Icon::Question);
+        EXPECT_EQ(dialogs.last().buttons, Buttons::YesNo);
+        EXPECT_EQ(window->searchEnd(), HarvestWindowLogic::SearchEnd::Short);
+        // Yes adds what was found and closes the window.
+        EXPECT_EQ(storedIds(group).size(), c.found);
+        EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
+        EXPECT_EQ(closes, 1);
+        EXPECT_FALSE(window->panel().visible());
+    }
+
+    // No keeps the lines in the open window, to be added with the add button.
+    db->exec("delete from TB_URL");
+    dialogs.clear();
+    open();
+    search("http://shop-many.1688.com");
+    EXPECT_EQ(window->url().lineCount(), 20u);
+    EXPECT_FALSE(window->panel().visible());
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::None);
+    EXPECT_TRUE(storedIds(group).empty());
 }
 
 TEST_F(HarvestFlow, Utf8ShopTitlesDuplicatesAndABlockWithoutLink) {
     open();
     dialogs.answers.push_back(Answer::Yes);
     search("http://shop-utf8.1688.com");
+    // The block without a link gives no line; it is counted in the question.
     EXPECT_EQ(window->url().lines(), (std::vector<std::string>{
                                          kPrefix + "2001.html,A & B 男装 新,3,12.00",
-                                         kPrefix + ".html,,0,0.00",
                                          kPrefix + "2002.html,T恤,15,9.90",
                                      }));
-    EXPECT_EQ(dialogs.last().text, "完成搜索,共搜索到 3 个符合条件的产品.是否马上加入下载源?");
+    EXPECT_EQ(shopRequests().size(), 1u);
+    EXPECT_EQ(dialogs.last().text,
+              "完成搜索,共搜索到 3 个符合条件的产品(其中 1 个没有有效的宝贝链接,"
+              "已跳过).是否马上加入下载源?");
     Query q = db->query("select * from TB_URL where uGroup=? order by Uniqid", {group});
-    ASSERT_EQ(q.recordCount(), 3);
+    ASSERT_EQ(q.recordCount(), 2);
     EXPECT_EQ(q.text("title"), "A & B 男装 新");
-    q.next();
-    // The block without a link is an Item Link without an offer id.
-    EXPECT_EQ(q.text("num_iid"), "");
-    EXPECT_EQ(q.text("detail_url"), kPrefix + ".html");
-    EXPECT_EQ(q.text("title"), "");
-    EXPECT_EQ(q.integer("SaleNum"), 0);
     q.next();
     EXPECT_EQ(q.text("num_iid"), "2002");
     EXPECT_EQ(q.integer("SaleNum"), 15);
     EXPECT_DOUBLE_EQ(q.real("SalePrice"), 9.9);
+    EXPECT_EQ(db->query("select count(*) from TB_URL where num_iid=''").first(), "0");
 }
 
 TEST_F(HarvestFlow, SecondLayoutDoesNotSeeFiguresAfterTheItemEnd) {
@@ -461,8 +565,9 @@ TEST_F(HarvestFlow, AddButtonChecksCorrectsAndAdds) {
     open();
     std::vector<HarvestWindowLogic::Control> focus;
     int resets = 0;
-    window->focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
-    window->urlReset.connect([&] { ++resets; });
+    Connection focusWatch =
+        window->focusRequested.connect([&](HarvestWindowLogic::Control c) { focus.push_back(c); });
+    Connection resetWatch = window->urlReset.connect([&] { ++resets; });
 
     window->onLinkBoxEdited("  \r\n");
     window->addLinks();
@@ -507,4 +612,44 @@ TEST_F(HarvestFlow, AddButtonChecksCorrectsAndAdds) {
     EXPECT_DOUBLE_EQ(q.real("SalePrice"), 0);
     EXPECT_EQ(db->query("select detail_url from TB_URL where num_iid='77'").first(),
               "HTTP://DETAIL.1688.COM/OFFER/77.html");
+}
+
+TEST_F(HarvestFlow, OffersOfOtherGroupsAreToldAndMovedOnYes) {
+    // 1001 is in another Group, 1002 in a Group that is gone; both are found again.
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title) select 0,?,'1001','x','old'",
+             {other});
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title) select 0,999,'1002','y',''");
+    open();
+    dialogs.answers = {Answer::Yes, Answer::Yes};
+    search("http://shop-gbk.1688.com", "连衣裙");
+    EXPECT_EQ(
+        dialogs.messageTexts(),
+        (std::vector<std::string>{
+            "完成搜索,共搜索到 2 个符合条件的产品.是否马上加入下载源?",
+            "添加 0 个，已存在于其他组 2 个 (男装、未分组).\r\n是否将这 2 个移动到组\"女装\"?",
+            "完成移动到组,共移动 2 项，请确认."}));
+    EXPECT_EQ(dialogs.last().icon, Icon::Information);
+    EXPECT_EQ(storedIds(group), (std::vector<std::string>{"1001", "1002"}));
+    EXPECT_TRUE(storedIds(other).empty());
+    // Moved as they were stored, not added a second time.
+    EXPECT_EQ(db->query("select title from TB_URL where num_iid='1001'").first(), "old");
+    EXPECT_EQ(db->query("select count(*) from TB_URL").first(), "2");
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
+
+    // From the add button, with one offer already in the target Group and the move told
+    // only (the command line's --no-move).
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url,title) select 0,?,'7','z',''",
+             {other});
+    dialogs.clear();
+    open();
+    window->offerMoves = false;
+    window->onLinkBoxEdited(kPrefix + "1001.html\r\n" + kPrefix + "7.html\r\n" + kPrefix +
+                            "8.html");
+    dialogs.answers.push_back(Answer::Yes);
+    window->addLinks();
+    EXPECT_EQ(dialogs.last().text, "添加 1 个，已在本组 1 个，已存在于其他组 1 个 (男装).");
+    EXPECT_EQ(dialogs.last().icon, Icon::Information);
+    EXPECT_EQ(storedIds(group), (std::vector<std::string>{"1001", "1002", "8"}));
+    EXPECT_EQ(storedIds(other), std::vector<std::string>{"7"});
+    EXPECT_EQ(window->modalResult(), HarvestWindowLogic::Result::Ok);
 }

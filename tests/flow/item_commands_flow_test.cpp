@@ -52,10 +52,89 @@ TEST_F(GroupCommands, NewGroupRefusals) {
     EXPECT_EQ(dialogs.last().text, "\"A\"该组已存在,请重新输入组名.");
     EXPECT_EQ(dialogs.last().icon, Icon::Warning);
     EXPECT_EQ(count("select count(*) from TB_Groups"), 1);
-    // Blanks alone are a name.
+    // Names are trimmed: blanks alone are no name, and a blank at either end is dropped.
     dialogs.inputs.push_back(" ");
     c.askNewGroup();
-    EXPECT_EQ(count("select count(*) from TB_Groups where GroupName=' '"), 1);
+    EXPECT_EQ(dialogs.last().text, "新建失败,组名不能为空.");
+    dialogs.inputs.push_back(" A ");
+    c.askNewGroup();
+    EXPECT_EQ(dialogs.last().text, "\"A\"该组已存在,请重新输入组名.");
+    dialogs.inputs.push_back(" B ");
+    c.askNewGroup();
+    EXPECT_EQ(count("select count(*) from TB_Groups where GroupName='B'"), 1);
+    // The picker joins its names with ",": a name may not hold one.
+    dialogs.inputs.push_back("C,D");
+    c.askNewGroup();
+    EXPECT_EQ(dialogs.last().text, "组名不能包含逗号\",\",请重新输入组名.");
+    EXPECT_EQ(count("select count(*) from TB_Groups"), 2);
+}
+
+// Files made before names were checked may hold Groups whose names hold "," or blanks
+// at either end, and names that differ only in letter case.
+TEST_F(GroupCommands, StoredNamesWithCommasBlanksAndCaseKeepTheirOwnLinks) {
+    std::int64_t a = addGroup("A");
+    std::int64_t b = addGroup("B");
+    std::int64_t ab = addGroup("A,B");
+    std::int64_t blank = addGroup(" C ");
+    std::int64_t upper = addGroup("ABC");
+    std::int64_t lower = addGroup("abc");
+    addLink(a, "1");
+    addLink(b, "2");
+    addLink(ab, "3");
+    addLink(blank, "4");
+    addLink(upper, "5");
+    addLink(lower, "6");
+    writeSetting(*db, Setting::TickedGroups, "abc,A,B");
+    start();
+    // The stored ticks come back exactly: "A,B" is the Group of that name, "abc" not "ABC".
+    EXPECT_EQ(window->view().group.text(), "abc,A,B");
+    EXPECT_EQ(window->view().tickedGroupIds(), (std::vector<std::int64_t>{lower, ab}));
+    EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"3", "6"}));
+
+    window->view().group.clearAll();
+    tickGroups({"C"});
+    window->view().applyFilter();
+    EXPECT_EQ(column(kSubNumIid), std::vector<std::string>{"4"});
+
+    window->view().group.clearAll();
+    tickGroups({"A,B"});
+    dialogs.answers.push_back(Answer::Yes);
+    window->commands().askDeleteGroups();
+    EXPECT_EQ(dialogs.last().text, "删除组完成,请确认.");
+    EXPECT_EQ(count("select count(*) from TB_Groups where Uniqid in (?,?)", {a, b}), 2);
+    EXPECT_EQ(count("select count(*) from TB_Groups where Uniqid=?", {ab}), 0);
+    EXPECT_EQ(count("select count(*) from TB_URL"), 5);
+}
+
+TEST_F(GroupCommands, LinksOfNoGroupShowUnderTheirOwnEntry) {
+    std::int64_t a = addGroup("A");
+    addLink(a, "1");
+    addLink(0, "2");
+    addLink(999, "3");
+    start();
+    ASSERT_EQ(window->view().group.items(), (std::vector<std::string>{"A", "未分组"}));
+    tickGroups({"未分组"});
+    window->view().applyFilter();
+    EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"2", "3"}));
+    // They can be moved into a Group; then the entry goes.
+    window->list().selectOnly({0, 1});
+    dialogs.choices.push_back(0);
+    dialogs.answers.push_back(Answer::Yes);
+    window->commands().moveSelectedItems();
+    window->view().loadGroups();
+    EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"A"});
+    EXPECT_EQ(count("select count(*) from TB_URL where uGroup=?", {a}), 3);
+}
+
+TEST_F(GroupCommands, NothingIsAddedToTheEntryOfNoGroup) {
+    addLink(0, "2");
+    start();
+    tickGroups({"未分组"});
+    window->openHarvest();
+    EXPECT_EQ(dialogs.last().text, "请选择要添加宝贝链接的组.");
+    EXPECT_FALSE(frame.did("harvest"));
+    window->commands().askRenameGroup();
+    EXPECT_EQ(dialogs.last().text, "请选择组.(如果选择多组,将以第一个组为准)");
 }
 
 TEST_F(GroupCommands, NewGroupClearsPickerTicksButNotTheListOrSetting4) {
@@ -156,7 +235,7 @@ TEST_F(LinkCommands, DeleteOneAndThreeRows) {
     start();
     ItemCommands& c = window->commands();
     int focused = 0;
-    c.focusList.connect([&] { ++focused; });
+    Connection counting = c.focusList.connect([&] { ++focused; });
     c.deleteSelectedItems();
     EXPECT_EQ(dialogs.last().text, "请选择要删除的项");
     EXPECT_EQ(focused, 1);

@@ -104,3 +104,76 @@ TEST(LinkLines, AddStepSkipsDuplicatesInAnyGroupAndStoresNumbers) {
     EXPECT_EQ(q.integer("SaleNum"), 0);
     EXPECT_DOUBLE_EQ(q.real("SalePrice"), 0);
 }
+
+TEST(LinkLines, CheckRefusesOfferIdsThatAreNotDigits) {
+    struct Case {
+        std::string line;
+        bool passes;
+    };
+    const Case cases[] = {
+        {kPrefix + "notanumber.html", false},
+        {kPrefix + ".html", false},
+        {kPrefix + ".html,,0,0.00", false},
+        {kPrefix + "12a.html", false},
+        {kPrefix + "1.5.html", false},
+        {kPrefix + "-3.html", false},
+        {kPrefix, false},
+        {"HTTP://DETAIL.1688.COM/OFFER/X.HTML", false},
+        {"not a link", false},
+        {kPrefix + "123.html", true},
+        {kPrefix + "123.html,Title,15,8.50", true},
+        {kPrefix + "1.html?a=b", true},
+        {"HTTP://DETAIL.1688.COM/OFFER/77.HTML", true},
+        {"see " + kPrefix + "9.html#x", true},
+    };
+    for (const Case& c : cases) {
+        std::string errors = checkLinkLines({"", c.line});
+        EXPECT_EQ(errors, c.passes ? "" : "第 2 行:" + c.line + "\r\n\r\n") << c.line;
+    }
+}
+
+TEST(LinkLines, AddStepRefusesJunkAndFindsOffersOfOtherGroups) {
+    TempDir dir;
+    auto db = makeTestDatabase(dir.path());
+    db->exec("insert into TB_Groups(GroupName,Tag) select 'A',0");
+    std::int64_t a = db->lastInsertId();
+    db->exec("insert into TB_Groups(GroupName,Tag) select 'B',0");
+    std::int64_t b = db->lastInsertId();
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,?,'1',''", {a});
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,?,'2',''", {b});
+    // An older file may hold one offer twice: it is counted once.
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,?,'2',''", {a});
+    db->exec("insert into TB_URL(tag,uGroup,num_iid,detail_url) select 0,0,'3',''");
+    std::vector<std::string> lines = {kPrefix + "1.html",          kPrefix + "2.html",
+                                      kPrefix + "2.html,T,1,2",    kPrefix + "3.html",
+                                      kPrefix + "4.html",          kPrefix + "4.html,T,1,2",
+                                      kPrefix + "notanumber.html", kPrefix + ".html,,0,0.00"};
+    LinkAddResult r = addLinkLines(*db, lines, b);
+    EXPECT_EQ(r.added, 1);
+    EXPECT_EQ(r.inTarget, 2); // offer 2, on two lines
+    EXPECT_EQ(r.refused, 2);
+    EXPECT_EQ(r.skipped, 7);
+    ASSERT_EQ(r.elsewhere.size(), 2u);
+    EXPECT_EQ(r.elsewhere[0].groupName, "A");
+    EXPECT_EQ(r.elsewhere[0].group, a);
+    EXPECT_EQ(r.elsewhere[1].groupName, "");
+    EXPECT_EQ(
+        db->query("select count(*) from TB_URL where num_iid not in ('1','2','3','4')").first(),
+        "0");
+    EXPECT_EQ(linkAddReport(r),
+              "添加 1 个，已在本组 2 个，格式不正确未添加 2 个，已存在于其他组 2 个 (A、未分组).");
+    EXPECT_EQ(linkAddReport(LinkAddResult{3, 0, 0, 0, {}}), "添加 3 个.");
+
+    // Told only, nothing moved; told and moved on Yes.
+    ScriptedDialogs dialogs;
+    EXPECT_EQ(tellSkippedLinks(*db, dialogs, r, b, false), 0u);
+    EXPECT_EQ(dialogs.last().icon, Icon::Warning); // lines were refused
+    EXPECT_EQ(tellSkippedLinks(*db, dialogs, LinkAddResult{3, 0, 0, 0, {}}, b), 0u);
+    EXPECT_EQ(dialogs.shown.size(), 1u);
+    dialogs.answers.push_back(Answer::Yes);
+    EXPECT_EQ(tellSkippedLinks(*db, dialogs, r, b), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, linkAddReport(r) + "\r\n是否将这 2 个移动到组\"B\"?");
+    EXPECT_EQ(dialogs.last().text, "完成移动到组,共移动 2 项，请确认.");
+    EXPECT_EQ(db->query("select count(*) from TB_URL where uGroup=?", {b}).first(), "4");
+    EXPECT_EQ(db->query("select count(*) from TB_URL where uGroup=?", {a}).first(), "1");
+}

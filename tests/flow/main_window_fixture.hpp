@@ -66,7 +66,7 @@ protected:
     // Ticks the picker's items by name, as clicks.
     void tickGroups(std::initializer_list<const char*> names) {
         for (const char* name : names) {
-            int i = window->view().group.indexOfNoCase(name);
+            int i = window->view().group.indexOf(name);
             ASSERT_GE(i, 0) << name;
             window->view().group.clickItem(i);
         }

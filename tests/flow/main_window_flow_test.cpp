@@ -2,8 +2,10 @@
 #include "main_window_fixture.hpp"
 #include "package/package_path.hpp"
 #include "platform/platform.hpp"
+#include "store/config.hpp"
 
 #include <filesystem>
+#include <fstream>
 
 using namespace lw;
 using namespace lw::test;
@@ -149,25 +151,18 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
     EXPECT_EQ(window->list().tickedIndexes().size(), 1u);
 }
 
-TEST_F(Shutdown, OnlineUpdateEndsWithoutStoringAnything) {
-    const std::string updater = platform::joinPath(dir.path() + "/program", "Update.exe");
-    test::writeFileBytes(updater, "MZ");
-    writeSetting(*db, Setting::PackagePath, "/old/path.csv");
+TEST_F(Shutdown, ALockedDatabaseIsReportedAndTheWindowStillCloses) {
     start();
-    window->setRemoveDescriptionLinks(false);
-    dialogs.answers.push_back(Answer::Yes);
-    window->startOnlineUpdate();
-    EXPECT_TRUE(frame.did("terminate"));
-    EXPECT_EQ(dialogs.last().title, "在线升级");
-    EXPECT_EQ(dialogs.last().text, "是否要执行在线升级?");
-    EXPECT_EQ(desktop.openedPrograms, std::vector<std::string>{updater});
-    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "/old/path.csv");
-    EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "1");
-
-    // No: nothing happens.
-    frame.acts.clear();
-    window->startOnlineUpdate();
-    EXPECT_FALSE(frame.did("terminate"));
+    std::string error;
+    auto other = Database::open(databasePathIn(dir.path()), testDatabasePassword(), error);
+    ASSERT_TRUE(other) << error;
+    other->exec("BEGIN EXCLUSIVE");
+    db->setBusyTimeout(50);
+    EXPECT_FALSE(window->queryClose());
+    EXPECT_EQ(dialogs.last().title, "错误");
+    EXPECT_EQ(dialogs.last().icon, Icon::Error);
+    EXPECT_NE(dialogs.last().text.find("无法保存设置和勾选"), std::string::npos);
+    other->exec("ROLLBACK");
 }
 
 TEST_F(Shutdown, OnlineUpdateWithoutTheUpdaterSaysSoAndKeepsRunning) {
@@ -176,10 +171,35 @@ TEST_F(Shutdown, OnlineUpdateWithoutTheUpdaterSaysSoAndKeepsRunning) {
     window->startOnlineUpdate();
     EXPECT_FALSE(frame.did("terminate"));
     EXPECT_TRUE(desktop.openedPrograms.empty());
-    const std::string updater = platform::joinPath(dir.path() + "/program", "Update.exe");
-    EXPECT_EQ(dialogs.last().title, "提示");
-    EXPECT_EQ(dialogs.last().text, "找不到在线升级程序 " + updater + "，无法在线升级。");
-    EXPECT_EQ(dialogs.last().icon, Icon::Warning);
+    EXPECT_EQ(dialogs.shown[0].text, "是否要执行在线升级?");
+    EXPECT_EQ(dialogs.last().text,
+              "没有找到升级程序 Update.exe, 无法在线升级. 请到官方网站下载新版本.");
+}
+
+TEST_F(Shutdown, OnlineUpdateStoresTheSettingsThenEnds) {
+    writeSetting(*db, Setting::PackagePath, "/old/path.csv");
+    addLink(addGroup("A"), "1");
+    fs::create_directories(platform::toPath(dir.path() + "/program"));
+    std::ofstream(dir.path() + "/program/Update.exe") << "MZ";
+    start();
+    window->setRemoveDescriptionLinks(false);
+    window->state().saveFile = "/new/path.csv";
+    window->list().setTicked(0, true);
+    dialogs.answers.push_back(Answer::Yes);
+    window->startOnlineUpdate();
+    EXPECT_TRUE(frame.did("terminate"));
+    EXPECT_EQ(dialogs.last().title, "在线升级");
+    EXPECT_EQ(dialogs.last().text, "是否要执行在线升级?");
+    EXPECT_EQ(desktop.openedPrograms,
+              std::vector<std::string>{platform::joinPath(dir.path() + "/program", "Update.exe")});
+    EXPECT_EQ(readSetting(*db, Setting::PackagePath), "/new/path.csv");
+    EXPECT_EQ(readSetting(*db, Setting::RemoveDescriptionLinks), "0");
+    EXPECT_EQ(count("select count(*) from TB_URL where bcheck=1"), 1);
+
+    // No: nothing happens.
+    frame.acts.clear();
+    window->startOnlineUpdate();
+    EXPECT_FALSE(frame.did("terminate"));
 }
 
 using FrameCommands = MainWindowFlow;
@@ -221,7 +241,17 @@ TEST_F(FrameCommands, PathDialogOpenFolderSqlceAndAbout) {
     EXPECT_EQ(desktop.openedFolders, std::vector<std::string>{"/data/pkg/"});
 
     window->installSqlceDriver();
-    EXPECT_EQ(dialogs.last().text, "成功安装 SQL CE 驱动,请重新运行Listwright.");
+    EXPECT_EQ(dialogs.last().text, "本程序的数据库无需安装 SQL CE 驱动.");
+
+    // Help opens the user guide shipped beside the program, and says so when it is not.
+    window->openHelp();
+    EXPECT_EQ(dialogs.last().text, "没有找到使用说明 README.md, 它随程序一起安装.");
+    fs::create_directories(platform::toPath(dir.path() + "/program"));
+    std::ofstream(dir.path() + "/program/README.md") << "# Listwright";
+    window->openHelp();
+    ASSERT_FALSE(desktop.openedFolders.empty());
+    EXPECT_EQ(desktop.openedFolders.back(),
+              fs::weakly_canonical(platform::toPath(dir.path() + "/program/README.md")).string());
 
     window->openAbout();
     EXPECT_EQ(frame.aboutLabel, "版本：1.0.0.1");

@@ -1,9 +1,9 @@
 #include "net/relay.hpp"
 #include "package/offer_process.hpp"
-#include "package/package_names.hpp"
+#include "package/package_row.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "relay_sim.hpp"
-#include "scripted_dialogs.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/database.hpp"
 #include "table_lookup.hpp"
@@ -18,43 +18,10 @@ namespace {
 
 const std::string kCid = "50000671";
 
-// A run without pictures that keeps what the offer processing hands it.
-class QuietRun : public OfferRun {
-public:
-    std::string row;
-    std::string categoryText;
-    void processEvents() override {}
-    bool cancelled() const override { return false; }
-    void setProgress(const std::string&) override {}
-    const std::vector<std::string>& offerIds() const override { return ids_; }
-    std::string pagePriceAt(std::size_t) const override { return {}; }
-    void setCompletionCount(int) override {}
-    void addCompletion() override {}
-    void setPackageRow(const std::string& text) override { row = text; }
-    void setCategoryText(const std::string& text) override { categoryText = text; }
-    void mainPictures(const std::vector<std::string>& addresses, PictureTexts& texts) override {
-        for (std::size_t i = 0; i < addresses.size(); ++i)
-            if (!addresses[i].empty())
-                texts.picture += mainPictureEntry(pictureName(addresses[i]), i);
-    }
-    void propertyPictures(std::string_view, PictureTexts&) override {}
-    bool descriptionPictures(std::string&) override { return true; }
-    void cleanDescription(std::string&) override {}
-
-private:
-    std::vector<std::string> ids_;
-};
-
 class PackageLookupTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::testDataPath("package"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = "acc";
-        app = makeRelayContext(config);
+        app = makeRelayContext(test::startRelaySim(sim, test::testDataPath("package")));
         options.readTimeoutMs = 300;
     }
 
@@ -160,20 +127,21 @@ TEST_F(PackageLookupTest, RowOverTheRelayEqualsTheRowFromTheTables) {
              {kCid});
     const std::string answer =
         test::readFileBytes(test::testDataPath("package/offers/colour_size.json"));
-    test::ScriptedDialogs dialogs;
-
+    OfferOptions preferred;
+    preferred.preferredCid = "16";
     RelayPropertyLookup relay(app, state.log, options);
-    QuietRun overRelay;
-    processOffer(answer, overRelay, {true, false, "16"}, {*db, dialogs, state.log, relay});
+    ProcessedOffer relayOffer = processOffer(answer, preferred, {*db, state.log, relay});
+    const PackageRow overRelay = buildPackageRow(relayOffer.row);
 
     test::TableLookup tables(test::testDataPath("package/props.tsv"),
                              test::testDataPath("package/propvalues.tsv"));
-    QuietRun fromTables;
-    processOffer(answer, fromTables, {true, false, "16"}, {*db, dialogs, state.log, tables});
+    ProcessedOffer tableOffer = processOffer(answer, preferred, {*db, state.log, tables});
+    const PackageRow fromTables = buildPackageRow(tableOffer.row);
 
-    EXPECT_TRUE(dialogs.shown.empty());
-    EXPECT_NE(overRelay.row.find("{[,]}50000671{[,]}"), std::string::npos) << overRelay.row;
-    EXPECT_NE(overRelay.row.find("\"1627207:28326:红色;1627207:28338:蓝色\""), std::string::npos);
-    EXPECT_EQ(overRelay.row, fromTables.row);
+    EXPECT_TRUE(relayOffer.failures.empty());
+    EXPECT_TRUE(tableOffer.failures.empty());
+    EXPECT_EQ(overRelay.at(1), "50000671") << packageRowLine(overRelay);
+    EXPECT_EQ(overRelay.at(34), "\"1627207:28326:红色;1627207:28338:蓝色\"");
+    EXPECT_EQ(overRelay, fromTables);
     EXPECT_EQ(sim.requests().size(), tables.calls.size());
 }

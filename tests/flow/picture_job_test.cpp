@@ -10,11 +10,19 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <ostream>
 #include <set>
 
 using namespace lw;
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
+
+namespace lw {
+// Failure output as kind:done:total:failed.
+void PrintTo(const PictureProgress& p, std::ostream* out) {
+    *out << p.kind << ":" << p.done << ":" << p.total << ":" << (p.failed ? 1 : 0);
+}
+} // namespace lw
 
 namespace {
 
@@ -29,7 +37,7 @@ protected:
                                     std::vector<std::string> files) {
         return std::make_unique<PictureJob>(
             loop, kind, std::move(urls), std::move(files),
-            [this](const std::string& m) { messages.push_back(m); }, options);
+            [this](const PictureProgress& m) { messages.push_back(m); }, options);
     }
 
     std::string served(const std::string& path) {
@@ -47,7 +55,7 @@ protected:
     relaysim::Server sim;
     HeadlessEventLoop loop;
     HttpOptions options = pictureHttpOptions();
-    std::vector<std::string> messages;
+    std::vector<PictureProgress> messages;
 };
 
 TEST_F(PictureJobTest, EveryPictureIsReportedAndFailuresAreCounted) {
@@ -61,8 +69,13 @@ TEST_F(PictureJobTest, EveryPictureIsReportedAndFailuresAreCounted) {
                   dir.file("a1.tbi"), dir.file("x?*.jpg")});
     j->start();
     ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
-    EXPECT_EQ(messages,
-              (std::vector<std::string>{"2:1:5:0", "2:2:5:1", "2:3:5:1", "2:4:5:1", "2:5:5:0"}));
+    EXPECT_EQ(messages, (std::vector<PictureProgress>{
+                            {2, 1, 5, false},
+                            {2, 2, 5, true},
+                            {2, 3, 5, true},
+                            {2, 4, 5, true},
+                            {2, 5, 5, false},
+                        }));
     EXPECT_EQ(names(), (std::set<std::string>{"a2.tbi", "x.jpg"}));
     EXPECT_EQ(test::readFileBytes(dir.file("a2.tbi")), served("a2.jpg"));
     EXPECT_EQ(test::readFileBytes(dir.file("x.jpg")), served("d/x.jpg"));
@@ -72,7 +85,8 @@ TEST_F(PictureJobTest, AnEmptyJobSendsOneMessage) {
     auto j = job(3, {}, {});
     j->start();
     ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
-    EXPECT_EQ(messages, std::vector<std::string>{"3:0:0:0"});
+    EXPECT_EQ(messages, (std::vector<PictureProgress>{{3, 0, 0, false}}));
+    EXPECT_TRUE(messages[0].last());
 }
 
 TEST_F(PictureJobTest, TwoJobsWritingTheSameFileLeaveOneWholeFile) {
@@ -119,7 +133,7 @@ TEST_F(PictureJobTest, StoppedFromInsideItsOwnMessageItSendsNoMore) {
     auto j = std::make_unique<PictureJob>(
         loop, 1, std::vector<std::string>(4, "http://img.example.com/a2.jpg"),
         std::vector<std::string>(4, dir.file("a2.tbi")),
-        [&](const std::string& m) {
+        [&](const PictureProgress& m) {
             messages.push_back(m);
             raw->stop();
         },
@@ -128,7 +142,7 @@ TEST_F(PictureJobTest, StoppedFromInsideItsOwnMessageItSendsNoMore) {
     j->start();
     ASSERT_TRUE(loop.runUntil([&] { return j->finished(); }, 5s));
     loop.runUntil([] { return false; }, 100ms);
-    EXPECT_EQ(messages, std::vector<std::string>{"1:1:4:0"});
+    EXPECT_EQ(messages, (std::vector<PictureProgress>{{1, 1, 4, false}}));
 }
 
 TEST_F(PictureJobTest, DestroyingAWaitingJobDoesNotHang) {

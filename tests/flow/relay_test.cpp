@@ -2,7 +2,7 @@
 #include "net/relay.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim.hpp"
-#include "scripted_dialogs.hpp"
+#include "relay_sim_setup.hpp"
 #include "store/config.hpp"
 #include "store/text_routines.hpp"
 #include "temp_dir.hpp"
@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 using namespace lw;
 using namespace std::chrono_literals;
@@ -26,27 +27,23 @@ const char* const kReturnFields =
 class RelayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(test::testDataPath("relay-basic"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key-1";
-        config.accessToken = "token-1";
-        config.accountCode = " a b+中文 ";
-        app = makeRelayContext(config);
+        app = makeRelayContext(test::startRelaySim(sim, test::testDataPath("relay-basic"),
+                                                   {"key-1", "token-1", " a b+中文 "}));
     }
 
-    // The offer component of the main window, waiting for its answer.
-    std::string runOffer(const std::string& offerId, bool& parsed) {
+    // The offer component of the main window, waiting for its answer; error is the
+    // report of an Error Response.
+    std::string runOffer(const std::string& offerId, std::optional<std::string>& error) {
         AsyncHttpRequest http(loop);
         configureOfferComponent(http);
         bool done = false;
         http.onDone = [&](AsyncHttpRequest&, const std::string&, std::int64_t,
                           MemoryStream& stream) {
-            parsed = takeOfferAnswer(app, stream, state, dialogs);
+            error = takeOfferAnswer(app, stream, state.log);
             done = true;
         };
-        std::string error = requestOffer(app, http, offerId, state.log);
-        EXPECT_EQ(error, "");
+        std::string refused = requestOffer(app, http, offerId, state.log);
+        EXPECT_EQ(refused, "");
         EXPECT_TRUE(loop.runUntil([&] { return done; }, 5s));
         return app.answer;
     }
@@ -55,15 +52,14 @@ protected:
     RelayContext app;
     HeadlessEventLoop loop;
     MainState state;
-    test::ScriptedDialogs dialogs;
 };
 
 } // namespace
 
 TEST_F(RelayTest, OfferRequestPutsTheExactBytesOnTheWire) {
     state.log.setVisible(true);
-    bool parsed = false;
-    std::string answer = runOffer("520000000001", parsed);
+    std::optional<std::string> error = "(not set)";
+    std::string answer = runOffer("520000000001", error);
 
     std::string body = std::string("app_key=key-1&method=offer.get&offerId=520000000001&") +
                        kReturnFields +
@@ -79,25 +75,21 @@ TEST_F(RelayTest, OfferRequestPutsTheExactBytesOnTheWire) {
     EXPECT_EQ(r.header("User-Agent"), kOfferAgent);
     EXPECT_EQ(r.header("Accept"), "text/html, */*");
 
-    EXPECT_TRUE(parsed);
+    EXPECT_EQ(error, std::nullopt);
     EXPECT_EQ(answer,
               test::readFileBytes(test::testDataPath("relay-basic/offers/520000000001.json")));
     // The request line, then the answer.
     EXPECT_EQ(state.log.text(), app.apiEndpoint + "?" + body + "\n" + answer + "\n");
-    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(RelayTest, UnknownOfferIsReportedAsErrorResponse) {
     state.panel.show("正在处理中...");
-    bool parsed = true;
-    runOffer("999", parsed);
-    EXPECT_FALSE(parsed);
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].title, "提示");
-    EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
-    EXPECT_EQ(dialogs.shown[0].text, "下载失败.\r\n错误原因: Remote service error,"
-                                     "isv.offer-not-found,offer 999 does not exist");
-    EXPECT_FALSE(state.panel.visible());
+    std::optional<std::string> error;
+    runOffer("999", error);
+    EXPECT_EQ(error, "下载失败.\r\n错误原因: Remote service error,"
+                     "isv.offer-not-found,offer 999 does not exist");
+    // Showing it and hiding the panel are the caller's.
+    EXPECT_TRUE(state.panel.visible());
 }
 
 TEST_F(RelayTest, OfferAnswerThatIsNotUtf8IsKeptReadable) {
@@ -105,14 +97,10 @@ TEST_F(RelayTest, OfferAnswerThatIsNotUtf8IsKeptReadable) {
     std::filesystem::create_directories(platform::toPath(dir.file("offers")));
     test::writeFileBytes(dir.file("offers/7.json"), "{\"subject\":\"ab\xff\xfe\"}");
     relaysim::Server other;
-    other.start(dir.path());
-    Config config;
-    config.relayHost = other.hostPort();
-    config.appKey = config.accessToken = config.accountCode = "x";
-    app = makeRelayContext(config);
-    bool parsed = false;
-    std::string answer = runOffer("7", parsed);
-    EXPECT_TRUE(parsed);
+    app = makeRelayContext(test::startRelaySim(other, dir.path(), {"x", "x", "x"}));
+    std::optional<std::string> error = "(not set)";
+    std::string answer = runOffer("7", error);
+    EXPECT_EQ(error, std::nullopt);
     EXPECT_EQ(answer, "{\"subject\":\"ab\xEF\xBF\xBD\xEF\xBF\xBD\"}");
 }
 

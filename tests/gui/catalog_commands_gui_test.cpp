@@ -6,6 +6,7 @@
 #include "catalog/mapping_editor_window.hpp"
 #include "fake_clock.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"
@@ -27,12 +28,7 @@ namespace {
 class CatalogCommandsGui : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim.start(testDataPath("catalog"));
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = "key1";
-        config.accessToken = "tok";
-        config.accountCode = "acc";
+        Config config = startRelaySim(sim, testDataPath("catalog"), {"key1", "tok", "acc"});
         logic = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, frame,
                                                   dir.path(), config);
         logic->homeFolder = dir.path();

@@ -8,15 +8,15 @@
 #include "package/package_names.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim.hpp"
+#include "relay_sim_setup.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"
 #include "ui/qt_event_loop.hpp"
+#include "wait_for.hpp"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,29 +28,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool waitFor(const std::function<bool()>& done, int ms = 10000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return done();
-}
-
 class DownloadRunGui : public ::testing::Test {
 protected:
     DownloadRunGui() : db(makeTestDatabase(dir.path())) {
-        sim.start(testDataPath("download"));
         db->exec("insert into TB_Groups(GroupName,Tag) select '女装',0");
         std::int64_t g = db->lastInsertId();
         for (const char* id : {"2001", "2002"})
             db->exec(
                 "insert into TB_URL(tag,uGroup,num_iid,detail_url,bcheck) select 0,?,?,?,1",
                 {g, std::string(id), "http://detail.1688.com/offer/" + std::string(id) + ".html"});
-        Config config;
-        config.relayHost = sim.hostPort();
-        config.appKey = config.accessToken = config.accountCode = "k";
+        Config config = startRelaySim(sim, testDataPath("download"), {"k", "k", "k"});
         frame = std::make_unique<gui::DesktopFrame>(Ports{*db, dialogs, desktop, loop, clock});
         logic = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, *frame,
                                                   dir.path(), config);

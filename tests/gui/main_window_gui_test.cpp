@@ -3,6 +3,7 @@
 #include "app/main_window_widget.hpp"
 #include "fake_clock.hpp"
 #include "items/checked_combo_widget.hpp"
+#include "items/item_looks.hpp"
 #include "items/item_page.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
@@ -10,11 +11,11 @@
 #include "ui/panel_geometry.hpp"
 #include "ui/qt_event_loop.hpp"
 #include "ui/qt_text.hpp"
+#include "wait_for.hpp"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,7 +28,6 @@
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
-#include <QThread>
 #include <QToolBar>
 #include <QTreeView>
 #include <gtest/gtest.h>
@@ -42,16 +42,6 @@ using namespace lw::gui;
 using namespace lw::test;
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done() && timer.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
-    }
-    return done();
-}
 
 class MainWindowGui : public ::testing::Test {
 protected:
@@ -74,7 +64,7 @@ protected:
         logic->initialise();
         window->show();
         logic->onShown();
-        EXPECT_TRUE(waitUntil([&] { return logic->trayMenuAttached(); }));
+        EXPECT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
     }
 
     std::int64_t addGroup(const std::string& name) {
@@ -112,6 +102,12 @@ TEST(PanelPlacement, RoundsHalvesToEven) {
     // 1003/2 - 150 = 351.5 -> 352
     EXPECT_EQ(panelPlaceInWindow(1003, 703, 300, 100), (Point{352, 242}));
     EXPECT_EQ(panelPlaceOverPage(80, 1001, 501, 300), (Point{350, 310}));
+}
+
+TEST(ItemLooks, RowColoursRepeatEverySixRows) {
+    EXPECT_EQ(gui::rowBackground(0), (gui::Rgb{240, 255, 240}));
+    EXPECT_EQ(gui::rowBackground(5), (gui::Rgb{255, 240, 255}));
+    EXPECT_EQ(gui::rowBackground(8), (gui::Rgb{255, 240, 240}));
 }
 
 } // namespace
@@ -162,7 +158,7 @@ TEST_F(MainWindowGui, MenusWithHiddenEntriesHidden) {
     EXPECT_EQ(text(action("D01")), "下载淘宝商品类目...            ");
     for (const char* hidden : {"D02", "D03", "N21", "N23", "_InstallSqlce"})
         EXPECT_FALSE(action(hidden)->isVisible()) << hidden;
-    for (const char* shown : {"D01", "N20", "_ResetPath", "_Calc", "_MenuUpdate", "_About"})
+    for (const char* shown : {"D01", "N20", "_ResetPath", "_Calc", "_About"})
         EXPECT_TRUE(action(shown)->isVisible()) << shown;
     EXPECT_EQ(text(action("_InstallSqlce")), "安装 SQLCE 动态库(dll) ...");
     EXPECT_EQ(text(action("_MenuUpdate")), "在线升级(&U)");

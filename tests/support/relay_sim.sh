@@ -5,6 +5,8 @@
 start_relay_sim() {
   local port_file="$1"
   shift
+  # A port file left by an earlier relay-sim would be read before the new one empties it.
+  rm -f "$port_file"
   "$bin/relay-sim" "$@" >"$port_file" &
   sim_pid=$!
   for _ in $(seq 400); do

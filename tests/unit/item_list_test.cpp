@@ -35,10 +35,11 @@ TEST(ItemList, SignalsFollowChangesAndBulkLoadsAnnounceOnce) {
     ItemList list;
     int resets = 0, begun = 0, appended = 0;
     std::vector<std::pair<int, int>> changed;
-    list.reset.connect([&] { ++resets; });
-    list.updateBegun.connect([&] { ++begun; });
-    list.rowsAppended.connect([&](int, int) { ++appended; });
-    list.rowsChanged.connect([&](int a, int b) { changed.emplace_back(a, b); });
+    Connection resetCount = list.reset.connect([&] { ++resets; });
+    Connection begunCount = list.updateBegun.connect([&] { ++begun; });
+    Connection appendedCount = list.rowsAppended.connect([&](int, int) { ++appended; });
+    Connection changedList =
+        list.rowsChanged.connect([&](int a, int b) { changed.emplace_back(a, b); });
     list.beginUpdate();
     list.clear();
     for (int i = 0; i < 3; ++i)
@@ -57,12 +58,6 @@ TEST(ItemList, SignalsFollowChangesAndBulkLoadsAnnounceOnce) {
     EXPECT_EQ(list.row(1).state, "下载中");
 }
 
-TEST(ItemList, FillColoursRepeatEverySixRows) {
-    EXPECT_EQ(setFillColor(0), (Rgb{240, 255, 240}));
-    EXPECT_EQ(setFillColor(5), (Rgb{255, 240, 255}));
-    EXPECT_EQ(setFillColor(8), (Rgb{255, 240, 240}));
-}
-
 TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
     EXPECT_EQ(exportField("plain 文本"), "plain 文本");
     EXPECT_EQ(exportField("a,b"), "\"a,b\"");
@@ -71,16 +66,32 @@ TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
 }
 
 TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
-    ItemStatement s = buildItemStatement({"A's,B", "x'y", StateFilter::Pending});
+    ItemStatement s = buildItemStatement({{7, 9}, "x'y", StateFilter::Pending});
     EXPECT_EQ(s.sql(), "select * from TB_URL where uGroup in (\r\n"
-                       "select Uniqid from Tb_Groups where 1=1 and GroupName in (?,?)\r\n"
+                       "select Uniqid from Tb_Groups where 1=1 and Uniqid in (?,?)\r\n"
                        "and Tag=?)\r\n"
                        "and (detail_url like ?\r\n"
                        "or title like ?)\r\n"
                        "and isDownload=0");
     ASSERT_EQ(s.params.size(), 5u);
-    EXPECT_EQ(std::get<std::string>(s.params[0]), "A's");
+    EXPECT_EQ(std::get<std::int64_t>(s.params[0]), 7);
     EXPECT_EQ(std::get<std::string>(s.params[3]), "%x'y%");
+}
+
+TEST(ItemQuery, TheLinksOfNoGroupAloneOrBesideGroups) {
+    ItemStatement alone = buildItemStatement({{kNoGroup}, "", StateFilter::All});
+    EXPECT_EQ(alone.sql(), "select * from TB_URL where uGroup not in (\r\n"
+                           "select Uniqid from Tb_Groups)\r\n"
+                           "and tag=?");
+    ItemStatement beside = buildItemStatement({{3, kNoGroup}, "", StateFilter::All});
+    EXPECT_EQ(beside.sql(), "select * from TB_URL where (uGroup in (\r\n"
+                            "select Uniqid from Tb_Groups where 1=1 and Uniqid in (?)\r\n"
+                            "and Tag=?)\r\n"
+                            "or uGroup not in (select Uniqid from Tb_Groups) and tag=?)");
+    EXPECT_EQ(beside.params.size(), 3u);
+}
+
+TEST(ItemQuery, ShortestDecimal) {
     EXPECT_EQ(shortestDecimal(12.5), "12.5");
     EXPECT_EQ(shortestDecimal(0), "0");
     EXPECT_EQ(shortestDecimal(100), "100");

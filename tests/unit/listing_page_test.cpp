@@ -72,8 +72,27 @@ TEST(ListingPage, ThreePagesOf45ThenPrompt_44ThenOneMorePage) {
     EXPECT_EQ(readListingPage(page(items(40, 4)), s2, box2).outcome, PageOutcome::NextPage);
     EXPECT_EQ(s2.currentPage, 4);
     auto r = readListingPage(page({}, "3", "45") + "<div class=\"image\">", s2, box2);
-    // Page 4 has no items in its section: the search ends with the leading full stop.
-    EXPECT_EQ(r.outcome, PageOutcome::EmptySection);
+    // Page 4 has no items in its section: the 44 lines found are still offered.
+    EXPECT_EQ(r.outcome, PageOutcome::Short);
+    EXPECT_EQ(r.message, "搜索未完成,第 4 页没有宝贝列表.\r\n\r\n网站报告共 45 个符合条件的产品,"
+                         "已找到 44 个.是否马上将找到的 44 个加入下载源?");
+    EXPECT_EQ(box2.lineCount(), 44u);
+}
+
+TEST(ListingPage, AnUnreadablePageFailsOrOffersWhatWasFound) {
+    SearchState s;
+    LinkBox box;
+    auto failed = readUnreadablePage("网络错误,网站回答 HTTP/1.1 503 x\r\nhttp://a", s, box);
+    EXPECT_EQ(failed.outcome, PageOutcome::Failed);
+    EXPECT_EQ(failed.message,
+              "搜索失败,第 1 页无法读取:网络错误,网站回答 HTTP/1.1 503 x\r\nhttp://a");
+
+    readListingPage(page(items(0, 20)), s, box);
+    auto r = readUnreadablePage("网络错误,没有得到网站的回答\r\nhttp://a", s, box);
+    EXPECT_EQ(r.outcome, PageOutcome::Short);
+    EXPECT_EQ(r.message,
+              "搜索未完成,第 2 页无法读取:网络错误,没有得到网站的回答\r\nhttp://a\r\n\r\n"
+              "网站报告共 45 个符合条件的产品,已找到 20 个.是否马上将找到的 20 个加入下载源?");
 }
 
 TEST(ListingPage, NoResultAndEmptySectionMessages) {
@@ -126,20 +145,52 @@ TEST(ListingPage, TitleCleanUpAndDefaults) {
     }
 }
 
-TEST(ListingPage, BlockWithoutLinkAndDuplicates) {
+TEST(ListingPage, ItemsWithoutANumericOfferIdAreSkippedAndCounted) {
+    const char* junk[] = {
+        "<div class=\"image\">no link<div class=\"order\">",
+        "<div class=\"image\"><a href=\"http://detail.1688.com/offer/notanumber.html\" "
+        "title=\"x\"></a><div class=\"order\">",
+        "<div class=\"image\"><a href=\"http://detail.1688.com/offer/.html\" "
+        "title=\"x\"></a><div class=\"order\">",
+        "<div class=\"image\"><a href=\"http://detail.1688.com/offer/12a.html\" "
+        "title=\"x\"></a><div class=\"order\">",
+        "<div class=\"image\"><a href=\"http://detail.1688.com/offer/-12.html\" "
+        "title=\"x\"></a><div class=\"order\">",
+        "<div class=\"image\"><a href=\"http://detail.1688.com/offer/1.5.html\" "
+        "title=\"x\"></a><div class=\"order\">",
+    };
+    for (const char* item : junk) {
+        SearchState s;
+        LinkBox box;
+        // The site counts the skipped item: two offers in all, one page, no page more.
+        std::string p = "<em class=\"offer-count\">2</em><div class=\"common-column-150\">" +
+                        std::string(item) + firstLayoutItem({"9", "T", "1.00", "2"}) +
+                        "<div class=\"app-paginator\">";
+        auto r = readListingPage(p, s, box);
+        EXPECT_EQ(box.lines(),
+                  std::vector<std::string>{"http://detail.1688.com/offer/9.html,T,2,1.00"})
+            << item;
+        EXPECT_EQ(s.skippedItems, 1) << item;
+        EXPECT_EQ(r.outcome, PageOutcome::Complete) << item;
+        EXPECT_EQ(r.message, "完成搜索,共搜索到 2 个符合条件的产品(其中 1 个没有有效的宝贝链接,"
+                             "已跳过).是否马上加入下载源?")
+            << item;
+    }
+}
+
+TEST(ListingPage, DuplicatesWithTheSameFiguresGiveOneLine) {
     SearchState s;
     LinkBox box;
-    std::string p = "<em class=\"offer-count\">5</em><div class=\"common-column-150\">"
-                    "<div class=\"image\">no link<div class=\"order\">" +
+    std::string p = "<em class=\"offer-count\">5</em><div class=\"common-column-150\">" +
                     firstLayoutItem({"9", "T", "1.00", "2"}) +
                     firstLayoutItem({"9", "T", "1.00", "2"}) +
                     firstLayoutItem({"9", "T", "1.50", "2"}) + "<div class=\"app-paginator\">";
     readListingPage(p, s, box);
     EXPECT_EQ(box.lines(), (std::vector<std::string>{
-                               "http://detail.1688.com/offer/.html,,0,0.00",
                                "http://detail.1688.com/offer/9.html,T,2,1.00",
                                "http://detail.1688.com/offer/9.html,T,2,1.50",
                            }));
+    EXPECT_EQ(s.skippedItems, 0);
 }
 
 TEST(ListingPage, DuplicateTestIgnoresLetterCase) {

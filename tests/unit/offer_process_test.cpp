@@ -1,79 +1,32 @@
 #include "package/offer_process.hpp"
 #include "package/package_names.hpp"
-#include "scripted_dialogs.hpp"
+#include "package/package_row.hpp"
+#include "package/picture_names.hpp"
+#include "platform/platform.hpp"
 #include "store/database.hpp"
 #include "store/text_routines.hpp"
 #include "table_lookup.hpp"
 #include "temp_dir.hpp"
-#include "ui/main_state.hpp"
+#include "ui/diagnostic_log.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 using namespace lw;
 
 namespace {
 
-// The run's side of one offer, with picture steps that only write the picture texts
-// (no fetching) and an identity description clean-up.
-class TestRun : public OfferRun {
-public:
-    std::vector<std::string> ids;
-    std::vector<std::string> pagePrices;
-    int completion = -1;
-    std::string row = "(not set)";
-    std::string categoryText = "(not set)";
-    std::vector<std::string> progress;
-    std::vector<std::string> steps;
-    std::string cancelAfter; // the step after which the user has cancelled
-    bool descriptionGoesOn = true;
-
-    void processEvents() override { steps.push_back("events"); }
-    bool cancelled() const override { return cancelled_; }
-    void setProgress(const std::string& text) override { progress.push_back(text); }
-    const std::vector<std::string>& offerIds() const override { return ids; }
-    std::string pagePriceAt(std::size_t index) const override { return pagePrices.at(index); }
-    void setCompletionCount(int count) override { completion = count; }
-    void addCompletion() override { ++completion; }
-    void setPackageRow(const std::string& text) override { row = text; }
-    void setCategoryText(const std::string& text) override { categoryText = text; }
-
-    void mainPictures(const std::vector<std::string>& addresses, PictureTexts& texts) override {
-        step("main");
-        EXPECT_EQ(texts.picture, "");
-        for (std::size_t i = 0; i < addresses.size(); ++i) {
-            if (addresses[i].empty())
-                continue;
-            texts.picture += mainPictureEntry(pictureName(addresses[i]), i);
-            texts.pictureStatus += "1;";
-        }
-    }
-    void propertyPictures(std::string_view answer, PictureTexts& texts) override {
-        step("property");
-        std::string url = textBetween(answer, "<url>", "</url>");
-        if (url.empty())
-            return;
-        texts.picture +=
-            propertyPictureEntry(pictureName(url), textBetween(answer, "<position>", "</position>"),
-                                 textBetween(answer, "<properties>", "</properties>"));
-        texts.pictureStatus += "1;";
-    }
-    bool descriptionPictures(std::string&) override {
-        step("description");
-        return descriptionGoesOn;
-    }
-    void cleanDescription(std::string&) override { step("clean"); }
-
-private:
-    void step(const std::string& name) {
-        steps.push_back(name);
-        if (name == cancelAfter)
-            cancelled_ = true;
-    }
-    bool cancelled_ = false;
-};
+// The main window's options with category 16 preferred.
+OfferOptions optionsWith(bool descLocal, bool pagePrice) {
+    OfferOptions options;
+    options.descLocal = descLocal;
+    options.pagePrice = pagePrice;
+    options.preferredCid = "16";
+    return options;
+}
 
 // The row of an answer that holds no offer, field by field as the file holds it.
 const std::vector<std::string> kEmptyOfferFields = {
@@ -130,14 +83,11 @@ const std::vector<std::string> kEmptyOfferFields = {
 };
 
 // The expected row: the fields above with some replaced, by column number.
-std::string expectedRow(const std::map<int, std::string>& changes) {
-    std::vector<std::string> fields = kEmptyOfferFields;
+PackageRow expectedRow(const std::map<int, std::string>& changes) {
+    PackageRow fields = kEmptyOfferFields;
     for (const auto& [column, text] : changes)
         fields.at(column - 1) = text;
-    std::string row;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        row += (i ? "{[,]}" : "") + fields[i];
-    return row;
+    return fields;
 }
 
 const std::string kColourSizeSku =
@@ -149,7 +99,8 @@ const std::map<int, std::string> kColourSizeRow = {
     {2, "50000671"},
     {8, "12.50"},
     {10, "4"},
-    {21, "\"<p>纯棉\t舒适\r\n好穿</p>\""},
+    // The tab of the offer's description is a blank in the row; its line break stays.
+    {21, "\"<p>纯棉 舒适\r\n好穿</p>\""},
     {22,
      R"("20021:105255;1627207:28326;20509:28314;20509:28315;1627207:28338;20509:28314;20509:28315")"},
     {27, "1;1;1;"},
@@ -194,14 +145,16 @@ protected:
         db->exec("insert into TB_Mapping (FromValue01,FromValue02,ToValue) values (?,?,?)",
                  {std::string("T恤"), std::string("女"), std::string(" T恤 ")});
     }
-    void process(const std::string& fixture, TestRun& run, const OfferOptions& options) {
-        answer = test::readFileBytes(test::testDataPath("package/offers/" + fixture));
-        processOffer(answer, run, options, {*db, dialogs, log, lookup});
+    // A fixture of tests/data/package/offers, or another one by its path there.
+    ProcessedOffer process(const std::string& fixture, const OfferOptions& options) {
+        std::string path =
+            fixture.find('/') == std::string::npos ? "package/offers/" + fixture : fixture;
+        answer = test::readFileBytes(test::testDataPath(path));
+        return processOffer(answer, options, {*db, log, lookup});
     }
 
     test::TempDir dir;
     std::unique_ptr<Database> db;
-    test::ScriptedDialogs dialogs;
     DiagnosticLog log;
     test::TableLookup lookup{test::testDataPath("package/props.tsv"),
                              test::testDataPath("package/propvalues.tsv")};
@@ -222,8 +175,8 @@ struct RowCase {
 } // namespace
 
 TEST_F(OfferProcessTest, BuildsWholeRows) {
-    const OfferOptions plain{true, false, "16"};
-    const OfferOptions pagePrice{true, true, "16"};
+    const OfferOptions plain = optionsWith(true, false);
+    const OfferOptions pagePrice = optionsWith(true, true);
     const RowCase cases[] = {
         {"colour x size, mapping row present",
          "colour_size.json",
@@ -313,91 +266,97 @@ TEST_F(OfferProcessTest, BuildsWholeRows) {
         db->exec("delete from TB_Mapping");
         if (c.mappingRow)
             addMapping();
-        dialogs.clear();
-        TestRun run;
-        run.ids = c.ids;
-        run.pagePrices = {"1.00", "9.90"};
-        process(c.fixture, run, c.options);
-        EXPECT_EQ(run.row, expectedRow(c.row));
-        EXPECT_EQ(run.categoryText, c.categoryText);
-        EXPECT_EQ(run.completion, 1);
-        EXPECT_EQ(run.progress, std::vector<std::string>{"正在下载中...(解析XML)"});
+        OfferOptions options = c.options;
+        options.offerIds = c.ids;
+        options.pagePrices = {"1.00", "9.90"};
+        ProcessedOffer offer = process(c.fixture, options);
+        EXPECT_EQ(buildPackageRow(offer.row), expectedRow(c.row));
+        EXPECT_EQ(offer.categoryText, c.categoryText);
         if (c.messageStart.empty()) {
-            EXPECT_TRUE(dialogs.shown.empty());
+            EXPECT_TRUE(offer.failures.empty());
         } else {
-            ASSERT_EQ(dialogs.shown.size(), 1u);
-            EXPECT_EQ(dialogs.shown[0].title, "提示");
-            EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
-            EXPECT_EQ(dialogs.shown[0].text.rfind(c.messageStart, 0), 0u) << dialogs.shown[0].text;
+            ASSERT_EQ(offer.failures.size(), 1u);
+            EXPECT_EQ(offer.failures[0].rfind(c.messageStart, 0), 0u) << offer.failures[0];
         }
     }
 }
 
-TEST_F(OfferProcessTest, StepsRunInOrder) {
-    TestRun run;
-    process("colour_size.json", run, {true, false, "16"});
-    EXPECT_EQ(run.steps,
-              (std::vector<std::string>{"events", "main", "property", "description", "clean"}));
-    EXPECT_EQ(run.completion, 1);
-}
-
-TEST_F(OfferProcessTest, WithoutLocalDescriptionPicturesTheCountStartsAtOne) {
-    TestRun run;
-    process("colour_size.json", run, {false, false, "16"});
-    EXPECT_EQ(run.steps, (std::vector<std::string>{"events", "main", "property", "clean"}));
-    EXPECT_EQ(run.completion, 2);
-    EXPECT_EQ(run.row, expectedRow(kColourSizeRow));
-}
-
-TEST_F(OfferProcessTest, ACancelLeavesNoRow) {
-    struct Case {
-        std::string cancelAfter;
-        bool descriptionGoesOn;
-        std::vector<std::string> steps;
+TEST_F(OfferProcessTest, PictureListsOfTheThreeJobs) {
+    const std::string pictures = dir.file("pkg");
+    const std::string descriptions = dir.file("pkg_DESC");
+    const std::string host = "http://img.example.com/";
+    auto main = [&](const std::string& file) {
+        return pictureFilePath(pictures, pictureName(host + file));
     };
-    const Case cases[] = {
-        {"main", true, {"events", "main"}},
-        {"property", true, {"events", "main", "property"}},
-        {"description", true, {"events", "main", "property", "description"}},
-        // The description step noticed the cancel itself.
-        {"", false, {"events", "main", "property", "description"}},
-    };
-    for (const auto& c : cases) {
-        TestRun run;
-        run.cancelAfter = c.cancelAfter;
-        run.descriptionGoesOn = c.descriptionGoesOn;
-        process("colour_size.json", run, {true, false, "16"});
-        EXPECT_EQ(run.steps, c.steps) << c.cancelAfter;
-        EXPECT_EQ(run.row, "") << c.cancelAfter;
-        EXPECT_EQ(run.completion, 0) << c.cancelAfter;
-    }
+    auto local = [&](const std::string& name) { return descriptions + kPathSeparator + name; };
+    std::filesystem::create_directories(platform::toPath(pictures));
+    // A main picture on disk already is not fetched again; its entry stays.
+    test::writeFileBytes(main("a2.jpg"), "old");
+    OfferOptions options = optionsWith(true, false);
+    options.pictureFolder = pictures;
+    options.descriptionFolder = descriptions;
+
+    ProcessedOffer offer = process("download/offers/2001.json", options);
+    EXPECT_EQ(offer.mainPictures, (PictureList{{host + "a1.jpg"}, {main("a1.jpg")}}));
+    EXPECT_EQ(offer.propertyPictures,
+              (PictureList{{host + "p1.jpg", host + "a1.jpg"}, {main("p1.jpg"), main("a1.jpg")}}));
+    // Repeats (letter case ignored) and an address without a name are left out; src
+    // first, then background.
+    EXPECT_EQ(
+        offer.descriptionPictures,
+        (PictureList{
+            {host + "d/x.jpg", host + "d/y.jpg", host + "d/y.jpg?size=big", host + "d/bg.gif"},
+            {local("x.jpg"), local("y.jpg"), local("y.jpgsize=big"), local("bg.gif")}}));
+    EXPECT_EQ(offer.row.picture,
+              mainPictureEntry(pictureName(host + "a1.jpg"), 0) +
+                  mainPictureEntry(pictureName(host + "a2.jpg"), 2) +
+                  propertyPictureEntry(pictureName(host + "p1.jpg"), "0", "1627207:28326") +
+                  propertyPictureEntry(pictureName(host + "a1.jpg"), "1", "1627207:28338"));
+    EXPECT_EQ(offer.row.pictureStatus, "1;1;1;1;");
+    EXPECT_NE(offer.row.description.find(localPictureAddress(descriptions, "x.jpg")),
+              std::string::npos);
+    EXPECT_EQ(offer.row.description.find("<a "), std::string::npos);
+
+    // Without local description pictures there is no third list and the description
+    // keeps its addresses; links stay when they are not to be removed.
+    options.descLocal = false;
+    options.clearLinks = false;
+    offer = process("download/offers/2001.json", options);
+    EXPECT_EQ(offer.descriptionPictures, PictureList{});
+    EXPECT_EQ(offer.mainPictures.addresses.size(), 1u);
+    EXPECT_EQ(offer.propertyPictures.addresses.size(), 2u);
+    EXPECT_NE(offer.row.description.find("src=\"http://img.example.com/d/x.jpg\""),
+              std::string::npos);
+    EXPECT_EQ(offer.row.description.find("file://"), std::string::npos);
+    EXPECT_NE(offer.row.description.find("<a href="), std::string::npos);
 }
 
-TEST_F(OfferProcessTest, DatabaseFailureInTheMappingIsShownAndTheRowStillBuilt) {
+TEST_F(OfferProcessTest, WithoutLocalDescriptionPicturesTheRowIsTheSame) {
+    ProcessedOffer offer = process("colour_size.json", optionsWith(false, false));
+    EXPECT_EQ(buildPackageRow(offer.row), expectedRow(kColourSizeRow));
+    EXPECT_TRUE(offer.descriptionPictures.addresses.empty());
+}
+
+TEST_F(OfferProcessTest, DatabaseFailureInTheMappingIsReportedAndTheRowStillBuilt) {
     addMapping();
     db->exec("drop table TB_Itemcats");
-    TestRun run;
-    process("colour_size.json", run, {true, false, "16"});
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].title, "提示");
-    EXPECT_EQ(dialogs.shown[0].icon, Icon::Error);
-    EXPECT_EQ(dialogs.shown[0].text.rfind("类目属性匹配失败:", 0), 0u) << dialogs.shown[0].text;
-    EXPECT_EQ(run.categoryText, "T恤->T恤");
-    EXPECT_EQ(run.row, expectedRow(with(kColourSizeRow, {{2, ""},
-                                                         {10, ""},
-                                                         {22, R"("")"},
-                                                         {31, R"("")"},
-                                                         {32, R"("")"},
-                                                         {33, R"("")"},
-                                                         {35, R"("")"}})));
-    EXPECT_EQ(run.completion, 1);
+    ProcessedOffer offer = process("colour_size.json", optionsWith(true, false));
+    ASSERT_EQ(offer.failures.size(), 1u);
+    EXPECT_EQ(offer.failures[0].rfind("类目属性匹配失败:", 0), 0u) << offer.failures[0];
+    EXPECT_EQ(offer.categoryText, "T恤->T恤");
+    EXPECT_EQ(buildPackageRow(offer.row), expectedRow(with(kColourSizeRow, {{2, ""},
+                                                                            {10, ""},
+                                                                            {22, R"("")"},
+                                                                            {31, R"("")"},
+                                                                            {32, R"("")"},
+                                                                            {33, R"("")"},
+                                                                            {35, R"("")"}})));
 }
 
 TEST_F(OfferProcessTest, DiagnosticLogLines) {
     addMapping();
-    TestRun run;
     log.setVisible(true);
-    process("colour_size.json", run, {true, false, "16"});
+    ProcessedOffer offer = process("colour_size.json", optionsWith(true, false));
     const std::string stars = "**********************\n";
     const std::string fields =
         "subject:女式T恤 \"夏\"款\n" + stars + "details:<p>纯棉\t舒适\r\n好穿</p>\n" + stars +
@@ -405,8 +364,12 @@ TEST_F(OfferProcessTest, DiagnosticLogLines) {
         stars + "price:12.50\n" + stars +
         "productFeatureList:" + textBetween(answer, "\"productFeatureList\":", ",\"imageList\"") +
         "\n" + stars;
-    ASSERT_EQ(log.text().substr(0, fields.size()), fields);
-    std::vector<std::string> columns = splitText(log.text().substr(fields.size()), "\n");
+    // The run logs the row's columns when it stores the row.
+    EXPECT_EQ(log.text(), fields);
+    std::string rowLines;
+    for (const std::string& line : packageRowLogLines(offer.row))
+        rowLines += line + "\n";
+    std::vector<std::string> columns = splitText(rowLines, "\n");
     columns.pop_back(); // after the last line break
     // 50 columns, 5 group ends, and the line break inside the description.
     EXPECT_EQ(columns.size(), 56u);
@@ -419,7 +382,6 @@ TEST_F(OfferProcessTest, DiagnosticLogLines) {
     // Nothing is kept while the log is hidden.
     log.setVisible(false);
     log.clear();
-    TestRun quiet;
-    process("colour_size.json", quiet, {true, false, "16"});
+    process("colour_size.json", optionsWith(true, false));
     EXPECT_EQ(log.text(), "");
 }

@@ -1,8 +1,11 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
+#include "package/package_row.hpp"
 #include "platform/platform.hpp"
+#include "store/text_routines.hpp"
 #include "system_helpers.hpp"
 #include "temp_dir.hpp"
+#include "util/codec.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,14 +20,15 @@ using test::writeFileBytes;
 
 namespace {
 
-const std::string kRow1 = "\"女式T恤 \"夏\"款\"{[,]}50000671{[,]}\"<p>纯棉\t舒适\r\n好穿</p>\"";
-const std::string kRow2 = "\"😀{[,]}inside\"{[,]}2";
+const PackageRow kRow1 = {"\"女式T恤 \"夏\"款\"", "50000671", "\"<p>纯棉\t舒适\r\n好穿</p>\""};
+const PackageRow kRow2 = {"\"😀{[,]}inside\"", "2"};
 
 } // namespace
 
 // two_rows.csv: FF FE, then in UTF-16LE "version 1.00" and 49 tabs, the English names,
-// the Chinese names, kRow1 and kRow2 with every field marker made a tab, CR LF between
-// the lines and none at the end.
+// the Chinese names, kRow1 and kRow2 with their fields joined by tabs (the tab inside
+// kRow1's last field a blank, "{[,]}" inside kRow2's first field kept as it is), CR LF
+// between the lines and none at the end.
 TEST(appendPackageRow, NewFileThenAppendGivesTheGoldenFile) {
     TempDir dir;
     const std::string file = dir.file("淘宝助理数据包_1203051407.csv");
@@ -54,13 +58,13 @@ TEST(appendPackageRow, NewFileModeReplacesAnOldFile) {
 TEST(appendPackageRow, WritesNothingForAnEmptyRowOrAnotherMode) {
     TempDir dir;
     const std::string file = dir.file("p.csv");
-    EXPECT_EQ(appendPackageRow("", file, kNewPackageFile), "");
+    EXPECT_EQ(appendPackageRow({}, file, kNewPackageFile), "");
     EXPECT_FALSE(std::filesystem::exists(platform::toPath(file)));
     EXPECT_EQ(appendPackageRow(kRow1, file, 2), "");
     EXPECT_EQ(appendPackageRow(kRow1, file, -1), "");
     EXPECT_FALSE(std::filesystem::exists(platform::toPath(file)));
     writeFileBytes(file, "\xFF\xFE");
-    EXPECT_EQ(appendPackageRow("", file, kExistingPackageFile), "");
+    EXPECT_EQ(appendPackageRow({}, file, kExistingPackageFile), "");
     EXPECT_EQ(readFileBytes(file), "\xFF\xFE");
 }
 
@@ -130,14 +134,33 @@ TEST(PackageNames, FoldersBesideThePackageFile) {
          "D:\\a\\淘宝助理数据包_1203051407_DESC"},
         {"/home/u/淘宝助理数据包_1203051407.csv", "/home/u/淘宝助理数据包_1203051407",
          "/home/u/淘宝助理数据包_1203051407_DESC"},
-        // Four characters, never a part of one.
-        {"/tmp/数据包", "/tmp", "/tmp_DESC"},
-        {"a", "", "_DESC"},
+        {"/tmp/p.CSV", "/tmp/p", "/tmp/p_DESC"},
+        // Without ".csv" nothing is cut: the folders never land in another package's.
+        {"/tmp/数据包", "/tmp/数据包", "/tmp/数据包_DESC"},
+        {"/tmp/a.txt", "/tmp/a.txt", "/tmp/a.txt_DESC"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(pictureFolderOf(c.file), c.pictures) << c.file;
         EXPECT_EQ(descriptionFolderOf(c.file), c.descriptions) << c.file;
     }
+}
+
+TEST(PackageNames, PackagePathsAreAbsoluteAndEndInCsv) {
+    std::string here = std::filesystem::current_path().string();
+    struct Case {
+        std::string typed, path;
+    };
+    const Case cases[] = {
+        {"/tmp/p.csv", "/tmp/p.csv"},
+        {" /tmp/p.CSV ", "/tmp/p.CSV"},
+        {"/tmp/数据包", "/tmp/数据包.csv"},
+        {"/tmp/a.txt", "/tmp/a.txt.csv"},
+        {"p.csv", here + "/p.csv"},
+        {"./out/p", here + "/out/p.csv"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(packageFilePath(c.typed), c.path) << c.typed;
 }
 
 TEST(PackageNames, PictureNamesAndEntries) {
@@ -153,4 +176,37 @@ TEST(PackageNames, PictureNamesAndEntries) {
     EXPECT_EQ(propertyPictureEntry("abc", "", ""), "abc:2::|;");
     EXPECT_EQ(pictureStatusText(0), "");
     EXPECT_EQ(pictureStatusText(3), "1;1;1;");
+}
+
+// Every value of the offer carries a tab, CR, LF, a double quote and the text "{[,]}":
+// the written row still has the 50 fields of the layout, and only the description
+// keeps its line breaks.
+TEST(appendPackageRow, ValuesNeverAddFieldsOrLines) {
+    const std::string hostile = "a\tb\rc\nd\r\ne\"f{[,]}g";
+    PackageRowValues values;
+    for (const PackageColumn& c : packageColumns())
+        if (c.value)
+            values.*c.value = hostile;
+    TempDir dir;
+    const std::string file = dir.file("p.csv");
+    ASSERT_EQ(appendPackageRow(buildPackageRow(values), file, kNewPackageFile), "");
+    const std::string bytes = readFileBytes(file);
+    std::string text = *toUtf8(std::string_view(bytes).substr(2), "UTF-16LE");
+    // The three header lines, then the row.
+    for (int line = 0; line < 3; ++line)
+        text = text.substr(text.find("\r\n") + 2);
+    const std::vector<std::string> fields = splitText(text, "\t");
+    ASSERT_EQ(fields.size(), static_cast<std::size_t>(kPackageColumnCount)) << text;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const PackageColumn& c = packageColumns()[i];
+        SCOPED_TRACE(c.english);
+        std::string expected = c.value ? "a b" : std::string(c.fixed);
+        if (c.value)
+            expected +=
+                std::string(c.value == &PackageRowValues::description ? "\rc\nd\r\n" : " c d  ") +
+                "e\"f{[,]}g";
+        if (c.quoted)
+            expected = "\"" + expected + "\"";
+        EXPECT_EQ(fields[i], expected);
+    }
 }

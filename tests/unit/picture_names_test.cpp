@@ -96,9 +96,11 @@ TEST(PictureNames, PropertyPicturesOfTheAnswer) {
         EXPECT_TRUE(p.url.empty());
 }
 
-TEST(PictureNames, ProgressTextAndClientSettings) {
-    EXPECT_EQ(pictureProgressText(1, 0, 0, false), "1:0:0:0");
-    EXPECT_EQ(pictureProgressText(3, 2, 10, true), "3:2:10:1");
+TEST(PictureNames, ProgressEndAndClientSettings) {
+    // A job's last message: every picture handled, an empty job's only one included.
+    EXPECT_TRUE((PictureProgress{1, 0, 0, false}.last()));
+    EXPECT_TRUE((PictureProgress{3, 10, 10, true}.last()));
+    EXPECT_FALSE((PictureProgress{3, 2, 10, true}.last()));
     HttpOptions o = pictureHttpOptions();
     EXPECT_EQ(o.readTimeoutMs, 10000);
     EXPECT_TRUE(o.followRedirects);
@@ -135,4 +137,37 @@ TEST(PictureNames, PointingAtLocalPicturesSearchesOnlyTheOriginalText) {
         changes.push_back({std::string(1, c), "file:///tmp/desc/" + std::string(1, c)});
     }
     EXPECT_LT(pointAtLocalPictures(description, changes).size(), description.size() * 20);
+}
+
+// The references put in are taken as they are; only the offer's own text is cleaned.
+TEST(PictureNames, FinishedDescriptionCleansOnlyTheOffersText) {
+    struct Case {
+        const char* in;
+        std::vector<AddressChange> changes;
+        bool clearLinks;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"<a href=\"h/a&amp;b.jpg\"><img src=\"h/a&amp;b.jpg\" alt=\"\"></a>&lt;",
+         {{"h/a&amp;b.jpg", "file:///d/a&amp;b.jpg"}},
+         true,
+         "<div href=\"file:///d/a&amp;b.jpg\"><img src=\"file:///d/a&amp;b.jpg\" "
+         "alt=\"\"\"\"></div><"},
+        // Without changes it is the clean-up alone; an address left alone is decoded.
+        {"<img src=\"h/x.jpg?a=1&amp;b=2\"><a>", {}, false, "<img src=\"h/x.jpg?a=1&b=2\"><a>"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(finishDescription(c.in, c.changes, c.clearLinks), c.out) << c.in;
+}
+
+TEST(PictureNames, NumberedNamesAndWebAddresses) {
+    EXPECT_EQ(numberedName("y.jpg", 2), "y(2).jpg");
+    EXPECT_EQ(numberedName("a.b.png", 12), "a.b(12).png");
+    EXPECT_EQ(numberedName("noext", 3), "noext(3)");
+    EXPECT_EQ(decodeEntities("&amp;lt;&quot;&nbsp;&gt;"), "&lt;\" >");
+    for (const char* address : {"http://h/a.jpg", "HTTPS://h/a.jpg", "hTtP://h"})
+        EXPECT_TRUE(isWebAddress(address)) << address;
+    for (const char* address : {"/rel/a.jpg", "images/a.jpg", "//h/a.jpg", "file:///a.jpg",
+                                "data:image/png;base64,AA", "", "http:/h"})
+        EXPECT_FALSE(isWebAddress(address)) << address;
 }

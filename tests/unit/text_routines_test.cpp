@@ -5,12 +5,6 @@
 using namespace lw;
 using Pieces = std::vector<std::string>;
 
-TEST(quoteSql, DoublesEverySingleQuote) {
-    EXPECT_EQ(quoteSql("Tom's 'shop'"), "Tom''s ''shop''");
-    EXPECT_EQ(quoteSql(""), "");
-    EXPECT_EQ(quoteSql("''"), "''''");
-}
-
 struct SplitCase {
     std::string text;
     std::string separator;

@@ -202,6 +202,12 @@ std::string percentDecode(std::string_view text, bool plusIsBlank) {
     return out;
 }
 
+// The listing page a shop request asks for: pageNum, 1 when missing or not a number.
+std::string listingPageOf(const RecordedRequest& rec) {
+    std::string page = formValue(rec.query, "pageNum").value_or("1");
+    return isNumber(page) ? page : std::string("1");
+}
+
 std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) {
     if (error)
         error->clear();
@@ -235,6 +241,7 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
         {"stall-body", FaultKind::StallBody},
         {"short-body", FaultKind::ShortBody},
         {"bad-json", FaultKind::BadJson},
+        {"bom", FaultKind::Bom},
         {"no-length", FaultKind::NoLength},
         {"empty", FaultKind::Empty},
         {"redirect", FaultKind::Redirect},
@@ -268,7 +275,8 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
     const std::string& m = fault.match;
     bool knownMatch = m == "*" || m == "lookup" || startsWith(m, "method=") ||
                       startsWith(m, "offer=") || startsWith(m, "lookup=") ||
-                      startsWith(m, "host=") || startsWith(m, "path=");
+                      startsWith(m, "host=") || startsWith(m, "path=") ||
+                      (startsWith(m, "page=") && isNumber(m.substr(5)));
     if (!knownMatch)
         return fail("unknown match " + m);
     return fault;
@@ -391,6 +399,9 @@ std::optional<Fault> Server::Impl::takeFault(const RecordedRequest& rec) {
                   rec.host.substr(0, rec.host.find(':')) == lowered(m.substr(5));
         else if (startsWith(m, "path="))
             hit = startsWith(rec.path, m.substr(5));
+        else if (startsWith(m, "page="))
+            hit = rec.role == "shop" && rec.path == "/page/offerlist.htm" &&
+                  toInt(listingPageOf(rec)) == toInt(m.substr(5));
         if (!hit)
             continue;
         Fault fault = *it;
@@ -486,9 +497,7 @@ Answer Server::Impl::answer(const RecordedRequest& rec) const {
             keyword = trim(keyword);
             if (keyword.empty())
                 keyword = "_";
-            std::string page = formValue(rec.query, "pageNum").value_or("1");
-            if (!isNumber(page))
-                page = "1";
+            std::string page = listingPageOf(rec);
             bool safe = keyword.find('/') == std::string::npos && keyword != "." && keyword != "..";
             if (safe) {
                 for (const auto& host : {rec.host, hostNoPort}) {
@@ -539,6 +548,9 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
             break;
         case FaultKind::Empty:
             a = {200, a.contentType, ""};
+            break;
+        case FaultKind::Bom:
+            a.body = "\xEF\xBB\xBF" + a.body;
             break;
         case FaultKind::Redirect:
             a = {302, "text/plain", "relay-sim: moved"};

@@ -20,6 +20,7 @@ enum class FaultKind {
     StallBody,     // send the headers and half the body, wait argument ms, then close
     ShortBody,     // announce the full length, send argument bytes (default half), close
     BadJson,       // answer 200 with a body that is not JSON
+    Bom,           // the normal answer after a UTF-8 byte-order mark
     NoLength,      // answer normally but chunked, without Content-Length
     Empty,         // answer 200 with "Content-Length: 0"
     Redirect,      // answer 302 with Location: argument

@@ -19,6 +19,7 @@
 #include "ui/qt_desktop.hpp"
 #include "ui/qt_dialogs.hpp"
 #include "ui/qt_event_loop.hpp"
+#include "ui/silent_dialogs.hpp"
 
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -34,27 +35,6 @@ using namespace lw;
 using namespace lw::gui;
 
 namespace {
-
-// Messages are printed, questions answered No: nothing modal stands in front of the
-// window being pictured.
-class QuietDialogs : public Dialogs {
-public:
-    Answer show(const MessageRequest& request) override {
-        std::cerr << "[" << request.title << "] " << request.text << "\n";
-        return request.buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
-    }
-    FileExistsChoice fileExists(const std::string&) override { return FileExistsChoice::Cancel; }
-    std::optional<std::string> inputText(const std::string&, const std::string&,
-                                         const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<int> chooseFromList(const std::string&, const std::string&,
-                                      const std::vector<std::string>&, int) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<std::string> openFile(const FileDialogRequest&) override { return std::nullopt; }
-};
 
 // Lets events run until done() (at least minMs, at most 15 s).
 void settle(const std::function<bool()>& done, int minMs) {
@@ -113,7 +93,8 @@ int main(int argc, char** argv) {
 
     QtEventLoop loop;
     QtDialogs dialogs;
-    QuietDialogs quiet;
+    // Nothing modal may stand in front of the window being pictured.
+    SilentDialogs quiet(&std::cerr);
     QtDesktop desktop;
     SystemClock clock;
     Workspace workspace({});
