@@ -55,12 +55,14 @@ TEST(Gb18030AgainstIconv, EveryOneAndTwoByteSequence) {
 TEST(Gb18030AgainstIconv, GbkModeDecodesEveryGbkCodeAsGbkDoes) {
     for (unsigned b = 0x80; b < 0x100; ++b) {
         std::string one(1, static_cast<char>(b));
-        if (auto gbk = viaIconv("UTF-8", "GBK", one))
+        if (auto gbk = viaIconv("UTF-8", "GBK", one)) {
             ASSERT_EQ(gb18030::toUtf8(one, true), gbk) << b;
+        }
         for (unsigned t = 0; t < 0x100; ++t) {
             std::string two = one + static_cast<char>(t);
-            if (auto gbk = viaIconv("UTF-8", "GBK", two))
+            if (auto gbk = viaIconv("UTF-8", "GBK", two)) {
                 ASSERT_EQ(gb18030::toUtf8(two, true), gbk) << b << " " << t;
+            }
         }
     }
 }
