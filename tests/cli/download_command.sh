@@ -22,7 +22,7 @@ pkg="$work/out-pkg/package.csv"
 expect_rc 0 cli download --group "女装" --out "$pkg"
 [ "$(wc -l <"$work/out")" = 2 ] || fail "two lines: $(cat "$work/out")"
 grep -q $'^1/1\t2001\t完成-.*:产品类别:T恤$' "$work/out" || fail "offer line: $(cat "$work/out")"
-[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$pkg")" ] || fail "final line: $(tail -n 1 "$work/out")"
+[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] || fail "final line: $(tail -n 1 "$work/out")"
 [ "$(head -c 2 "$pkg" | od -An -tx1 | tr -d ' ')" = "fffe" ] || fail "byte-order mark"
 [ "$(ls "$work/out-pkg/package" | wc -l)" = 3 ] || fail "pictures: $(ls "$work/out-pkg/package")"
 [ "$(ls "$work/out-pkg/package_DESC" | wc -l)" = 4 ] || fail "description pictures"
@@ -36,7 +36,7 @@ expect_rc 1 cli download --group "其他" --out "$pkg"
 grep -q "文件已存在" "$work/err" || fail "refusal message"
 expect_rc 0 cli download --group "其他" --out "$pkg" --append --no-local-desc --keep-links
 grep -q $'^1/1\t2002\t完成-' "$work/out" || fail "append: $(cat "$work/out")"
-[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$pkg")" ] || fail "append: $(cat "$work/out")"
+[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] || fail "append: $(cat "$work/out")"
 
 # Nothing ticked left; unknown Group; two choices at once.
 expect_rc 1 cli download --out "$pkg" --append
@@ -49,7 +49,7 @@ cli --yes link add --group "其他" "${P}9999.html" >/dev/null 2>&1
 cli link tick "$(cli link list | grep "${P}9999.html" | cut -f8)" >/dev/null
 expect_rc 1 cli download --group "其他" --out "$pkg" --overwrite
 grep -q $'^1/1\t9999\t下载失败. 错误原因: ' "$work/out" || fail "error line: $(cat "$work/out")"
-[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t0' "$pkg")" ] || fail "no row written"
+[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t0' "$(host_path "$pkg")")" ] || fail "no row written"
 [ "$(cli link list --group "其他" | grep "${P}9999.html" | cut -f9)" = 1 ] || fail "tick kept"
 
 # Look-ups that get no answer: the row is written without its properties, a line names
@@ -60,6 +60,6 @@ export_relay_env
 cli link untick --all >/dev/null
 cli link tick "$(cli link list | grep "${P}2001.html" | cut -f8)" >/dev/null
 expect_rc 1 cli download --group "女装" --out "$pkg" --overwrite
-[ "$(tail -n 2 "$work/out" | head -n 1)" = "$(printf '%s\t1' "$pkg")" ] || fail "package line: $(cat "$work/out")"
+[ "$(tail -n 2 "$work/out" | head -n 1)" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] || fail "package line: $(cat "$work/out")"
 tail -n 1 "$work/out" | grep -q $'^不完整\t2001\t属性查询无应答' || fail "incomplete line: $(cat "$work/out")"
 echo ok

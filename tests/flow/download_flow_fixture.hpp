@@ -53,7 +53,7 @@ protected:
                  "(50000671,16,'T恤',0)");
         group = addGroup("女装");
         std::filesystem::create_directories(platform::toPath(dir.path() + "/out"));
-        package = dir.path() + "/out/淘宝助理数据包_test.csv";
+        package = nativePath(dir.path() + "/out/淘宝助理数据包_test.csv");
     }
 
     // What relay-sim serves.

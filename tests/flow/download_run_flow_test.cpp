@@ -89,7 +89,7 @@ TEST_F(DownloadFlow, YesToOpenTheFolderOpensThePackageFolder) {
     window->startDownload();
     runToEnd();
     ASSERT_EQ(desktop.openedFolders.size(), 1u);
-    EXPECT_EQ(desktop.openedFolders[0], dir.path() + "/out/");
+    EXPECT_EQ(desktop.openedFolders[0], nativePath(dir.path() + "/out/"));
 }
 
 TEST_F(DownloadFlow, WithoutLocalDescriptionPicturesTheDescriptionKeepsItsAddresses) {
@@ -119,7 +119,7 @@ TEST_F(DownloadFlow, APathWithoutCsvGetsItAndItsOwnFolders) {
     window->state().saveFile = dir.path() + "/out/数据包";
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
-    EXPECT_EQ(window->state().saveFile, dir.path() + "/out/数据包.csv");
+    EXPECT_EQ(window->state().saveFile, nativePath(dir.path() + "/out/数据包.csv"));
     EXPECT_TRUE(fs::is_regular_file(platform::toPath(dir.path() + "/out/数据包.csv")));
     EXPECT_EQ(folderFiles(dir.path() + "/out/数据包").size(), expectedPictures().size());
     EXPECT_TRUE(fs::is_directory(platform::toPath(dir.path() + "/out/数据包_DESC")));
@@ -436,8 +436,8 @@ TEST_F(DownloadFlow, StartChecks) {
     window->state().saveFile = dir.path() + "/missing/x.csv";
     window->startDownload();
     ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.last().text,
-              "\"" + dir.path() + "/missing/\"文件夹不存在,请重新配置\"保存文件位置\".");
+    EXPECT_EQ(dialogs.last().text, "\"" + nativePath(dir.path() + "/missing/") +
+                                       "\"文件夹不存在,请重新配置\"保存文件位置\".");
     EXPECT_EQ(dialogs.last().icon, Icon::Error);
 
     // Declined: only the folders were made.
@@ -602,7 +602,7 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
 }
 
 TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
-    const std::string newName = dir.path() + "/out/淘宝助理数据包_1203051407.csv";
+    const std::string newName = nativePath(dir.path() + "/out/淘宝助理数据包_1203051407.csv");
     for (int round = 0; round < 2; ++round) {
         window->list().setTicked(0, true);
         dialogs.clear();

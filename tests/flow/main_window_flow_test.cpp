@@ -126,8 +126,8 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
     db->exec("insert into TB_Itemcats(cid,parent_cid,name,sort_order) select 30,0,'男装',2");
 
     start();
-    std::string path = dir.path() + "/out/包.csv";
-    dialogs.files.push_back(path);
+    std::string path = nativePath(dir.path() + "/out/包.csv");
+    dialogs.files.push_back(dir.path() + "/out/包.csv");
     window->choosePackagePath();
     window->setRemoveDescriptionLinks(false);
     window->choosePreferredCategory(1);

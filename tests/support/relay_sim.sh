@@ -22,3 +22,4 @@ export_relay_env() {
   export LISTWRIGHT_RELAY_HOST="127.0.0.1:$port" LISTWRIGHT_APP_KEY=key LISTWRIGHT_ACCESS_TOKEN=token
   export LISTWRIGHT_ACCOUNT_CODE=acc http_proxy="http://127.0.0.1:$port"
 }
+

@@ -71,6 +71,10 @@ std::unique_ptr<Database> makeTestDatabase(const std::string& dataFolder) {
     return openTestDatabase(copyDeliveredDatabase(dataFolder));
 }
 
+std::string nativePath(const std::string& path) {
+    return platform::fromPath(platform::toPath(path).make_preferred());
+}
+
 std::string readFileBytes(const std::string& path) {
     std::ifstream in(platform::toPath(path), std::ios::binary);
     if (!in)

@@ -30,6 +30,10 @@ std::unique_ptr<Database> openTestDatabase(const std::string& path);
 // Copies the delivered file into a data folder and opens it (with its upgrade).
 std::unique_ptr<Database> makeTestDatabase(const std::string& dataFolder);
 
+// A path in this system's own form, as the program shows the paths it was given
+// (separators made "\" on Windows).
+std::string nativePath(const std::string& path);
+
 std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 std::string testDataPath(const std::string& relative);

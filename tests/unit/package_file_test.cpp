@@ -1,5 +1,6 @@
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
+#include "package/package_path.hpp"
 #include "package/package_row.hpp"
 #include "platform/platform.hpp"
 #include "store/text_routines.hpp"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 using namespace lw;
 using test::FileSizeLimit;
@@ -145,20 +147,31 @@ TEST(PackageNames, FoldersBesideThePackageFile) {
     }
 }
 
+// In the system's own form: with drive letters "\\" between the names.
 TEST(PackageNames, PackagePathsAreAbsoluteAndEndInCsv) {
-    std::string here = std::filesystem::current_path().string();
+    std::string here = platform::fromPath(std::filesystem::current_path());
     struct Case {
         std::string typed, path;
     };
-    const Case cases[] = {
-        {"/tmp/p.csv", "/tmp/p.csv"},
-        {" /tmp/p.CSV ", "/tmp/p.CSV"},
-        {"/tmp/数据包", "/tmp/数据包.csv"},
-        {"/tmp/a.txt", "/tmp/a.txt.csv"},
-        {"p.csv", here + "/p.csv"},
-        {"./out/p", here + "/out/p.csv"},
-        {"", ""},
-    };
+    const std::vector<Case> cases =
+        kDriveLetters ? std::vector<Case>{
+                            {"C:\\tmp\\p.csv", "C:\\tmp\\p.csv"},
+                            {" C:/tmp/p.CSV ", "C:\\tmp\\p.CSV"},
+                            {"C:\\tmp\\数据包", "C:\\tmp\\数据包.csv"},
+                            {"C:\\tmp\\a.txt", "C:\\tmp\\a.txt.csv"},
+                            {"p.csv", here + "\\p.csv"},
+                            {"./out/p", here + "\\out\\p.csv"},
+                            {"", ""},
+                        }
+                      : std::vector<Case>{
+                            {"/tmp/p.csv", "/tmp/p.csv"},
+                            {" /tmp/p.CSV ", "/tmp/p.CSV"},
+                            {"/tmp/数据包", "/tmp/数据包.csv"},
+                            {"/tmp/a.txt", "/tmp/a.txt.csv"},
+                            {"p.csv", here + "/p.csv"},
+                            {"./out/p", here + "/out/p.csv"},
+                            {"", ""},
+                        };
     for (const auto& c : cases)
         EXPECT_EQ(packageFilePath(c.typed), c.path) << c.typed;
 }
