@@ -26,24 +26,37 @@ foreach(qm qtbase_zh_CN.qm)
   endif()
 endforeach()
 
-# The DLLs the programs and plugins import, found in the dependency cache; the system's
-# own DLLs stay unresolved and are not copied.
+# The DLLs the programs and plugins import, found in the dependency cache by their
+# names (Windows names ignore letter case; this file system does not, which is why this
+# is not file(GET_RUNTIME_DEPENDENCIES)); the system's own DLLs are not there.
 install(CODE "
-  set(LISTWRIGHT_WINDOWS_DEPS_BIN \"${LISTWRIGHT_WINDOWS_DEPS}/bin\")
-  set(CMAKE_GET_RUNTIME_DEPENDENCIES_PLATFORM windows+pe)
-  set(CMAKE_GET_RUNTIME_DEPENDENCIES_TOOL objdump)
-  set(CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND \"${CMAKE_OBJDUMP}\")
+  set(lw_objdump \"${CMAKE_OBJDUMP}\")
+  set(lw_deps_bin \"${LISTWRIGHT_WINDOWS_DEPS}/bin\")
 ")
 install(CODE [[
-  file(GLOB plugins "${CMAKE_INSTALL_PREFIX}/*/*.dll")
-  file(GLOB programs "${CMAKE_INSTALL_PREFIX}/*.exe")
-  file(GET_RUNTIME_DEPENDENCIES
-    EXECUTABLES ${programs}
-    MODULES ${plugins}
-    DIRECTORIES "${LISTWRIGHT_WINDOWS_DEPS_BIN}"
-    RESOLVED_DEPENDENCIES_VAR found
-    UNRESOLVED_DEPENDENCIES_VAR system
-    PRE_EXCLUDE_REGEXES "^api-ms-" "^ext-ms-"
-    POST_EXCLUDE_REGEXES ".*[Ss]ystem32.*")
-  file(INSTALL ${found} DESTINATION "${CMAKE_INSTALL_PREFIX}")
+  cmake_policy(SET CMP0057 NEW)
+  file(GLOB lw_available "${lw_deps_bin}/*.dll")
+  foreach(dll ${lw_available})
+    get_filename_component(name "${dll}" NAME)
+    string(TOLOWER "${name}" key)
+    set("lw_dll_${key}" "${dll}")
+  endforeach()
+  file(GLOB lw_queue "${CMAKE_INSTALL_PREFIX}/*.exe" "${CMAKE_INSTALL_PREFIX}/*/*.dll")
+  set(lw_done "")
+  while(lw_queue)
+    list(POP_FRONT lw_queue file)
+    execute_process(COMMAND "${lw_objdump}" -p "${file}" OUTPUT_VARIABLE dump)
+    string(REGEX MATCHALL "DLL Name: [^
+]+" imports "${dump}")
+    foreach(line ${imports})
+      string(REGEX REPLACE "DLL Name: " "" name "${line}")
+      string(TOLOWER "${name}" key)
+      if(DEFINED "lw_dll_${key}" AND NOT key IN_LIST lw_done)
+        list(APPEND lw_done "${key}")
+        file(INSTALL "${lw_dll_${key}}" DESTINATION "${CMAKE_INSTALL_PREFIX}")
+        get_filename_component(copied "${lw_dll_${key}}" NAME)
+        list(APPEND lw_queue "${CMAKE_INSTALL_PREFIX}/${copied}")
+      endif()
+    endforeach()
+  endwhile()
 ]])
