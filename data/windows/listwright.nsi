@@ -2,7 +2,8 @@
 ;   makensis -DVERSION=1.2.3.4 -DSTAGE=<install folder> -DOUTFILE=<setup.exe> listwright.nsi
 ; Installs the staged files into Program Files, with Start-menu and desktop shortcuts
 ; and an uninstaller that removes what it installed and nothing of the user's data.
-Unicode true
+; A 64-bit installer for a 64-bit program (and Wine's wine64 runs it).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
