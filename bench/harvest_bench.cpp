@@ -36,7 +36,7 @@ std::string listingPage() {
     return page;
 }
 
-std::vector<std::string> lines(int count) {
+std::vector<std::string> linkLines(int count) {
     std::vector<std::string> lines;
     for (int i = 0; i < count; ++i) {
         // One line in ten repeats an earlier one in other letter case.
@@ -74,7 +74,7 @@ void BM_DecodeGbkListingPage(benchmark::State& state) {
 }
 
 void BM_LinkBoxDuplicateTest(benchmark::State& state) {
-    const std::vector<std::string> lines = lines(kLines);
+    const std::vector<std::string> lines = linkLines(kLines);
     for (auto _ : state) {
         LinkBox box;
         for (const std::string& line : lines)
@@ -86,7 +86,7 @@ void BM_LinkBoxDuplicateTest(benchmark::State& state) {
 
 void BM_AddStep(benchmark::State& state) {
     bench::BenchDatabase data(kLines);
-    const std::vector<std::string> lines = lines(kLines);
+    const std::vector<std::string> lines = linkLines(kLines);
     for (auto _ : state) {
         LinkAddResult r = addLinkLines(data.db(), lines, 1);
         benchmark::DoNotOptimize(r);

@@ -15,6 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(!reading.complete() || reading.offer.has_value(), "a complete reading has an offer");
     lw::imageAddresses(reading.offer);
     lw::readAnswerTags(answer);
-    lw::propertyPictures(answer);
+    lw::readPropertyPictures(answer);
     return 0;
 }

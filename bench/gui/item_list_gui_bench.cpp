@@ -1,6 +1,7 @@
 // The same load as item_list_bench, shown in the real main window (offscreen unless a
 // display is given): time from reloadItems until the list view shows the last row, and
 // the peak memory of the whole program.
+#include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
 #include "bench_database.hpp"
@@ -30,9 +31,11 @@ int main(int argc, char** argv) {
     QtDialogs dialogs;
     QtDesktop desktop;
     SystemClock clock;
-    MainWindowLogic logic(Ports{data.db(), dialogs, desktop, loop, clock}, data.folder());
+    Ports ports{data.db(), dialogs, desktop, loop, clock};
+    DesktopFrame frame(ports);
+    MainWindowLogic logic(ports, frame, data.folder());
     logic.homeFolder = data.folder();
-    MainWindowWidget window(logic);
+    MainWindowWidget window(logic, frame);
     logic.initialise();
     window.resize(1280, 800);
     window.show();

@@ -31,7 +31,7 @@ enum class RunOutcome {
 };
 
 // A Download Run over the main window's list: _StartClick with its checks, the 200 ms
-// _Timer_Source, the offer request through offerRequest, processOffer, the
+// the 200 ms timer, the offer request through offerRequest, processOffer, the
 // Picture Jobs with their progress messages, and the completion of every offer (row
 // written, item marked downloaded, TB_URL updated). Everything runs on the UI thread;
 // the Picture Jobs reach it only through their messages.
@@ -45,7 +45,7 @@ public:
     // Settings of the picture clients and of the property look-ups (proxy, time-outs).
     HttpOptions pictureOptions = pictureHttpOptions();
     HttpOptions lookupOptions = lookupHttpOptions();
-    // _Timer_Source's interval.
+    // The interval of the timer that takes the next offer.
     int timerIntervalMs = 200;
 
     // "开始下载". Returns true when the run started.
