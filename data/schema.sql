@@ -87,3 +87,15 @@ INSERT INTO _Parameter (NM, ParaValue, ParaDesc) VALUES (10, '', '');
 INSERT INTO _Parameter (NM, ParaValue, ParaDesc) VALUES (11, '', '');
 INSERT INTO _Parameter (NM, ParaValue, ParaDesc) VALUES (500, '', '');
 INSERT INTO _Parameter (NM, ParaValue, ParaDesc) VALUES (502, '', '');
+
+-- Ids found by property look-ups, used by later runs for a number of days (setting 610).
+CREATE TABLE TB_FoundLookup (
+  cid TEXT NOT NULL,
+  pid TEXT NOT NULL DEFAULT '',
+  name TEXT NOT NULL,
+  found_pid TEXT NOT NULL DEFAULT '',
+  found_vid TEXT NOT NULL DEFAULT '',
+  found_day INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX IX_TB_FoundLookup ON TB_FoundLookup (cid, pid, name);
+INSERT INTO _Parameter (NM, ParaValue, ParaDesc) VALUES (610, '7', '属性查询结果保留天数');

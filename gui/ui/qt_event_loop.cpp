@@ -30,13 +30,19 @@ void QtEventLoop::post(std::function<void()> fn) {
 void QtEventLoop::runPosted() {
     while (true) {
         std::function<void()> fn;
+        bool more = false;
         {
             std::lock_guard lock(postedMutex_);
             if (posted_.empty())
                 return;
             fn = std::move(posted_.front());
             posted_.pop_front();
+            more = !posted_.empty();
         }
+        // A call that waits inside (processing events meanwhile) must not hold up the
+        // calls queued behind it: they get a wake-up of their own.
+        if (more)
+            Q_EMIT waker_.wake();
         fn();
     }
 }

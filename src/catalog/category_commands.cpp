@@ -78,8 +78,16 @@ void CategoryCommands::request(const CategoryDownloadKind& d) {
     } reset{running_};
     lastStored_ = false;
 
-    app_.answer = postRelayMethod(app_, client_, app_.apiEndpoint,
-                                  taobaoMethodFields(app_, d.method), state_.log);
+    // 取消 during the post ends the command as it ends the split: nothing changed, no
+    // message.
+    std::optional<std::string> answer = postRelayMethodWaiting(
+        app_, client_, app_.apiEndpoint, taobaoMethodFields(app_, d.method), state_.log, &loop_,
+        [this] { return state_.panel.cancelled(); });
+    if (!answer) {
+        state_.panel.clearCancel();
+        return;
+    }
+    app_.answer = std::move(*answer);
     state_.log.append(app_.answer);
     if (std::optional<std::string> error = checkErrorResponse(app_.answer, d.errorPrefix)) {
         dialogs_.message(kTitle, *error, Icon::Error);

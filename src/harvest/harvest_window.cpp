@@ -7,10 +7,12 @@
 #include "store/text_routines.hpp"
 #include "ui/dialogs.hpp"
 #include "ui/event_pump.hpp"
+#include "ui/worker_wait.hpp"
 #include "util/codec.hpp"
 #include "util/encode.hpp"
 
 #include <exception>
+#include <optional>
 
 namespace lw {
 
@@ -65,11 +67,11 @@ std::string failureInWords(const HttpResult& result) {
 } // namespace
 
 ListingFetch fetchListing(const std::string& address, const std::string& query,
-                          const HttpOptions& options) {
-    // The synchronous GET, keeping the content type so the page can be decoded.
+                          const HttpOptions& options, std::stop_token stop) {
+    // The GET, keeping the content type so the page can be decoded.
     std::string url = address + "?" + query;
     HttpClient client(options);
-    HttpResult result = client.get(url);
+    HttpResult result = client.get(url, std::move(stop));
     if (!result.ok())
         return {"网络错误:" + result.error + "\r\n" + url, failureInWords(result) + "\r\n" + url};
     if (result.body.empty())
@@ -136,7 +138,7 @@ void HarvestWindowLogic::onShown() {
 }
 
 void HarvestWindowLogic::startSearch() {
-    if (adding_)
+    if (adding_ || fetching_)
         return;
     std::string address = cutShopAddress(shopAddress_);
     if (address.empty()) {
@@ -182,8 +184,18 @@ void HarvestWindowLogic::fetchCurrentPage() {
     std::string query = pageQuery();
     int page = search_.currentPage;
     fetching_ = true;
-    ListingFetch fetched = fetchListing(address, query, fetchOptions);
+    // The page comes on a worker while the window goes on; 取消 or closing the window
+    // ends the wait and the search with it, without a message.
+    std::optional<ListingFetch> waited = waitForWorker<ListingFetch>(
+        ports_.loop,
+        [address, query, options = fetchOptions](std::stop_token stop) {
+            return fetchListing(address, query, options, stop);
+        },
+        [this] { return panel_.cancelled() || result_ != Result::None; });
     fetching_ = false;
+    if (!waited)
+        return;
+    const ListingFetch& fetched = *waited;
 
     size_t before = url_.lineCount();
     PageResult result;

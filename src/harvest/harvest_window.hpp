@@ -9,6 +9,7 @@
 #include "ui/signal.hpp"
 
 #include <cstdint>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -51,7 +52,7 @@ struct ListingFetch {
     std::string failure;
 };
 ListingFetch fetchListing(const std::string& address, const std::string& query,
-                          const HttpOptions& options);
+                          const HttpOptions& options, std::stop_token stop = {});
 // The text of fetchListing.
 std::string fetchListingPage(const std::string& address, const std::string& query,
                              const HttpOptions& options);

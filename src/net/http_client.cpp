@@ -300,7 +300,10 @@ HttpResult HttpClient::perform(const std::string& url, const std::string_view* b
                 break;
             }
             bool sending = body && t.uploaded < static_cast<curl_off_t>(body->size());
-            silenceLimit = sending ? options_.sendTimeoutMs : options_.readTimeoutMs;
+            // Without a send limit of its own a request body is held to the read limit, so
+            // a post to a host that never answers still ends.
+            silenceLimit = sending && options_.sendTimeoutMs > 0 ? options_.sendTimeoutMs
+                                                                 : options_.readTimeoutMs;
             int waitMs = 50;
             if (silenceLimit > 0) {
                 auto silent = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() -

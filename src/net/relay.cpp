@@ -4,6 +4,7 @@
 #include "store/config.hpp"
 #include "store/text_routines.hpp"
 #include "ui/diagnostic_log.hpp"
+#include "ui/worker_wait.hpp"
 #include "util/codec.hpp"
 #include "util/encode.hpp"
 
@@ -129,13 +130,23 @@ std::vector<std::string> taobaoMethodFields(const RelayContext& app, const std::
 
 HttpOptions relayPostOptions() {
     HttpOptions options;
+    options.connectTimeoutMs = 3500;
     options.readTimeoutMs = 3500;
+    options.sendTimeoutMs = 3500;
     options.cookies = true;
     return options;
 }
 
 std::string postRelayMethod(const RelayContext& app, HttpClient& client, const std::string& address,
                             std::vector<std::string> fields, DiagnosticLog& log) {
+    return *postRelayMethodWaiting(app, client, address, std::move(fields), log, nullptr, {});
+}
+
+std::optional<std::string> postRelayMethodWaiting(const RelayContext& app, HttpClient& client,
+                                                  const std::string& address,
+                                                  std::vector<std::string> fields,
+                                                  DiagnosticLog& log, EventLoop* loop,
+                                                  const std::function<bool()>& cancelled) {
     if (!app.missing.empty())
         return ownErrorResponse(app.missing);
     fields.push_back("codeid=" + codeIdValue(app));
@@ -143,7 +154,21 @@ std::string postRelayMethod(const RelayContext& app, HttpClient& client, const s
     log.append(address + "?" + join(fields, "\n"));
 
     std::string body = replaceAll(trim(join(fields, "\r\n")), "\r\n", "&");
-    HttpResult result = client.postForm(address, body);
+    HttpResult result;
+    if (loop) {
+        // The client belongs to the worker until the wait returns.
+        std::optional<HttpResult> waited = waitForWorker<HttpResult>(
+            *loop,
+            [&client, &address, &body](std::stop_token stop) {
+                return client.postForm(address, body, stop);
+            },
+            cancelled);
+        if (!waited)
+            return std::nullopt;
+        result = std::move(*waited);
+    } else {
+        result = client.postForm(address, body);
+    }
     if (result.ok())
         return relayAnswerText(result.body);
     bool httpError = result.status > 0 && (result.status < 200 || result.status > 299);
@@ -151,11 +176,12 @@ std::string postRelayMethod(const RelayContext& app, HttpClient& client, const s
         log.appendAlways(relayAnswerText(result.body));
         return kRelayHttpErrorAnswer;
     }
-    return {};
+    return std::string();
 }
 
 HttpOptions lookupHttpOptions() {
     HttpOptions options;
+    options.connectTimeoutMs = 3500;
     options.readTimeoutMs = 3500;
     options.cookies = false;
     return options;
@@ -163,8 +189,13 @@ HttpOptions lookupHttpOptions() {
 
 std::string getBlocking(const std::string& address, const std::string& query,
                         const HttpOptions& options, std::stop_token stop) {
-    std::string url = address + "?" + query;
     HttpClient client(options);
+    return getBlocking(client, address, query, std::move(stop));
+}
+
+std::string getBlocking(HttpClient& client, const std::string& address, const std::string& query,
+                        std::stop_token stop) {
+    std::string url = address + "?" + query;
     HttpResult result = client.get(url, std::move(stop));
     if (result.ok())
         return result.body;

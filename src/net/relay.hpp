@@ -2,6 +2,7 @@
 
 #include "net/http_client.hpp"
 
+#include <functional>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -13,6 +14,7 @@ struct Config;
 class DiagnosticLog;
 class MemoryStream;
 class AsyncHttpRequest;
+class EventLoop;
 
 // The Relay Context, filled once at start from the configuration.
 struct RelayContext {
@@ -73,8 +75,8 @@ std::vector<std::string> taobaoMethodFields(const RelayContext& app, const std::
                                             const std::string& cids = {},
                                             const std::string& parentCid = {});
 
-// Settings of the main window's client for Taobao method requests: read time-out
-// 3500 ms, the default agent and accept value, cookies kept.
+// Settings of the main window's client for Taobao method requests: connect, send and
+// read time-outs of 3500 ms, the default agent and accept value, cookies kept.
 HttpOptions relayPostOptions();
 
 // Posts a Taobao method request: fields + "codeid=" + "rvversion=", joined by "&".
@@ -83,15 +85,25 @@ HttpOptions relayPostOptions();
 // an Error Response naming the missing value when the configuration lacks one.
 std::string postRelayMethod(const RelayContext& app, HttpClient& client, const std::string& address,
                             std::vector<std::string> fields, DiagnosticLog& log);
+// The same; with a loop the post runs on a worker while the UI thread goes on running
+// events, and a cancelled() that turns true ends it at once: then nullopt.
+std::optional<std::string> postRelayMethodWaiting(const RelayContext& app, HttpClient& client,
+                                                  const std::string& address,
+                                                  std::vector<std::string> fields,
+                                                  DiagnosticLog& log, EventLoop* loop,
+                                                  const std::function<bool()>& cancelled);
 
-// Settings of the synchronous GET: a new client per request, no cookies, read
-// time-out 3500 ms.
+// Settings of the look-up GET: a new client per request, no cookies, connect and read
+// time-outs of 3500 ms.
 HttpOptions lookupHttpOptions();
 
 // GET of address + "?" + query with a new client. Returns the body as received, or
 // "网络错误:" + the failure's message + "\r\n" + address + "?" + query.
 std::string getBlocking(const std::string& address, const std::string& query,
                         const HttpOptions& options = lookupHttpOptions(),
+                        std::stop_token stop = {});
+// The same over client, whose connection is kept for its next request.
+std::string getBlocking(HttpClient& client, const std::string& address, const std::string& query,
                         std::stop_token stop = {});
 
 // The two look-up queries; the name is encoded as a form value.

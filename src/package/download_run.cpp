@@ -5,6 +5,7 @@
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
 #include "package/package_row.hpp"
+#include "package/lookup_memory.hpp"
 #include "package/pending_row.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "platform/platform.hpp"
@@ -108,6 +109,8 @@ bool DownloadRun::startDownload() {
     ++offerSerial_;
 
     awaitingAnswer_ = false;
+    lookupsSent_ = 0;
+    lookupMemory_.emplace(ports_.db, dayNumber(ports_.clock.now()), lookupMemoryDays(ports_.db));
     failedOffers_.clear();
     incompleteOffers_.clear();
     int index = firstTickedIndex();
@@ -286,12 +289,16 @@ void DownloadRun::takeOffer(const OfferOptions& taken) {
     if (options.pagePrice)
         for (const ItemRow& row : list_.rows())
             options.pagePrices.push_back(row.sub[kSubPrice]);
-    RelayPropertyLookup lookup(app_, state_.log, lookupOptions);
+    // The look-ups go out together on workers; the window goes on meanwhile.
+    RelayPropertyLookup lookup(app_, state_.log, lookupOptions,
+                               {ports_.loop, [this] { return cancelled(); }, *lookupMemory_,
+                                lookupConcurrency});
     ProcessedOffer offer = processOffer(app_.answer, options, {ports_.db, state_.log, lookup});
     for (const std::string& failure : offer.failures)
         ports_.dialogs.message("提示", failure, Icon::Error);
     categoryText_ = offer.categoryText;
     lookupFailures_ = lookup.failures();
+    lookupsSent_ += lookup.sent();
     if (!offer.unreadable.empty()) {
         skipOffer("宝贝信息无法读取:" + offer.unreadable);
         return;

@@ -3,6 +3,7 @@
 #include "net/async_http_request.hpp"
 #include "net/http_client.hpp"
 #include "net/relay.hpp"
+#include "package/lookup_memory.hpp"
 #include "package/offer_process.hpp"
 #include "package/picture_job.hpp"
 #include "ui/event_loop.hpp"
@@ -47,6 +48,8 @@ public:
     HttpOptions lookupOptions = lookupHttpOptions();
     // The interval of the timer that takes the next offer.
     int timerIntervalMs = 200;
+    // Look-ups of one offer sent at once.
+    int lookupConcurrency = 8;
 
     // "开始下载". Returns true when the run started.
     bool startDownload();
@@ -61,6 +64,8 @@ public:
     // The Data Package path the run writes to (after a "New file" choice, the new one).
     std::string packagePath() const;
     int rowsWritten() const { return rowsWritten_; }
+    // Look-ups this run sent to the Relay (those answered from memory not counted).
+    int lookupsSent() const { return lookupsSent_; }
     // Offers of this run that gave no row (their answer could not be read), and offers
     // whose row was written without some properties because look-ups got no answer.
     struct OfferProblem {
@@ -124,6 +129,9 @@ private:
     int ordinal_ = 0;
     int total_ = 0;
     int rowsWritten_ = 0;
+    int lookupsSent_ = 0;
+    // Found look-up ids, of this run and (for some days) of earlier ones.
+    std::optional<LookupMemory> lookupMemory_;
     std::vector<OfferProblem> failedOffers_;
     std::vector<OfferProblem> incompleteOffers_;
     // The current offer's look-ups that got no answer.

@@ -5,7 +5,11 @@
 #include "store/text_routines.hpp"
 #include "ui/event_loop.hpp"
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <filesystem>
 #include <fstream>
 
@@ -29,6 +33,7 @@ constexpr std::string_view kTemporaryMarker = ".part";
 
 HttpOptions pictureHttpOptions() {
     HttpOptions options;
+    options.connectTimeoutMs = 10000;
     options.readTimeoutMs = 10000;
     options.followRedirects = true;
     options.maxBodyBytes = kPictureMaxBytes;
@@ -147,13 +152,38 @@ void PictureJob::execute(std::stop_token stop) {
         send({kind_, 0, 0, false}, stop);
         return;
     }
-    HttpClient client(options_);
     const std::size_t n = urls_.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        if (stop.stop_requested())
-            return;
-        bool failed = !fetch(client, i, stop);
-        if (!send({kind_, i + 1, n, failed}, stop))
+    // Pictures are fetched over several connections at once; the messages still go in
+    // the pictures' order, each once its picture and those before it have ended.
+    std::mutex mutex;
+    std::condition_variable_any ended;
+    std::vector<std::optional<bool>> failures(n);
+    std::atomic<std::size_t> next{0};
+    std::vector<std::jthread> fetchers;
+    const std::size_t count = std::min<std::size_t>(n, kPictureConnections);
+    for (std::size_t f = 0; f < count; ++f) {
+        fetchers.emplace_back([&, stop] {
+            // One client per connection: its pictures from the same host reuse it.
+            HttpClient client(options_);
+            for (std::size_t i = next++; i < n && !stop.stop_requested(); i = next++) {
+                bool failed = !fetch(client, i, stop);
+                {
+                    std::lock_guard lock(mutex);
+                    failures[i] = failed;
+                }
+                ended.notify_one();
+            }
+        });
+    }
+    for (std::size_t done = 1; done <= n; ++done) {
+        bool failed = false;
+        {
+            std::unique_lock lock(mutex);
+            if (!ended.wait(lock, stop, [&] { return failures[done - 1].has_value(); }))
+                return;
+            failed = *failures[done - 1];
+        }
+        if (!send({kind_, done, n, failed}, stop))
             return;
     }
 }

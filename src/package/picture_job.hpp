@@ -19,6 +19,9 @@ inline constexpr int kMainPictures = 1;
 inline constexpr int kPropertyPictures = 2;
 inline constexpr int kDescriptionPictures = 3;
 
+// Connections one Picture Job fetches its pictures over at once.
+inline constexpr std::size_t kPictureConnections = 8;
+
 // A picture larger than this counts as failed.
 inline constexpr std::size_t kPictureMaxBytes = 32u * 1024u * 1024u;
 
@@ -48,9 +51,10 @@ std::string writePictureFile(const std::string& path, std::string_view bytes);
 // Returns how many were removed.
 int removeUnfinishedPictures(const std::string& folder);
 
-// A Picture Job: one worker thread that fetches its pictures one after another into
-// their files and reports each through a message delivered synchronously on the UI
-// thread (the thread waits until the message was handled). Stop() only asks: the job
+// A Picture Job: one worker thread that fetches its pictures into their files over up
+// to kPictureConnections connections at once and reports each, in their order, through a
+// message delivered synchronously on the UI thread (the thread waits until the message
+// was handled). Stop() only asks: the job
 // ends at its next message or inside the running transfer, sending nothing more, so
 // stopping from inside one of its own messages is safe. The destructor stops the job
 // and waits for its thread.

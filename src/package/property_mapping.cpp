@@ -2,6 +2,8 @@
 
 #include "store/text_routines.hpp"
 
+#include <algorithm>
+
 namespace lw {
 namespace {
 
@@ -15,11 +17,70 @@ bool startsWithNoCase(const std::string& text, const std::string& prefix) {
     return lowerAscii(text.substr(0, prefix.size())) == lowerAscii(prefix);
 }
 
+bool isColour(const std::string& name) {
+    return startsWithNoCase(name, "颜色");
+}
+
+bool isSize(const std::string& name) {
+    return startsWithNoCase(name, "尺码");
+}
+
 } // namespace
+
+std::vector<LookupKey> plannedValueLookups(
+    const std::string& cid, const std::vector<OfferFeature>& features,
+    const std::function<std::string(const std::string& name)>& propertyIdOf) {
+    std::vector<LookupKey> keys;
+    auto add = [&keys, &cid](const std::string& pid, const std::string& name) {
+        LookupKey key{cid, pid, name};
+        if (std::find(keys.begin(), keys.end(), key) == keys.end())
+            keys.push_back(std::move(key));
+    };
+    // As the walk below keeps them: the last colour and the last size feature count.
+    std::vector<std::string> colours;
+    std::vector<std::string> sizes;
+    std::string colourPid;
+    std::string sizePid;
+    for (const OfferFeature& f : features) {
+        std::string pid = propertyIdOf(f.name);
+        if (pid.empty() || f.value.empty())
+            continue;
+        if (isColour(f.name)) {
+            colours = splitText(f.value, "|");
+            colourPid = pid;
+        } else if (isSize(f.name)) {
+            sizes = splitText(f.value, "|");
+            sizePid = pid;
+        } else {
+            add(pid, f.value);
+        }
+    }
+    for (const std::string& colour : colours)
+        add(colourPid, colour);
+    // Asked with the colours, before it is known whether any colour is found: one round
+    // trip less for the usual offer.
+    if (!colours.empty())
+        for (const std::string& size : sizes)
+            add(sizePid, size);
+    return keys;
+}
 
 PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
                               const std::vector<OfferFeature>& features,
                               const std::string& articleNumber, const std::string& price) {
+    // Everything the walk asks goes out ahead, together: the property ids, then the
+    // values they lead to.
+    std::vector<LookupKey> idKeys;
+    for (const OfferFeature& f : features) {
+        LookupKey key{cid, "", f.name};
+        if (std::find(idKeys.begin(), idKeys.end(), key) == idKeys.end())
+            idKeys.push_back(std::move(key));
+    }
+    lookup.prefetch(idKeys);
+    lookup.prefetch(plannedValueLookups(cid, features, [&lookup, &cid](const std::string& name) {
+        return lookup.prefetchedPropertyId(cid, name);
+    }));
+
     PropertyMapping m;
     std::vector<std::string> colours;
     std::vector<std::string> sizes;
@@ -29,10 +90,10 @@ PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
         std::string pid = lookup.propertyId(cid, f.name);
         if (pid.empty() || f.value.empty())
             continue;
-        if (startsWithNoCase(f.name, "颜色")) {
+        if (isColour(f.name)) {
             colours = splitText(f.value, "|");
             colourPid = pid;
-        } else if (startsWithNoCase(f.name, "尺码")) {
+        } else if (isSize(f.name)) {
             sizes = splitText(f.value, "|");
             sizePid = pid;
         } else {

@@ -2,6 +2,8 @@
 
 #include "package/offer_record.hpp"
 
+#include <compare>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,15 @@ namespace lw {
 struct ValueIds {
     std::string pid;
     std::string vid;
+};
+
+// One look-up: with pid empty the id of the property called name, else the ids of the
+// value called name of property pid; both in category cid.
+struct LookupKey {
+    std::string cid;
+    std::string pid;
+    std::string name;
+    auto operator<=>(const LookupKey&) const = default;
 };
 
 // The Relay's Property Look-ups, as the mapping needs them. A look-up that fails
@@ -23,7 +34,24 @@ public:
     // The ids of the value called name of property pid in category cid.
     virtual ValueIds valueIds(const std::string& cid, const std::string& pid,
                               const std::string& name) = 0;
+    // The look-ups the mapping is about to ask, so that they can be asked together; the
+    // calls above then take their answers. By default nothing is asked ahead.
+    virtual void prefetch(const std::vector<LookupKey>& keys) { (void)keys; }
+    // The property id a prefetch brought for (cid, name), without counting as asked;
+    // empty when none did.
+    virtual std::string prefetchedPropertyId(const std::string& cid, const std::string& name) {
+        (void)cid;
+        (void)name;
+        return {};
+    }
 };
+
+// The value look-ups mapProperties will ask once the property ids are known
+// (propertyIdOf answers them), each once: every value of an ordinary feature, the
+// colours and the sizes.
+std::vector<LookupKey> plannedValueLookups(
+    const std::string& cid, const std::vector<OfferFeature>& features,
+    const std::function<std::string(const std::string& name)>& propertyIdOf);
 
 // The Taobao property texts of one offer's package row.
 struct PropertyMapping {

@@ -1,6 +1,7 @@
 #include "store/database_open.hpp"
 
 #include "store/database.hpp"
+#include "store/settings.hpp"
 
 namespace lw {
 namespace {
@@ -28,6 +29,21 @@ void upgradeItemTable(Database& db) {
         db.exec(joinSql({"alter Table TB_URL", "add SalePrice money not null default 0"}));
 }
 
+void upgradeLookupMemory(Database& db) {
+    db.exec(joinSql({"create table if not exists TB_FoundLookup (", "cid TEXT NOT NULL,",
+                     "pid TEXT NOT NULL DEFAULT '',", "name TEXT NOT NULL,",
+                     "found_pid TEXT NOT NULL DEFAULT '',", "found_vid TEXT NOT NULL DEFAULT '',",
+                     "found_day INTEGER NOT NULL DEFAULT 0)"}));
+    db.exec("create index if not exists IX_TB_FoundLookup ON TB_FoundLookup (cid, pid, name)");
+    const std::int64_t days = settingNumber(Setting::LookupMemoryDays);
+    if (db.query("select count(*) from sqlite_master where type='table' and name='_Parameter'")
+            .first() == "0")
+        return;
+    if (db.query("select count(*) from _Parameter where NM=?", {days}).first() == "0")
+        db.exec("insert into _Parameter (NM, ParaValue, ParaDesc) values (?, '7', ?)",
+                {days, std::string("属性查询结果保留天数")});
+}
+
 std::unique_ptr<Database> openDatabase(const std::string& path, const std::string& password,
                                        std::string& error) {
     error.clear();
@@ -36,6 +52,7 @@ std::unique_ptr<Database> openDatabase(const std::string& path, const std::strin
         return nullptr;
     try {
         upgradeItemTable(*db);
+        upgradeLookupMemory(*db);
         return db;
     } catch (const DbError& e) {
         error = e.what();

@@ -11,7 +11,11 @@ class Database;
 // every start, changes nothing the second time.
 void upgradeItemTable(Database& db);
 
-// Opens the database and upgrades the item table. On failure returns nullptr and sets
+// Adds the table of found look-up ids and its setting row (LookupMemoryDays) to a file
+// made before they were kept; changes nothing the second time.
+void upgradeLookupMemory(Database& db);
+
+// Opens the database and upgrades the item table and the look-up memory. On failure returns nullptr and sets
 // error to the reason (the caller tells the user; the program cannot go on).
 std::unique_ptr<Database> openDatabase(const std::string& path, const std::string& password,
                                        std::string& error);

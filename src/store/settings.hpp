@@ -23,6 +23,8 @@ enum class Setting : int {
     // Present only while a package row is being written (older files may hold it after a
     // sudden end): the package's size before the row, a TAB and the package path.
     PendingPackageRow = 510,
+    // How many days an id found by a property look-up is used by later runs ("7").
+    LookupMemoryDays = 610,
 };
 
 // The NM a setting is stored under, ready to bind.

@@ -630,7 +630,9 @@ int Server::start(const std::string& fixtureDir, int port) {
     // Headers and body go out in separate writes; without this every answer on a kept
     // connection waits for the client's delayed acknowledgement (about 40 ms).
     impl_->http.set_tcp_nodelay(true);
-    impl_->http.new_task_queue = [] { return new httplib::ThreadPool(16); };
+    // Every kept connection holds a thread until it has been idle for the keep-alive
+    // time: a run's look-ups and picture jobs keep a few dozen at once.
+    impl_->http.new_task_queue = [] { return new httplib::ThreadPool(64); };
     int bound = port == 0 ? impl_->http.bind_to_any_port("127.0.0.1")
                           : (impl_->http.bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound <= 0)
