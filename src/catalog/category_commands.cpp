@@ -80,9 +80,9 @@ void CategoryCommands::request(const CategoryDownloadKind& d) {
 
     // 取消 during the post ends the command as it ends the split: nothing changed, no
     // message.
-    std::optional<std::string> answer = postRelayMethodWaiting(
-        app_, client_, app_.apiEndpoint, taobaoMethodFields(app_, d.method), state_.log, &loop_,
-        [this] { return state_.panel.cancelled(); });
+    std::optional<std::string> answer =
+        postRelayMethodWaiting(app_, client_, app_.apiEndpoint, taobaoMethodFields(app_, d.method),
+                               state_.log, &loop_, [this] { return state_.panel.cancelled(); });
     if (!answer) {
         state_.panel.clearCancel();
         return;

@@ -1,11 +1,11 @@
 #include "package/download_run.hpp"
 
 #include "items/item_list.hpp"
+#include "package/lookup_memory.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
 #include "package/package_row.hpp"
-#include "package/lookup_memory.hpp"
 #include "package/pending_row.hpp"
 #include "package/relay_property_lookup.hpp"
 #include "platform/platform.hpp"
@@ -290,9 +290,9 @@ void DownloadRun::takeOffer(const OfferOptions& taken) {
         for (const ItemRow& row : list_.rows())
             options.pagePrices.push_back(row.sub[kSubPrice]);
     // The look-ups go out together on workers; the window goes on meanwhile.
-    RelayPropertyLookup lookup(app_, state_.log, lookupOptions,
-                               {ports_.loop, [this] { return cancelled(); }, *lookupMemory_,
-                                lookupConcurrency});
+    RelayPropertyLookup lookup(
+        app_, state_.log, lookupOptions,
+        {ports_.loop, [this] { return cancelled(); }, *lookupMemory_, lookupConcurrency});
     ProcessedOffer offer = processOffer(app_.answer, options, {ports_.db, state_.log, lookup});
     for (const std::string& failure : offer.failures)
         ports_.dialogs.message("提示", failure, Icon::Error);

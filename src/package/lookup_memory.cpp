@@ -4,8 +4,8 @@
 #include "store/settings.hpp"
 #include "ui/clock.hpp"
 
-#include <chrono>
 #include <charconv>
+#include <chrono>
 
 namespace lw {
 

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
-#include <mutex>
-#include <optional>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
+#include <optional>
 
 namespace lw {
 namespace {

@@ -27,9 +27,9 @@ bool isSize(const std::string& name) {
 
 } // namespace
 
-std::vector<LookupKey> plannedValueLookups(
-    const std::string& cid, const std::vector<OfferFeature>& features,
-    const std::function<std::string(const std::string& name)>& propertyIdOf) {
+std::vector<LookupKey>
+plannedValueLookups(const std::string& cid, const std::vector<OfferFeature>& features,
+                    const std::function<std::string(const std::string& name)>& propertyIdOf) {
     std::vector<LookupKey> keys;
     auto add = [&keys, &cid](const std::string& pid, const std::string& name) {
         LookupKey key{cid, pid, name};

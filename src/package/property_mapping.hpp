@@ -49,9 +49,9 @@ public:
 // The value look-ups mapProperties will ask once the property ids are known
 // (propertyIdOf answers them), each once: every value of an ordinary feature, the
 // colours and the sizes.
-std::vector<LookupKey> plannedValueLookups(
-    const std::string& cid, const std::vector<OfferFeature>& features,
-    const std::function<std::string(const std::string& name)>& propertyIdOf);
+std::vector<LookupKey>
+plannedValueLookups(const std::string& cid, const std::vector<OfferFeature>& features,
+                    const std::function<std::string(const std::string& name)>& propertyIdOf);
 
 // The Taobao property texts of one offer's package row.
 struct PropertyMapping {

@@ -21,9 +21,9 @@ std::string rememberedAnswer(const LookupKey& key, const ValueIds& ids) {
 
 // The answers of queries, asked over up to concurrency connections at once, each
 // answer at its query's position.
-std::vector<std::string> askAll(const std::string& endpoint, const std::vector<std::string>& queries,
-                                const HttpOptions& options, int concurrency,
-                                std::stop_token stop) {
+std::vector<std::string> askAll(const std::string& endpoint,
+                                const std::vector<std::string>& queries, const HttpOptions& options,
+                                int concurrency, std::stop_token stop) {
     std::vector<std::string> answers(queries.size());
     std::atomic<std::size_t> next{0};
     int threads = std::clamp<int>(static_cast<int>(queries.size()), 1, std::max(concurrency, 1));
@@ -62,8 +62,7 @@ void RelayPropertyLookup::prefetch(const std::vector<LookupKey>& keys) {
     std::vector<LookupKey> asked;
     std::vector<std::string> queries;
     for (const LookupKey& key : keys) {
-        if (answers_.count(key) ||
-            std::find(asked.begin(), asked.end(), key) != asked.end())
+        if (answers_.count(key) || std::find(asked.begin(), asked.end(), key) != asked.end())
             continue;
         if (std::optional<ValueIds> known = workers_->memory.find(key)) {
             answers_[key] = rememberedAnswer(key, *known);
@@ -84,9 +83,9 @@ void RelayPropertyLookup::prefetch(const std::vector<LookupKey>& keys) {
         workers_->cancelled);
     for (std::size_t i = 0; i < asked.size(); ++i) {
         const LookupKey& key = asked[i];
-        std::string answer = answers ? (*answers)[i]
-                                     : "网络错误:Request cancelled\r\n" + app_.lookupEndpoint +
-                                           "?" + queries[i];
+        std::string answer =
+            answers ? (*answers)[i]
+                    : "网络错误:Request cancelled\r\n" + app_.lookupEndpoint + "?" + queries[i];
         if (!isNetworkFailure(answer)) {
             ValueIds found{textBetween(answer, "<pid>", "</pid>"),
                            textBetween(answer, "<vid>", "</vid>")};

@@ -15,8 +15,8 @@ void upgradeItemTable(Database& db);
 // made before they were kept; changes nothing the second time.
 void upgradeLookupMemory(Database& db);
 
-// Opens the database and upgrades the item table and the look-up memory. On failure returns nullptr and sets
-// error to the reason (the caller tells the user; the program cannot go on).
+// Opens the database and upgrades the item table and the look-up memory. On failure returns nullptr
+// and sets error to the reason (the caller tells the user; the program cannot go on).
 std::unique_ptr<Database> openDatabase(const std::string& path, const std::string& password,
                                        std::string& error);
 

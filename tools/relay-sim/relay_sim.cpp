@@ -633,8 +633,18 @@ int Server::start(const std::string& fixtureDir, int port) {
     // Every kept connection holds a thread until it has been idle for the keep-alive
     // time: a run's look-ups and picture jobs keep a few dozen at once.
     impl_->http.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    // The library listens with a backlog of 5: a burst of connections (parallel look-ups
+    // and pictures) loses SYNs and waits a second for the retry. Listening again on the
+    // bound socket raises it (where the system allows; elsewhere nothing changes).
+    auto listening = std::make_shared<socket_t>(INVALID_SOCKET);
+    impl_->http.set_socket_options([listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        *listening = sock;
+    });
     int bound = port == 0 ? impl_->http.bind_to_any_port("127.0.0.1")
                           : (impl_->http.bind_to_port("127.0.0.1", port) ? port : -1);
+    if (bound > 0 && *listening != INVALID_SOCKET)
+        ::listen(*listening, 256);
     if (bound <= 0)
         throw std::runtime_error("relay-sim cannot listen on 127.0.0.1:" + std::to_string(port));
     impl_->port = bound;
