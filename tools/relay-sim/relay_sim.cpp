@@ -246,6 +246,8 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
         {"empty", FaultKind::Empty},
         {"redirect", FaultKind::Redirect},
         {"cookie", FaultKind::Cookie},
+        {"cut-chunked", FaultKind::CutChunked},
+        {"slow-body", FaultKind::SlowBody},
     };
     Fault fault;
     fault.match = fields[0];
@@ -263,7 +265,8 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
         fault.times = toInt(fields[3]);
     }
     bool needsNumber = fault.kind == FaultKind::Latency || fault.kind == FaultKind::Status ||
-                       fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody;
+                       fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody ||
+                       fault.kind == FaultKind::SlowBody;
     if (needsNumber && !isNumber(fault.argument))
         return fail(fields[1] + " needs a number");
     if (fault.kind == FaultKind::Redirect && fault.argument.empty())
@@ -565,7 +568,8 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
     }
     res.status = a.status;
     bool streamed = fault && (kind == FaultKind::NoLength || kind == FaultKind::ShortBody ||
-                              kind == FaultKind::StallBody);
+                              kind == FaultKind::StallBody || kind == FaultKind::CutChunked ||
+                              kind == FaultKind::SlowBody);
     if (!streamed) {
         res.set_content(a.body, a.contentType.c_str());
         return;
@@ -578,6 +582,28 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
                                              sink.done();
                                              return true;
                                          });
+        return;
+    }
+    if (kind == FaultKind::CutChunked) {
+        // Half the body in one chunk, then the connection ends without the last chunk.
+        res.set_chunked_content_provider(a.contentType.c_str(),
+                                         [body](size_t, httplib::DataSink& sink) {
+                                             sink.write(body->data(), body->size() / 2);
+                                             return false;
+                                         });
+        return;
+    }
+    if (kind == FaultKind::SlowBody) {
+        // Ten pieces with ms of silence before each: the whole answer takes ten times ms.
+        res.set_content_provider(
+            body->size(), a.contentType.c_str(),
+            [this, body, number](size_t offset, size_t, httplib::DataSink& sink) {
+                if (!wait(number))
+                    return false;
+                size_t piece = std::max<size_t>(1, (body->size() + 9) / 10);
+                sink.write(body->data() + offset, std::min(piece, body->size() - offset));
+                return true;
+            });
         return;
     }
     // Short or stalled body: the full length is announced, then the connection ends early.

@@ -24,7 +24,9 @@ enum class FaultKind {
     NoLength,      // answer normally but chunked, without Content-Length
     Empty,         // answer 200 with "Content-Length: 0"
     Redirect,      // answer 302 with Location: argument
-    Cookie         // answer normally with "Set-Cookie: argument"
+    Cookie,        // answer normally with "Set-Cookie: argument"
+    CutChunked,    // chunked, half the body, then the connection closes without the end
+    SlowBody,      // the body in ten pieces, argument ms of silence before each
 };
 
 // One thing to break. match selects the requests:
@@ -43,7 +45,8 @@ struct Fault {
 
 // One faults.tsv line: match, kind, argument, times, separated by TABs (or blanks,
 // when the argument holds none). Kinds: latency, status, error-response, stall,
-// stall-body, short-body, bad-json, no-length, empty, redirect. Returns nullopt and sets error
+// stall-body, short-body, bad-json, no-length, empty, redirect, cookie, cut-chunked,
+// slow-body. Returns nullopt and sets error
 // when the line is malformed; blank and "#" lines give nullopt with an empty error.
 std::optional<Fault> parseFault(const std::string& line, std::string* error = nullptr);
 
