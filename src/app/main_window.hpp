@@ -51,6 +51,8 @@ public:
     ItemCommands& commands() { return commands_; }
     const Ports& ports() const { return ports_; }
     DownloadRun& downloadRun() { return run_; }
+    // The client of the Taobao method requests (the category downloads).
+    HttpClient& relayClient() { return relayClient_; }
     const Config& config() const { return config_; }
 
     // Frame texts.
