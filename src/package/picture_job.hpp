@@ -19,8 +19,9 @@ inline constexpr int kMainPictures = 1;
 inline constexpr int kPropertyPictures = 2;
 inline constexpr int kDescriptionPictures = 3;
 
-// Connections one Picture Job fetches its pictures over at once.
-inline constexpr std::size_t kPictureConnections = 8;
+// Connections one Picture Job fetches its pictures over at once: the ten main or
+// description pictures of an offer go out in one round trip.
+inline constexpr std::size_t kPictureConnections = 10;
 
 // A picture larger than this counts as failed.
 inline constexpr std::size_t kPictureMaxBytes = 32u * 1024u * 1024u;

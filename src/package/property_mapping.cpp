@@ -68,18 +68,21 @@ plannedValueLookups(const std::string& cid, const std::vector<OfferFeature>& fea
 PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
                               const std::vector<OfferFeature>& features,
                               const std::string& articleNumber, const std::string& price) {
-    // Everything the walk asks goes out ahead, together: the property ids, then the
-    // values they lead to.
-    std::vector<LookupKey> idKeys;
+    // Everything the walk asks goes out ahead, together: the property ids with the
+    // values of the ids already known, then the values of the ids just found.
+    auto knownId = [&lookup, &cid](const std::string& name) {
+        return lookup.prefetchedPropertyId(cid, name);
+    };
+    std::vector<LookupKey> first;
     for (const OfferFeature& f : features) {
         LookupKey key{cid, "", f.name};
-        if (std::find(idKeys.begin(), idKeys.end(), key) == idKeys.end())
-            idKeys.push_back(std::move(key));
+        if (std::find(first.begin(), first.end(), key) == first.end())
+            first.push_back(std::move(key));
     }
-    lookup.prefetch(idKeys);
-    lookup.prefetch(plannedValueLookups(cid, features, [&lookup, &cid](const std::string& name) {
-        return lookup.prefetchedPropertyId(cid, name);
-    }));
+    for (LookupKey& key : plannedValueLookups(cid, features, knownId))
+        first.push_back(std::move(key));
+    lookup.prefetch(first);
+    lookup.prefetch(plannedValueLookups(cid, features, knownId));
 
     PropertyMapping m;
     std::vector<std::string> colours;

@@ -37,8 +37,8 @@ public:
     // The look-ups the mapping is about to ask, so that they can be asked together; the
     // calls above then take their answers. By default nothing is asked ahead.
     virtual void prefetch(const std::vector<LookupKey>& keys) { (void)keys; }
-    // The property id a prefetch brought for (cid, name), without counting as asked;
-    // empty when none did.
+    // The property id known for (cid, name) without asking (brought by a prefetch, or
+    // remembered), not counting as asked; empty when none is.
     virtual std::string prefetchedPropertyId(const std::string& cid, const std::string& name) {
         (void)cid;
         (void)name;

@@ -100,10 +100,13 @@ void RelayPropertyLookup::prefetch(const std::vector<LookupKey>& keys) {
 
 std::string RelayPropertyLookup::prefetchedPropertyId(const std::string& cid,
                                                       const std::string& name) {
-    auto known = answers_.find(LookupKey{cid, "", name});
-    if (known == answers_.end())
-        return {};
-    return textBetween(known->second, "<pid>", "</pid>");
+    const LookupKey key{cid, "", name};
+    if (auto known = answers_.find(key); known != answers_.end())
+        return textBetween(known->second, "<pid>", "</pid>");
+    if (workers_ && app_.missing.empty())
+        if (std::optional<ValueIds> remembered = workers_->memory.find(key))
+            return remembered->pid;
+    return {};
 }
 
 std::string RelayPropertyLookup::answerOf(const LookupKey& key) {
