@@ -289,11 +289,17 @@ void DownloadRun::takeOffer(const OfferOptions& taken) {
     if (options.pagePrice)
         for (const ItemRow& row : list_.rows())
             options.pagePrices.push_back(row.sub[kSubPrice]);
-    // The look-ups go out together on workers; the window goes on meanwhile.
-    RelayPropertyLookup lookup(
-        app_, state_.log, lookupOptions,
-        {ports_.loop, [this] { return cancelled(); }, *lookupMemory_, lookupConcurrency});
+    // The look-ups go out together on workers; the window goes on meanwhile. A cancel
+    // ends the wait, and so does a new run started after a cancel in the meantime: this
+    // offer is then none of its business.
+    const std::uint64_t serial = offerSerial_;
+    RelayPropertyLookup lookup(app_, state_.log, lookupOptions,
+                               {ports_.loop,
+                                [this, serial] { return cancelled() || serial != offerSerial_; },
+                                *lookupMemory_, lookupConcurrency});
     ProcessedOffer offer = processOffer(app_.answer, options, {ports_.db, state_.log, lookup});
+    if (serial != offerSerial_)
+        return;
     for (const std::string& failure : offer.failures)
         ports_.dialogs.message("提示", failure, Icon::Error);
     categoryText_ = offer.categoryText;

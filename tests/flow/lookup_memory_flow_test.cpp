@@ -149,6 +149,32 @@ TEST_F(LookupRuns, CancelDuringStalledLookUpsEndsTheRunAtOnceWithoutARow) {
     EXPECT_EQ(count("select count(*) from TB_FoundLookup"), 0);
 }
 
+TEST_F(LookupRuns, CancelAndStartAgainWhileLookUpsStallLeavesTheOldOfferOut) {
+    addBothOffers();
+    sim.addFault("lookup stall 3000 1");
+    startWindow();
+    // Both clicks reach the window in one go while it waits for the look-ups.
+    std::function<void()> clickTwiceOnceAsked = [&] {
+        if (lookups().empty()) {
+            loop.startTimer(10, clickTwiceOnceAsked);
+            return;
+        }
+        window->cancelCommand();
+        dialogs.answers.push_back(Answer::Yes);
+        window->startDownload();
+    };
+    loop.startTimer(10, clickTwiceOnceAsked);
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_TRUE(loop.runUntil(
+        [&] { return dialogs.answers.empty() && run->outcome() != RunOutcome::Running; }, 10s));
+    loop.runUntil([] { return false; }, 50ms);
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(readFileBytes(package), expectedPackage({1, 2}));
+    for (const Shown& s : dialogs.shown)
+        EXPECT_NE(s.icon, Icon::Error) << s.text;
+}
+
 TEST(LookupMemoryUpgrade, AnOlderFileGetsTheTableAndTheSettingOnce) {
     TempDir dir;
     std::string path = copyDeliveredDatabase(dir.path());
