@@ -42,7 +42,11 @@ std::vector<PackageFileRow> splitPackageRecords(std::string_view text) {
         record.line = ++line;
         while (true) {
             std::size_t end = 0;
-            if (text[i] == '"') {
+            if (i == text.size()) {
+                // An empty last field after a TAB at the very end.
+                record.fields.emplace_back();
+                end = i;
+            } else if (text[i] == '"') {
                 std::size_t j = i + 1;
                 while (true) {
                     j = text.find('"', j);

@@ -140,15 +140,17 @@ TEST(RowCheck, LocalDescriptionFilesInEitherSystemsForm) {
 }
 
 TEST(PackageRecords, QuotedFieldRunsToTheQuoteBeforeATabOrTheLineEnd) {
-    std::vector<PackageFileRow> records =
-        splitPackageRecords("a\t\"x\"y\tz\"\tb\r\n\"line\r\nbreak\"\t\"\"\r\nlast\t\"open");
-    ASSERT_EQ(records.size(), 4u);
+    std::vector<PackageFileRow> records = splitPackageRecords(
+        "a\t\"x\"y\tz\"\tb\r\n\"line\r\nbreak\"\t\"\"\r\n\"cut\"\r\nend\"\t\r\nlast\t\"open");
+    ASSERT_EQ(records.size(), 5u);
     EXPECT_EQ(records[0].fields, (std::vector<std::string>{"a", "x\"y\tz", "b"}));
+    // A description may hold line breaks inside its quotes.
+    EXPECT_EQ(records[1].fields, (std::vector<std::string>{"line\r\nbreak", ""}));
     // A quote before a line break ends the field there, as the importer reads it.
-    EXPECT_EQ(records[1].fields, (std::vector<std::string>{"\"line"}));
-    EXPECT_EQ(records[2].fields, (std::vector<std::string>{"break\"", ""}));
-    EXPECT_EQ(records[3].fields, (std::vector<std::string>{"last", "open"}));
-    EXPECT_EQ(records[3].line, 4);
+    EXPECT_EQ(records[2].fields, (std::vector<std::string>{"cut"}));
+    EXPECT_EQ(records[3].fields, (std::vector<std::string>{"end\"", ""}));
+    EXPECT_EQ(records[4].fields, (std::vector<std::string>{"last", "open"}));
+    EXPECT_EQ(records[4].line, 5);
 }
 
 namespace {
