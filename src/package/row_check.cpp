@@ -101,7 +101,12 @@ std::vector<std::string> localDescriptionFiles(const std::string& description) {
         if (at == std::string::npos)
             return files;
         std::size_t start = at + marker.size();
-        std::size_t end = description.find_first_of("\"<>\r\n", start);
+        // The reference ends where its attribute's quote closes (a path may hold blanks
+        // and the other quote), or, unquoted, at a blank or the tag's end.
+        const char before = at > 0 ? description[at - 1] : ' ';
+        std::size_t end = before == '"' || before == '\''
+                              ? description.find_first_of(std::string(1, before) + "<>\r\n", start)
+                              : description.find_first_of(" \t<>\r\n", start);
         std::string path = description.substr(start, end == std::string::npos ? end : end - start);
         // A picture's address may carry a query after the local name.
         path = path.substr(0, path.find_first_of("?#"));

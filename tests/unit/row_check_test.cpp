@@ -136,6 +136,8 @@ TEST(RowCheck, LocalDescriptionFilesInEitherSystemsForm) {
                                     "src=\"http://h/y.jpg\"><div background=\"FILE:///D:\\p\\"
                                     "淘宝_DESC\\bg.gif\">"),
               (std::vector<std::string>{"/tmp/a b/x.jpg", "D:\\p\\淘宝_DESC\\bg.gif"}));
+    EXPECT_EQ(localDescriptionFiles("<img src='file:///tmp/O\"Neil/a.jpg'><img src=file:///b.jpg>"),
+              (std::vector<std::string>{"/tmp/O\"Neil/a.jpg", "/b.jpg"}));
     EXPECT_TRUE(localDescriptionFiles("<p>无图</p>").empty());
 }
 
