@@ -556,9 +556,9 @@ void DownloadRun::skipOffer(const std::string& reason) {
             list_.setSubItem(index, kSubRemark, remark);
             list_.setSubItem(index, kSubCheck, "");
         }
-        ports_.db.exec(joinSql({"update TB_URL set remark=?", ",bcheck=0", ",CheckState=0",
-                                "where uniqid=?"}),
-                       {remark, currentUniqid_});
+        ports_.db.exec(
+            joinSql({"update TB_URL set remark=?", ",bcheck=0", ",CheckState=0", "where uniqid=?"}),
+            {remark, currentUniqid_});
     } catch (const std::exception& e) {
         state_.log.appendAlways(e.what());
         offerEnded.emit(ordinal_, total_, offerId_, e.what());

@@ -221,8 +221,8 @@ std::string priceRuleCaption(const PriceRule& rule) {
     if (rule.factorTenThousandths != kFactorScale)
         caption += " x" + shortestScaled(rule.factorTenThousandths, 4);
     if (rule.additionFen != 0)
-        caption += std::string(rule.additionFen > 0 ? " +" : " ") +
-                   shortestScaled(rule.additionFen, 2);
+        caption +=
+            std::string(rule.additionFen > 0 ? " +" : " ") + shortestScaled(rule.additionFen, 2);
     switch (rule.rounding) {
     case PriceRounding::None:
         break;

@@ -12,11 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 using namespace lw;
 using namespace lw::test;

@@ -16,9 +16,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string offerAnswer(const std::string& id, const std::string& subject,
-                        const std::string& price, const std::string& details,
-                        const std::string& images) {
+std::string offerAnswer(const std::string& id, const std::string& subject, const std::string& price,
+                        const std::string& details, const std::string& images) {
     return "{\"result\":{\"toReturn\":[{\"subject\":\"" + subject + "\",\"details\":\"" + details +
            "\",\"offerId\":" + id + ",\"priceRanges\":[" + price +
            "],\"productFeatureList\":[],\"imageList\":[" + images + "]}]}}";
@@ -58,7 +57,8 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
     // Every row is written: the user decides.
     EXPECT_EQ(run->rowsWritten(), 3);
 
-    const std::string errors5001 = "错误:标题为空,价格不是正数(),描述图片文件不存在:/nowhere/gone.jpg";
+    const std::string errors5001 =
+        "错误:标题为空,价格不是正数(),描述图片文件不存在:/nowhere/gone.jpg";
     const std::string warnings5001 = "警告:类目为0,数量为0,没有主图";
     const std::string warnings5002 = "警告:类目为0,数量为0,标题超过60字节(62字节)";
     EXPECT_EQ(rowOf("2001").sub[kSubCheck], "通过");
@@ -66,8 +66,7 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
     EXPECT_EQ(rowOf("5002").sub[kSubCheck], "警告");
     EXPECT_EQ(rowOf("5001").sub[kSubRemark],
               "完成-2012:03:05 14:07:00:产品类别:;" + errors5001 + ";" + warnings5001);
-    EXPECT_EQ(rowOf("5002").sub[kSubRemark],
-              "完成-2012:03:05 14:07:00:产品类别:;" + warnings5002);
+    EXPECT_EQ(rowOf("5002").sub[kSubRemark], "完成-2012:03:05 14:07:00:产品类别:;" + warnings5002);
 
     // The run's value for a summary, and its end-of-run report.
     ASSERT_EQ(run->rowChecks().size(), 3u);
@@ -76,8 +75,8 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
     EXPECT_EQ(run->problemsReport(), "数据有错误的宝贝 1 个:\r\n  5001 " + errors5001 + ";" +
                                          warnings5001 + "\r\n数据有警告的宝贝 1 个:\r\n  5002 " +
                                          warnings5002 + "\r\n");
-    EXPECT_EQ(dialogs.last().text,
-              "完成下载并生成淘宝助理数据包.\r\n" + run->problemsReport() + "现在是否要打开文件位置?");
+    EXPECT_EQ(dialogs.last().text, "完成下载并生成淘宝助理数据包.\r\n" + run->problemsReport() +
+                                       "现在是否要打开文件位置?");
 
     // After a restart "有问题" finds the two, with their marks.
     startWindow();

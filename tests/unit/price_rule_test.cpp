@@ -30,9 +30,9 @@ TEST(PriceRule, TableOfRulesAndPrices) {
         {"x1.5+3", "12.50", "21.75"},
         {"+3", "8", "11.00"},
         {"x0.9-1", "10", "8.00"},
-        {"x1.333", "10", "13.33"},  // to the nearest fen
-        {"x1.335", "10", "13.35"},  // 13.35 exactly, no binary fraction below it
-        {"x0.15", "0.1", "0.02"},   // 0.015 rounds half up
+        {"x1.333", "10", "13.33"}, // to the nearest fen
+        {"x1.335", "10", "13.35"}, // 13.35 exactly, no binary fraction below it
+        {"x0.15", "0.1", "0.02"},  // 0.015 rounds half up
         {"x1.1", "0.1", "0.11"},
         // Rounding up.
         {"round=0.1", "58.31", "58.40"},
@@ -65,7 +65,8 @@ TEST(PriceRule, TableOfRulesAndPrices) {
 }
 
 TEST(PriceRule, EverySkuEntryPriceInSkuProps) {
-    const std::string sku = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28315;1627207:28326;";
+    const std::string sku =
+        "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28315;1627207:28326;";
     EXPECT_EQ(applyPriceRuleToSkus(rule("x1.5+3,round=0.9"), sku),
               "21.90:1::20509:28314;1627207:28326;21.90:1::20509:28315;1627207:28326;");
     EXPECT_EQ(applyPriceRuleToSkus(PriceRule{}, sku), sku);

@@ -67,8 +67,8 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         {"text price", [](RowFixture& f) { f.row.price = "12元"; }, {"价格不是正数(12元)"}, {}},
         {"missing description picture",
          [](RowFixture& f) {
-             f.row.description += "<img src=\"" + localPictureAddress(f.dir.path(), "gone.jpg") +
-                                  "?size=big\">";
+             f.row.description +=
+                 "<img src=\"" + localPictureAddress(f.dir.path(), "gone.jpg") + "?size=big\">";
          },
          {"描述图片文件不存在:@PATH@"},
          {}},
@@ -100,7 +100,7 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
             if (e.find("@PATH@") == std::string::npos)
                 continue;
             std::string file = e.find("描述") == 0 ? platform::joinPath(f.dir.path(), "gone.jpg")
-                                                  : pictureFilePath(f.folder, "nothere");
+                                                   : pictureFilePath(f.folder, "nothere");
             e.replace(e.find("@PATH@"), 6, file);
         }
         EXPECT_EQ(p.errors, errors) << c.name;
