@@ -575,8 +575,13 @@ std::string DownloadRun::problemsReport() const {
         if (problems.empty())
             return;
         report += heading + std::to_string(problems.size()) + " 个:\r\n";
-        for (const OfferProblem& p : problems)
-            report += "  " + p.offerId + " " + p.reason + "\r\n";
+        // A message box of a long run stays readable; the item list keeps every remark.
+        constexpr std::size_t kListed = 20;
+        for (std::size_t i = 0; i < problems.size() && i < kListed; ++i)
+            report += "  " + problems[i].offerId + " " + problems[i].reason + "\r\n";
+        if (problems.size() > kListed)
+            report += "  ...另有 " + std::to_string(problems.size() - kListed) +
+                      " 个(见列表中各项的备注)\r\n";
     };
     list("未能下载的宝贝 ", failedOffers_);
     list("属性不完整的宝贝 ", incompleteOffers_);

@@ -101,3 +101,23 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
               "完成-2012:03:05 14:07:00:产品类别:;警告:类目为0,数量为0,没有主图");
     EXPECT_EQ(db->query("select CheckState from TB_URL where num_iid='5002'").first(), "2");
 }
+
+TEST_F(RowCheckFlow, ALongRunsReportListsTwentyAndCountsTheRest) {
+    for (int i = 0; i < 21; ++i) {
+        const std::string id = std::to_string(6001 + i);
+        writeFileBytes(fixtures + "/offers/" + id + ".json",
+                       offerAnswer(id, "围巾", "{\"price\":\"8.00\"}", "<p>x</p>",
+                                   "{\"originalImageURI\":\"http:\\/\\/img.example.com\\/a2.jpg\"}"));
+        addLink(group, id, "围巾", "0", "0", false, true);
+    }
+    startWindow();
+    startAndRun();
+    ASSERT_EQ(run->rowsWritten(), 21);
+    const std::string report = run->problemsReport();
+    EXPECT_EQ(report.rfind("数据有警告的宝贝 21 个:\r\n  6001 警告:类目为0,数量为0\r\n", 0), 0u);
+    EXPECT_NE(report.find("  6020 警告"), std::string::npos);
+    EXPECT_EQ(report.find("  6021 警告"), std::string::npos);
+    const std::string rest = "  ...另有 1 个(见列表中各项的备注)\r\n";
+    ASSERT_GT(report.size(), rest.size());
+    EXPECT_EQ(report.substr(report.size() - rest.size()), rest);
+}
