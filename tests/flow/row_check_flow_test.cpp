@@ -105,9 +105,10 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
 TEST_F(RowCheckFlow, ALongRunsReportListsTwentyAndCountsTheRest) {
     for (int i = 0; i < 21; ++i) {
         const std::string id = std::to_string(6001 + i);
-        writeFileBytes(fixtures + "/offers/" + id + ".json",
-                       offerAnswer(id, "围巾", "{\"price\":\"8.00\"}", "<p>x</p>",
-                                   "{\"originalImageURI\":\"http:\\/\\/img.example.com\\/a2.jpg\"}"));
+        writeFileBytes(
+            fixtures + "/offers/" + id + ".json",
+            offerAnswer(id, "围巾", "{\"price\":\"8.00\"}", "<p>x</p>",
+                        "{\"originalImageURI\":\"http:\\/\\/img.example.com\\/a2.jpg\"}"));
         addLink(group, id, "围巾", "0", "0", false, true);
     }
     startWindow();
