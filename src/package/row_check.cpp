@@ -130,8 +130,9 @@ RowProblems checkRowFields(const std::vector<std::string>& values, const Categor
     const std::string title = value(kTitle);
     if (title.empty())
         p.errors.push_back("标题为空");
-    if (!isPositiveAmount(value(kPrice)))
-        p.errors.push_back("价格不是正数(" + value(kPrice) + ")");
+    const std::string price = value(kPrice);
+    if (!isPositiveAmount(price))
+        p.errors.push_back(price.empty() ? "价格不是正数" : "价格不是正数(" + price + ")");
     for (const std::string& file : localDescriptionFiles(value(kDescription)))
         if (!fileExists(file))
             p.errors.push_back("描述图片文件不存在:" + file);

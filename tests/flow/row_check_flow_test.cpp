@@ -58,7 +58,7 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
     EXPECT_EQ(run->rowsWritten(), 3);
 
     const std::string errors5001 =
-        "错误:标题为空,价格不是正数(),描述图片文件不存在:/nowhere/gone.jpg";
+        "错误:标题为空,价格不是正数,描述图片文件不存在:/nowhere/gone.jpg";
     const std::string warnings5001 = "警告:类目为0,数量为0,没有主图";
     const std::string warnings5002 = "警告:类目为0,数量为0,标题超过60字节(62字节)";
     EXPECT_EQ(rowOf("2001").sub[kSubCheck], "通过");

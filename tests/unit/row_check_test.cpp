@@ -62,7 +62,7 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         longTitle += "衣";
     const Case cases[] = {
         {"empty title", [](RowFixture& f) { f.row.title = "  "; }, {"标题为空"}, {}},
-        {"empty price", [](RowFixture& f) { f.row.price = ""; }, {"价格不是正数()"}, {}},
+        {"empty price", [](RowFixture& f) { f.row.price = ""; }, {"价格不是正数"}, {}},
         {"zero price", [](RowFixture& f) { f.row.price = "0.00"; }, {"价格不是正数(0.00)"}, {}},
         {"text price", [](RowFixture& f) { f.row.price = "12元"; }, {"价格不是正数(12元)"}, {}},
         {"missing description picture",
@@ -126,8 +126,8 @@ TEST(RowCheck, WithoutAStoredTreeOnlyCategoryZeroIsFlagged) {
 }
 
 TEST(RowCheck, ProblemsText) {
-    RowProblems p{{"标题为空", "价格不是正数()"}, {"数量为0"}};
-    EXPECT_EQ(p.text(), "错误:标题为空,价格不是正数();警告:数量为0");
+    RowProblems p{{"标题为空", "价格不是正数"}, {"数量为0"}};
+    EXPECT_EQ(p.text(), "错误:标题为空,价格不是正数;警告:数量为0");
     EXPECT_EQ((RowProblems{{}, {"类目为0", "数量为0"}}).text(), "警告:类目为0,数量为0");
 }
 
