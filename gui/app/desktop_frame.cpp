@@ -3,6 +3,7 @@
 #include "app/about_dialog.hpp"
 #include "catalog/mapping_editor_window.hpp"
 #include "harvest/harvest_dialog.hpp"
+#include "package/price_rule_dialog.hpp"
 
 #include <QCoreApplication>
 
@@ -30,6 +31,15 @@ MappingEditorWindow* DesktopFrame::mappingEditor() {
 
 void DesktopFrame::showMappingEditor() {
     mappingEditor()->exec();
+}
+
+std::optional<PriceRule> DesktopFrame::editPriceRule(const PriceRule& rule) {
+    if (!priceRule_)
+        priceRule_ = new PriceRuleDialog(mainWindow_);
+    priceRule_->setRule(rule);
+    if (priceRule_->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return priceRule_->rule();
 }
 
 void DesktopFrame::showAbout(const AboutBox& about) {

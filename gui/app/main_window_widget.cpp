@@ -183,6 +183,15 @@ void MainWindowWidget::buildOptionsBar() {
         "常规获取的是原始价格,对打折价格无法获取,此选项可以将页面的打折价格直接获取生成到数据包中");
     connect(pagePrice_, &QCheckBox::clicked, this, [&l](bool on) { l.setPagePrice(on); });
     optionsBar_->addWidget(pagePrice_);
+    optionsBar_->addSeparator();
+    priceRule_ = new QLabel;
+    priceRule_->setObjectName("_PriceRule");
+    optionsBar_->addWidget(priceRule_);
+    auto* priceRuleButton = new QPushButton("设置...");
+    priceRuleButton->setObjectName("_PriceRuleButton");
+    priceRuleButton->setToolTip("设置下载时对价格(含SKU价格)的加价和进位");
+    connect(priceRuleButton, &QPushButton::clicked, this, [&l] { l.editPriceRule(); });
+    optionsBar_->addWidget(priceRuleButton);
 }
 
 void MainWindowWidget::buildCentre() {
@@ -295,6 +304,7 @@ void MainWindowWidget::readOptions() {
     chkClearLink_->setChecked(s.removeDescriptionLinks);
     chkDescLocal_->setChecked(s.localDescriptionPictures);
     pagePrice_->setChecked(s.pagePrice);
+    priceRule_->setText(" " + toQ(logic_.priceRuleCaption()) + " ");
     if (itemCats_->count() != static_cast<int>(s.itemCats.names.size())) {
         itemCats_->clear();
         for (const std::string& name : s.itemCats.names)

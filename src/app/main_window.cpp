@@ -57,6 +57,12 @@ void MainWindowLogic::initialise() {
     }
     state_.localDescriptionPictures = true;
     state_.pagePrice = false;
+    {
+        // A stored text that is no rule (edited by hand) leaves the prices alone.
+        std::string error;
+        run_.priceRule =
+            parsePriceRule(readSetting(db, Setting::PriceRule), error).value_or(PriceRule{});
+    }
 
     // Data Package path from setting 500, or the default one.
     std::string path = trim(readSetting(db, Setting::PackagePath));
@@ -218,6 +224,29 @@ void MainWindowLogic::setLocalDescriptionPictures(bool on) {
 
 void MainWindowLogic::setPagePrice(bool on) {
     state_.pagePrice = on;
+    state_.optionsChanged.emit();
+}
+
+std::string MainWindowLogic::priceRuleCaption() const {
+    return lw::priceRuleCaption(run_.priceRule);
+}
+
+void MainWindowLogic::editPriceRule() {
+    if (state_.busy())
+        return;
+    if (std::optional<PriceRule> rule = frame_.editPriceRule(run_.priceRule))
+        setPriceRule(*rule);
+}
+
+void MainWindowLogic::setPriceRule(const PriceRule& rule) {
+    try {
+        storeSetting(ports_.db, Setting::PriceRule, priceRuleText(rule), "价格规则");
+    } catch (const DbError& e) {
+        ports_.dialogs.message("错误", std::string("无法保存价格规则.\r\n") + e.what(),
+                               Icon::Error);
+        return;
+    }
+    run_.priceRule = rule;
     state_.optionsChanged.emit();
 }
 

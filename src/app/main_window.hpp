@@ -87,6 +87,11 @@ public:
     void setRemoveDescriptionLinks(bool on);
     void setLocalDescriptionPictures(bool on);
     void setPagePrice(bool on);
+    // The price rule (setting 650): its caption, its dialog, and a new rule stored.
+    const PriceRule& priceRule() const { return run_.priceRule; }
+    std::string priceRuleCaption() const;
+    void editPriceRule();
+    void setPriceRule(const PriceRule& rule);
 
     // Menus.
     void quit(); // "退出(&X)"

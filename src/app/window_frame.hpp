@@ -1,6 +1,9 @@
 #pragma once
 
+#include "package/price_rule.hpp"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lw {
@@ -24,6 +27,12 @@ public:
     }
     // "产品类别与淘宝类目映射定义": the mapping editor, modal.
     virtual void showMappingEditor() {}
+    // The options bar's price rule button: the rule's small dialog, modal, starting
+    // from rule. The rule confirmed, or nullopt when the dialog was cancelled.
+    virtual std::optional<PriceRule> editPriceRule(const PriceRule& rule) {
+        (void)rule;
+        return std::nullopt;
+    }
     virtual void showAbout(const AboutBox& about) { (void)about; }
     // The main window exists: the splash goes.
     virtual void destroySplash() {}

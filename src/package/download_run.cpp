@@ -41,6 +41,12 @@ void makeFolder(const std::string& path) {
     std::filesystem::create_directory(platform::toPath(path), ec);
 }
 
+CheckState checkStateOf(const RowProblems& problems) {
+    if (!problems.errors.empty())
+        return CheckState::Errors;
+    return problems.warnings.empty() ? CheckState::Passed : CheckState::Warnings;
+}
+
 } // namespace
 
 DownloadRun::DownloadRun(Ports ports, MainState& state, ItemList& list, const Config& config)
@@ -110,6 +116,7 @@ bool DownloadRun::startDownload() {
     awaitingAnswer_ = false;
     failedOffers_.clear();
     incompleteOffers_.clear();
+    rowChecks_.clear();
     int index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
@@ -133,6 +140,8 @@ bool DownloadRun::startDownload() {
     std::string question = kStartQuestion;
     if (state_.pagePrice)
         question += kPagePriceWarning;
+    if (priceRule.active())
+        question += "\r\n\r\n" + priceRuleCaption(priceRule);
     if (!dialogs.question("提示", question))
         return false;
 
@@ -190,6 +199,7 @@ bool DownloadRun::startDownload() {
     offerIds_.clear();
     for (const ItemRow& row : list_.rows())
         offerIds_.push_back(trim(row.sub[kSubNumIid]));
+    categoryTree_ = readCategoryTree(ports_.db);
     armTimer();
     return true;
 }
@@ -273,6 +283,7 @@ OfferOptions DownloadRun::offerOptions() const {
     options.pictureFolder = pictureFolder_;
     options.descriptionFolder = descriptionFolder_;
     options.offerIds = offerIds_;
+    options.priceRule = priceRule;
     return options;
 }
 
@@ -459,6 +470,8 @@ void DownloadRun::completeOffer() {
     const PackageRowValues row = finishRow(*heldOffer_);
     for (const std::string& line : packageRowLogLines(row))
         state_.log.append(line);
+    // Written all the same: the user decides what to do with a row that has problems.
+    const RowProblems problems = checkRowValues(row, categoryTree_, pictureFolder_);
 
     std::string file = packagePath();
     const bool exists = fileExists(file);
@@ -487,28 +500,35 @@ void DownloadRun::completeOffer() {
         return;
     }
     ++rowsWritten_;
+    rowChecks_.push_back({offerId_, currentUniqid_, problems});
+    const CheckState checkState = checkStateOf(problems);
 
     std::string remark;
     try {
         remark = "完成-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
                  ":产品类别:" + categoryText_;
+        if (!heldOffer_->originalPrice.empty())
+            remark += ";原价:" + heldOffer_->originalPrice + ",按价格规则改为:" + row.price;
         if (!lookupFailures_.empty()) {
             std::string reason = "属性查询无应答 " + std::to_string(lookupFailures_.size()) +
                                  " 次(网络错误),属性和SKU不完整";
             remark += ";" + reason;
             incompleteOffers_.push_back({offerId_, reason});
         }
+        if (!problems.empty())
+            remark += ";" + problems.text();
         if (index >= 0) {
             list_.setTicked(index, false);
             list_.setState(index, kStateDownloaded, kIconDownloaded);
             list_.setSubItem(index, kSubRemark, remark);
+            list_.setSubItem(index, kSubCheck, checkMarkText(checkState));
         }
         // The mark, the tick and the row's journal change together: a sudden end leaves
         // either a marked item with its row or an unmarked one whose row is cut again.
         Transaction transaction(ports_.db);
-        ports_.db.exec(
-            joinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0", "where uniqid=?"}),
-            {remark, currentUniqid_});
+        ports_.db.exec(joinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0",
+                                ",CheckState=?", "where uniqid=?"}),
+                       {remark, std::int64_t{static_cast<int>(checkState)}, currentUniqid_});
         forgetPendingRow(ports_.db);
         transaction.commit();
     } catch (const std::exception& e) {
@@ -534,9 +554,11 @@ void DownloadRun::skipOffer(const std::string& reason) {
             list_.setTicked(index, false);
             list_.setState(index, kStatePending, kIconPending);
             list_.setSubItem(index, kSubRemark, remark);
+            list_.setSubItem(index, kSubCheck, "");
         }
-        ports_.db.exec(joinSql({"update TB_URL set remark=?", ",bcheck=0", "where uniqid=?"}),
-                       {remark, currentUniqid_});
+        ports_.db.exec(
+            joinSql({"update TB_URL set remark=?", ",bcheck=0", ",CheckState=0", "where uniqid=?"}),
+            {remark, currentUniqid_});
     } catch (const std::exception& e) {
         state_.log.appendAlways(e.what());
         offerEnded.emit(ordinal_, total_, offerId_, e.what());
@@ -553,11 +575,26 @@ std::string DownloadRun::problemsReport() const {
         if (problems.empty())
             return;
         report += heading + std::to_string(problems.size()) + " 个:\r\n";
-        for (const OfferProblem& p : problems)
-            report += "  " + p.offerId + " " + p.reason + "\r\n";
+        // A message box of a long run stays readable; the item list keeps every remark.
+        constexpr std::size_t kListed = 20;
+        for (std::size_t i = 0; i < problems.size() && i < kListed; ++i)
+            report += "  " + problems[i].offerId + " " + problems[i].reason + "\r\n";
+        if (problems.size() > kListed)
+            report += "  ...另有 " + std::to_string(problems.size() - kListed) +
+                      " 个(见列表中各项的备注)\r\n";
     };
     list("未能下载的宝贝 ", failedOffers_);
     list("属性不完整的宝贝 ", incompleteOffers_);
+    std::vector<OfferProblem> errors;
+    std::vector<OfferProblem> warnings;
+    for (const RowCheckResult& check : rowChecks_) {
+        if (!check.problems.errors.empty())
+            errors.push_back({check.offerId, check.problems.text()});
+        else if (!check.problems.warnings.empty())
+            warnings.push_back({check.offerId, check.problems.text()});
+    }
+    list("数据有错误的宝贝 ", errors);
+    list("数据有警告的宝贝 ", warnings);
     return report;
 }
 

@@ -5,6 +5,8 @@
 #include "net/relay.hpp"
 #include "package/offer_process.hpp"
 #include "package/picture_job.hpp"
+#include "package/price_rule.hpp"
+#include "package/row_check.hpp"
 #include "ui/event_loop.hpp"
 #include "ui/main_state.hpp"
 #include "ui/ports.hpp"
@@ -47,6 +49,9 @@ public:
     HttpOptions lookupOptions = lookupHttpOptions();
     // The interval of the timer that takes the next offer.
     int timerIntervalMs = 200;
+    // Applied to every price the run writes (the window's stored rule, or the CLI's
+    // --price-rule for one run).
+    PriceRule priceRule;
 
     // "开始下载". Returns true when the run started.
     bool startDownload();
@@ -69,7 +74,15 @@ public:
     };
     const std::vector<OfferProblem>& failedOffers() const { return failedOffers_; }
     const std::vector<OfferProblem>& incompleteOffers() const { return incompleteOffers_; }
-    // What the end of a run reports about them; empty when there is nothing to report.
+    // The check of every row this run wrote, in the order written.
+    struct RowCheckResult {
+        std::string offerId;
+        std::int64_t uniqid = 0;
+        RowProblems problems;
+    };
+    const std::vector<RowCheckResult>& rowChecks() const { return rowChecks_; }
+    // What the end of a run reports about them and about rows with errors or warnings;
+    // empty when there is nothing to report.
     std::string problemsReport() const;
     int runOrdinal() const { return ordinal_; }
     int runTotal() const { return total_; }
@@ -126,6 +139,9 @@ private:
     int rowsWritten_ = 0;
     std::vector<OfferProblem> failedOffers_;
     std::vector<OfferProblem> incompleteOffers_;
+    std::vector<RowCheckResult> rowChecks_;
+    // Read at the start: rows are checked against the tree the store holds.
+    CategoryTree categoryTree_;
     // The current offer's look-ups that got no answer.
     std::vector<std::string> lookupFailures_;
     std::vector<std::string> offerIds_;

@@ -23,6 +23,8 @@ enum class Setting : int {
     // Present only while a package row is being written (older files may hold it after a
     // sudden end): the package's size before the row, a TAB and the package path.
     PendingPackageRow = 510,
+    // The price rule of the download run in its command-line form ("" or missing: off).
+    PriceRule = 650,
 };
 
 // The NM a setting is stored under, ready to bind.
@@ -33,5 +35,8 @@ inline std::int64_t settingNumber(Setting setting) {
 // Reading a missing row gives empty text; writing a missing row changes nothing.
 std::string readSetting(Database& db, Setting setting);
 bool writeSetting(Database& db, Setting setting, const std::string& value);
+// Writes a setting, making its row when the file has none yet.
+void storeSetting(Database& db, Setting setting, const std::string& value,
+                  const std::string& description);
 
 } // namespace lw

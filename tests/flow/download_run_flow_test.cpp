@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 using namespace lw;
 using namespace lw::test;
@@ -53,22 +54,35 @@ TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheIte
     EXPECT_EQ(pictureRequests("/a1.jpg"), 2);
     EXPECT_EQ(pictureRequests("/d/x.jpg"), 1);
 
-    for (const auto& [id, remark] : {std::pair{"2001", kRemarkA}, std::pair{"2002", kRemarkB}}) {
+    // The scarf has no category and no SKU: written, with its warnings noted.
+    const std::string warningsB = "警告:类目为0,数量为0";
+    for (const auto& [id, remark, mark, state] :
+         {std::tuple{"2001", kRemarkA, "通过", "1"},
+          std::tuple{"2002", kRemarkB + ";" + warningsB, "警告", "2"}}) {
         const ItemRow& r = rowOf(id);
         EXPECT_EQ(r.state, "已下载");
         EXPECT_EQ(r.icon, kIconDownloaded);
         EXPECT_FALSE(r.ticked);
         EXPECT_EQ(r.sub[kSubRemark], remark);
-        Query q = db->query("select IsDownload,remark from TB_URL where num_iid=?", {id});
+        EXPECT_EQ(r.sub[kSubCheck], mark);
+        Query q =
+            db->query("select IsDownload,remark,CheckState from TB_URL where num_iid=?", {id});
         EXPECT_EQ(q.text("IsDownload"), "1");
         EXPECT_EQ(q.text("remark"), remark);
+        EXPECT_EQ(q.text("CheckState"), state);
     }
+    ASSERT_EQ(run->rowChecks().size(), 2u);
+    EXPECT_TRUE(run->rowChecks()[0].problems.empty());
+    EXPECT_EQ(run->rowChecks()[1].offerId, "2002");
+    EXPECT_EQ(run->rowChecks()[1].problems.warnings,
+              (std::vector<std::string>{"类目为0", "数量为0"}));
 
     EXPECT_FALSE(window->state().panel.visible());
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载勾选的宝贝?");
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Question);
-    EXPECT_EQ(dialogs.shown[1].text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    EXPECT_EQ(dialogs.shown[1].text, "完成下载并生成淘宝助理数据包.\r\n数据有警告的宝贝 1 个:\r\n"
+                                     "  2002 警告:类目为0,数量为0\r\n现在是否要打开文件位置?");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Information);
     EXPECT_TRUE(desktop.openedFolders.empty());
 

@@ -75,7 +75,11 @@ TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
         waitFor([&] { return !logic->state().panel.visible() && dialogs.shown.size() >= 2; });
     qunsetenv("http_proxy");
     ASSERT_TRUE(done);
-    EXPECT_EQ(dialogs.shown.back().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    // No category tree here: both rows are written with their warnings.
+    EXPECT_EQ(dialogs.shown.back().text,
+              "完成下载并生成淘宝助理数据包.\r\n数据有警告的宝贝 2 个:\r\n"
+              "  2001 警告:类目为0,数量为0\r\n  2002 警告:类目为0,数量为0\r\n"
+              "现在是否要打开文件位置?");
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(logic->list().row(i).state, "已下载");
         EXPECT_FALSE(logic->list().row(i).ticked);

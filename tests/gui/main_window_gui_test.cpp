@@ -143,8 +143,11 @@ TEST_F(MainWindowGui, BuildsToolbarOptionsAndStatusTexts) {
     EXPECT_EQ(child<QPushButton>("_Cancel")->text(), "取消");
     EXPECT_FALSE(child<QPlainTextEdit>("_Debug")->isVisible());
     auto* status = child<QComboBox>("cmbStatus");
-    ASSERT_EQ(status->count(), 3);
+    ASSERT_EQ(status->count(), 4);
     EXPECT_EQ(status->itemText(2), "未下载");
+    EXPECT_EQ(status->itemText(3), "有问题");
+    EXPECT_EQ(child<QLabel>("_PriceRule")->text(), " 价格规则: 不调整 ");
+    EXPECT_EQ(child<QPushButton>("_PriceRuleButton")->text(), "设置...");
     EXPECT_EQ(child<QPushButton>("_Refresh")->text(), "搜索");
     EXPECT_EQ(child<QCheckBox>("_Select")->text(), "宝贝列表");
 }
@@ -180,7 +183,7 @@ TEST_F(MainWindowGui, ListShowsColumnsRowsAndTicks) {
     for (int c = 0; c < model->columnCount(); ++c)
         headers << model->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers, (QStringList{"状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格",
-                                    "numiid", ""}));
+                                    "numiid", "", "检查"}));
     EXPECT_EQ(view->header()->sectionSize(1), 300);
     EXPECT_EQ(view->header()->sectionSize(5), 1);
     ASSERT_EQ(model->rowCount(), 2);
