@@ -20,7 +20,7 @@ const std::vector<Command>& allCommands() {
          true, runLinkCommand},
         {"download",
          "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price] "
-         "[--no-local-desc] [--keep-links] [--preferred NAME]",
+         "[--no-local-desc] [--keep-links] [--preferred NAME] [--keep-going]",
          true, runDownloadCommand},
         {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true,
          runHarvestCommand},

@@ -24,7 +24,7 @@ namespace {
 
 constexpr const char* kDownloadUsage =
     "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price]\n"
-    "           [--no-local-desc] [--keep-links] [--preferred NAME]";
+    "           [--no-local-desc] [--keep-links] [--preferred NAME] [--keep-going]";
 
 // The run's questions are the command's own request: they are answered yes, the
 // file-exists dialog from the options, and the closing "open the folder?" no.
@@ -82,6 +82,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
     bool pagePrice = args.flag("--page-price");
     bool noLocalDesc = args.flag("--no-local-desc");
     bool keepLinks = args.flag("--keep-links");
+    bool keepGoing = args.flag("--keep-going");
     if (args.missingValue() || !args.unknownOption().empty() || !args.rest().empty() ||
         int(append) + int(overwrite) + int(newFile) > 1)
         return printUsage(kDownloadUsage);
@@ -112,6 +113,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
     state.pagePrice = pagePrice;
     state.localDescriptionPictures = !noLocalDesc;
     state.removeDescriptionLinks = !keepLinks;
+    state.skipFailedOffers = keepGoing;
     loadPreferredCategories(*context.db, state.itemCats);
     if (!preferred.empty()) {
         state.itemCats.selected = state.itemCats.indexOfNoCase(preferred);
@@ -153,6 +155,9 @@ int runDownloadCommand(CliContext& context, Args& args) {
     for (const auto& p : run.incompleteOffers())
         std::cout << "不完整\t" << p.offerId << "\t" << p.reason << "\n";
     std::cout.flush();
+    // The run's end in words; a run that failed said it in its message already.
+    if (run.outcome() != RunOutcome::Failed)
+        std::cerr << "[小结]\n" << replaceAll(run.summary(), "\r\n", "\n");
     bool whole = run.failedOffers().empty() && run.incompleteOffers().empty();
     return run.outcome() == RunOutcome::Completed && whole ? kExitOk : kExitFailed;
 }

@@ -9,15 +9,14 @@
 #include "store/database.hpp"
 #include "ui/clock.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/enter_presses_button.hpp"
 #include "ui/qt_desktop.hpp"
 #include "ui/qt_dialogs.hpp"
 #include "ui/qt_event_loop.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/qt_translations.hpp"
 
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include <exception>
 #include <filesystem>
@@ -29,17 +28,15 @@ using namespace lw::gui;
 int main(int argc, char** argv) {
     Application app(argc, argv);
     // 1. The application title.
+    // No display name: Qt would append it to every window title.
     QApplication::setApplicationName("Listwright");
-    QApplication::setApplicationDisplayName("Listwright");
     // Ties the windows to listwright.desktop, so the desktop shows its name and icon.
     QGuiApplication::setDesktopFileName("listwright");
     // The program ends when the main window closes, not when a hidden-to-tray window's
     // last dialog does.
     QApplication::setQuitOnLastWindowClosed(false);
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    installQtTranslations(&app);
+    EnterPressesButton enterPressesButton;
 
     QtEventLoop loop;
     QtDialogs dialogs; // 4. the file-exists dialog is created here, hidden

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -94,6 +95,13 @@ void MainWindowWidget::buildMenus() {
         l.countPropertyValues();
     })->setVisible(false);
     addMenuAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.resetPackagePath(); });
+    // F5 anywhere in the window reloads the list, as "搜索" does.
+    auto* reload = new QAction(this);
+    reload->setObjectName("_ReloadList");
+    reload->setShortcut(QKeySequence(Qt::Key_F5));
+    reload->setShortcutContext(Qt::WindowShortcut);
+    connect(reload, &QAction::triggered, this, [&l] { l.view().applyFilter(); });
+    addAction(reload);
     addMenuAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.openCalculator(); });
     // The database needs no driver: the command stays for the old menu's sake, hidden.
     addMenuAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...", [&l] {
@@ -183,6 +191,11 @@ void MainWindowWidget::buildOptionsBar() {
         "常规获取的是原始价格,对打折价格无法获取,此选项可以将页面的打折价格直接获取生成到数据包中");
     connect(pagePrice_, &QCheckBox::clicked, this, [&l](bool on) { l.setPagePrice(on); });
     optionsBar_->addWidget(pagePrice_);
+    skipFailed_ = new QCheckBox("出错时跳过该宝贝继续下载");
+    skipFailed_->setObjectName("_chkSkipFailed");
+    skipFailed_->setToolTip("某个宝贝下载出错时, 记下原因并取消它的勾选, 接着下载下一个宝贝");
+    connect(skipFailed_, &QCheckBox::clicked, this, [&l](bool on) { l.setSkipFailedOffers(on); });
+    optionsBar_->addWidget(skipFailed_);
 }
 
 void MainWindowWidget::buildCentre() {
@@ -291,7 +304,8 @@ void MainWindowWidget::readOptions() {
     const MainState& s = logic_.state();
     saveFile_->setText(toQ(s.saveFile));
     saveFile_->setToolTip(saveFile_->text());
-    QSignalBlocker a(chkClearLink_), b(chkDescLocal_), c(pagePrice_), d(itemCats_);
+    QSignalBlocker a(chkClearLink_), b(chkDescLocal_), c(pagePrice_), d(itemCats_), e(skipFailed_);
+    skipFailed_->setChecked(s.skipFailedOffers);
     chkClearLink_->setChecked(s.removeDescriptionLinks);
     chkDescLocal_->setChecked(s.localDescriptionPictures);
     pagePrice_->setChecked(s.pagePrice);

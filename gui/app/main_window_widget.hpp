@@ -75,6 +75,7 @@ private:
     QCheckBox* chkClearLink_ = nullptr;
     QCheckBox* chkDescLocal_ = nullptr;
     QCheckBox* pagePrice_ = nullptr;
+    QCheckBox* skipFailed_ = nullptr;
     QTabWidget* pages_ = nullptr;
     ItemPage* page_ = nullptr;
     QPlainTextEdit* debug_ = nullptr;

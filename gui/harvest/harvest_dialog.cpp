@@ -83,6 +83,9 @@ void HarvestDialog::buildSearchBar() {
     connect(keyword_, &QLineEdit::textEdited, this,
             [this](const QString& text) { logic_.setKeyword(fromQ(text)); });
     connect(search, &QPushButton::clicked, this, [this] { logic_.startSearch(); });
+    // Enter in the shop address or the keyword starts the search.
+    for (QLineEdit* field : {shopAddress_, keyword_})
+        connect(field, &QLineEdit::returnPressed, this, [this] { logic_.startSearch(); });
 }
 
 void HarvestDialog::buildLinkBox() {

@@ -56,6 +56,7 @@ void ItemPage::buildBar() {
     group_->setObjectName("_Group");
     group_->setMinimumWidth(220);
     group_->dropDownCount = 10;
+    group_->onClosed = [this] { view_.groupPickerClosed(); };
     row->addWidget(group_);
 
     groupButton_ = new QToolButton(bar);
@@ -148,6 +149,10 @@ void ItemPage::buildList() {
     connections_.push_back(view_.list.reset.connect([this] { applySelectionFromList(); }));
     connections_.push_back(
         view_.list.selectionChanged.connect([this] { applySelectionFromList(); }));
+    // Delete, Space and Ctrl+A reach the page before the view's own handling.
+    list_->installEventFilter(this);
+    connect(list_, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { commands_.openItemPage(index.row()); });
     connect(list_, &QTreeView::customContextMenuRequested, this,
             [this](const QPoint& at) { listMenu_->popup(list_->viewport()->mapToGlobal(at)); });
     layout()->addWidget(list_);
@@ -197,6 +202,27 @@ void ItemPage::applySelectionFromList() {
     }
     list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     syncing_ = false;
+}
+
+bool ItemPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != list_ || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+        commands_.deleteSelectedItems();
+        return true;
+    }
+    if (key->key() == Qt::Key_Space && mods == Qt::NoModifier) {
+        QModelIndex current = list_->currentIndex();
+        view_.flipTicksFrom(current.isValid() ? current.row() : -1);
+        return true;
+    }
+    if (key->matches(QKeySequence::SelectAll)) {
+        view_.selectAll();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ItemPage::readBar() {

@@ -57,6 +57,7 @@ void MainWindowLogic::initialise() {
     }
     state_.localDescriptionPictures = true;
     state_.pagePrice = false;
+    state_.skipFailedOffers = readSetting(db, Setting::SkipFailedOffers) == "1";
 
     // Data Package path from setting 500, or the default one.
     std::string path = trim(readSetting(db, Setting::PackagePath));
@@ -116,6 +117,7 @@ bool MainWindowLogic::queryClose() {
         db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
                          settingNumber(Setting::RemoveDescriptionLinks)});
         db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
+        storeSetting(db, Setting::SkipFailedOffers, state_.skipFailedOffers ? "1" : "0");
         transaction.commit();
         view_.storeTicks();
     } catch (const DbError& e) {
@@ -218,6 +220,11 @@ void MainWindowLogic::setLocalDescriptionPictures(bool on) {
 
 void MainWindowLogic::setPagePrice(bool on) {
     state_.pagePrice = on;
+    state_.optionsChanged.emit();
+}
+
+void MainWindowLogic::setSkipFailedOffers(bool on) {
+    state_.skipFailedOffers = on;
     state_.optionsChanged.emit();
 }
 

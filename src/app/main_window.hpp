@@ -87,6 +87,7 @@ public:
     void setRemoveDescriptionLinks(bool on);
     void setLocalDescriptionPictures(bool on);
     void setPagePrice(bool on);
+    void setSkipFailedOffers(bool on); // "出错时跳过该宝贝继续下载"
 
     // Menus.
     void quit(); // "退出(&X)"

@@ -15,6 +15,10 @@ ItemView::ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& s
     // The picker is a member: the slot lives exactly as long as it.
     group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); })
         .release();
+    // The ticked count follows every tick; the totals wait for updateTotals.
+    list.rowsChanged.connect([this](int, int) { tickedCountChanged(); }).release();
+    list.reset.connect([this] { tickedCountChanged(); }).release();
+    list.rowsAppended.connect([this](int, int) { tickedCountChanged(); }).release();
     group.noRoom = [this] {
         dialogs_.message("提示", CheckedComboBox::kNoRoomMessage, Icon::Warning);
     };
@@ -45,7 +49,35 @@ std::vector<std::int64_t> ItemView::tickedGroupIds() const {
     return ids;
 }
 
-void ItemView::appendGroup(std::int64_t id, const std::string& name) {
+void ItemView::appendGroup(std::int64_t id, const std::string& name, bool keepTicks) {
+    std::vector<std::int64_t> ticked = tickedGroupIds();
+    insertGroup(id, name);
+    if (keepTicks)
+        tickGroupIds(ticked);
+}
+
+void ItemView::tickGroupIds(const std::vector<std::int64_t>& ids) {
+    for (std::int64_t id : ids)
+        for (size_t i = 0; i < groupIds_.size(); ++i)
+            if (groupIds_[i] == id)
+                group.setTicked(static_cast<int>(i), true);
+}
+
+void ItemView::reloadGroupsKeepingTicks() {
+    std::vector<std::int64_t> ticked = tickedGroupIds();
+    loadGroups();
+    for (int i = 0; i < group.count(); ++i)
+        group.setTicked(i, false);
+    tickGroupIds(ticked);
+}
+
+void ItemView::groupPickerClosed() {
+    if (state_.busy() || tickedGroupIds() == loadedGroupIds_)
+        return;
+    applyFilter();
+}
+
+void ItemView::insertGroup(std::int64_t id, const std::string& name) {
     // Before "未分组", which stays last.
     size_t at = !groupIds_.empty() && groupIds_.back() == kNoGroup ? groupIds_.size() - 1
                                                                    : groupIds_.size();
@@ -144,6 +176,7 @@ void ItemView::reloadItems() {
 
     list.beginUpdate();
     list.clear();
+    loadedGroupIds_ = tickedGroupIds();
     ItemStatement statement = buildItemStatement(filter());
     {
         Query q = db_.query(statement.sql(), statement.params);
@@ -172,8 +205,21 @@ void ItemView::reloadItems() {
 void ItemView::updateTotals() {
     Query q = db_.query(joinSql({"select count(*) from tb_url", "where tag=?"}),
                         {std::int64_t{kListKind}});
-    std::string all = q.eof() ? "0" : q.first();
-    statusText_ = " 共 " + all + " 项  ,  当前显示" + std::to_string(list.size()) + " 项";
+    totalText_ = q.eof() ? "0" : q.first();
+    updateStatusText();
+}
+
+void ItemView::tickedCountChanged() {
+    if (!statusText_.empty())
+        updateStatusText();
+}
+
+void ItemView::updateStatusText() {
+    std::string text = "共 " + totalText_ + " 项，当前显示 " + std::to_string(list.size()) +
+                       " 项，已勾选 " + std::to_string(list.tickedIndexes().size()) + " 项";
+    if (text == statusText_)
+        return;
+    statusText_ = text;
     statusTextChanged.emit();
 }
 
@@ -206,6 +252,19 @@ void ItemView::tickSelected() {
 
 void ItemView::untickSelected() {
     list.tickSelected(false);
+}
+
+void ItemView::flipTicksFrom(int current) {
+    if (current < 0 || current >= list.size())
+        current = list.firstSelected();
+    if (current < 0)
+        return;
+    const bool ticked = !list.row(current).ticked;
+    if (!list.row(current).selected) {
+        list.setTicked(current, ticked);
+        return;
+    }
+    list.tickSelected(ticked);
 }
 
 void ItemView::toggleAllTicks(bool checked) {

@@ -14,4 +14,13 @@ bool writeSetting(Database& db, Setting setting, const std::string& value) {
     return true;
 }
 
+void storeSetting(Database& db, Setting setting, const std::string& value) {
+    bool missing = db.query("select NM from _parameter where NM=?", {settingNumber(setting)}).eof();
+    if (missing)
+        db.exec("insert into _Parameter(NM,ParaValue,ParaDesc) select ?,?,?",
+                {settingNumber(setting), value, std::string()});
+    else
+        writeSetting(db, setting, value);
+}
+
 } // namespace lw

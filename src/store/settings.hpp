@@ -23,6 +23,12 @@ enum class Setting : int {
     // Present only while a package row is being written (older files may hold it after a
     // sudden end): the package's size before the row, a TAB and the package path.
     PendingPackageRow = 510,
+    // The desktop program's habits (rows made when first stored).
+    SkipFailedOffers = 620, // "出错时跳过该宝贝继续下载": "1" or "0"
+    WindowGeometry = 621,   // the main window: x,y,width,height,maximised (0/1)
+    ItemColumnWidths = 622, // the item list's column widths, joined by ","
+    ItemSortColumn = 623,   // the item list's sort column, empty when unsorted
+    ItemSortOrder = 624,    // "1" descending, "0" ascending
 };
 
 // The NM a setting is stored under, ready to bind.
@@ -33,5 +39,7 @@ inline std::int64_t settingNumber(Setting setting) {
 // Reading a missing row gives empty text; writing a missing row changes nothing.
 std::string readSetting(Database& db, Setting setting);
 bool writeSetting(Database& db, Setting setting, const std::string& value);
+// Writes a setting, making its row when it is missing.
+void storeSetting(Database& db, Setting setting, const std::string& value);
 
 } // namespace lw

@@ -111,7 +111,7 @@ TEST_F(StartUp, ShowLoadsGroupsCountsAndListAfterHalfASecond) {
     ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
     EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"女装"});
     EXPECT_EQ(window->list().size(), 2);
-    EXPECT_EQ(window->view().statusText(), " 共 2 项  ,  当前显示2 项");
+    EXPECT_EQ(window->view().statusText(), "共 2 项，当前显示 2 项，已勾选 0 项");
 }
 
 using Shutdown = MainWindowFlow;

@@ -134,7 +134,7 @@ TEST_F(MainWindowGui, BuildsToolbarOptionsAndStatusTexts) {
     EXPECT_TRUE(child<QCheckBox>("_PagePrice")->toolTip().startsWith("常规获取的是原始价格"));
 
     EXPECT_EQ(child<QTabWidget>("_PageControl")->tabText(0), "选择定义要下载对方店铺宝贝");
-    EXPECT_EQ(child<QLabel>("_StatusText")->text(), " 共 2 项  ,  当前显示2 项");
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 2 项，已勾选 0 项");
     EXPECT_EQ(child<QLabel>("_VersionStatus")->text(), "版本:1.0.0.1");
     EXPECT_FALSE(child<QLabel>("_AllowanceStatus")->isVisible());
     EXPECT_FALSE(child<QFrame>("_ProcessPanel")->isVisible());
@@ -244,7 +244,7 @@ TEST_F(MainWindowGui, GroupPickerAndSearchReload) {
     picker->hidePopup();
     QTest::mouseClick(child<QPushButton>("_Refresh"), Qt::LeftButton);
     EXPECT_EQ(window->itemPage()->listView()->model()->rowCount(), 0);
-    EXPECT_EQ(child<QLabel>("_StatusText")->text(), " 共 2 项  ,  当前显示0 项");
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 0 项，已勾选 0 项");
 }
 
 TEST_F(MainWindowGui, ProgressPanelFollowsTheStateAndCancels) {
