@@ -25,7 +25,7 @@ enum ItemSubItem : int {
     kSubSales = 2,  // "总销量"
     kSubPrice = 3,  // "页面价格"
     kSubNumIid = 4, // "numiid": the offer id
-    kSubRemark = 5, // captionless column: the download run's note
+    kSubRemark = 5, // "备注": the download run's note
     kSubUniqid = 6, // no column: TB_URL.Uniqid, the key of every command
 };
 constexpr int kSubItemCount = 7;
