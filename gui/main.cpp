@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             dialogs.setParentWidget(window.get());
             QObject::connect(window.get(), &MainWindowWidget::closed, &app, &QApplication::quit);
             logic->initialise();
-            window->showMaximized();
+            window->showAsRemembered();
             logic->onShown();
             // First start without a configuration file: say where it goes, once the
             // window has finished loading (it raises itself then, which would put it

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace lw::gui {
@@ -295,6 +297,7 @@ void MainWindowWidget::bindState() {
     connections_.push_back(l.view().placePanelOverPage.connect([this] { placePanelOverPage(); }));
     connections_.push_back(l.frameChanged.connect([this] { readFrame(); }));
     connections_.push_back(l.trayChanged.connect([this] { readTray(); }));
+    connections_.push_back(l.layoutLoaded.connect([this] { applyLayout(); }));
     readOptions();
     readPanel();
     readFrame();
@@ -346,6 +349,36 @@ void MainWindowWidget::readTray() {
     }
 }
 
+void MainWindowWidget::applyLayout() {
+    const WindowLayout& layout = logic_.layout;
+    if (layout.normalGeometry) {
+        const WindowLayout::Rect& r = *layout.normalGeometry;
+        setGeometry(r.x, r.y, r.width, r.height);
+    }
+    QHeaderView* header = page_->listView()->header();
+    for (int c = 0; c < header->count() && c < static_cast<int>(layout.columnWidths.size()); ++c)
+        header->resizeSection(c, layout.columnWidths[static_cast<size_t>(c)]);
+}
+
+void MainWindowWidget::rememberLayout() {
+    WindowLayout& layout = logic_.layout;
+    const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    if (r.width() > 0 && r.height() > 0)
+        layout.normalGeometry = WindowLayout::Rect{r.x(), r.y(), r.width(), r.height()};
+    layout.maximised = isMaximized();
+    layout.columnWidths.clear();
+    QHeaderView* header = page_->listView()->header();
+    for (int c = 0; c < header->count(); ++c)
+        layout.columnWidths.push_back(header->sectionSize(c));
+}
+
+void MainWindowWidget::showAsRemembered() {
+    if (logic_.layout.normalGeometry && !logic_.layout.maximised)
+        show();
+    else
+        showMaximized();
+}
+
 void MainWindowWidget::placePanelOverPage() {
     Point p = panelPlaceOverPage(pages_->mapTo(this, QPoint(0, 0)).y(), pages_->width(),
                                  pages_->height(), panel_->width());
@@ -361,6 +394,7 @@ void MainWindowWidget::resizeEvent(QResizeEvent* event) {
 void MainWindowWidget::closeEvent(QCloseEvent* event) {
     if (!closing_ && !frame_.terminating()) {
         closing_ = true;
+        rememberLayout();
         logic_.queryClose();
     }
     tray_->hide();

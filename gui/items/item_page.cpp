@@ -133,6 +133,19 @@ void ItemPage::buildList() {
     int stateWidth = list_->fontMetrics().horizontalAdvance(toQ(kStateDownloaded)) + 64;
     header->resizeSection(0, std::max(kItemColumnWidths[0], stateWidth));
     connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.sortByColumn(c); });
+    // The arrow shows the sort of the core list, never one of the view's own.
+    header->setSortIndicatorShown(false);
+    auto showSort = [this, header] {
+        if (view_.sortColumn() < 0) {
+            header->setSortIndicatorShown(false);
+            return;
+        }
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(view_.sortColumn(), view_.sortedDescending() ? Qt::DescendingOrder
+                                                                              : Qt::AscendingOrder);
+    };
+    connections_.push_back(view_.sortChanged.connect(showSort));
+    showSort();
 
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {

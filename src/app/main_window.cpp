@@ -58,6 +58,9 @@ void MainWindowLogic::initialise() {
     state_.localDescriptionPictures = true;
     state_.pagePrice = false;
     state_.skipFailedOffers = readSetting(db, Setting::SkipFailedOffers) == "1";
+    layout = readWindowLayout(db);
+    ListSort sort = readListSort(db);
+    view_.restoreSort(sort.column, sort.descending);
 
     // Data Package path from setting 500, or the default one.
     std::string path = trim(readSetting(db, Setting::PackagePath));
@@ -85,6 +88,7 @@ void MainWindowLogic::initialise() {
 
     state_.optionsChanged.emit();
     frameChanged.emit();
+    layoutLoaded.emit();
 }
 
 void MainWindowLogic::onShown() {
@@ -118,6 +122,8 @@ bool MainWindowLogic::queryClose() {
                          settingNumber(Setting::RemoveDescriptionLinks)});
         db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
         storeSetting(db, Setting::SkipFailedOffers, state_.skipFailedOffers ? "1" : "0");
+        storeWindowLayout(db, layout);
+        storeListSort(db, {view_.sortColumn(), view_.sortedDescending()});
         transaction.commit();
         view_.storeTicks();
     } catch (const DbError& e) {

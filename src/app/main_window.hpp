@@ -2,6 +2,7 @@
 
 #include "app/about_box.hpp"
 #include "app/window_frame.hpp"
+#include "app/window_layout.hpp"
 #include "catalog/category_commands.hpp"
 #include "items/item_commands.hpp"
 #include "items/item_view.hpp"
@@ -43,6 +44,9 @@ public:
     std::string homeFolder;
     // How long after the first show the Groups and the list are loaded.
     int loadDelayMs = 500;
+    // The window's place and the list's column widths: read by initialise(), updated by
+    // the view before queryClose() stores them.
+    WindowLayout layout;
 
     MainState& state() { return state_; }
     const MainState& state() const { return state_; }
@@ -116,6 +120,8 @@ public:
     Signal<> frameChanged;
     // Hidden to the tray or restored.
     Signal<> trayChanged;
+    // initialise() read the layout: views take it.
+    Signal<> layoutLoaded;
 
 private:
     void restore();

@@ -198,6 +198,9 @@ void ItemView::reloadItems() {
             }
         }
     }
+    // The rows come in the order the header's arrow shows.
+    if (sortColumn_ >= 0)
+        list.sort(sortColumn_, sortedDescending_);
     list.endUpdate();
     updateTotals();
 }
@@ -295,7 +298,19 @@ void ItemView::sortByColumn(int column) {
     if (state_.busy())
         return;
     list.sort(column, sortDescending_);
+    sortColumn_ = column;
+    sortedDescending_ = sortDescending_;
     sortDescending_ = !sortDescending_;
+    sortChanged.emit();
+}
+
+void ItemView::restoreSort(int column, bool descending) {
+    if (column < 0 || column >= kColumnCount)
+        return;
+    sortColumn_ = column;
+    sortedDescending_ = descending;
+    sortDescending_ = !descending;
+    sortChanged.emit();
 }
 
 void loadItemRows(Database& db, const ItemFilter& filter, ItemList& list) {

@@ -80,6 +80,12 @@ public:
     void flipTicksFrom(int current);
     // Header click on a shown column (0 for "状态").
     void sortByColumn(int column);
+    // The column the list is sorted by (-1 when unsorted) and its direction; a reload
+    // sorts its rows the same way.
+    int sortColumn() const { return sortColumn_; }
+    bool sortedDescending() const { return sortedDescending_; }
+    // A sort kept from an earlier start; the next header click turns it round.
+    void restoreSort(int column, bool descending);
 
     // How often the long loops let events run.
     std::chrono::milliseconds pumpInterval{15};
@@ -87,6 +93,8 @@ public:
     Signal<> barChanged;
     Signal<> statusTextChanged;
     Signal<> listEnabledChanged;
+    // sortColumn or sortedDescending changed (views show the header's arrow).
+    Signal<> sortChanged;
     // reloadItems is about to show the progress panel: views place it over the page.
     Signal<> placePanelOverPage;
 
@@ -109,6 +117,8 @@ private:
     std::string totalText_ = "0";
     bool listEnabled_ = true;
     bool sortDescending_ = true;
+    int sortColumn_ = -1;
+    bool sortedDescending_ = true;
     std::vector<std::int64_t> groupIds_;
     // The Groups the shown list was loaded for.
     std::vector<std::int64_t> loadedGroupIds_;

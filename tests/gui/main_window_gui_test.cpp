@@ -394,3 +394,37 @@ TEST_F(MainWindowGui, ClosingThePickerReloadsTheList) {
     EXPECT_EQ(window->itemPage()->listView()->model()->rowCount(), 0);
     EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 0 项，已勾选 0 项");
 }
+
+// Size, place, column widths and the sort arrow come back after a restart.
+TEST_F(MainWindowGui, LayoutIsKeptAcrossARestart) {
+    window->showNormal();
+    window->setGeometry(30, 40, 900, 640);
+    QTreeView* view = window->itemPage()->listView();
+    view->header()->resizeSection(2, 222);
+    QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(view->header()->sectionViewportPosition(3) + 10, 5));
+    EXPECT_TRUE(view->header()->isSortIndicatorShown());
+    EXPECT_EQ(view->header()->sortIndicatorSection(), 3);
+    EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    window->close();
+
+    window.reset();
+    logic = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, *frame,
+                                              dir.path());
+    logic->homeFolder = dir.path();
+    logic->loadDelayMs = 0;
+    window = std::make_unique<MainWindowWidget>(*logic, *frame);
+    logic->initialise();
+    window->showAsRemembered();
+    logic->onShown();
+    ASSERT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_EQ(window->geometry().size(), QSize(900, 640));
+    EXPECT_EQ(window->geometry().topLeft(), QPoint(30, 40));
+    view = window->itemPage()->listView();
+    EXPECT_EQ(view->header()->sectionSize(2), 222);
+    EXPECT_TRUE(view->header()->isSortIndicatorShown());
+    EXPECT_EQ(view->header()->sortIndicatorSection(), 3);
+    EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(logic->list().row(0).sub[kSubSales], "10");
+}
