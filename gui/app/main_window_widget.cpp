@@ -251,7 +251,7 @@ void MainWindowWidget::buildCentre() {
 
 void MainWindowWidget::buildProgressPanel() {
     panel_ = new ProgressFrame(this, true);
-    panel_->setFixedSize(340, 120);
+    panel_->setMinimumPanelSize(340, 120);
     panel_->captionLabel()->setText(toQ(logic_.state().panel.caption()));
     QFont bold = font();
     bold.setBold(true);

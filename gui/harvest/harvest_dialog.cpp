@@ -140,7 +140,7 @@ void HarvestDialog::buildBottomRow() {
 
 void HarvestDialog::buildProgressPanel() {
     panel_ = new ProgressFrame(this, true);
-    panel_->setFixedSize(320, 100);
+    panel_->setMinimumPanelSize(320, 100);
     QPushButton* cancel = makeButton("_Cancel2", "取消", panel_);
     panel_->body()->addWidget(cancel, 0, Qt::AlignRight);
     connect(cancel, &QPushButton::clicked, this, [this] { logic_.cancelSearch(); });

@@ -428,3 +428,30 @@ TEST_F(MainWindowGui, LayoutIsKeptAcrossARestart) {
     EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(logic->list().row(0).sub[kSubSales], "10");
 }
+
+// The panel grows to its caption: both lines during the pictures, none cut.
+TEST_F(MainWindowGui, ProgressPanelShowsItsWholeTwoLineText) {
+    const std::string caption =
+        "正在处理中...(12/345)\r\n进度:属性图片1(12/20) 属性图片2(8/16) 描述图片(30/42)";
+    logic->state().panel.show("正在处理中...(1/2)");
+    auto* panel = child<QFrame>("_ProcessPanel");
+    auto* label = child<QLabel>("_lblCaption");
+    EXPECT_GE(panel->width(), 340);
+    EXPECT_GE(panel->height(), 120);
+    const QPoint centre = panel->geometry().center();
+    logic->state().panel.setCaption(caption);
+    EXPECT_EQ(label->text(), QStringLiteral("正在处理中...(12/345)\n进度:属性图片1(12/20) 属性图片2(8/16) "
+                                            "描述图片(30/42)"));
+    const QFontMetrics metrics(label->font());
+    for (const QString& line : label->text().split('\n'))
+        EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+    EXPECT_GE(label->height(), 2 * metrics.lineSpacing());
+    // The label lies inside the panel, and the panel stays centred where it was.
+    EXPECT_TRUE(panel->rect().contains(label->geometry()));
+    EXPECT_LE(std::abs(panel->geometry().center().x() - centre.x()), 1);
+    // The Cancel button is still there below the text.
+    auto* cancel = child<QPushButton>("_Cancel");
+    EXPECT_GE(cancel->geometry().top(), label->geometry().bottom());
+    EXPECT_TRUE(panel->rect().contains(cancel->geometry()));
+    logic->state().panel.hide();
+}
