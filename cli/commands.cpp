@@ -1,6 +1,7 @@
 #include "commands.hpp"
 
 #include "catalog_commands.hpp"
+#include "config_commands.hpp"
 #include "download_commands.hpp"
 #include "harvest_commands.hpp"
 #include "items_commands.hpp"
@@ -24,6 +25,7 @@ const std::vector<Command>& allCommands() {
          true, runDownloadCommand},
         {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true,
          runHarvestCommand},
+        {"config", "config show | set KEY VALUE | test", false, runConfigCommand},
     };
     return commands;
 }

@@ -1,6 +1,7 @@
 // listwright: the desktop program.
 #include "app/application.hpp"
 #include "app/desktop_frame.hpp"
+#include "app/first_start.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
 #include "app/splash.hpp"
@@ -74,18 +75,17 @@ int main(int argc, char** argv) {
             logic->initialise();
             window->showAsRemembered();
             logic->onShown();
-            // First start without a configuration file: say where it goes, once the
+            // First start without a configuration: the Relay settings dialog, once the
             // window has finished loading (it raises itself then, which would put it
-            // over a box shown earlier on a desktop without a window manager).
-            std::string hint = workspace.configHint();
-            if (!hint.empty()) {
+            // over a dialog shown earlier on a desktop without a window manager).
+            if (!workspace.configHint().empty()) {
                 auto* wait = new QTimer(window.get());
-                QObject::connect(wait, &QTimer::timeout, [wait, &logic, &dialogs, hint] {
+                QObject::connect(wait, &QTimer::timeout, [wait, &logic] {
                     if (!logic->trayMenuAttached())
                         return;
                     wait->stop();
                     wait->deleteLater();
-                    dialogs.message("提示", hint, Icon::Information);
+                    logic->openRelaySettings(kFirstStartExplanation);
                 });
                 wait->start(100);
             }

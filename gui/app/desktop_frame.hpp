@@ -30,6 +30,7 @@ public:
     bool showHarvest(const std::string& caption, std::int64_t targetGroup) override;
     void showMappingEditor() override;
     void showAbout(const AboutBox& about) override;
+    bool showRelaySettings(RelaySettingsLogic& settings) override;
     void destroySplash() override;
     void closeWindow() override;
     void terminate() override;

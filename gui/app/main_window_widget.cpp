@@ -96,6 +96,7 @@ void MainWindowWidget::buildMenus() {
     addMenuAction(this, basic, "N23", "统计已下载淘宝商品类目属性2记录数", [&l] {
         l.countPropertyValues();
     })->setVisible(false);
+    addMenuAction(this, tools, "_RelaySettings", "Relay 设置...", [&l] { l.openRelaySettings(); });
     addMenuAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.resetPackagePath(); });
     // F5 anywhere in the window reloads the list, as "搜索" does.
     auto* reload = new QAction(this);

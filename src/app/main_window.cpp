@@ -2,6 +2,7 @@
 
 #include "app/first_start.hpp"
 #include "app/maker_info.hpp"
+#include "app/relay_settings.hpp"
 #include "catalog/preferred_categories.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
@@ -295,6 +296,26 @@ void MainWindowLogic::sendFeedback() {
 void MainWindowLogic::openAbout() {
     about_.version = version;
     frame_.showAbout(about_);
+}
+
+void MainWindowLogic::openRelaySettings(const std::string& explanation) {
+    // A running command keeps the Relay it started with.
+    if (state_.busy())
+        return;
+    RelaySettingsLogic settings(ports_.loop, config_, state_.programFolder);
+    settings.explanation = explanation;
+    if (frame_.showRelaySettings(settings))
+        applyConfig(settings.config());
+}
+
+void MainWindowLogic::applyConfig(const Config& config) {
+    if (state_.busy())
+        return;
+    config_ = config;
+    relay_ = makeRelayContext(config_);
+    run_.relay() = makeRelayContext(config_);
+    relayHost_ = config_.relayHost;
+    frameChanged.emit();
 }
 
 void MainWindowLogic::cancelCommand() {

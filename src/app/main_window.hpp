@@ -107,6 +107,12 @@ public:
     void openWebsite();        // "官方网站(&K)"
     void sendFeedback();       // "意见反馈(&F)"
     void openAbout();          // "关于(&A)..."
+    // "Relay 设置...": the dialog, with an explanation on the first start; what the
+    // user saves takes effect at once.
+    void openRelaySettings(const std::string& explanation = {});
+    // New deployment values: the Relay Contexts of the category commands and the
+    // download run follow (not while a command runs).
+    void applyConfig(const Config& config);
 
     // Progress panel.
     void cancelCommand(); // _Cancel

@@ -6,6 +6,7 @@
 namespace lw {
 
 struct AboutBox;
+class RelaySettingsLogic;
 
 // What the main window's logic asks of the program around it: the windows it opens and
 // the frame's own acts. The desktop program implements every act; a caller without
@@ -25,6 +26,11 @@ public:
     // "产品类别与淘宝类目映射定义": the mapping editor, modal.
     virtual void showMappingEditor() {}
     virtual void showAbout(const AboutBox& about) { (void)about; }
+    // "Relay 设置...": the settings dialog, modal. True when the user saved.
+    virtual bool showRelaySettings(RelaySettingsLogic& settings) {
+        (void)settings;
+        return false;
+    }
     // The main window exists: the splash goes.
     virtual void destroySplash() {}
     // Closes the main window the ordinary way (settings stored on the way).

@@ -2,6 +2,7 @@
 
 #include "net/async_http_request.hpp"
 #include "store/config.hpp"
+#include "store/config_file.hpp"
 #include "store/text_routines.hpp"
 #include "ui/diagnostic_log.hpp"
 #include "util/codec.hpp"
@@ -52,9 +53,7 @@ std::string lookup(const RelayContext& app, const std::string& query, const std:
 
 RelayContext makeRelayContext(const Config& config) {
     RelayContext app;
-    app.baseAddress = "http://" + trim(config.relayHost);
-    while (app.baseAddress.size() > 7 && app.baseAddress.back() == '/')
-        app.baseAddress.pop_back();
+    app.baseAddress = relayBaseAddress(config.relayHost);
     app.apiEndpoint = app.baseAddress + "/openapi/getdata.aspx";
     app.lookupEndpoint = app.baseAddress + "/xml/getxml.asp";
     app.appKey = config.appKey;

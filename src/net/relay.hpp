@@ -16,7 +16,7 @@ class AsyncHttpRequest;
 
 // The Relay Context, filled once at start from the configuration.
 struct RelayContext {
-    std::string baseAddress;    // "http://" + relay host, no trailing "/"
+    std::string baseAddress;    // relayBaseAddress(relay host): http:// or https://
     std::string apiEndpoint;    // baseAddress + "/openapi/getdata.aspx"
     std::string lookupEndpoint; // baseAddress + "/xml/getxml.asp"
     std::string appKey;

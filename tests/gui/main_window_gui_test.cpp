@@ -440,11 +440,13 @@ TEST_F(MainWindowGui, ProgressPanelShowsItsWholeTwoLineText) {
     EXPECT_GE(panel->height(), 120);
     const QPoint centre = panel->geometry().center();
     logic->state().panel.setCaption(caption);
-    EXPECT_EQ(label->text(), QStringLiteral("正在处理中...(12/345)\n进度:属性图片1(12/20) 属性图片2(8/16) "
-                                            "描述图片(30/42)"));
+    EXPECT_EQ(label->text(),
+              QStringLiteral("正在处理中...(12/345)\n进度:属性图片1(12/20) 属性图片2(8/16) "
+                             "描述图片(30/42)"));
     const QFontMetrics metrics(label->font());
     for (const QString& line : label->text().split('\n'))
-        EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width())
+            << line.toStdString();
     EXPECT_GE(label->height(), 2 * metrics.lineSpacing());
     // The label lies inside the panel, and the panel stays centred where it was.
     EXPECT_TRUE(panel->rect().contains(label->geometry()));
