@@ -167,6 +167,7 @@ TEST_F(MainWindowGui, MenusWithHiddenEntriesHidden) {
         EXPECT_TRUE(action(shown)->isVisible()) << shown;
     EXPECT_EQ(text(action("_InstallSqlce")), "安装 SQLCE 动态库(dll) ...");
     EXPECT_EQ(text(action("_MenuUpdate")), "在线升级(&U)");
+    EXPECT_EQ(text(action("_RelaySettings")), "Relay 设置...");
     EXPECT_EQ(text(action("_ShowMain")), "显示主界面");
     EXPECT_EQ(text(action("_ExitSoft")), "退出软件");
     EXPECT_EQ(window->trayMenu(), window->trayIcon()->contextMenu());
