@@ -332,7 +332,7 @@ TEST_F(CatalogDownload, MissingConfigurationIsNamed) {
     answerYes();
     commands->downloadCategoryTree();
     EXPECT_TRUE(sim.requests().empty());
-    EXPECT_NE(dialogs.last().text.find("[relay] host"), std::string::npos);
+    EXPECT_NE(dialogs.last().text.find("还没有填写 Relay 的地址"), std::string::npos);
     EXPECT_EQ(dialogs.last().text.rfind("获取类目失败.\r\n错误原因: ", 0), 0u);
 }
 
