@@ -201,9 +201,13 @@ bool isErrorResponse(const std::string& answer) {
 }
 
 std::string errorResponseMessage(const std::string& answer, const std::string& prefix) {
-    return prefix + textBetween(answer, "<msg>", "</msg>") + "," +
-           textBetween(answer, "<sub_code>", "</sub_code>") + "," +
-           textBetween(answer, "<sub_msg>", "</sub_msg>");
+    // Parts the answer leaves out leave no stray "," behind.
+    std::string text = prefix + textBetween(answer, "<msg>", "</msg>");
+    for (const std::string& part : {textBetween(answer, "<sub_code>", "</sub_code>"),
+                                    textBetween(answer, "<sub_msg>", "</sub_msg>")})
+        if (!part.empty())
+            text += "," + part;
+    return text;
 }
 
 std::optional<std::string> checkErrorResponse(const std::string& answer,
