@@ -9,9 +9,11 @@
 #include "scoped_env.hpp"
 #include "store/config_file.hpp"
 #include "temp_dir.hpp"
+#include "test_certificate.hpp"
 #include "ui/headless_event_loop.hpp"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <chrono>
 #include <fstream>
@@ -175,4 +177,44 @@ TEST_F(RelaySettings, TheMainWindowTakesTheSavedValues) {
     window.state().panel.show("...");
     window.openRelaySettings();
     EXPECT_EQ(window.config().relayHost, "https://relay.example.com:8443");
+}
+
+// A Relay reached over TLS: its certificate is checked against the system's store, so
+// relay-sim's certificate made for this test is refused, in words, before any request
+// is sent; the same simulator answers a client that trusts the certificate.
+TEST(RelayOverTls, AnUntrustedCertificateIsRefusedInWords) {
+    TempDir dir;
+    TestCertificate certificate = makeTestCertificate(dir.path());
+    relaysim::Server sim;
+    try {
+        sim.startTls(testDataPath("relay-basic"), certificate.certFile, certificate.keyFile);
+    } catch (const std::runtime_error& e) {
+        GTEST_SKIP() << e.what();
+    }
+    EXPECT_EQ(sim.url(), "https://" + sim.hostPort());
+    Config config;
+    config.relayHost = "https://" + sim.hostPort();
+    config.appKey = config.accessToken = config.accountCode = "k";
+    RelayContext app = makeRelayContext(config);
+    EXPECT_EQ(app.apiEndpoint, "https://" + sim.hostPort() + "/openapi/getdata.aspx");
+    RelayCheck check = checkRelay(app);
+    EXPECT_FALSE(check.answered);
+    EXPECT_EQ(check.text,
+              "连接失败: https://" + sim.hostPort() +
+                  " 的证书无法验证，连接不安全。请检查地址，或请服务商更换有效的证书。");
+    EXPECT_TRUE(sim.requests().empty());
+
+    // The simulator itself serves TLS: a client given the certificate gets the answer.
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
+    httplib::SSLClient client("127.0.0.1", sim.port());
+    client.set_ca_cert_path(certificate.certFile.c_str());
+    client.enable_server_certificate_verification(true);
+    auto answer = client.Post("/openapi/getdata.aspx",
+                              "method=user.itemcats.get&cids=0&app_key=k&access_token=k",
+                              "application/x-www-form-urlencoded");
+    ASSERT_TRUE(answer) << httplib::to_string(answer.error());
+    EXPECT_EQ(answer->status, 200);
+    EXPECT_NE(answer->body.find("item_cat"), std::string::npos) << answer->body;
+    EXPECT_EQ(sim.requests().size(), 1u);
+#endif
 }
