@@ -13,7 +13,7 @@ cli() { "$bin/listwright-cli" --config "$conf" "$@"; }
 
 # Nothing set yet: show says where the file goes; test says what is missing.
 expect_rc 0 cli config show
-grep -q "^配置文件	$(host_path "$conf")	(还不存在)" "$work/out" || fail "show: $(cat "$work/out")"
+grep -qxF "配置文件	$(host_path "$conf")	(还不存在)" "$work/out" || fail "show: $(cat "$work/out")"
 expect_rc 1 cli config test
 grep -q "还没有填写 Relay 的地址" "$work/err" || fail "missing: $(cat "$work/err")"
 
