@@ -2,6 +2,7 @@
 
 #include "catalog_commands.hpp"
 #include "check_commands.hpp"
+#include "config_commands.hpp"
 #include "download_commands.hpp"
 #include "harvest_commands.hpp"
 #include "items_commands.hpp"
@@ -22,11 +23,12 @@ const std::vector<Command>& allCommands() {
          true, runLinkCommand},
         {"download",
          "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price] "
-         "[--no-local-desc] [--keep-links] [--preferred NAME] [--price-rule RULE]",
+         "[--no-local-desc] [--keep-links] [--preferred NAME] [--price-rule RULE] [--keep-going]",
          true, runDownloadCommand},
         {"check", "check PACKAGE.csv [--strict]", false, runCheckCommand},
         {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true,
          runHarvestCommand},
+        {"config", "config show | set KEY VALUE | test", false, runConfigCommand},
     };
     return commands;
 }

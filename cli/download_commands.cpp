@@ -24,7 +24,8 @@ namespace {
 
 constexpr const char* kDownloadUsage =
     "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price]\n"
-    "           [--no-local-desc] [--keep-links] [--preferred NAME] [--price-rule RULE]";
+    "           [--no-local-desc] [--keep-links] [--preferred NAME] [--price-rule RULE]"
+    "           [--keep-going]";
 
 // The run's questions are the command's own request: they are answered yes, the
 // file-exists dialog from the options, and the closing "open the folder?" no.
@@ -83,6 +84,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
     bool noLocalDesc = args.flag("--no-local-desc");
     bool keepLinks = args.flag("--keep-links");
     std::vector<std::string> priceRules = args.values("--price-rule");
+    bool keepGoing = args.flag("--keep-going");
     if (args.missingValue() || !args.unknownOption().empty() || !args.rest().empty() ||
         int(append) + int(overwrite) + int(newFile) > 1 || priceRules.size() > 1)
         return printUsage(kDownloadUsage);
@@ -124,6 +126,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
     state.pagePrice = pagePrice;
     state.localDescriptionPictures = !noLocalDesc;
     state.removeDescriptionLinks = !keepLinks;
+    state.skipFailedOffers = keepGoing;
     loadPreferredCategories(*context.db, state.itemCats);
     if (!preferred.empty()) {
         state.itemCats.selected = state.itemCats.indexOfNoCase(preferred);
@@ -176,6 +179,9 @@ int runDownloadCommand(CliContext& context, Args& args) {
         rowErrors = rowErrors || !check.problems.errors.empty();
     }
     std::cout.flush();
+    // The run's end in words; a run that failed said it in its message already.
+    if (run.outcome() != RunOutcome::Failed)
+        std::cerr << "[小结]\n" << replaceAll(run.summary(), "\r\n", "\n");
     bool whole = run.failedOffers().empty() && run.incompleteOffers().empty() && !rowErrors;
     return run.outcome() == RunOutcome::Completed && whole ? kExitOk : kExitFailed;
 }

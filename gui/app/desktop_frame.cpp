@@ -1,6 +1,7 @@
 #include "app/desktop_frame.hpp"
 
 #include "app/about_dialog.hpp"
+#include "app/relay_settings_dialog.hpp"
 #include "catalog/mapping_editor_window.hpp"
 #include "harvest/harvest_dialog.hpp"
 #include "package/price_rule_dialog.hpp"
@@ -47,6 +48,11 @@ void DesktopFrame::showAbout(const AboutBox& about) {
         about_ = new AboutDialog(mainWindow_);
     about_->setAbout(about);
     about_->exec();
+}
+
+bool DesktopFrame::showRelaySettings(RelaySettingsLogic& settings) {
+    RelaySettingsDialog dialog(settings, mainWindow_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void DesktopFrame::destroySplash() {

@@ -32,6 +32,7 @@ public:
     void showMappingEditor() override;
     std::optional<PriceRule> editPriceRule(const PriceRule& rule) override;
     void showAbout(const AboutBox& about) override;
+    bool showRelaySettings(RelaySettingsLogic& settings) override;
     void destroySplash() override;
     void closeWindow() override;
     void terminate() override;

@@ -9,6 +9,7 @@
 namespace lw {
 
 struct AboutBox;
+class RelaySettingsLogic;
 
 // What the main window's logic asks of the program around it: the windows it opens and
 // the frame's own acts. The desktop program implements every act; a caller without
@@ -34,6 +35,11 @@ public:
         return std::nullopt;
     }
     virtual void showAbout(const AboutBox& about) { (void)about; }
+    // "Relay 设置...": the settings dialog, modal. True when the user saved.
+    virtual bool showRelaySettings(RelaySettingsLogic& settings) {
+        (void)settings;
+        return false;
+    }
     // The main window exists: the splash goes.
     virtual void destroySplash() {}
     // Closes the main window the ordinary way (settings stored on the way).

@@ -8,7 +8,7 @@
 namespace lw {
 
 const std::array<const char*, kColumnCount> kItemColumnHeaders = {
-    "状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格", "numiid", "", "检查",
+    "状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格", "numiid", "备注", "检查",
 };
 
 const char* checkMarkText(CheckState state) {

@@ -32,7 +32,7 @@ enum ItemSubItem : int {
     kSubSales = 2,  // "总销量"
     kSubPrice = 3,  // "页面价格"
     kSubNumIid = 4, // "numiid": the offer id
-    kSubRemark = 5, // captionless column: the download run's note
+    kSubRemark = 5, // "备注": the download run's note
     kSubCheck = 6,  // "检查": how the check of the row written last came out
     kSubUniqid = 7, // no column: TB_URL.Uniqid, the key of every command
 };

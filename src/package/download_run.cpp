@@ -14,6 +14,7 @@
 #include "ui/desktop.hpp"
 #include "ui/dialogs.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -45,6 +46,38 @@ CheckState checkStateOf(const RowProblems& problems) {
     if (!problems.errors.empty())
         return CheckState::Errors;
     return problems.warnings.empty() ? CheckState::Passed : CheckState::Warnings;
+}
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+std::int64_t daysFromCivil(int year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yoe = year - era * 400;
+    const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::int64_t secondsOf(const LocalDateTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+std::string durationText(int seconds) {
+    if (seconds < 60)
+        return std::to_string(seconds) + " 秒";
+    std::string text;
+    if (seconds >= 3600)
+        text = std::to_string(seconds / 3600) + " 小时 ";
+    return text + std::to_string(seconds % 3600 / 60) + " 分 " + std::to_string(seconds % 60) +
+           " 秒";
+}
+
+// The reason of an offer's failure on one line, without the "下载失败." heading.
+std::string failureReason(const std::string& text) {
+    std::string reason = text;
+    if (reason.rfind(kOfferErrorPrefix, 0) == 0)
+        reason.erase(0, std::string(kOfferErrorPrefix).size());
+    return trim(replaceAll(replaceAll(reason, "\r\n", " "), "\n", " "));
 }
 
 } // namespace
@@ -117,6 +150,8 @@ bool DownloadRun::startDownload() {
     failedOffers_.clear();
     incompleteOffers_.clear();
     rowChecks_.clear();
+    picturesFailed_ = 0;
+    endedAt_.reset();
     int index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
@@ -151,7 +186,7 @@ bool DownloadRun::startDownload() {
         case FileExistsChoice::Cancel:
             return false;
         case FileExistsChoice::Overwrite: {
-            if (!dialogs.question("提示", "再次确认,是否覆盖文件：\"" + shown + "\"?"))
+            if (!dialogs.confirmDestructive("提示", "再次确认,是否覆盖文件：\"" + shown + "\"?"))
                 return false;
             std::error_code ec;
             std::filesystem::remove(platform::toPath(file), ec);
@@ -178,8 +213,7 @@ bool DownloadRun::startDownload() {
             break;
         }
         case FileExistsChoice::Append:
-            if (!dialogs.question("提示", "再次确认,是否追加到文件：\"" + shown + "\"?"))
-                return false;
+            // Appending destroys nothing: the choice itself is the answer.
             break;
         }
     }
@@ -194,6 +228,7 @@ bool DownloadRun::startDownload() {
     ordinal_ = 1;
     total_ = static_cast<int>(list_.tickedIndexes().size());
     rowsWritten_ = 0;
+    startedAt_ = ports_.clock.now();
     outcome_ = RunOutcome::Running;
     state_.panel.show(captionBase());
     offerIds_.clear();
@@ -252,8 +287,8 @@ void DownloadRun::onOfferAnswer(const std::string&, std::int64_t, MemoryStream& 
         return;
     }
     if (std::optional<std::string> error = takeOfferAnswer(app_, stream, state_.log)) {
-        // An Error Response: the item keeps its tick.
-        fail(*error);
+        // An Error Response: the item keeps its tick unless the run goes on without it.
+        offerFailed(*error);
         return;
     }
     std::uint64_t serial = offerSerial_;
@@ -323,12 +358,22 @@ void DownloadRun::transportFailure() {
         return;
     }
     std::string reason = transportError_.empty() ? "网络错误" : transportError_;
-    fail(kOfferErrorPrefix + reason + "\r\n" + app_.apiEndpoint);
+    offerFailed(kOfferErrorPrefix + reason + "\r\n" + app_.apiEndpoint);
+}
+
+void DownloadRun::offerFailed(const std::string& text) {
+    if (!state_.skipFailedOffers) {
+        failedOffers_.push_back({offerId_, failureReason(text)});
+        fail(text);
+        return;
+    }
+    skipOffer(failureReason(text));
 }
 
 void DownloadRun::fail(const std::string& text) {
-    ports_.dialogs.message("提示", text, Icon::Error);
     state_.panel.hide();
+    endedAt_ = ports_.clock.now();
+    ports_.dialogs.message("提示", text + "\r\n\r\n下载已停止.\r\n" + summary(), Icon::Error);
     offerEnded.emit(ordinal_, total_, offerId_, text);
     finish(RunOutcome::Failed);
 }
@@ -337,6 +382,8 @@ void DownloadRun::finish(RunOutcome outcome) {
     if (outcome_ != RunOutcome::Running)
         return;
     outcome_ = outcome;
+    if (!endedAt_)
+        endedAt_ = ports_.clock.now();
     if (timer_) {
         ports_.loop.cancelTimer(timer_);
         timer_ = 0;
@@ -440,6 +487,8 @@ void DownloadRun::onPictureProgress(const PictureProgress& message) {
         "(" + std::to_string(message.done) + "/" + std::to_string(message.total) + ")";
     if (message.last())
         ++completionCount_;
+    if (message.failed)
+        ++picturesFailed_;
     if (message.kind == kMainPictures)
         progressTexts_[0] = "属性图片1" + progress;
     else if (message.kind == kPropertyPictures)
@@ -598,16 +647,30 @@ std::string DownloadRun::problemsReport() const {
     return report;
 }
 
+int DownloadRun::secondsTaken() const {
+    if (outcome_ == RunOutcome::Idle)
+        return 0;
+    LocalDateTime end = endedAt_ ? *endedAt_ : ports_.clock.now();
+    return static_cast<int>(std::max<std::int64_t>(0, secondsOf(end) - secondsOf(startedAt_)));
+}
+
+std::string DownloadRun::summary() const {
+    std::string text = "写入数据包的宝贝 " + std::to_string(rowsWritten_) + " 个\r\n";
+    text += problemsReport();
+    if (picturesFailed_ > 0)
+        text += "未能下载的图片 " + std::to_string(picturesFailed_) + " 张\r\n";
+    text += "用时 " + durationText(secondsTaken()) + "\r\n";
+    text += "数据包: " + packagePath() + "\r\n";
+    return text;
+}
+
 void DownloadRun::goOn(const std::string& file) {
     int next = firstTickedIndex();
     if (next < 0) {
         state_.panel.hide();
         finish(RunOutcome::Completed);
-        std::string problems = problemsReport();
         std::string question =
-            problems.empty()
-                ? "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?"
-                : "完成下载并生成淘宝助理数据包.\r\n" + problems + "现在是否要打开文件位置?";
+            "完成下载并生成淘宝助理数据包.\r\n" + summary() + "现在是否要打开文件位置?";
         if (ports_.dialogs.question("提示", question, Icon::Information))
             ports_.desktop.openFolder(folderOfPath(file));
         return;

@@ -7,6 +7,7 @@
 #include "package/picture_job.hpp"
 #include "package/price_rule.hpp"
 #include "package/row_check.hpp"
+#include "ui/clock.hpp"
 #include "ui/event_loop.hpp"
 #include "ui/main_state.hpp"
 #include "ui/ports.hpp"
@@ -84,6 +85,13 @@ public:
     // What the end of a run reports about them and about rows with errors or warnings;
     // empty when there is nothing to report.
     std::string problemsReport() const;
+    // Pictures of this run that could not be fetched.
+    int picturesFailed() const { return picturesFailed_; }
+    // Seconds from the start of the run to its end (or to now while it runs).
+    int secondsTaken() const;
+    // The end of the run in words: rows written, offers failed with their reasons,
+    // pictures that failed, the time taken and the package path.
+    std::string summary() const;
     int runOrdinal() const { return ordinal_; }
     int runTotal() const { return total_; }
     // Picture Jobs whose threads have not been joined yet.
@@ -125,6 +133,9 @@ private:
     void completeOffer();
     void finish(RunOutcome outcome);
     void fail(const std::string& text);
+    // An offer's Error Response or transport failure: ends the run, or with
+    // skipFailedOffers on, skips that offer.
+    void offerFailed(const std::string& text);
     void transportFailure();
 
     Ports ports_;
@@ -137,6 +148,9 @@ private:
     int ordinal_ = 0;
     int total_ = 0;
     int rowsWritten_ = 0;
+    int picturesFailed_ = 0;
+    LocalDateTime startedAt_;
+    std::optional<LocalDateTime> endedAt_;
     std::vector<OfferProblem> failedOffers_;
     std::vector<OfferProblem> incompleteOffers_;
     std::vector<RowCheckResult> rowChecks_;

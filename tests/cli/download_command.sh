@@ -52,8 +52,22 @@ cli --yes link add --group "其他" "${P}9999.html" >/dev/null 2>&1
 cli link tick "$(cli link list | grep "${P}9999.html" | cut -f8)" >/dev/null
 expect_rc 1 cli download --group "其他" --out "$pkg" --overwrite
 grep -q $'^1/1\t9999\t下载失败. 错误原因: ' "$work/out" || fail "error line: $(cat "$work/out")"
-[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t0' "$(host_path "$pkg")")" ] || fail "no row written"
+[ "$(tail -n 2 "$work/out" | head -n 1)" = "$(printf '%s\t0' "$(host_path "$pkg")")" ] || fail "no row written"
+tail -n 1 "$work/out" | grep -q $'^未下载\t9999\t' || fail "failed line: $(cat "$work/out")"
+grep -q "下载已停止" "$work/err" || fail "summary in the message: $(cat "$work/err")"
 [ "$(cli link list --group "其他" | grep "${P}9999.html" | cut -f9)" = 1 ] || fail "tick kept"
+
+# --keep-going: the failed offer is skipped and unticked, the next one is written, and
+# the summary goes to the error stream.
+cli link tick "$(cli link list | grep "${P}2002.html" | cut -f8)" >/dev/null
+expect_rc 1 cli download --group "其他" --out "$pkg" --overwrite --keep-going
+grep -q $'^[12]/2\t9999\t失败-' "$work/out" || fail "skipped line: $(cat "$work/out")"
+grep -q $'^[12]/2\t2002\t完成-' "$work/out" || fail "next offer: $(cat "$work/out")"
+grep -qxF "$(printf '%s\t1' "$(host_path "$pkg")")" "$work/out" || fail "one row: $(cat "$work/out")"
+grep -q "^\[小结\]" "$work/err" || fail "summary: $(cat "$work/err")"
+grep -q "^未能下载的宝贝 1 个:" "$work/err" || fail "summary failed: $(cat "$work/err")"
+grep -q "^数据包: " "$work/err" || fail "summary path: $(cat "$work/err")"
+[ "$(cli link list --group "其他" | grep "${P}9999.html" | cut -f9)" = 0 ] || fail "unticked"
 
 # Look-ups that get no answer: the row is written without its properties, a line names
 # the offer after the package line, and the exit status says the run was not whole.

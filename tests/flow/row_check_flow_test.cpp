@@ -75,8 +75,9 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
     EXPECT_EQ(run->problemsReport(), "数据有错误的宝贝 1 个:\r\n  5001 " + errors5001 + ";" +
                                          warnings5001 + "\r\n数据有警告的宝贝 1 个:\r\n  5002 " +
                                          warnings5002 + "\r\n");
-    EXPECT_EQ(dialogs.last().text, "完成下载并生成淘宝助理数据包.\r\n" + run->problemsReport() +
-                                       "现在是否要打开文件位置?");
+    EXPECT_EQ(dialogs.last().text,
+              "完成下载并生成淘宝助理数据包.\r\n写入数据包的宝贝 3 个\r\n" + run->problemsReport() +
+                  "用时 0 秒\r\n数据包: " + run->packagePath() + "\r\n现在是否要打开文件位置?");
 
     // After a restart "有问题" finds the two, with their marks.
     startWindow();
