@@ -1,6 +1,8 @@
 #include "commands.hpp"
 
 #include "catalog_commands.hpp"
+#include "check_commands.hpp"
+#include "config_commands.hpp"
 #include "download_commands.hpp"
 #include "harvest_commands.hpp"
 #include "items_commands.hpp"
@@ -15,15 +17,18 @@ const std::vector<Command>& allCommands() {
         {"group", "group list | add NAME | rename OLD NEW | delete NAME...", true, runGroupCommand},
         {"link",
          "link add --group NAME [--no-autocorrect] LINE...\n  link list [--group NAME]... [--state "
-         "all|downloaded|pending] [--keyword TEXT]\n  link tick|untick ID...|--all\n  link delete "
+         "all|downloaded|pending|problems] [--keyword TEXT]\n  link tick|untick ID...|--all\n  "
+         "link delete "
          "ID...\n  link move --to NAME ID...\n  link export --out FILE ID...",
          true, runLinkCommand},
         {"download",
          "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price] "
-         "[--no-local-desc] [--keep-links] [--preferred NAME]",
+         "[--no-local-desc] [--keep-links] [--preferred NAME] [--price-rule RULE] [--keep-going]",
          true, runDownloadCommand},
+        {"check", "check PACKAGE.csv [--strict]", false, runCheckCommand},
         {"harvest", "harvest --group NAME --shop URL [--keyword TEXT] [--yes]", true,
          runHarvestCommand},
+        {"config", "config show | set KEY VALUE | test", false, runConfigCommand},
     };
     return commands;
 }

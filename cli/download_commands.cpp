@@ -24,7 +24,8 @@ namespace {
 
 constexpr const char* kDownloadUsage =
     "download [--group NAME]... [--out FILE] [--append|--overwrite|--new] [--page-price]\n"
-    "           [--no-local-desc] [--keep-links] [--preferred NAME]";
+    "           [--no-local-desc] [--keep-links] [--preferred NAME] [--price-rule RULE]"
+    "           [--keep-going]";
 
 // The run's questions are the command's own request: they are answered yes, the
 // file-exists dialog from the options, and the closing "open the folder?" no.
@@ -82,9 +83,22 @@ int runDownloadCommand(CliContext& context, Args& args) {
     bool pagePrice = args.flag("--page-price");
     bool noLocalDesc = args.flag("--no-local-desc");
     bool keepLinks = args.flag("--keep-links");
+    std::vector<std::string> priceRules = args.values("--price-rule");
+    bool keepGoing = args.flag("--keep-going");
     if (args.missingValue() || !args.unknownOption().empty() || !args.rest().empty() ||
-        int(append) + int(overwrite) + int(newFile) > 1)
+        int(append) + int(overwrite) + int(newFile) > 1 || priceRules.size() > 1)
         return printUsage(kDownloadUsage);
+    // For this run only: the window's stored rule is not used here.
+    PriceRule priceRule;
+    if (!priceRules.empty()) {
+        std::string error;
+        std::optional<PriceRule> parsed = parsePriceRule(priceRules.front(), error);
+        if (!parsed) {
+            std::cerr << error << "\n";
+            return printUsage(kDownloadUsage);
+        }
+        priceRule = *parsed;
+    }
     FileExistsChoice choice = append      ? FileExistsChoice::Append
                               : overwrite ? FileExistsChoice::Overwrite
                               : newFile   ? FileExistsChoice::NewFile
@@ -112,6 +126,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
     state.pagePrice = pagePrice;
     state.localDescriptionPictures = !noLocalDesc;
     state.removeDescriptionLinks = !keepLinks;
+    state.skipFailedOffers = keepGoing;
     loadPreferredCategories(*context.db, state.itemCats);
     if (!preferred.empty()) {
         state.itemCats.selected = state.itemCats.indexOfNoCase(preferred);
@@ -135,6 +150,7 @@ int runDownloadCommand(CliContext& context, Args& args) {
 
     DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
                     list, context.config);
+    run.priceRule = priceRule;
     Connection report = run.offerEnded.connect(
         [](int ordinal, int total, const std::string& offerId, const std::string& result) {
             std::cout << ordinal << "/" << total << "\t" << offerId << "\t"
@@ -152,8 +168,21 @@ int runDownloadCommand(CliContext& context, Args& args) {
         std::cout << "未下载\t" << p.offerId << "\t" << p.reason << "\n";
     for (const auto& p : run.incompleteOffers())
         std::cout << "不完整\t" << p.offerId << "\t" << p.reason << "\n";
+    // The rows written with problems: errors make the package unready, warnings only
+    // tell what Taobao may refuse.
+    bool rowErrors = false;
+    for (const auto& check : run.rowChecks()) {
+        for (const std::string& e : check.problems.errors)
+            std::cout << "错误\t" << check.offerId << "\t" << e << "\n";
+        for (const std::string& w : check.problems.warnings)
+            std::cout << "警告\t" << check.offerId << "\t" << w << "\n";
+        rowErrors = rowErrors || !check.problems.errors.empty();
+    }
     std::cout.flush();
-    bool whole = run.failedOffers().empty() && run.incompleteOffers().empty();
+    // The run's end in words; a run that failed said it in its message already.
+    if (run.outcome() != RunOutcome::Failed)
+        std::cerr << "[小结]\n" << replaceAll(run.summary(), "\r\n", "\n");
+    bool whole = run.failedOffers().empty() && run.incompleteOffers().empty() && !rowErrors;
     return run.outcome() == RunOutcome::Completed && whole ? kExitOk : kExitFailed;
 }
 

@@ -104,7 +104,7 @@ namespace {
 
 constexpr const char* kLinkUsage =
     "link add --group NAME [--no-autocorrect] [--no-move] LINE... | "
-    "link list [--group NAME]... [--state all|downloaded|pending] [--keyword TEXT] | "
+    "link list [--group NAME]... [--state all|downloaded|pending|problems] [--keyword TEXT] | "
     "link tick ID...|--all | link untick ID...|--all | link delete ID... | "
     "link move --to NAME ID... | link export --out FILE ID...";
 
@@ -160,15 +160,19 @@ int linkList(CliContext& context, Args& args) {
         filter.state = StateFilter::Downloaded;
     else if (state == "pending")
         filter.state = StateFilter::Pending;
+    else if (state == "problems")
+        filter.state = StateFilter::Problems;
     else if (!state.empty() && state != "all")
         return printUsage(kLinkUsage);
     ItemList list;
     loadItemRows(*context.db, filter, list);
     for (const ItemRow& r : list.rows()) {
         std::cout << cell(r.state);
-        for (int i = kSubUrl; i <= kSubUniqid; ++i)
+        for (int i = kSubUrl; i <= kSubRemark; ++i)
             std::cout << "\t" << cell(r.sub[static_cast<size_t>(i)]);
-        std::cout << "\t" << (r.ticked ? "1" : "0") << "\n";
+        std::cout << "\t" << cell(r.sub[kSubUniqid]) << "\t" << (r.ticked ? "1" : "0");
+        // Added last, so that the earlier fields keep their places.
+        std::cout << "\t" << cell(r.sub[kSubCheck]) << "\n";
     }
     return kExitOk;
 }

@@ -1,5 +1,6 @@
 -- Listwright's delivered database. The program never creates tables; it only adds
--- TB_URL.SaleNum and TB_URL.SalePrice to files made before they existed.
+-- TB_URL.SaleNum, TB_URL.SalePrice and TB_URL.CheckState to files made before they
+-- existed.
 
 CREATE TABLE TB_Groups (
   Uniqid INTEGER PRIMARY KEY AUTOINCREMENT,
@@ -18,7 +19,8 @@ CREATE TABLE TB_URL (
   bcheck INTEGER NOT NULL DEFAULT 0,
   remark TEXT NOT NULL DEFAULT '',
   SaleNum int NOT NULL DEFAULT 0,
-  SalePrice money NOT NULL DEFAULT 0
+  SalePrice money NOT NULL DEFAULT 0,
+  CheckState INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX IX_TB_URL_uGroup ON TB_URL (uGroup);
 CREATE INDEX IX_TB_URL_num_iid ON TB_URL (num_iid);

@@ -1,6 +1,7 @@
 // listwright: the desktop program.
 #include "app/application.hpp"
 #include "app/desktop_frame.hpp"
+#include "app/first_start.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
 #include "app/splash.hpp"
@@ -9,15 +10,14 @@
 #include "store/database.hpp"
 #include "ui/clock.hpp"
 #include "ui/dialogs.hpp"
+#include "ui/enter_presses_button.hpp"
 #include "ui/qt_desktop.hpp"
 #include "ui/qt_dialogs.hpp"
 #include "ui/qt_event_loop.hpp"
 #include "ui/qt_text.hpp"
+#include "ui/qt_translations.hpp"
 
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include <exception>
 #include <filesystem>
@@ -29,17 +29,15 @@ using namespace lw::gui;
 int main(int argc, char** argv) {
     Application app(argc, argv);
     // 1. The application title.
+    // No display name: Qt would append it to every window title.
     QApplication::setApplicationName("Listwright");
-    QApplication::setApplicationDisplayName("Listwright");
     // Ties the windows to listwright.desktop, so the desktop shows its name and icon.
     QGuiApplication::setDesktopFileName("listwright");
     // The program ends when the main window closes, not when a hidden-to-tray window's
     // last dialog does.
     QApplication::setQuitOnLastWindowClosed(false);
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), "qtbase", "_",
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    installQtTranslations(&app);
+    EnterPressesButton enterPressesButton;
 
     QtEventLoop loop;
     QtDialogs dialogs; // 4. the file-exists dialog is created here, hidden
@@ -75,20 +73,19 @@ int main(int argc, char** argv) {
             dialogs.setParentWidget(window.get());
             QObject::connect(window.get(), &MainWindowWidget::closed, &app, &QApplication::quit);
             logic->initialise();
-            window->showMaximized();
+            window->showAsRemembered();
             logic->onShown();
-            // First start without a configuration file: say where it goes, once the
+            // First start without a configuration: the Relay settings dialog, once the
             // window has finished loading (it raises itself then, which would put it
-            // over a box shown earlier on a desktop without a window manager).
-            std::string hint = workspace.configHint();
-            if (!hint.empty()) {
+            // over a dialog shown earlier on a desktop without a window manager).
+            if (!workspace.configHint().empty()) {
                 auto* wait = new QTimer(window.get());
-                QObject::connect(wait, &QTimer::timeout, [wait, &logic, &dialogs, hint] {
+                QObject::connect(wait, &QTimer::timeout, [wait, &logic] {
                     if (!logic->trayMenuAttached())
                         return;
                     wait->stop();
                     wait->deleteLater();
-                    dialogs.message("提示", hint, Icon::Information);
+                    logic->openRelaySettings(kFirstStartExplanation);
                 });
                 wait->start(100);
             }

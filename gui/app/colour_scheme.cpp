@@ -17,7 +17,10 @@ QString colourSchemeStyleSheet() {
         "QMenu::separator { height: 1px; background: rgb(200,200,200); margin: 3px 4px 3px 28px; }"
         "QToolBar#_ToolBar QToolButton { padding: 3px 6px; border: 1px solid transparent; }"
         "QToolBar#_ToolBar QToolButton:hover, QToolBar#_ToolBar QToolButton:pressed {"
-        " background: rgb(185,200,229); border: 1px solid rgb(48,93,184); }");
+        " background: rgb(185,200,229); border: 1px solid rgb(48,93,184); }"
+        // The overflow arrow is a tool button too: the padding above would leave its
+        // narrow button no room for the arrow.
+        "QToolBar QToolBarExtension { padding: 0px; }");
 }
 
 } // namespace lw::gui

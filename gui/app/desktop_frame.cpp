@@ -1,8 +1,10 @@
 #include "app/desktop_frame.hpp"
 
 #include "app/about_dialog.hpp"
+#include "app/relay_settings_dialog.hpp"
 #include "catalog/mapping_editor_window.hpp"
 #include "harvest/harvest_dialog.hpp"
+#include "package/price_rule_dialog.hpp"
 
 #include <QCoreApplication>
 
@@ -32,11 +34,25 @@ void DesktopFrame::showMappingEditor() {
     mappingEditor()->exec();
 }
 
+std::optional<PriceRule> DesktopFrame::editPriceRule(const PriceRule& rule) {
+    if (!priceRule_)
+        priceRule_ = new PriceRuleDialog(mainWindow_);
+    priceRule_->setRule(rule);
+    if (priceRule_->exec() != QDialog::Accepted)
+        return std::nullopt;
+    return priceRule_->rule();
+}
+
 void DesktopFrame::showAbout(const AboutBox& about) {
     if (!about_)
         about_ = new AboutDialog(mainWindow_);
     about_->setAbout(about);
     about_->exec();
+}
+
+bool DesktopFrame::showRelaySettings(RelaySettingsLogic& settings) {
+    RelaySettingsDialog dialog(settings, mainWindow_);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void DesktopFrame::destroySplash() {

@@ -13,6 +13,7 @@ namespace lw::gui {
 class AboutDialog;
 class HarvestWindow;
 class MappingEditorWindow;
+class PriceRuleDialog;
 
 // The desktop program's side of the main window: the splash it replaces, the windows
 // it opens (each created on first use and kept) and the frame's own acts.
@@ -29,7 +30,9 @@ public:
 
     bool showHarvest(const std::string& caption, std::int64_t targetGroup) override;
     void showMappingEditor() override;
+    std::optional<PriceRule> editPriceRule(const PriceRule& rule) override;
     void showAbout(const AboutBox& about) override;
+    bool showRelaySettings(RelaySettingsLogic& settings) override;
     void destroySplash() override;
     void closeWindow() override;
     void terminate() override;
@@ -45,6 +48,7 @@ private:
     std::unique_ptr<HarvestWindow> harvest_;
     QPointer<MappingEditorWindow> editor_;
     QPointer<AboutDialog> about_;
+    QPointer<PriceRuleDialog> priceRule_;
     bool terminating_ = false;
 };
 

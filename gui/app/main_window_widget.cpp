@@ -15,6 +15,8 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -29,6 +31,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace lw::gui {
@@ -93,7 +96,15 @@ void MainWindowWidget::buildMenus() {
     addMenuAction(this, basic, "N23", "统计已下载淘宝商品类目属性2记录数", [&l] {
         l.countPropertyValues();
     })->setVisible(false);
+    addMenuAction(this, tools, "_RelaySettings", "Relay 设置...", [&l] { l.openRelaySettings(); });
     addMenuAction(this, tools, "_ResetPath", "重置默认存放位置", [&l] { l.resetPackagePath(); });
+    // F5 anywhere in the window reloads the list, as "搜索" does.
+    auto* reload = new QAction(this);
+    reload->setObjectName("_ReloadList");
+    reload->setShortcut(QKeySequence(Qt::Key_F5));
+    reload->setShortcutContext(Qt::WindowShortcut);
+    connect(reload, &QAction::triggered, this, [&l] { l.view().applyFilter(); });
+    addAction(reload);
     addMenuAction(this, tools, "_Calc", "计算器(&C)", [&l] { l.openCalculator(); });
     // The database needs no driver: the command stays for the old menu's sake, hidden.
     addMenuAction(this, tools, "_InstallSqlce", "安装 SQLCE 动态库(dll) ...", [&l] {
@@ -183,6 +194,20 @@ void MainWindowWidget::buildOptionsBar() {
         "常规获取的是原始价格,对打折价格无法获取,此选项可以将页面的打折价格直接获取生成到数据包中");
     connect(pagePrice_, &QCheckBox::clicked, this, [&l](bool on) { l.setPagePrice(on); });
     optionsBar_->addWidget(pagePrice_);
+    skipFailed_ = new QCheckBox("出错时跳过该宝贝继续下载");
+    skipFailed_->setObjectName("_chkSkipFailed");
+    skipFailed_->setToolTip("某个宝贝下载出错时, 记下原因并取消它的勾选, 接着下载下一个宝贝");
+    connect(skipFailed_, &QCheckBox::clicked, this, [&l](bool on) { l.setSkipFailedOffers(on); });
+    optionsBar_->addWidget(skipFailed_);
+    optionsBar_->addSeparator();
+    priceRule_ = new QLabel;
+    priceRule_->setObjectName("_PriceRule");
+    optionsBar_->addWidget(priceRule_);
+    auto* priceRuleButton = new QPushButton("设置...");
+    priceRuleButton->setObjectName("_PriceRuleButton");
+    priceRuleButton->setToolTip("设置下载时对价格(含SKU价格)的加价和进位");
+    connect(priceRuleButton, &QPushButton::clicked, this, [&l] { l.editPriceRule(); });
+    optionsBar_->addWidget(priceRuleButton);
 }
 
 void MainWindowWidget::buildCentre() {
@@ -236,7 +261,7 @@ void MainWindowWidget::buildCentre() {
 
 void MainWindowWidget::buildProgressPanel() {
     panel_ = new ProgressFrame(this, true);
-    panel_->setFixedSize(340, 120);
+    panel_->setMinimumPanelSize(340, 120);
     panel_->captionLabel()->setText(toQ(logic_.state().panel.caption()));
     QFont bold = font();
     bold.setBold(true);
@@ -282,6 +307,7 @@ void MainWindowWidget::bindState() {
     connections_.push_back(l.view().placePanelOverPage.connect([this] { placePanelOverPage(); }));
     connections_.push_back(l.frameChanged.connect([this] { readFrame(); }));
     connections_.push_back(l.trayChanged.connect([this] { readTray(); }));
+    connections_.push_back(l.layoutLoaded.connect([this] { applyLayout(); }));
     readOptions();
     readPanel();
     readFrame();
@@ -291,10 +317,12 @@ void MainWindowWidget::readOptions() {
     const MainState& s = logic_.state();
     saveFile_->setText(toQ(s.saveFile));
     saveFile_->setToolTip(saveFile_->text());
-    QSignalBlocker a(chkClearLink_), b(chkDescLocal_), c(pagePrice_), d(itemCats_);
+    QSignalBlocker a(chkClearLink_), b(chkDescLocal_), c(pagePrice_), d(itemCats_), e(skipFailed_);
+    skipFailed_->setChecked(s.skipFailedOffers);
     chkClearLink_->setChecked(s.removeDescriptionLinks);
     chkDescLocal_->setChecked(s.localDescriptionPictures);
     pagePrice_->setChecked(s.pagePrice);
+    priceRule_->setText(" " + toQ(logic_.priceRuleCaption()) + " ");
     if (itemCats_->count() != static_cast<int>(s.itemCats.names.size())) {
         itemCats_->clear();
         for (const std::string& name : s.itemCats.names)
@@ -332,6 +360,36 @@ void MainWindowWidget::readTray() {
     }
 }
 
+void MainWindowWidget::applyLayout() {
+    const WindowLayout& layout = logic_.layout;
+    if (layout.normalGeometry) {
+        const WindowLayout::Rect& r = *layout.normalGeometry;
+        setGeometry(r.x, r.y, r.width, r.height);
+    }
+    QHeaderView* header = page_->listView()->header();
+    for (int c = 0; c < header->count() && c < static_cast<int>(layout.columnWidths.size()); ++c)
+        header->resizeSection(c, layout.columnWidths[static_cast<size_t>(c)]);
+}
+
+void MainWindowWidget::rememberLayout() {
+    WindowLayout& layout = logic_.layout;
+    const QRect r = isMaximized() || isMinimized() ? normalGeometry() : geometry();
+    if (r.width() > 0 && r.height() > 0)
+        layout.normalGeometry = WindowLayout::Rect{r.x(), r.y(), r.width(), r.height()};
+    layout.maximised = isMaximized();
+    layout.columnWidths.clear();
+    QHeaderView* header = page_->listView()->header();
+    for (int c = 0; c < header->count(); ++c)
+        layout.columnWidths.push_back(header->sectionSize(c));
+}
+
+void MainWindowWidget::showAsRemembered() {
+    if (logic_.layout.normalGeometry && !logic_.layout.maximised)
+        show();
+    else
+        showMaximized();
+}
+
 void MainWindowWidget::placePanelOverPage() {
     Point p = panelPlaceOverPage(pages_->mapTo(this, QPoint(0, 0)).y(), pages_->width(),
                                  pages_->height(), panel_->width());
@@ -347,6 +405,7 @@ void MainWindowWidget::resizeEvent(QResizeEvent* event) {
 void MainWindowWidget::closeEvent(QCloseEvent* event) {
     if (!closing_ && !frame_.terminating()) {
         closing_ = true;
+        rememberLayout();
         logic_.queryClose();
     }
     tray_->hide();

@@ -41,6 +41,8 @@ public:
     ItemPage* itemPage() const { return page_; }
     ProgressFrame* progressPanel() const { return panel_; }
     QSystemTrayIcon* trayIcon() const { return tray_; }
+    // Shows the window where it was at the last close: maximised unless it was not.
+    void showAsRemembered();
     QMenu* trayMenu() const { return trayMenu_; }
 
 Q_SIGNALS:
@@ -65,6 +67,8 @@ private:
     void readFrame();
     void readTray();
     void placePanelOverPage();
+    void applyLayout();
+    void rememberLayout();
 
     MainWindowLogic& logic_;
     DesktopFrame& frame_;
@@ -75,6 +79,8 @@ private:
     QCheckBox* chkClearLink_ = nullptr;
     QCheckBox* chkDescLocal_ = nullptr;
     QCheckBox* pagePrice_ = nullptr;
+    QLabel* priceRule_ = nullptr;
+    QCheckBox* skipFailed_ = nullptr;
     QTabWidget* pages_ = nullptr;
     ItemPage* page_ = nullptr;
     QPlainTextEdit* debug_ = nullptr;

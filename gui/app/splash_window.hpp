@@ -6,7 +6,7 @@
 
 namespace lw::gui {
 
-// The splash SplashLogic: borderless, centred, picture and "Loading..."; its logic
+// The splash SplashLogic: borderless, centred, picture and "正在加载..."; its logic
 // starts the one-second timer when it is shown.
 class SplashWindow : public QWidget {
     Q_OBJECT

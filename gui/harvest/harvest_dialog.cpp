@@ -83,6 +83,9 @@ void HarvestDialog::buildSearchBar() {
     connect(keyword_, &QLineEdit::textEdited, this,
             [this](const QString& text) { logic_.setKeyword(fromQ(text)); });
     connect(search, &QPushButton::clicked, this, [this] { logic_.startSearch(); });
+    // Enter in the shop address or the keyword starts the search.
+    for (QLineEdit* field : {shopAddress_, keyword_})
+        connect(field, &QLineEdit::returnPressed, this, [this] { logic_.startSearch(); });
 }
 
 void HarvestDialog::buildLinkBox() {
@@ -137,7 +140,7 @@ void HarvestDialog::buildBottomRow() {
 
 void HarvestDialog::buildProgressPanel() {
     panel_ = new ProgressFrame(this, true);
-    panel_->setFixedSize(320, 100);
+    panel_->setMinimumPanelSize(320, 100);
     QPushButton* cancel = makeButton("_Cancel2", "取消", panel_);
     panel_->body()->addWidget(cancel, 0, Qt::AlignRight);
     connect(cancel, &QPushButton::clicked, this, [this] { logic_.cancelSearch(); });

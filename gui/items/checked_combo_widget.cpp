@@ -38,6 +38,7 @@ CheckedComboWidget::CheckedComboWidget(CheckedComboBox& model, QWidget* parent)
     popup_->setFrameShape(QFrame::Box);
     // A second click on the button closes the list instead of opening it again.
     popup_->setAttribute(Qt::WA_NoMouseReplay);
+    popup_->installEventFilter(this);
     list_ = new QListWidget(popup_);
     list_->setObjectName("_GroupList");
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -114,6 +115,11 @@ void CheckedComboWidget::hidePopup() {
 }
 
 bool CheckedComboWidget::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == popup_ && event->type() == QEvent::Hide) {
+        if (onClosed)
+            onClosed();
+        return false;
+    }
     if (watched == edit_ && event->type() == QEvent::MouseButtonPress) {
         if (popupVisible())
             hidePopup();

@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QWidget>
 
+#include <functional>
 #include <vector>
 
 class QLineEdit;
@@ -23,6 +24,8 @@ public:
 
     // Rows the drop-down shows (kept between 6 and 10).
     int dropDownCount = 10;
+    // The drop-down closed (by a click elsewhere, the button or Escape).
+    std::function<void()> onClosed;
 
     void showPopup();
     void hidePopup();

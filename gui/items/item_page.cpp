@@ -56,6 +56,7 @@ void ItemPage::buildBar() {
     group_->setObjectName("_Group");
     group_->setMinimumWidth(220);
     group_->dropDownCount = 10;
+    group_->onClosed = [this] { view_.groupPickerClosed(); };
     row->addWidget(group_);
 
     groupButton_ = new QToolButton(bar);
@@ -132,6 +133,19 @@ void ItemPage::buildList() {
     int stateWidth = list_->fontMetrics().horizontalAdvance(toQ(kStateDownloaded)) + 64;
     header->resizeSection(0, std::max(kItemColumnWidths[0], stateWidth));
     connect(header, &QHeaderView::sectionClicked, this, [this](int c) { view_.sortByColumn(c); });
+    // The arrow shows the sort of the core list, never one of the view's own.
+    header->setSortIndicatorShown(false);
+    auto showSort = [this, header] {
+        if (view_.sortColumn() < 0) {
+            header->setSortIndicatorShown(false);
+            return;
+        }
+        header->setSortIndicatorShown(true);
+        header->setSortIndicator(view_.sortColumn(), view_.sortedDescending() ? Qt::DescendingOrder
+                                                                              : Qt::AscendingOrder);
+    };
+    connections_.push_back(view_.sortChanged.connect(showSort));
+    showSort();
 
     connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this](const QItemSelection& selected, const QItemSelection& deselected) {
@@ -148,6 +162,10 @@ void ItemPage::buildList() {
     connections_.push_back(view_.list.reset.connect([this] { applySelectionFromList(); }));
     connections_.push_back(
         view_.list.selectionChanged.connect([this] { applySelectionFromList(); }));
+    // Delete, Space and Ctrl+A reach the page before the view's own handling.
+    list_->installEventFilter(this);
+    connect(list_, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex& index) { commands_.openItemPage(index.row()); });
     connect(list_, &QTreeView::customContextMenuRequested, this,
             [this](const QPoint& at) { listMenu_->popup(list_->viewport()->mapToGlobal(at)); });
     layout()->addWidget(list_);
@@ -197,6 +215,27 @@ void ItemPage::applySelectionFromList() {
     }
     list_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     syncing_ = false;
+}
+
+bool ItemPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != list_ || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+    if (key->key() == Qt::Key_Delete && mods == Qt::NoModifier) {
+        commands_.deleteSelectedItems();
+        return true;
+    }
+    if (key->key() == Qt::Key_Space && mods == Qt::NoModifier) {
+        QModelIndex current = list_->currentIndex();
+        view_.flipTicksFrom(current.isValid() ? current.row() : -1);
+        return true;
+    }
+    if (key->matches(QKeySequence::SelectAll)) {
+        view_.selectAll();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ItemPage::readBar() {

@@ -34,6 +34,9 @@ public:
     QMenu* groupMenu() const { return groupMenu_; }
     CheckedComboWidget* groupPicker() const { return group_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildBar();
     void buildList();

@@ -63,6 +63,13 @@ QVariant ItemTableModel::data(const QModelIndex& index, int role) const {
         return QBrush(QColor(c.r, c.g, c.b));
     }
     case Qt::ForegroundRole:
+        // The check's marks of trouble stand out from the pale rows.
+        if (index.column() == kSubCheck + 1) {
+            if (row.sub[kSubCheck] == checkMarkText(CheckState::Errors))
+                return QBrush(QColor(0xB0, 0x00, 0x20));
+            if (row.sub[kSubCheck] == checkMarkText(CheckState::Warnings))
+                return QBrush(QColor(0xA0, 0x50, 0x00));
+        }
         return QBrush(Qt::black);
     default:
         return {};

@@ -99,7 +99,7 @@ Answer QtDialogs::show(const MessageRequest& request) {
     if (request.buttons == Buttons::YesNo) {
         QPushButton* yes = box.addButton("是(&Y)", QMessageBox::YesRole);
         QPushButton* no = box.addButton("否(&N)", QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(request.defaultNo ? no : yes);
         box.setEscapeButton(no);
         box.exec();
         return box.clickedButton() == yes ? Answer::Yes : Answer::No;

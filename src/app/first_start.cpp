@@ -36,13 +36,14 @@ std::string findConfigExample(const std::string& programFolder) {
 std::string missingConfigHint(const Config& config, const std::string& exampleFile) {
     if (!config.sourceFile.empty() || config.missingRelayValue().empty())
         return {};
-    std::string text =
-        "未找到配置文件。要下载宝贝和类目，请把 Relay 的地址和密钥写入 " + config.expectedFile;
+    std::string text = "还没有设置 Relay。要下载宝贝和类目，请用 listwright-cli config set "
+                       "relay.host 地址（以及 relay.app_key、relay.access_token、"
+                       "relay.account_code）设置，或在桌面程序的 工具 → \"Relay 设置...\" 中填写；"
+                       "设置保存在 " +
+                       config.expectedFile;
     if (!exampleFile.empty())
-        text += "（可复制范例 " + exampleFile + "）";
-    text += "，或设置环境变量 LISTWRIGHT_RELAY_HOST、LISTWRIGHT_APP_KEY、"
-            "LISTWRIGHT_ACCESS_TOKEN、LISTWRIGHT_ACCOUNT_CODE。管理组和宝贝链接不需要配置。";
-    return text;
+        text += "（范例: " + exampleFile + "）";
+    return text + "。管理组和宝贝链接不需要设置。";
 }
 
 } // namespace lw

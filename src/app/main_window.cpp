@@ -2,6 +2,7 @@
 
 #include "app/first_start.hpp"
 #include "app/maker_info.hpp"
+#include "app/relay_settings.hpp"
 #include "catalog/preferred_categories.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
@@ -57,6 +58,16 @@ void MainWindowLogic::initialise() {
     }
     state_.localDescriptionPictures = true;
     state_.pagePrice = false;
+    {
+        // A stored text that is no rule (edited by hand) leaves the prices alone.
+        std::string error;
+        run_.priceRule =
+            parsePriceRule(readSetting(db, Setting::PriceRule), error).value_or(PriceRule{});
+    }
+    state_.skipFailedOffers = readSetting(db, Setting::SkipFailedOffers) == "1";
+    layout = readWindowLayout(db);
+    ListSort sort = readListSort(db);
+    view_.restoreSort(sort.column, sort.descending);
 
     // Data Package path from setting 500, or the default one.
     std::string path = trim(readSetting(db, Setting::PackagePath));
@@ -84,6 +95,7 @@ void MainWindowLogic::initialise() {
 
     state_.optionsChanged.emit();
     frameChanged.emit();
+    layoutLoaded.emit();
 }
 
 void MainWindowLogic::onShown() {
@@ -116,6 +128,9 @@ bool MainWindowLogic::queryClose() {
         db.exec(update, {std::string(state_.removeDescriptionLinks ? "1" : "0"),
                          settingNumber(Setting::RemoveDescriptionLinks)});
         db.exec(update, {state_.itemCatsText, settingNumber(Setting::PreferredCategory)});
+        storeSetting(db, Setting::SkipFailedOffers, state_.skipFailedOffers ? "1" : "0");
+        storeWindowLayout(db, layout);
+        storeListSort(db, {view_.sortColumn(), view_.sortedDescending()});
         transaction.commit();
         view_.storeTicks();
     } catch (const DbError& e) {
@@ -221,6 +236,34 @@ void MainWindowLogic::setPagePrice(bool on) {
     state_.optionsChanged.emit();
 }
 
+std::string MainWindowLogic::priceRuleCaption() const {
+    return lw::priceRuleCaption(run_.priceRule);
+}
+
+void MainWindowLogic::editPriceRule() {
+    if (state_.busy())
+        return;
+    if (std::optional<PriceRule> rule = frame_.editPriceRule(run_.priceRule))
+        setPriceRule(*rule);
+}
+
+void MainWindowLogic::setPriceRule(const PriceRule& rule) {
+    try {
+        storeSetting(ports_.db, Setting::PriceRule, priceRuleText(rule), "价格规则");
+    } catch (const DbError& e) {
+        ports_.dialogs.message("错误", std::string("无法保存价格规则.\r\n") + e.what(),
+                               Icon::Error);
+        return;
+    }
+    run_.priceRule = rule;
+    state_.optionsChanged.emit();
+}
+
+void MainWindowLogic::setSkipFailedOffers(bool on) {
+    state_.skipFailedOffers = on;
+    state_.optionsChanged.emit();
+}
+
 void MainWindowLogic::quit() {
     frame_.closeWindow();
 }
@@ -282,6 +325,26 @@ void MainWindowLogic::sendFeedback() {
 void MainWindowLogic::openAbout() {
     about_.version = version;
     frame_.showAbout(about_);
+}
+
+void MainWindowLogic::openRelaySettings(const std::string& explanation) {
+    // A running command keeps the Relay it started with.
+    if (state_.busy())
+        return;
+    RelaySettingsLogic settings(ports_.loop, config_, state_.programFolder);
+    settings.explanation = explanation;
+    if (frame_.showRelaySettings(settings))
+        applyConfig(settings.config());
+}
+
+void MainWindowLogic::applyConfig(const Config& config) {
+    if (state_.busy())
+        return;
+    config_ = config;
+    relay_ = makeRelayContext(config_);
+    run_.relay() = makeRelayContext(config_);
+    relayHost_ = config_.relayHost;
+    frameChanged.emit();
 }
 
 void MainWindowLogic::cancelCommand() {

@@ -2,6 +2,7 @@
 
 #include "app/about_box.hpp"
 #include "app/window_frame.hpp"
+#include "app/window_layout.hpp"
 #include "catalog/category_commands.hpp"
 #include "items/item_commands.hpp"
 #include "items/item_view.hpp"
@@ -43,6 +44,9 @@ public:
     std::string homeFolder;
     // How long after the first show the Groups and the list are loaded.
     int loadDelayMs = 500;
+    // The window's place and the list's column widths: read by initialise(), updated by
+    // the view before queryClose() stores them.
+    WindowLayout layout;
 
     MainState& state() { return state_; }
     const MainState& state() const { return state_; }
@@ -89,6 +93,12 @@ public:
     void setRemoveDescriptionLinks(bool on);
     void setLocalDescriptionPictures(bool on);
     void setPagePrice(bool on);
+    // The price rule (setting 650): its caption, its dialog, and a new rule stored.
+    const PriceRule& priceRule() const { return run_.priceRule; }
+    std::string priceRuleCaption() const;
+    void editPriceRule();
+    void setPriceRule(const PriceRule& rule);
+    void setSkipFailedOffers(bool on); // "出错时跳过该宝贝继续下载"
 
     // Menus.
     void quit(); // "退出(&X)"
@@ -104,6 +114,12 @@ public:
     void openWebsite();        // "官方网站(&K)"
     void sendFeedback();       // "意见反馈(&F)"
     void openAbout();          // "关于(&A)..."
+    // "Relay 设置...": the dialog, with an explanation on the first start; what the
+    // user saves takes effect at once.
+    void openRelaySettings(const std::string& explanation = {});
+    // New deployment values: the Relay Contexts of the category commands and the
+    // download run follow (not while a command runs).
+    void applyConfig(const Config& config);
 
     // Progress panel.
     void cancelCommand(); // _Cancel
@@ -117,6 +133,8 @@ public:
     Signal<> frameChanged;
     // Hidden to the tray or restored.
     Signal<> trayChanged;
+    // initialise() read the layout: views take it.
+    Signal<> layoutLoaded;
 
 private:
     void restore();

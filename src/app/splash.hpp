@@ -6,11 +6,11 @@
 
 namespace lw {
 
-// The splash: borderless, centred, showing a picture and "Loading..." near its
+// The splash: borderless, centred, showing a picture and "正在加载..." near its
 // bottom-left corner. One second after it is shown its timer creates the main window.
 class SplashLogic {
 public:
-    static constexpr const char* kLabel = "Loading...";
+    static constexpr const char* kLabel = "正在加载...";
     static constexpr int kTimerMs = 1000;
 
     explicit SplashLogic(EventLoop& loop) : loop_(loop) {}

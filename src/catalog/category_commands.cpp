@@ -59,7 +59,7 @@ void CategoryCommands::run(const CategoryDownloadKind& d) {
     lastStored_ = false;
     lastDeclined_ = false;
     state_.panel.clearCancel();
-    if (!dialogs_.question(kTitle, d.question)) {
+    if (!dialogs_.confirmDestructive(kTitle, d.question)) {
         lastDeclined_ = true;
         return;
     }

@@ -102,7 +102,8 @@ void MappingEditorLogic::deleteEntries() {
     for (size_t i = 0; i < rows_.size(); ++i)
         if (selected_[i])
             ids.push_back(rows_[i].uniqid);
-    if (!dialogs_.question(kTitle, deleteMappingsQuestion(ids.size(), rows_[row].category)))
+    if (!dialogs_.confirmDestructive(kTitle,
+                                     deleteMappingsQuestion(ids.size(), rows_[row].category)))
         return;
     MappingTable(db_).remove(ids);
     reloadItems();
@@ -116,7 +117,7 @@ void MappingEditorLogic::importFile() {
     std::optional<std::string> file = dialogs_.openFile(request);
     if (!file || file->empty())
         return;
-    if (!dialogs_.question(kTitle, "请确认是否要从文件导入数据?"))
+    if (!dialogs_.confirmDestructive(kTitle, "请确认是否要从文件导入数据?"))
         return;
 
     showPanel("正在加载导入文件...");

@@ -30,10 +30,8 @@ bool ItemCommands::addGroup(const std::string& name) {
         return false;
     }
     dialogs_.message("提示", kGroupAdded, Icon::Information);
-    // Appending rebuilds the picker: its ticks and text are cleared without a change
-    // event, so setting 4 keeps the previous selection until the next tick.
     std::string stored = trim(name);
-    view_.appendGroup(groups.find(stored).value_or(kNoGroup), stored);
+    view_.appendGroup(groups.find(stored).value_or(kNoGroup), stored, true);
     return true;
 }
 
@@ -65,7 +63,7 @@ bool ItemCommands::renameGroup(std::int64_t id, const std::string& newName) {
         return false;
     }
     dialogs_.message("提示", kGroupRenamed, Icon::Information);
-    view_.loadGroups();
+    view_.reloadGroupsKeepingTicks();
     return true;
 }
 
@@ -82,11 +80,11 @@ bool ItemCommands::deleteGroups(const std::vector<std::int64_t>& ids,
                                 const std::string& shownNames) {
     if (state_.busy())
         return true;
-    if (!dialogs_.question("提示", deleteGroupsQuestion(shownNames), Icon::Warning))
+    if (!dialogs_.confirmDestructive("提示", deleteGroupsQuestion(shownNames), Icon::Warning))
         return true;
     GroupStore(db_).remove(ids);
     dialogs_.message("提示", kGroupsDeleted, Icon::Information);
-    view_.loadGroups();
+    view_.reloadGroupsKeepingTicks();
     view_.reloadItems();
     return true;
 }
@@ -139,7 +137,7 @@ void ItemCommands::deleteSelectedItems() {
         return;
     }
     std::vector<std::int64_t> ids = idsOf(view_.list, selected);
-    if (!dialogs_.question(
+    if (!dialogs_.confirmDestructive(
             "提示", deleteItemsQuestion(ids.size(), view_.list.row(selected.front()).sub[kSubUrl])))
         return;
     ItemLinkStore(db_).remove(ids);
@@ -196,6 +194,11 @@ void ItemCommands::exportSelectedItems() {
         return;
     }
     dialogs_.message("提示", "完成另存，请确认.", Icon::Information);
+}
+
+void ItemCommands::openItemPage(int index) {
+    if (index >= 0 && index < view_.list.size())
+        desktop_.openUrl(view_.list.row(index).sub[kSubUrl]);
 }
 
 void ItemCommands::openSelectedPages() {

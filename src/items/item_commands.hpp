@@ -48,6 +48,7 @@ public:
     void copySelectedText(int subItem); // "复制宝贝链接地址(URL)" (0), "复制宝贝名称" (1)
     void exportSelectedItems();         // "选中项另存为..."
     void openSelectedPages();           // "打开所选项网页地址(&T)"
+    void openItemPage(int index);       // a double click on a row
 
     // The harvest window, filled in when it exists: shown modally with its caption
     // and target Group; returns true when it added Item Links (result OK).

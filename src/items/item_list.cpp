@@ -8,8 +8,26 @@
 namespace lw {
 
 const std::array<const char*, kColumnCount> kItemColumnHeaders = {
-    "状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格", "numiid", "",
+    "状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格", "numiid", "备注", "检查",
 };
+
+const char* checkMarkText(CheckState state) {
+    switch (state) {
+    case CheckState::Unchecked:
+        return "";
+    case CheckState::Passed:
+        return "通过";
+    case CheckState::Warnings:
+        return "警告";
+    case CheckState::Errors:
+        return "错误";
+    }
+    return "";
+}
+
+CheckState checkStateFromNumber(std::int64_t number) {
+    return number >= 0 && number <= 3 ? static_cast<CheckState>(number) : CheckState::Unchecked;
+}
 
 namespace {
 

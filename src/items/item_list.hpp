@@ -18,6 +18,13 @@ inline constexpr const char* kStatePending = "未下载";
 inline constexpr const char* kStateDownloading = "下载中";
 enum ItemIcon : int { kIconPending = 0, kIconDownloaded = 1, kIconDownloading = 2 };
 
+// The "检查" mark: how the check of an item's last written row came out, kept in
+// TB_URL.CheckState.
+enum class CheckState : int { Unchecked = 0, Passed = 1, Warnings = 2, Errors = 3 };
+// "", "通过", "警告", "错误".
+const char* checkMarkText(CheckState state);
+CheckState checkStateFromNumber(std::int64_t number);
+
 // Sub-items of a row, by number.
 enum ItemSubItem : int {
     kSubUrl = 0,    // "宝贝链接地址(URL)": detail_url
@@ -25,12 +32,13 @@ enum ItemSubItem : int {
     kSubSales = 2,  // "总销量"
     kSubPrice = 3,  // "页面价格"
     kSubNumIid = 4, // "numiid": the offer id
-    kSubRemark = 5, // captionless column: the download run's note
-    kSubUniqid = 6, // no column: TB_URL.Uniqid, the key of every command
+    kSubRemark = 5, // "备注": the download run's note
+    kSubCheck = 6,  // "检查": how the check of the row written last came out
+    kSubUniqid = 7, // no column: TB_URL.Uniqid, the key of every command
 };
-constexpr int kSubItemCount = 7;
-// Shown columns: the caption ("状态") and sub-items 0 to 5.
-constexpr int kColumnCount = 7;
+constexpr int kSubItemCount = 8;
+// Shown columns: the caption ("状态") and sub-items 0 to 6.
+constexpr int kColumnCount = 8;
 
 // One Item Link as the list shows it.
 struct ItemRow {

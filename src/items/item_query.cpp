@@ -57,6 +57,8 @@ ItemStatement buildItemStatement(const ItemFilter& filter) {
         s.lines.push_back("and isDownload=1");
     else if (filter.state == StateFilter::Pending)
         s.lines.push_back("and isDownload=0");
+    else if (filter.state == StateFilter::Problems)
+        s.lines.push_back("and CheckState>=2");
     return s;
 }
 
@@ -76,7 +78,8 @@ ItemRowReader::ItemRowReader(const Query& query)
     : url_(columnIndex(query, "detail_url")), title_(columnIndex(query, "title")),
       sales_(columnIndex(query, "SaleNum")), price_(columnIndex(query, "SalePrice")),
       remark_(columnIndex(query, "remark")), uniqid_(columnIndex(query, "Uniqid")),
-      download_(columnIndex(query, "IsDownload")), check_(columnIndex(query, "bcheck")) {}
+      download_(columnIndex(query, "IsDownload")), check_(columnIndex(query, "bcheck")),
+      checkState_(columnIndex(query, "CheckState")) {}
 
 std::string shortestDecimal(double value) {
     char buffer[64];
@@ -98,6 +101,8 @@ ItemRow ItemRowReader::read(const Query& query) const {
     row.sub[kSubPrice] = shortestDecimal(std::strtod(query.textAt(price_).c_str(), nullptr));
     row.sub[kSubNumIid] = textBetween(row.sub[kSubUrl], "/offer/", ".html");
     row.sub[kSubRemark] = trim(query.textAt(remark_));
+    row.sub[kSubCheck] = checkMarkText(
+        checkStateFromNumber(std::strtoll(query.textAt(checkState_).c_str(), nullptr, 10)));
     row.sub[kSubUniqid] = trim(query.textAt(uniqid_));
     row.uniqid = std::strtoll(row.sub[kSubUniqid].c_str(), nullptr, 10);
     row.ticked = query.textAt(check_) == "1";

@@ -11,8 +11,9 @@
 namespace lw {
 
 // The state filter cmbStatus, in the order of its entries.
-enum class StateFilter { All = 0, Downloaded = 1, Pending = 2 };
-inline constexpr const char* kStateFilterTexts[3] = {"全部", "已下载", "未下载"};
+// "有问题": rows whose last check found errors or warnings.
+enum class StateFilter { All = 0, Downloaded = 1, Pending = 2, Problems = 3 };
+inline constexpr const char* kStateFilterTexts[4] = {"全部", "已下载", "未下载", "有问题"};
 
 // The picker's entry for Item Links whose Group is gone (or was never there).
 inline constexpr std::int64_t kNoGroup = 0;
@@ -44,7 +45,7 @@ public:
     ItemRow read(const Query& query) const;
 
 private:
-    int url_, title_, sales_, price_, remark_, uniqid_, download_, check_;
+    int url_, title_, sales_, price_, remark_, uniqid_, download_, check_, checkState_;
 };
 
 // A money value in its shortest decimal form (12.5, 0).

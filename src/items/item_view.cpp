@@ -15,6 +15,10 @@ ItemView::ItemView(Database& db, Dialogs& dialogs, EventLoop& loop, MainState& s
     // The picker is a member: the slot lives exactly as long as it.
     group.changed.connect([this] { writeSetting(db_, Setting::TickedGroups, group.text()); })
         .release();
+    // The ticked count follows every tick; the totals wait for updateTotals.
+    list.rowsChanged.connect([this](int, int) { tickedCountChanged(); }).release();
+    list.reset.connect([this] { tickedCountChanged(); }).release();
+    list.rowsAppended.connect([this](int, int) { tickedCountChanged(); }).release();
     group.noRoom = [this] {
         dialogs_.message("提示", CheckedComboBox::kNoRoomMessage, Icon::Warning);
     };
@@ -45,7 +49,35 @@ std::vector<std::int64_t> ItemView::tickedGroupIds() const {
     return ids;
 }
 
-void ItemView::appendGroup(std::int64_t id, const std::string& name) {
+void ItemView::appendGroup(std::int64_t id, const std::string& name, bool keepTicks) {
+    std::vector<std::int64_t> ticked = tickedGroupIds();
+    insertGroup(id, name);
+    if (keepTicks)
+        tickGroupIds(ticked);
+}
+
+void ItemView::tickGroupIds(const std::vector<std::int64_t>& ids) {
+    for (std::int64_t id : ids)
+        for (size_t i = 0; i < groupIds_.size(); ++i)
+            if (groupIds_[i] == id)
+                group.setTicked(static_cast<int>(i), true);
+}
+
+void ItemView::reloadGroupsKeepingTicks() {
+    std::vector<std::int64_t> ticked = tickedGroupIds();
+    loadGroups();
+    for (int i = 0; i < group.count(); ++i)
+        group.setTicked(i, false);
+    tickGroupIds(ticked);
+}
+
+void ItemView::groupPickerClosed() {
+    if (state_.busy() || tickedGroupIds() == loadedGroupIds_)
+        return;
+    applyFilter();
+}
+
+void ItemView::insertGroup(std::int64_t id, const std::string& name) {
     // Before "未分组", which stays last.
     size_t at = !groupIds_.empty() && groupIds_.back() == kNoGroup ? groupIds_.size() - 1
                                                                    : groupIds_.size();
@@ -144,6 +176,7 @@ void ItemView::reloadItems() {
 
     list.beginUpdate();
     list.clear();
+    loadedGroupIds_ = tickedGroupIds();
     ItemStatement statement = buildItemStatement(filter());
     {
         Query q = db_.query(statement.sql(), statement.params);
@@ -165,6 +198,9 @@ void ItemView::reloadItems() {
             }
         }
     }
+    // The rows come in the order the header's arrow shows.
+    if (sortColumn_ >= 0)
+        list.sort(sortColumn_, sortedDescending_);
     list.endUpdate();
     updateTotals();
 }
@@ -172,8 +208,21 @@ void ItemView::reloadItems() {
 void ItemView::updateTotals() {
     Query q = db_.query(joinSql({"select count(*) from tb_url", "where tag=?"}),
                         {std::int64_t{kListKind}});
-    std::string all = q.eof() ? "0" : q.first();
-    statusText_ = " 共 " + all + " 项  ,  当前显示" + std::to_string(list.size()) + " 项";
+    totalText_ = q.eof() ? "0" : q.first();
+    updateStatusText();
+}
+
+void ItemView::tickedCountChanged() {
+    if (!statusText_.empty())
+        updateStatusText();
+}
+
+void ItemView::updateStatusText() {
+    std::string text = "共 " + totalText_ + " 项，当前显示 " + std::to_string(list.size()) +
+                       " 项，已勾选 " + std::to_string(list.tickedIndexes().size()) + " 项";
+    if (text == statusText_)
+        return;
+    statusText_ = text;
     statusTextChanged.emit();
 }
 
@@ -208,6 +257,19 @@ void ItemView::untickSelected() {
     list.tickSelected(false);
 }
 
+void ItemView::flipTicksFrom(int current) {
+    if (current < 0 || current >= list.size())
+        current = list.firstSelected();
+    if (current < 0)
+        return;
+    const bool ticked = !list.row(current).ticked;
+    if (!list.row(current).selected) {
+        list.setTicked(current, ticked);
+        return;
+    }
+    list.tickSelected(ticked);
+}
+
 void ItemView::toggleAllTicks(bool checked) {
     if (selectBox_ != checked) {
         selectBox_ = checked;
@@ -236,7 +298,19 @@ void ItemView::sortByColumn(int column) {
     if (state_.busy())
         return;
     list.sort(column, sortDescending_);
+    sortColumn_ = column;
+    sortedDescending_ = sortDescending_;
     sortDescending_ = !sortDescending_;
+    sortChanged.emit();
+}
+
+void ItemView::restoreSort(int column, bool descending) {
+    if (column < 0 || column >= kColumnCount)
+        return;
+    sortColumn_ = column;
+    sortedDescending_ = descending;
+    sortDescending_ = !descending;
+    sortChanged.emit();
 }
 
 void loadItemRows(Database& db, const ItemFilter& filter, ItemList& list) {

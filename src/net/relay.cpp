@@ -2,6 +2,7 @@
 
 #include "net/async_http_request.hpp"
 #include "store/config.hpp"
+#include "store/config_file.hpp"
 #include "store/text_routines.hpp"
 #include "ui/diagnostic_log.hpp"
 #include "ui/worker_wait.hpp"
@@ -53,9 +54,7 @@ std::string lookup(const RelayContext& app, const std::string& query, const std:
 
 RelayContext makeRelayContext(const Config& config) {
     RelayContext app;
-    app.baseAddress = "http://" + trim(config.relayHost);
-    while (app.baseAddress.size() > 7 && app.baseAddress.back() == '/')
-        app.baseAddress.pop_back();
+    app.baseAddress = relayBaseAddress(config.relayHost);
     app.apiEndpoint = app.baseAddress + "/openapi/getdata.aspx";
     app.lookupEndpoint = app.baseAddress + "/xml/getxml.asp";
     app.appKey = config.appKey;
@@ -233,9 +232,13 @@ bool isErrorResponse(const std::string& answer) {
 }
 
 std::string errorResponseMessage(const std::string& answer, const std::string& prefix) {
-    return prefix + textBetween(answer, "<msg>", "</msg>") + "," +
-           textBetween(answer, "<sub_code>", "</sub_code>") + "," +
-           textBetween(answer, "<sub_msg>", "</sub_msg>");
+    // Parts the answer leaves out leave no stray "," behind.
+    std::string text = prefix + textBetween(answer, "<msg>", "</msg>");
+    for (const std::string& part : {textBetween(answer, "<sub_code>", "</sub_code>"),
+                                    textBetween(answer, "<sub_msg>", "</sub_msg>")})
+        if (!part.empty())
+            text += "," + part;
+    return text;
 }
 
 std::optional<std::string> checkErrorResponse(const std::string& answer,

@@ -18,7 +18,7 @@ class EventLoop;
 
 // The Relay Context, filled once at start from the configuration.
 struct RelayContext {
-    std::string baseAddress;    // "http://" + relay host, no trailing "/"
+    std::string baseAddress;    // relayBaseAddress(relay host): http:// or https://
     std::string apiEndpoint;    // baseAddress + "/openapi/getdata.aspx"
     std::string lookupEndpoint; // baseAddress + "/xml/getxml.asp"
     std::string appKey;
@@ -130,7 +130,7 @@ std::string lookupPropertyValueId(const RelayContext& app, const std::string& ci
 
 // An answer is an Error Response when it holds "<error_response>" anywhere.
 bool isErrorResponse(const std::string& answer);
-// prefix + msg + "," + sub_code + "," + sub_msg.
+// prefix + msg, then "," + sub_code and "," + sub_msg for each that is not empty.
 std::string errorResponseMessage(const std::string& answer, const std::string& prefix);
 // When answer is an Error Response: its report (errorResponseMessage), for a box titled
 // "提示" with the error icon; nullopt otherwise.

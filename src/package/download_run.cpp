@@ -15,6 +15,7 @@
 #include "ui/desktop.hpp"
 #include "ui/dialogs.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -40,6 +41,44 @@ bool folderExists(const std::string& path) {
 void makeFolder(const std::string& path) {
     std::error_code ec;
     std::filesystem::create_directory(platform::toPath(path), ec);
+}
+
+CheckState checkStateOf(const RowProblems& problems) {
+    if (!problems.errors.empty())
+        return CheckState::Errors;
+    return problems.warnings.empty() ? CheckState::Passed : CheckState::Warnings;
+}
+
+// Days since 1970-01-01 of a civil date (proleptic Gregorian).
+std::int64_t daysFromCivil(int year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yoe = year - era * 400;
+    const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+std::int64_t secondsOf(const LocalDateTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;
+}
+
+std::string durationText(int seconds) {
+    if (seconds < 60)
+        return std::to_string(seconds) + " 秒";
+    std::string text;
+    if (seconds >= 3600)
+        text = std::to_string(seconds / 3600) + " 小时 ";
+    return text + std::to_string(seconds % 3600 / 60) + " 分 " + std::to_string(seconds % 60) +
+           " 秒";
+}
+
+// The reason of an offer's failure on one line, without the "下载失败." heading.
+std::string failureReason(const std::string& text) {
+    std::string reason = text;
+    if (reason.rfind(kOfferErrorPrefix, 0) == 0)
+        reason.erase(0, std::string(kOfferErrorPrefix).size());
+    return trim(replaceAll(replaceAll(reason, "\r\n", " "), "\n", " "));
 }
 
 } // namespace
@@ -113,6 +152,9 @@ bool DownloadRun::startDownload() {
     lookupMemory_.emplace(ports_.db, dayNumber(ports_.clock.now()), lookupMemoryDays(ports_.db));
     failedOffers_.clear();
     incompleteOffers_.clear();
+    rowChecks_.clear();
+    picturesFailed_ = 0;
+    endedAt_.reset();
     int index = firstTickedIndex();
     if (index < 0) {
         dialogs.message("提示", "请勾选要下载的宝贝.", Icon::Warning);
@@ -136,6 +178,8 @@ bool DownloadRun::startDownload() {
     std::string question = kStartQuestion;
     if (state_.pagePrice)
         question += kPagePriceWarning;
+    if (priceRule.active())
+        question += "\r\n\r\n" + priceRuleCaption(priceRule);
     if (!dialogs.question("提示", question))
         return false;
 
@@ -145,7 +189,7 @@ bool DownloadRun::startDownload() {
         case FileExistsChoice::Cancel:
             return false;
         case FileExistsChoice::Overwrite: {
-            if (!dialogs.question("提示", "再次确认,是否覆盖文件：\"" + shown + "\"?"))
+            if (!dialogs.confirmDestructive("提示", "再次确认,是否覆盖文件：\"" + shown + "\"?"))
                 return false;
             std::error_code ec;
             std::filesystem::remove(platform::toPath(file), ec);
@@ -172,8 +216,7 @@ bool DownloadRun::startDownload() {
             break;
         }
         case FileExistsChoice::Append:
-            if (!dialogs.question("提示", "再次确认,是否追加到文件：\"" + shown + "\"?"))
-                return false;
+            // Appending destroys nothing: the choice itself is the answer.
             break;
         }
     }
@@ -188,11 +231,13 @@ bool DownloadRun::startDownload() {
     ordinal_ = 1;
     total_ = static_cast<int>(list_.tickedIndexes().size());
     rowsWritten_ = 0;
+    startedAt_ = ports_.clock.now();
     outcome_ = RunOutcome::Running;
     state_.panel.show(captionBase());
     offerIds_.clear();
     for (const ItemRow& row : list_.rows())
         offerIds_.push_back(trim(row.sub[kSubNumIid]));
+    categoryTree_ = readCategoryTree(ports_.db);
     armTimer();
     return true;
 }
@@ -245,8 +290,8 @@ void DownloadRun::onOfferAnswer(const std::string&, std::int64_t, MemoryStream& 
         return;
     }
     if (std::optional<std::string> error = takeOfferAnswer(app_, stream, state_.log)) {
-        // An Error Response: the item keeps its tick.
-        fail(*error);
+        // An Error Response: the item keeps its tick unless the run goes on without it.
+        offerFailed(*error);
         return;
     }
     std::uint64_t serial = offerSerial_;
@@ -276,6 +321,7 @@ OfferOptions DownloadRun::offerOptions() const {
     options.pictureFolder = pictureFolder_;
     options.descriptionFolder = descriptionFolder_;
     options.offerIds = offerIds_;
+    options.priceRule = priceRule;
     return options;
 }
 
@@ -325,12 +371,22 @@ void DownloadRun::transportFailure() {
         return;
     }
     std::string reason = transportError_.empty() ? "网络错误" : transportError_;
-    fail(kOfferErrorPrefix + reason + "\r\n" + app_.apiEndpoint);
+    offerFailed(kOfferErrorPrefix + reason + "\r\n" + app_.apiEndpoint);
+}
+
+void DownloadRun::offerFailed(const std::string& text) {
+    if (!state_.skipFailedOffers) {
+        failedOffers_.push_back({offerId_, failureReason(text)});
+        fail(text);
+        return;
+    }
+    skipOffer(failureReason(text));
 }
 
 void DownloadRun::fail(const std::string& text) {
-    ports_.dialogs.message("提示", text, Icon::Error);
     state_.panel.hide();
+    endedAt_ = ports_.clock.now();
+    ports_.dialogs.message("提示", text + "\r\n\r\n下载已停止.\r\n" + summary(), Icon::Error);
     offerEnded.emit(ordinal_, total_, offerId_, text);
     finish(RunOutcome::Failed);
 }
@@ -339,6 +395,8 @@ void DownloadRun::finish(RunOutcome outcome) {
     if (outcome_ != RunOutcome::Running)
         return;
     outcome_ = outcome;
+    if (!endedAt_)
+        endedAt_ = ports_.clock.now();
     if (timer_) {
         ports_.loop.cancelTimer(timer_);
         timer_ = 0;
@@ -442,6 +500,8 @@ void DownloadRun::onPictureProgress(const PictureProgress& message) {
         "(" + std::to_string(message.done) + "/" + std::to_string(message.total) + ")";
     if (message.last())
         ++completionCount_;
+    if (message.failed)
+        ++picturesFailed_;
     if (message.kind == kMainPictures)
         progressTexts_[0] = "属性图片1" + progress;
     else if (message.kind == kPropertyPictures)
@@ -472,6 +532,8 @@ void DownloadRun::completeOffer() {
     const PackageRowValues row = finishRow(*heldOffer_);
     for (const std::string& line : packageRowLogLines(row))
         state_.log.append(line);
+    // Written all the same: the user decides what to do with a row that has problems.
+    const RowProblems problems = checkRowValues(row, categoryTree_, pictureFolder_);
 
     std::string file = packagePath();
     const bool exists = fileExists(file);
@@ -500,28 +562,35 @@ void DownloadRun::completeOffer() {
         return;
     }
     ++rowsWritten_;
+    rowChecks_.push_back({offerId_, currentUniqid_, problems});
+    const CheckState checkState = checkStateOf(problems);
 
     std::string remark;
     try {
         remark = "完成-" + formatDateTime(ports_.clock.now(), "yyyy:mm:dd hh:nn:ss") +
                  ":产品类别:" + categoryText_;
+        if (!heldOffer_->originalPrice.empty())
+            remark += ";原价:" + heldOffer_->originalPrice + ",按价格规则改为:" + row.price;
         if (!lookupFailures_.empty()) {
             std::string reason = "属性查询无应答 " + std::to_string(lookupFailures_.size()) +
                                  " 次(网络错误),属性和SKU不完整";
             remark += ";" + reason;
             incompleteOffers_.push_back({offerId_, reason});
         }
+        if (!problems.empty())
+            remark += ";" + problems.text();
         if (index >= 0) {
             list_.setTicked(index, false);
             list_.setState(index, kStateDownloaded, kIconDownloaded);
             list_.setSubItem(index, kSubRemark, remark);
+            list_.setSubItem(index, kSubCheck, checkMarkText(checkState));
         }
         // The mark, the tick and the row's journal change together: a sudden end leaves
         // either a marked item with its row or an unmarked one whose row is cut again.
         Transaction transaction(ports_.db);
-        ports_.db.exec(
-            joinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0", "where uniqid=?"}),
-            {remark, currentUniqid_});
+        ports_.db.exec(joinSql({"update TB_URL set IsDownload=1", ",remark=?", ",bcheck=0",
+                                ",CheckState=?", "where uniqid=?"}),
+                       {remark, std::int64_t{static_cast<int>(checkState)}, currentUniqid_});
         forgetPendingRow(ports_.db);
         transaction.commit();
     } catch (const std::exception& e) {
@@ -547,9 +616,11 @@ void DownloadRun::skipOffer(const std::string& reason) {
             list_.setTicked(index, false);
             list_.setState(index, kStatePending, kIconPending);
             list_.setSubItem(index, kSubRemark, remark);
+            list_.setSubItem(index, kSubCheck, "");
         }
-        ports_.db.exec(joinSql({"update TB_URL set remark=?", ",bcheck=0", "where uniqid=?"}),
-                       {remark, currentUniqid_});
+        ports_.db.exec(
+            joinSql({"update TB_URL set remark=?", ",bcheck=0", ",CheckState=0", "where uniqid=?"}),
+            {remark, currentUniqid_});
     } catch (const std::exception& e) {
         state_.log.appendAlways(e.what());
         offerEnded.emit(ordinal_, total_, offerId_, e.what());
@@ -566,12 +637,44 @@ std::string DownloadRun::problemsReport() const {
         if (problems.empty())
             return;
         report += heading + std::to_string(problems.size()) + " 个:\r\n";
-        for (const OfferProblem& p : problems)
-            report += "  " + p.offerId + " " + p.reason + "\r\n";
+        // A message box of a long run stays readable; the item list keeps every remark.
+        constexpr std::size_t kListed = 20;
+        for (std::size_t i = 0; i < problems.size() && i < kListed; ++i)
+            report += "  " + problems[i].offerId + " " + problems[i].reason + "\r\n";
+        if (problems.size() > kListed)
+            report += "  ...另有 " + std::to_string(problems.size() - kListed) +
+                      " 个(见列表中各项的备注)\r\n";
     };
     list("未能下载的宝贝 ", failedOffers_);
     list("属性不完整的宝贝 ", incompleteOffers_);
+    std::vector<OfferProblem> errors;
+    std::vector<OfferProblem> warnings;
+    for (const RowCheckResult& check : rowChecks_) {
+        if (!check.problems.errors.empty())
+            errors.push_back({check.offerId, check.problems.text()});
+        else if (!check.problems.warnings.empty())
+            warnings.push_back({check.offerId, check.problems.text()});
+    }
+    list("数据有错误的宝贝 ", errors);
+    list("数据有警告的宝贝 ", warnings);
     return report;
+}
+
+int DownloadRun::secondsTaken() const {
+    if (outcome_ == RunOutcome::Idle)
+        return 0;
+    LocalDateTime end = endedAt_ ? *endedAt_ : ports_.clock.now();
+    return static_cast<int>(std::max<std::int64_t>(0, secondsOf(end) - secondsOf(startedAt_)));
+}
+
+std::string DownloadRun::summary() const {
+    std::string text = "写入数据包的宝贝 " + std::to_string(rowsWritten_) + " 个\r\n";
+    text += problemsReport();
+    if (picturesFailed_ > 0)
+        text += "未能下载的图片 " + std::to_string(picturesFailed_) + " 张\r\n";
+    text += "用时 " + durationText(secondsTaken()) + "\r\n";
+    text += "数据包: " + packagePath() + "\r\n";
+    return text;
 }
 
 void DownloadRun::goOn(const std::string& file) {
@@ -579,11 +682,8 @@ void DownloadRun::goOn(const std::string& file) {
     if (next < 0) {
         state_.panel.hide();
         finish(RunOutcome::Completed);
-        std::string problems = problemsReport();
         std::string question =
-            problems.empty()
-                ? "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?"
-                : "完成下载并生成淘宝助理数据包.\r\n" + problems + "现在是否要打开文件位置?";
+            "完成下载并生成淘宝助理数据包.\r\n" + summary() + "现在是否要打开文件位置?";
         if (ports_.dialogs.question("提示", question, Icon::Information))
             ports_.desktop.openFolder(folderOfPath(file));
         return;

@@ -6,6 +6,9 @@
 #include "package/lookup_memory.hpp"
 #include "package/offer_process.hpp"
 #include "package/picture_job.hpp"
+#include "package/price_rule.hpp"
+#include "package/row_check.hpp"
+#include "ui/clock.hpp"
 #include "ui/event_loop.hpp"
 #include "ui/main_state.hpp"
 #include "ui/ports.hpp"
@@ -50,6 +53,9 @@ public:
     int timerIntervalMs = 200;
     // Look-ups of one offer sent at once.
     int lookupConcurrency = 8;
+    // Applied to every price the run writes (the window's stored rule, or the CLI's
+    // --price-rule for one run).
+    PriceRule priceRule;
 
     // "开始下载". Returns true when the run started.
     bool startDownload();
@@ -74,8 +80,23 @@ public:
     };
     const std::vector<OfferProblem>& failedOffers() const { return failedOffers_; }
     const std::vector<OfferProblem>& incompleteOffers() const { return incompleteOffers_; }
-    // What the end of a run reports about them; empty when there is nothing to report.
+    // The check of every row this run wrote, in the order written.
+    struct RowCheckResult {
+        std::string offerId;
+        std::int64_t uniqid = 0;
+        RowProblems problems;
+    };
+    const std::vector<RowCheckResult>& rowChecks() const { return rowChecks_; }
+    // What the end of a run reports about them and about rows with errors or warnings;
+    // empty when there is nothing to report.
     std::string problemsReport() const;
+    // Pictures of this run that could not be fetched.
+    int picturesFailed() const { return picturesFailed_; }
+    // Seconds from the start of the run to its end (or to now while it runs).
+    int secondsTaken() const;
+    // The end of the run in words: rows written, offers failed with their reasons,
+    // pictures that failed, the time taken and the package path.
+    std::string summary() const;
     int runOrdinal() const { return ordinal_; }
     int runTotal() const { return total_; }
     // Picture Jobs whose threads have not been joined yet.
@@ -117,6 +138,9 @@ private:
     void completeOffer();
     void finish(RunOutcome outcome);
     void fail(const std::string& text);
+    // An offer's Error Response or transport failure: ends the run, or with
+    // skipFailedOffers on, skips that offer.
+    void offerFailed(const std::string& text);
     void transportFailure();
 
     Ports ports_;
@@ -132,8 +156,14 @@ private:
     int lookupsSent_ = 0;
     // Found look-up ids, of this run and (for some days) of earlier ones.
     std::optional<LookupMemory> lookupMemory_;
+    int picturesFailed_ = 0;
+    LocalDateTime startedAt_;
+    std::optional<LocalDateTime> endedAt_;
     std::vector<OfferProblem> failedOffers_;
     std::vector<OfferProblem> incompleteOffers_;
+    std::vector<RowCheckResult> rowChecks_;
+    // Read at the start: rows are checked against the tree the store holds.
+    CategoryTree categoryTree_;
     // The current offer's look-ups that got no answer.
     std::vector<std::string> lookupFailures_;
     std::vector<std::string> offerIds_;

@@ -199,6 +199,13 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
         }
     }
 
+    // The rule comes after the mapping, which writes the price into every SKU entry.
+    const std::string decided = row.price;
+    row.price = applyPriceRule(options.priceRule, decided);
+    row.skuProps = applyPriceRuleToSkus(options.priceRule, row.skuProps);
+    if (row.price != decided)
+        out.originalPrice = decided;
+
     row.title = offer.title;
     row.outerId = offer.articleNumber;
     row.numId = offer.offerId;

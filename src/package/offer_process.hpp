@@ -1,6 +1,7 @@
 #pragma once
 
 #include "package/package_row.hpp"
+#include "package/price_rule.hpp"
 
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ struct OfferOptions {
     // the prices are read only with pagePrice.
     std::vector<std::string> offerIds;
     std::vector<std::string> pagePrices;
+    // Applied to the row's price and to every SKU entry's price.
+    PriceRule priceRule;
 };
 
 // The services the processing uses. The look-ups are the only network work.
@@ -69,6 +72,8 @@ struct ProcessedOffer {
     std::string unreadable;
     // Written into the item's remark.
     std::string categoryText;
+    // The price before the price rule changed it; empty when the rule left it alone.
+    std::string originalPrice;
     PictureList mainPictures;
     PictureList propertyPictures;
     // Empty without local description pictures (no job 3 then).

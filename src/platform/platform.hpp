@@ -63,7 +63,9 @@ std::error_code renameReplacing(const std::string& from, const std::string& to);
 // A file open for writing, closed by its destructor.
 class WriteFile {
 public:
-    enum class Mode { CreateTruncate, Existing };
+    // CreatePrivate: as CreateTruncate, readable and writable by the user alone (on
+    // Windows the user's own profile folders already keep others out).
+    enum class Mode { CreateTruncate, Existing, CreatePrivate };
     WriteFile(const std::string& path, Mode mode);
     ~WriteFile();
     WriteFile(const WriteFile&) = delete;

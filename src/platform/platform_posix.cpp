@@ -93,10 +93,15 @@ std::error_code renameReplacing(const std::string& from, const std::string& to) 
 
 WriteFile::WriteFile(const std::string& path, Mode mode) {
     int flags = O_WRONLY | O_CLOEXEC;
-    if (mode == Mode::CreateTruncate)
+    if (mode != Mode::Existing)
         flags |= O_CREAT | O_TRUNC;
-    handle_ = ::open(path.c_str(), flags, 0666);
-    if (handle_ < 0)
+    handle_ = ::open(path.c_str(), flags, mode == Mode::CreatePrivate ? 0600 : 0666);
+    if (handle_ < 0) {
+        openError_ = lastError();
+        return;
+    }
+    // A file that was there before keeps its mode otherwise.
+    if (mode == Mode::CreatePrivate && ::fchmod(static_cast<int>(handle_), 0600) != 0)
         openError_ = lastError();
 }
 

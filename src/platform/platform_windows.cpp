@@ -179,7 +179,7 @@ std::error_code renameReplacing(const std::string& from, const std::string& to) 
 WriteFile::WriteFile(const std::string& path, Mode mode) {
     HANDLE h = ::CreateFileW(wide(path).c_str(), GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             mode == Mode::CreateTruncate ? CREATE_ALWAYS : OPEN_EXISTING,
+                             mode == Mode::Existing ? OPEN_EXISTING : CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     handle_ = reinterpret_cast<std::intptr_t>(h);
     if (h == INVALID_HANDLE_VALUE)

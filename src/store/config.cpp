@@ -1,11 +1,13 @@
 #include "store/config.hpp"
 
 #include "platform/platform.hpp"
+#include "store/config_file.hpp"
 #include "store/text_routines.hpp"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -35,24 +37,18 @@ std::string defaultDatabasePassword() {
 }
 
 std::string Config::missingRelayValue() const {
-    const std::pair<const std::string*, const char*> required[] = {
-        {&relayHost, "host"},
-        {&appKey, "app_key"},
-        {&accessToken, "access_token"},
-        {&accountCode, "account_code"},
+    const std::tuple<const std::string*, const char*, const char*> required[] = {
+        {&relayHost, "host", "地址"},
+        {&appKey, "app_key", "App Key"},
+        {&accessToken, "access_token", "Access Token"},
+        {&accountCode, "account_code", "账户代码"},
     };
-    for (const auto& [value, key] : required) {
-        if (trim(*value).empty()) {
-            std::string where = sourceFile.empty() ? expectedFile : sourceFile;
-            std::string envName = "LISTWRIGHT_" + std::string(key);
-            for (char& c : envName)
-                if (c >= 'a' && c <= 'z')
-                    c = static_cast<char>(c - 'a' + 'A');
-            if (std::string(key) == "host")
-                envName = "LISTWRIGHT_RELAY_HOST";
-            return "缺少配置项 [relay] " + std::string(key) + "，请写入配置文件 " + where +
-                   " 或设置环境变量 " + envName + "。";
-        }
+    for (const auto& [value, key, label] : required) {
+        if (trim(*value).empty())
+            return "还没有填写 Relay 的" + std::string(label) +
+                   "。请在 工具 → \"Relay 设置...\" 中填写（命令行: listwright-cli config set "
+                   "relay." +
+                   key + " 值），设置保存在 " + fileToWrite() + "。";
     }
     return {};
 }
@@ -118,6 +114,7 @@ Config loadConfig(const std::string& programFolder, const std::string& explicitF
             continue;
         config.sourceFile = path;
         auto values = parseIni(text);
+        config.fileValues = values;
         auto take = [&](const char* key, std::string& into) {
             auto it = values.find(key);
             if (it != values.end())
@@ -130,15 +127,17 @@ Config loadConfig(const std::string& programFolder, const std::string& explicitF
         take("database.password", config.dbPassword);
         break;
     }
-    auto over = [](const char* name, std::string& into) {
-        if (auto v = platform::environment(name))
+    auto over = [&config](const char* key, std::string& into) {
+        if (auto v = platform::environment(environmentNameOf(key).c_str())) {
             into = *v;
+            config.fromEnvironment.insert(key);
+        }
     };
-    over("LISTWRIGHT_RELAY_HOST", config.relayHost);
-    over("LISTWRIGHT_APP_KEY", config.appKey);
-    over("LISTWRIGHT_ACCESS_TOKEN", config.accessToken);
-    over("LISTWRIGHT_ACCOUNT_CODE", config.accountCode);
-    over("LISTWRIGHT_DB_PASSWORD", config.dbPassword);
+    over("relay.host", config.relayHost);
+    over("relay.app_key", config.appKey);
+    over("relay.access_token", config.accessToken);
+    over("relay.account_code", config.accountCode);
+    over("database.password", config.dbPassword);
     return config;
 }
 

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace lw {
@@ -15,6 +16,15 @@ struct Config {
     std::string dbPassword;   // [database] password    LISTWRIGHT_DB_PASSWORD
     std::string sourceFile;   // the file the values came from, empty when none was found
     std::string expectedFile; // where the file goes when none was found
+    // Every value the file holds, by "section.key".
+    std::map<std::string, std::string> fileValues;
+    // Keys ("relay.host" ...) whose value came from a LISTWRIGHT_* variable.
+    std::set<std::string> fromEnvironment;
+
+    // The file that changes of the settings go to: the one read, else expectedFile.
+    const std::string& fileToWrite() const {
+        return sourceFile.empty() ? expectedFile : sourceFile;
+    }
 
     // The first Relay value that is missing, with a message naming it and the file;
     // empty when the Relay can be reached.

@@ -27,6 +27,9 @@ void upgradeItemTable(Database& db) {
         db.exec(joinSql({"alter Table TB_URL", "add SaleNum int not null default 0"}));
     if (!hasColumn(db, "TB_URL", "SalePrice"))
         db.exec(joinSql({"alter Table TB_URL", "add SalePrice money not null default 0"}));
+    // The "检查" mark of the row check (0: not checked).
+    if (!hasColumn(db, "TB_URL", "CheckState"))
+        db.exec(joinSql({"alter Table TB_URL", "add CheckState integer not null default 0"}));
 }
 
 void upgradeLookupMemory(Database& db) {

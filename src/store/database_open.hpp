@@ -7,7 +7,7 @@ namespace lw {
 
 class Database;
 
-// Adds SaleNum and SalePrice to an item table made before they were kept; run on
+// Adds SaleNum, SalePrice and CheckState to an item table made before they were kept; run on
 // every start, changes nothing the second time.
 void upgradeItemTable(Database& db);
 

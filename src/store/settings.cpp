@@ -14,4 +14,18 @@ bool writeSetting(Database& db, Setting setting, const std::string& value) {
     return true;
 }
 
+void storeSetting(Database& db, Setting setting, const std::string& value,
+                  const std::string& description) {
+    bool present = false;
+    {
+        Query q = db.query("select NM from _Parameter where NM=?", {settingNumber(setting)});
+        present = !q.eof();
+    }
+    if (!present)
+        db.exec("insert into _Parameter(NM,ParaValue,ParaDesc) select ?,?,?",
+                {settingNumber(setting), value, description});
+    else
+        db.exec("update _Parameter set ParaValue=? where NM=?", {value, settingNumber(setting)});
+}
+
 } // namespace lw

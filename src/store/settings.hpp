@@ -25,6 +25,14 @@ enum class Setting : int {
     PendingPackageRow = 510,
     // How many days an id found by a property look-up is used by later runs ("7").
     LookupMemoryDays = 610,
+    // The price rule of the download run in its command-line form ("" or missing: off).
+    PriceRule = 650,
+    // The desktop program's habits (rows made when first stored).
+    SkipFailedOffers = 620, // "出错时跳过该宝贝继续下载": "1" or "0"
+    WindowGeometry = 621,   // the main window: x,y,width,height,maximised (0/1)
+    ItemColumnWidths = 622, // the item list's column widths, joined by ","
+    ItemSortColumn = 623,   // the item list's sort column, empty when unsorted
+    ItemSortOrder = 624,    // "1" descending, "0" ascending
 };
 
 // The NM a setting is stored under, ready to bind.
@@ -35,5 +43,8 @@ inline std::int64_t settingNumber(Setting setting) {
 // Reading a missing row gives empty text; writing a missing row changes nothing.
 std::string readSetting(Database& db, Setting setting);
 bool writeSetting(Database& db, Setting setting, const std::string& value);
+// Writes a setting, making its row when the file has none yet.
+void storeSetting(Database& db, Setting setting, const std::string& value,
+                  const std::string& description = {});
 
 } // namespace lw

@@ -17,6 +17,8 @@ struct MessageRequest {
     std::string text;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
+    // Yes/No: Enter answers No (the question deletes or overwrites something).
+    bool defaultNo = false;
 };
 
 // What a refused change, or a report, tells the user.
@@ -58,6 +60,11 @@ public:
     // Yes/No question; true on Yes.
     bool question(const std::string& title, const std::string& text, Icon icon = Icon::Question) {
         return show({title, text, icon, Buttons::YesNo}) == Answer::Yes;
+    }
+    // A question before deleting or overwriting something: its default button is No.
+    bool confirmDestructive(const std::string& title, const std::string& text,
+                            Icon icon = Icon::Question) {
+        return show({title, text, icon, Buttons::YesNo, true}) == Answer::Yes;
     }
 };
 

@@ -17,6 +17,7 @@ struct MainState {
     bool removeDescriptionLinks = true;   // "自动去除原宝贝描述超链接"
     bool localDescriptionPictures = true; // "宝贝描述中图片自动转成本地图片"
     bool pagePrice = false;               // "采用页面价格"
+    bool skipFailedOffers = false;        // "出错时跳过该宝贝继续下载"
     std::string itemCatsText;             // the preferred top-level category's name
     ChoiceList itemCats;                  // _ItemCats entries; itemCats.value() is the cid
     std::string programFolder;            // with a trailing separator

@@ -37,8 +37,10 @@ expect_rc 0 cli link export --out "$(host_path "$shop/导出 链接.csv")" "$id"
 cli link tick --all >/dev/null
 pkg="$shop/淘宝助理数据包 夏季.csv"
 expect_rc 0 cli download --group "$group" --out "$(host_path "$pkg")"
-[ "$(tail -n 1 "$work/out")" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] ||
-  fail "package line: $(cat "$work/out")"
+# The package line, then the row check's warnings (no category tree here).
+grep -qxF "$(printf '%s\t1' "$(host_path "$pkg")")" "$work/out" || fail "package line: $(cat "$work/out")"
+[ "$(tail -n 2 "$work/out")" = "$(printf '警告\t2001\t类目为0\n警告\t2001\t数量为0')" ] ||
+  fail "warning lines: $(cat "$work/out")"
 [ "$(head -c 2 "$pkg" | od -An -tx1 | tr -d ' ')" = "fffe" ] || fail "byte-order mark"
 [ "$(ls "$shop/淘宝助理数据包 夏季" | wc -l)" = 3 ] || fail "pictures: $(ls "$shop")"
 [ "$(ls "$shop/淘宝助理数据包 夏季_DESC" | wc -l)" = 4 ] || fail "description pictures"
@@ -51,4 +53,8 @@ if [ -x "$bin/winepath" ]; then
 fi
 iconv -f UTF-16 -t UTF-8 "$pkg" | grep -qF "$reference" || fail "no reference $reference"
 [ "$(cli link list | cut -f1)" = "已下载" ] || fail "not marked: $(cli link list)"
+# The package in the Chinese-named folder checks with its pictures found.
+expect_rc 0 cli check "$(host_path "$pkg")"
+grep -q $'^第4行\t2001\t警告\t类目为0$' "$work/out" || fail "check: $(cat "$work/out")"
+[ "$(tail -n 1 "$work/out")" = "共 1 行, 0 个错误, 2 个警告" ] || fail "check summary: $(cat "$work/out")"
 echo "chinese names: ok"

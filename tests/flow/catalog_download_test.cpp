@@ -175,7 +175,7 @@ TEST_F(CatalogDownload, ErrorResponsesLeaveTheTables) {
          "获取类目属性2失败.\r\n错误原因: 无效的会话,27,session-expired"},
         // An HTTP error status comes back as the fixed Error Response, without codes.
         {[this] { commands->downloadCategoryTree(); }, "method=user.itemcats.get\tstatus\t500",
-         "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.,,"},
+         "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试."},
     };
     seedOldTables();
     for (const Case& c : cases) {
@@ -332,7 +332,7 @@ TEST_F(CatalogDownload, MissingConfigurationIsNamed) {
     answerYes();
     commands->downloadCategoryTree();
     EXPECT_TRUE(sim.requests().empty());
-    EXPECT_NE(dialogs.last().text.find("[relay] host"), std::string::npos);
+    EXPECT_NE(dialogs.last().text.find("还没有填写 Relay 的地址"), std::string::npos);
     EXPECT_EQ(dialogs.last().text.rfind("获取类目失败.\r\n错误原因: ", 0), 0u);
 }
 

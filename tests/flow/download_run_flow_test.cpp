@@ -15,6 +15,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <tuple>
 
 using namespace lw;
 using namespace lw::test;
@@ -53,22 +54,37 @@ TEST_F(DownloadFlow, TwoOffersGiveTheGoldenPackageWithTheirPicturesAndMarkTheIte
     EXPECT_EQ(pictureRequests("/a1.jpg"), 2);
     EXPECT_EQ(pictureRequests("/d/x.jpg"), 1);
 
-    for (const auto& [id, remark] : {std::pair{"2001", kRemarkA}, std::pair{"2002", kRemarkB}}) {
+    // The scarf has no category and no SKU: written, with its warnings noted.
+    const std::string warningsB = "警告:类目为0,数量为0";
+    for (const auto& [id, remark, mark, state] :
+         {std::tuple{"2001", kRemarkA, "通过", "1"},
+          std::tuple{"2002", kRemarkB + ";" + warningsB, "警告", "2"}}) {
         const ItemRow& r = rowOf(id);
         EXPECT_EQ(r.state, "已下载");
         EXPECT_EQ(r.icon, kIconDownloaded);
         EXPECT_FALSE(r.ticked);
         EXPECT_EQ(r.sub[kSubRemark], remark);
-        Query q = db->query("select IsDownload,remark from TB_URL where num_iid=?", {id});
+        EXPECT_EQ(r.sub[kSubCheck], mark);
+        Query q =
+            db->query("select IsDownload,remark,CheckState from TB_URL where num_iid=?", {id});
         EXPECT_EQ(q.text("IsDownload"), "1");
         EXPECT_EQ(q.text("remark"), remark);
+        EXPECT_EQ(q.text("CheckState"), state);
     }
+    ASSERT_EQ(run->rowChecks().size(), 2u);
+    EXPECT_TRUE(run->rowChecks()[0].problems.empty());
+    EXPECT_EQ(run->rowChecks()[1].offerId, "2002");
+    EXPECT_EQ(run->rowChecks()[1].problems.warnings,
+              (std::vector<std::string>{"类目为0", "数量为0"}));
 
     EXPECT_FALSE(window->state().panel.visible());
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[0].text, "是否开始下载勾选的宝贝?");
     EXPECT_EQ(dialogs.shown[0].icon, Icon::Question);
-    EXPECT_EQ(dialogs.shown[1].text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    EXPECT_EQ(dialogs.shown[1].text, "完成下载并生成淘宝助理数据包.\r\n写入数据包的宝贝 2 个\r\n"
+                                     "数据有警告的宝贝 1 个:\r\n  2002 警告:类目为0,数量为0\r\n"
+                                     "用时 0 秒\r\n数据包: " +
+                                         package + "\r\n现在是否要打开文件位置?");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Information);
     EXPECT_TRUE(desktop.openedFolders.empty());
 
@@ -143,8 +159,81 @@ TEST_F(DownloadFlow, ErrorResponseMidRunEndsItAndTheItemKeepsItsTick) {
     EXPECT_FALSE(window->state().panel.visible());
     ASSERT_EQ(dialogs.shown.size(), 2u);
     EXPECT_EQ(dialogs.shown[1].title, "提示");
-    EXPECT_EQ(dialogs.shown[1].text, "下载失败.\r\n错误原因: 商品不存在,isv.offer-gone,已下架");
+    EXPECT_EQ(dialogs.shown[1].text,
+              "下载失败.\r\n错误原因: 商品不存在,isv.offer-gone,已下架"
+              "\r\n\r\n下载已停止.\r\n写入数据包的宝贝 1 个\r\n"
+              "未能下载的宝贝 1 个:\r\n  2002 商品不存在,isv.offer-gone,已下架\r\n"
+              "用时 0 秒\r\n数据包: " +
+                  package + "\r\n");
     EXPECT_EQ(dialogs.shown[1].icon, Icon::Error);
+}
+
+// With "出错时跳过该宝贝继续下载" a failed offer is marked, unticked and skipped; the
+// summary names it with its reason.
+TEST_F(DownloadFlow, SkipFailedOffersGoesOnPastAnErrorResponseAndATransportFailure) {
+    struct Case {
+        const char* fault;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"offer=2001 error-response 商品不存在|isv.offer-gone|已下架",
+         "商品不存在,isv.offer-gone,已下架"},
+        {"offer=2001 status 503", "HTTP错误 503 "},
+    };
+    for (const Case& c : cases) {
+        db->exec("delete from TB_URL");
+        addLink(group, "2001", "T恤", "0", "0", false, true);
+        addLink(group, "2002", "围巾", "0", "0", false, true);
+        sim.clearFaults();
+        sim.addFault(c.fault);
+        dialogs.clear();
+        std::error_code ec;
+        fs::remove(platform::toPath(package), ec);
+        startWindow();
+        window->setSkipFailedOffers(true);
+        startAndRun();
+
+        EXPECT_EQ(run->outcome(), RunOutcome::Completed) << c.fault;
+        EXPECT_EQ(run->rowsWritten(), 1);
+        EXPECT_EQ(test::readFileBytes(package), expectedPackage({2}));
+        const ItemRow& failed = rowOf("2001");
+        EXPECT_EQ(failed.state, "未下载");
+        EXPECT_FALSE(failed.ticked);
+        EXPECT_EQ(
+            failed.sub[kSubRemark].rfind("失败-2012:03:05 14:07:00:" + std::string(c.reason), 0),
+            0u)
+            << failed.sub[kSubRemark];
+        EXPECT_EQ(rowOf("2002").state, "已下载");
+        ASSERT_EQ(run->failedOffers().size(), 1u);
+        EXPECT_EQ(run->failedOffers()[0].offerId, "2001");
+        // No box stops the run; the end names the failed offer.
+        ASSERT_EQ(dialogs.shown.size(), 2u);
+        const std::string& end = dialogs.shown[1].text;
+        EXPECT_NE(end.find("写入数据包的宝贝 1 个\r\n未能下载的宝贝 1 个:\r\n  2001 " +
+                           std::string(c.reason)),
+                  std::string::npos)
+            << end;
+        EXPECT_EQ(dialogs.shown[1].icon, Icon::Information);
+    }
+}
+
+TEST_F(DownloadFlow, TheSummaryCountsFailedPicturesAndTheTimeTaken) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    sim.addFault("path=/p1.jpg status 404");
+    startWindow();
+    window->state()
+        .panel.changed
+        .connect([&] {
+            if (run->outcome() == RunOutcome::Running)
+                clock.time.second = 59, clock.time.minute = 8;
+        })
+        .release();
+    startAndRun();
+    EXPECT_EQ(run->picturesFailed(), 1);
+    EXPECT_EQ(run->secondsTaken(), 119);
+    EXPECT_NE(dialogs.last().text.find("未能下载的图片 1 张\r\n用时 1 分 59 秒\r\n"),
+              std::string::npos)
+        << dialogs.last().text;
 }
 
 TEST_F(DownloadFlow, TransportFailureEndsTheRunWithAMessageNamingIt) {
@@ -421,7 +510,10 @@ TEST_F(DownloadFlow, NotFoundLookupsStayQuiet) {
     startAndRun();
     EXPECT_TRUE(run->incompleteOffers().empty());
     EXPECT_EQ(rowOf("2001").sub[kSubRemark].find("属性查询"), std::string::npos);
-    EXPECT_EQ(dialogs.last().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    EXPECT_EQ(dialogs.last().text,
+              "完成下载并生成淘宝助理数据包.\r\n写入数据包的宝贝 1 个\r\n用时 0 秒\r\n"
+              "数据包: " +
+                  package + "\r\n现在是否要打开文件位置?");
 }
 
 TEST_F(DownloadFlow, StartChecks) {
@@ -576,9 +668,9 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
     };
     const Case cases[] = {
         {FileExistsChoice::Cancel, Answer::Yes, nullptr, false, {1}},
-        {FileExistsChoice::Append, Answer::No, "再次确认,是否追加到文件：", false, {1}},
+        // Appending destroys nothing: no second question.
+        {FileExistsChoice::Append, Answer::No, nullptr, true, {1, 2}},
         {FileExistsChoice::Overwrite, Answer::No, "再次确认,是否覆盖文件：", false, {1}},
-        {FileExistsChoice::Append, Answer::Yes, "再次确认,是否追加到文件：", true, {1, 2}},
         {FileExistsChoice::Overwrite, Answer::Yes, "再次确认,是否覆盖文件：", true, {2}},
     };
     for (const Case& c : cases) {
@@ -596,6 +688,10 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
         EXPECT_EQ(dialogs.shown[1].text, "\"" + package + "\"文件已存在,请选择要做的操作？");
         if (c.confirmation) {
             EXPECT_EQ(dialogs.shown[2].text, c.confirmation + ("\"" + package + "\"?"));
+            // Enter keeps the file.
+            EXPECT_TRUE(dialogs.shown[2].defaultNo);
+        } else if (c.started) {
+            EXPECT_EQ(dialogs.shown[2].text.rfind("完成下载并生成淘宝助理数据包.", 0), 0u);
         }
         EXPECT_EQ(test::readFileBytes(package), expectedPackage(c.rows));
     }

@@ -187,7 +187,7 @@ std::ostream& operator<<(std::ostream& out, const CategoryCase& c) {
 }
 
 const char* const kNoData = "没有收到数据(网络错误或空的应答),原有数据未改变.";
-const char* const kHttpError = "与淘宝网络通讯错误，请稍后重试.,,";
+const char* const kHttpError = "与淘宝网络通讯错误，请稍后重试.";
 
 // Every fault kind at each of the three category posts.
 std::vector<CategoryCase> categoryCases() {

@@ -26,10 +26,10 @@ TEST_F(GroupCommands, GroupWithApostropheIsCreatedRenamedAndDeleted) {
     EXPECT_EQ(dialogs.last().text, "修改组名完成,请确认.");
     EXPECT_EQ(
         count("select count(*) from TB_Groups where GroupName=?", {std::string("Tom's 'new'")}), 1);
-    // Setting 4 still names the old name, so the renamed Group comes back unticked.
-    EXPECT_EQ(window->view().group.text(), "");
+    // The renamed Group keeps its tick, and setting 4 follows the new name.
+    EXPECT_EQ(window->view().group.text(), "Tom's 'new'");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "Tom's 'new'");
 
-    tickGroups({"Tom's 'new'"});
     dialogs.clear();
     dialogs.answers.push_back(Answer::Yes);
     c.askDeleteGroups();
@@ -137,19 +137,61 @@ TEST_F(GroupCommands, NothingIsAddedToTheEntryOfNoGroup) {
     EXPECT_EQ(dialogs.last().text, "请选择组.(如果选择多组,将以第一个组为准)");
 }
 
-TEST_F(GroupCommands, NewGroupClearsPickerTicksButNotTheListOrSetting4) {
+// Creating, renaming or deleting a Group keeps the picker's other ticks, in their order.
+TEST_F(GroupCommands, GroupChangesKeepThePickersOtherTicks) {
     std::int64_t a = addGroup("A");
     addGroup("B");
+    addGroup("D");
     addLink(a, "1");
-    writeSetting(*db, Setting::TickedGroups, "A");
+    writeSetting(*db, Setting::TickedGroups, "B,A");
     start();
     EXPECT_EQ(window->list().size(), 1);
     dialogs.inputs.push_back("C");
     window->commands().askNewGroup();
-    EXPECT_EQ(window->view().group.text(), "");
-    EXPECT_EQ(window->view().group.count(), 3);
+    EXPECT_EQ(window->view().group.text(), "B,A");
+    EXPECT_EQ(window->view().group.count(), 4);
     EXPECT_EQ(window->list().size(), 1);
-    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "A");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "B,A");
+
+    // Renaming the first ticked Group keeps it and the other tick.
+    dialogs.inputs.push_back("B2");
+    window->commands().askRenameGroup();
+    EXPECT_EQ(window->view().group.text(), "B2,A");
+    EXPECT_EQ(readSetting(*db, Setting::TickedGroups), "B2,A");
+
+    // Deleting the ticked ones leaves the unticked Groups, unticked.
+    dialogs.answers.push_back(Answer::Yes);
+    window->commands().askDeleteGroups();
+    EXPECT_TRUE(dialogs.shown[dialogs.shown.size() - 2].defaultNo);
+    EXPECT_EQ(window->view().group.items(), (std::vector<std::string>{"D", "C"}));
+    EXPECT_EQ(window->view().group.text(), "");
+}
+
+// Closing the picker's drop-down after its ticks changed reloads the list, storing the
+// list's ticks first; closing it unchanged leaves the list alone.
+TEST_F(GroupCommands, ClosingThePickerReloadsTheListWhenItsTicksChanged) {
+    std::int64_t a = addGroup("A");
+    std::int64_t b = addGroup("B");
+    addLink(a, "1");
+    addLink(b, "2");
+    writeSetting(*db, Setting::TickedGroups, "A");
+    start();
+    ASSERT_EQ(window->list().size(), 1);
+    window->list().setTicked(0, true);
+    int reloads = 0;
+    Connection watch = window->list().reset.connect([&] { ++reloads; });
+    window->view().groupPickerClosed();
+    EXPECT_EQ(reloads, 0);
+
+    tickGroups({"B"});
+    window->view().groupPickerClosed();
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(window->list().size(), 2);
+    EXPECT_EQ(count("select count(*) from TB_URL where num_iid='1' and bcheck=1"), 1);
+    EXPECT_TRUE(window->list()
+                    .row(window->list().indexOfUniqid(
+                        db->query("select uniqid from TB_URL where num_iid='1'").integer("uniqid")))
+                    .ticked);
 }
 
 TEST_F(GroupCommands, RenameToSameNameDoesNothingAndToAnotherGroupsNameWarns) {

@@ -45,7 +45,78 @@ TEST_F(ItemViewFlow, NoGroupTickedListsEveryGroupOfListKindZero) {
     EXPECT_EQ(window->view().group.count(), 3);
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"1", "2"}));
     // The counts text counts by the links' own kind: the third link is kind 0 too.
-    EXPECT_EQ(window->view().statusText(), " 共 3 项  ,  当前显示2 项");
+    EXPECT_EQ(window->view().statusText(), "共 3 项，当前显示 2 项，已勾选 0 项");
+}
+
+TEST_F(ItemViewFlow, TheStatusTextFollowsTheTickedCount) {
+    std::int64_t a = addGroup("A");
+    for (const char* id : {"1", "2", "3"})
+        addLink(a, id);
+    start();
+    int changes = 0;
+    Connection watch = window->view().statusTextChanged.connect([&] { ++changes; });
+    window->list().setTicked(0, true);
+    EXPECT_EQ(window->view().statusText(), "共 3 项，当前显示 3 项，已勾选 1 项");
+    window->view().tickAll();
+    EXPECT_EQ(window->view().statusText(), "共 3 项，当前显示 3 项，已勾选 3 项");
+    window->view().toggleAllTicks(false);
+    EXPECT_EQ(window->view().statusText(), "共 3 项，当前显示 3 项，已勾选 0 项");
+    // Nothing changed: nothing announced.
+    changes = 0;
+    window->view().untickAll();
+    EXPECT_EQ(changes, 0);
+    // Ticks stored and loaded again are counted.
+    window->list().setTicked(2, true);
+    window->view().applyFilter();
+    EXPECT_EQ(window->view().statusText(), "共 3 项，当前显示 3 项，已勾选 1 项");
+}
+
+// Space: the selected rows get the opposite of the current row's tick.
+TEST_F(ItemViewFlow, FlipTicksFromTheCurrentRow) {
+    struct Case {
+        const char* name;
+        std::vector<bool> ticks;    // before
+        std::vector<int> selection; // selected rows
+        int current;
+        std::vector<bool> expected;
+    };
+    const Case cases[] = {
+        {"current unticked ticks all selected",
+         {false, true, false},
+         {0, 1},
+         0,
+         {true, true, false}},
+        {"current ticked unticks all selected",
+         {false, true, true},
+         {0, 1, 2},
+         1,
+         {false, false, false}},
+        {"current outside the selection flips alone",
+         {false, false, true},
+         {2},
+         0,
+         {true, false, true}},
+        {"no current row takes the first selected",
+         {true, false, false},
+         {0, 2},
+         -1,
+         {false, false, false}},
+    };
+    std::int64_t a = addGroup("A");
+    for (const char* id : {"1", "2", "3"})
+        addLink(a, id);
+    start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int i = 0; i < 3; ++i)
+            window->list().setTicked(i, c.ticks[static_cast<size_t>(i)]);
+        window->list().selectOnly(c.selection);
+        window->view().flipTicksFrom(c.current);
+        std::vector<bool> ticks;
+        for (const ItemRow& r : window->list().rows())
+            ticks.push_back(r.ticked);
+        EXPECT_EQ(ticks, c.expected);
+    }
 }
 
 TEST_F(ItemViewFlow, StateFilterKeywordAndGroupsNarrowTheList) {
@@ -75,7 +146,7 @@ TEST_F(ItemViewFlow, StateFilterKeywordAndGroupsNarrowTheList) {
     tickGroups({"B"});
     window->view().applyFilter();
     EXPECT_EQ(column(kSubNumIid), (std::vector<std::string>{"3"}));
-    EXPECT_EQ(window->view().statusText(), " 共 3 项  ,  当前显示1 项");
+    EXPECT_EQ(window->view().statusText(), "共 3 项，当前显示 1 项，已勾选 0 项");
 }
 
 TEST_F(ItemViewFlow, CancelDuringLoadingLeavesAPartialList) {
@@ -100,7 +171,7 @@ TEST_F(ItemViewFlow, CancelDuringLoadingLeavesAPartialList) {
     EXPECT_EQ(window->list().size(), 4);
     EXPECT_FALSE(window->state().busy());
     EXPECT_TRUE(window->view().listEnabled());
-    EXPECT_EQ(window->view().statusText(), " 共 20 项  ,  当前显示4 项");
+    EXPECT_EQ(window->view().statusText(), "共 20 项，当前显示 4 项，已勾选 0 项");
     ASSERT_GE(captions.size(), 2u);
     EXPECT_EQ(captions[0], "读取数据中...");
     EXPECT_EQ(captions[1], "读取数据中...1/20");

@@ -111,7 +111,7 @@ TEST_F(StartUp, ShowLoadsGroupsCountsAndListAfterHalfASecond) {
     ASSERT_TRUE(loop.runUntil([&] { return window->trayMenuAttached(); }));
     EXPECT_EQ(window->view().group.items(), std::vector<std::string>{"女装"});
     EXPECT_EQ(window->list().size(), 2);
-    EXPECT_EQ(window->view().statusText(), " 共 2 项  ,  当前显示2 项");
+    EXPECT_EQ(window->view().statusText(), "共 2 项，当前显示 2 项，已勾选 0 项");
 }
 
 using Shutdown = MainWindowFlow;
@@ -149,6 +149,56 @@ TEST_F(Shutdown, ClosingStoresSettingsAndTheNextStartRestoresThem) {
     ASSERT_EQ(window->list().size(), 2);
     EXPECT_TRUE(window->list().row(window->list().indexOfUniqid(l1)).ticked);
     EXPECT_EQ(window->list().tickedIndexes().size(), 1u);
+}
+
+// The window's place, the column widths, the sort and the carry-on option are kept
+// across starts; the list comes back sorted as the header shows.
+TEST_F(Shutdown, LayoutSortAndCarryOnAreKeptAcrossStarts) {
+    std::int64_t a = addGroup("A");
+    addLink(a, "1", "b");
+    addLink(a, "2", "c");
+    addLink(a, "3", "a");
+    start();
+    EXPECT_EQ(window->layout, WindowLayout{});
+    EXPECT_EQ(window->view().sortColumn(), -1);
+    EXPECT_FALSE(window->state().skipFailedOffers);
+    window->layout.normalGeometry = WindowLayout::Rect{10, 20, 900, 600};
+    window->layout.maximised = false;
+    window->layout.columnWidths = {80, 250, 300, 60, 60, 1, 200};
+    window->view().sortByColumn(2); // 宝贝名称, descending
+    window->view().sortByColumn(2); // ascending
+    window->setSkipFailedOffers(true);
+    EXPECT_TRUE(window->queryClose());
+    EXPECT_EQ(readSetting(*db, Setting::WindowGeometry), "10,20,900,600,0");
+    EXPECT_EQ(readSetting(*db, Setting::ItemColumnWidths), "80,250,300,60,60,1,200");
+    EXPECT_EQ(readSetting(*db, Setting::ItemSortColumn), "2");
+    EXPECT_EQ(readSetting(*db, Setting::ItemSortOrder), "0");
+    EXPECT_EQ(readSetting(*db, Setting::SkipFailedOffers), "1");
+
+    start();
+    EXPECT_EQ(window->layout.normalGeometry, (WindowLayout::Rect{10, 20, 900, 600}));
+    EXPECT_FALSE(window->layout.maximised);
+    EXPECT_EQ(window->layout.columnWidths, (std::vector<int>{80, 250, 300, 60, 60, 1, 200}));
+    EXPECT_EQ(window->view().sortColumn(), 2);
+    EXPECT_FALSE(window->view().sortedDescending());
+    EXPECT_TRUE(window->state().skipFailedOffers);
+    EXPECT_EQ(column(kSubTitle), (std::vector<std::string>{"a", "b", "c"}));
+    // The next click on the header turns the order round.
+    window->view().sortByColumn(2);
+    EXPECT_EQ(column(kSubTitle), (std::vector<std::string>{"c", "b", "a"}));
+}
+
+TEST_F(Shutdown, UnreadableLayoutValuesCountAsMissing) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1,2,3", ""}, {"x,2,3,4,0", "a,b"}, {"0,0,0,0,1", "-5,3"}, {"1,2,3,4,1,9", ""}};
+    for (const auto& [geometry, widths] : cases) {
+        storeSetting(*db, Setting::WindowGeometry, geometry);
+        storeSetting(*db, Setting::ItemColumnWidths, widths);
+        storeSetting(*db, Setting::ItemSortColumn, "99");
+        start();
+        EXPECT_EQ(window->layout, WindowLayout{}) << geometry;
+        EXPECT_EQ(window->view().sortColumn(), -1);
+    }
 }
 
 TEST_F(Shutdown, ALockedDatabaseIsReportedAndTheWindowStillCloses) {

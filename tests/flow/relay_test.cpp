@@ -174,7 +174,7 @@ TEST_F(RelayTest, PostHttpsFailures) {
               kRelayHttpErrorAnswer);
     EXPECT_EQ(state.log.text(), "relay-sim: status 500\n");
     EXPECT_EQ(errorResponseMessage(kRelayHttpErrorAnswer, kItemCatsErrorPrefix),
-              "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.,,");
+              "获取类目失败.\r\n错误原因: 与淘宝网络通讯错误，请稍后重试.");
 
     // Time-out and a closed port: empty answers.
     sim.addFault("method=user.itemcats.get stall 2000 1");
@@ -245,7 +245,7 @@ TEST_F(RelayTest, MissingConfigurationReachesTheCaller) {
         postRelayMethod(empty, client, empty.apiEndpoint,
                         taobaoMethodFields(empty, "user.itemprops.get"), state.log);
     EXPECT_EQ(errorResponseMessage(answer, kItemPropsErrorPrefix),
-              kItemPropsErrorPrefix + empty.missing + ",,");
+              kItemPropsErrorPrefix + empty.missing);
     EXPECT_EQ(lookupPropertyId(empty, "1", "颜色", state.log), "");
     EXPECT_TRUE(sim.requests().empty());
 }

@@ -16,6 +16,7 @@
 #include "wait_for.hpp"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
@@ -75,7 +76,12 @@ TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
         waitFor([&] { return !logic->state().panel.visible() && dialogs.shown.size() >= 2; });
     qunsetenv("http_proxy");
     ASSERT_TRUE(done);
-    EXPECT_EQ(dialogs.shown.back().text, "完成下载并生成淘宝助理数据包.现在是否要打开文件位置?");
+    // No category tree here: both rows are written with their warnings.
+    EXPECT_EQ(
+        dialogs.shown.back().text,
+        "完成下载并生成淘宝助理数据包.\r\n写入数据包的宝贝 2 个\r\n数据有警告的宝贝 2 个:\r\n"
+        "  2001 警告:类目为0,数量为0\r\n  2002 警告:类目为0,数量为0\r\n用时 0 秒\r\n数据包: " +
+            logic->downloadRun().packagePath() + "\r\n现在是否要打开文件位置?");
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(logic->list().row(i).state, "已下载");
         EXPECT_FALSE(logic->list().row(i).ticked);
@@ -85,4 +91,42 @@ TEST_F(DownloadRunGui, StartActionRunsTheDownloadUnderTheQtLoop) {
                                 platform::toPath(descriptionFolderOf(dir.path() + "/out/p.csv"))),
                             fs::directory_iterator{}),
               4);
+}
+
+// The run's end in the window, with one failed offer: without the carry-on option the
+// run stops at it, with "出错时跳过该宝贝继续下载" ticked it goes on to the next.
+TEST_F(DownloadRunGui, TheEndOfARunWithAFailedOfferReportsItself) {
+    sim.addFault("offer=2001 error-response 商品不存在|isv.offer-gone|已下架");
+    qputenv("http_proxy", QByteArray::fromStdString(sim.url()));
+    auto* skip = window->findChild<QCheckBox*>("_chkSkipFailed");
+    ASSERT_NE(skip, nullptr);
+    EXPECT_FALSE(skip->isChecked());
+    EXPECT_EQ(skip->text(), QStringLiteral("出错时跳过该宝贝继续下载"));
+    for (bool carryOn : {false, true}) {
+        SCOPED_TRACE(carryOn);
+        if (carryOn)
+            skip->click();
+        EXPECT_EQ(logic->state().skipFailedOffers, carryOn);
+        dialogs.clear();
+        dialogs.answers = {Answer::Yes};
+        dialogs.fileExistsChoices = {FileExistsChoice::Overwrite};
+        dialogs.answers.push_back(Answer::Yes);
+        for (int i = 0; i < logic->list().size(); ++i)
+            logic->list().setTicked(i, true);
+        window->findChild<QAction*>("_Start")->trigger();
+        ASSERT_TRUE(waitFor([&] {
+            return logic->downloadRun().outcome() != RunOutcome::Running &&
+                   !logic->state().panel.visible();
+        }));
+        const std::string end = dialogs.shown.back().text;
+        EXPECT_NE(end.find("未能下载的宝贝 1 个:\r\n  2001 商品不存在,isv.offer-gone,已下架"),
+                  std::string::npos)
+            << end;
+        EXPECT_NE(end.find(carryOn ? "写入数据包的宝贝 1 个" : "下载已停止."), std::string::npos)
+            << end;
+        EXPECT_NE(end.find("数据包: " + logic->downloadRun().packagePath()), std::string::npos);
+        EXPECT_EQ(logic->downloadRun().outcome(),
+                  carryOn ? RunOutcome::Completed : RunOutcome::Failed);
+    }
+    qunsetenv("http_proxy");
 }

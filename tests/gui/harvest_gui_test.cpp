@@ -101,6 +101,13 @@ TEST_F(HarvestGui, BuildsItsControlsBoundToTheLogic) {
     QTest::mouseClick(child<QPushButton>(d, "_Search"), Qt::LeftButton);
     EXPECT_EQ(dialogs.last().title, "提示");
     EXPECT_TRUE(dialogs.last().text.starts_with("请输入正确的阿里巴巴店铺首页地址"));
+    // Enter in the shop address or the keyword starts the search too.
+    for (const char* field : {"_TaobaoURL", "_Keyword"}) {
+        dialogs.clear();
+        QTest::keyClick(child<QLineEdit>(d, field), Qt::Key_Return);
+        ASSERT_FALSE(dialogs.shown.empty()) << field;
+        EXPECT_TRUE(dialogs.last().text.starts_with("请输入正确的阿里巴巴店铺首页地址")) << field;
+    }
 
     // The panel floats in the middle, raised by its height + 10.
     d->resize(800, 600);

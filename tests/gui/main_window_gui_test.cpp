@@ -5,6 +5,7 @@
 #include "items/checked_combo_widget.hpp"
 #include "items/item_looks.hpp"
 #include "items/item_page.hpp"
+#include "platform/platform.hpp"
 #include "scripted_dialogs.hpp"
 #include "store/database.hpp"
 #include "temp_dir.hpp"
@@ -16,6 +17,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,11 +27,13 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -134,7 +139,7 @@ TEST_F(MainWindowGui, BuildsToolbarOptionsAndStatusTexts) {
     EXPECT_TRUE(child<QCheckBox>("_PagePrice")->toolTip().startsWith("常规获取的是原始价格"));
 
     EXPECT_EQ(child<QTabWidget>("_PageControl")->tabText(0), "选择定义要下载对方店铺宝贝");
-    EXPECT_EQ(child<QLabel>("_StatusText")->text(), " 共 2 项  ,  当前显示2 项");
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 2 项，已勾选 0 项");
     EXPECT_EQ(child<QLabel>("_VersionStatus")->text(), "版本:1.0.0.1");
     EXPECT_FALSE(child<QLabel>("_AllowanceStatus")->isVisible());
     EXPECT_FALSE(child<QFrame>("_ProcessPanel")->isVisible());
@@ -143,8 +148,11 @@ TEST_F(MainWindowGui, BuildsToolbarOptionsAndStatusTexts) {
     EXPECT_EQ(child<QPushButton>("_Cancel")->text(), "取消");
     EXPECT_FALSE(child<QPlainTextEdit>("_Debug")->isVisible());
     auto* status = child<QComboBox>("cmbStatus");
-    ASSERT_EQ(status->count(), 3);
+    ASSERT_EQ(status->count(), 4);
     EXPECT_EQ(status->itemText(2), "未下载");
+    EXPECT_EQ(status->itemText(3), "有问题");
+    EXPECT_EQ(child<QLabel>("_PriceRule")->text(), " 价格规则: 不调整 ");
+    EXPECT_EQ(child<QPushButton>("_PriceRuleButton")->text(), "设置...");
     EXPECT_EQ(child<QPushButton>("_Refresh")->text(), "搜索");
     EXPECT_EQ(child<QCheckBox>("_Select")->text(), "宝贝列表");
 }
@@ -162,6 +170,7 @@ TEST_F(MainWindowGui, MenusWithHiddenEntriesHidden) {
         EXPECT_TRUE(action(shown)->isVisible()) << shown;
     EXPECT_EQ(text(action("_InstallSqlce")), "安装 SQLCE 动态库(dll) ...");
     EXPECT_EQ(text(action("_MenuUpdate")), "在线升级(&U)");
+    EXPECT_EQ(text(action("_RelaySettings")), "Relay 设置...");
     EXPECT_EQ(text(action("_ShowMain")), "显示主界面");
     EXPECT_EQ(text(action("_ExitSoft")), "退出软件");
     EXPECT_EQ(window->trayMenu(), window->trayIcon()->contextMenu());
@@ -180,7 +189,7 @@ TEST_F(MainWindowGui, ListShowsColumnsRowsAndTicks) {
     for (int c = 0; c < model->columnCount(); ++c)
         headers << model->headerData(c, Qt::Horizontal).toString();
     EXPECT_EQ(headers, (QStringList{"状态", "宝贝链接地址(URL)", "宝贝名称", "总销量", "页面价格",
-                                    "numiid", ""}));
+                                    "numiid", "备注", "检查"}));
     EXPECT_EQ(view->header()->sectionSize(1), 300);
     EXPECT_EQ(view->header()->sectionSize(5), 1);
     ASSERT_EQ(model->rowCount(), 2);
@@ -244,7 +253,7 @@ TEST_F(MainWindowGui, GroupPickerAndSearchReload) {
     picker->hidePopup();
     QTest::mouseClick(child<QPushButton>("_Refresh"), Qt::LeftButton);
     EXPECT_EQ(window->itemPage()->listView()->model()->rowCount(), 0);
-    EXPECT_EQ(child<QLabel>("_StatusText")->text(), " 共 2 项  ,  当前显示0 项");
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 0 项，已勾选 0 项");
 }
 
 TEST_F(MainWindowGui, ProgressPanelFollowsTheStateAndCancels) {
@@ -267,4 +276,189 @@ TEST_F(MainWindowGui, ClosingStoresTheSettings) {
     window->close();
     Query q = db->query("select ParaValue from _Parameter where NM=501");
     EXPECT_EQ(q.first(), "0");
+}
+
+TEST_F(MainWindowGui, StatusBarShowsTheTickedCount) {
+    QAbstractItemModel* model = window->itemPage()->listView()->model();
+    model->setData(model->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 2 项，已勾选 1 项");
+    action("_TickAll")->trigger();
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 2 项，已勾选 2 项");
+}
+
+// The list's keys, the double click, F5 and Enter on a focused button.
+TEST_F(MainWindowGui, KeysAndDoubleClickOfTheList) {
+    QTreeView* view = window->itemPage()->listView();
+    window->activateWindow();
+    view->setFocus();
+    ASSERT_TRUE(waitFor([&] { return view->hasFocus(); }));
+
+    // Ctrl+A selects every row, Space ticks them all from the current unticked row.
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(logic->list().selectedIndexes(), (std::vector<int>{0, 1}));
+    EXPECT_EQ(view->selectionModel()->selectedRows().size(), 2);
+    view->selectionModel()->setCurrentIndex(view->model()->index(0, 0),
+                                            QItemSelectionModel::NoUpdate);
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(logic->list().tickedIndexes(), (std::vector<int>{0, 1}));
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_TRUE(logic->list().tickedIndexes().empty());
+
+    // Delete asks about the selected Item Links, No by default; No keeps them.
+    QTest::keyClick(view, Qt::Key_Delete);
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.last().buttons, Buttons::YesNo);
+    EXPECT_TRUE(dialogs.last().defaultNo);
+    EXPECT_EQ(logic->list().size(), 2);
+
+    // A double click opens that row's offer.
+    QRect row = view->visualRect(view->model()->index(1, 2));
+    // As a real double click arrives: press, release, then the double click.
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(desktop.openedUrls, std::vector<std::string>{logic->list().row(1).sub[kSubUrl]});
+
+    // F5 reloads the list, storing its ticks first.
+    logic->list().setTicked(1, true);
+    int reloads = 0;
+    Connection watch = logic->list().reset.connect([&] { ++reloads; });
+    QTest::keyClick(view, Qt::Key_F5);
+    EXPECT_EQ(reloads, 1);
+    EXPECT_EQ(db->query("select count(*) from TB_URL where bcheck=1").first(), "1");
+
+    // Enter on a focused button presses it: 搜索 reloads.
+    auto* refresh = child<QPushButton>("_Refresh");
+    refresh->setFocus();
+    ASSERT_TRUE(waitFor([&] { return refresh->hasFocus(); }));
+    QTest::keyClick(refresh, Qt::Key_Return);
+    EXPECT_EQ(reloads, 2);
+
+    // Delete answered Yes deletes them.
+    QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+    dialogs.answers.push_back(Answer::Yes);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(logic->list().size(), 0);
+}
+
+// A window too narrow for the toolbar shows its overflow arrow.
+TEST_F(MainWindowGui, NarrowWindowShowsTheToolbarOverflowArrow) {
+    window->resize(480, 600);
+    auto* bar = child<QToolBar>("_ToolBar");
+    QToolButton* arrow = nullptr;
+    ASSERT_TRUE(waitFor([&] {
+        arrow = bar->findChild<QToolButton*>("qt_toolbar_ext_button");
+        return arrow && arrow->isVisible();
+    }));
+    EXPECT_GE(arrow->width(), 8);
+    EXPECT_FALSE(arrow->icon().isNull());
+    // Its menu holds the buttons that did not fit.
+    EXPECT_FALSE(action("_Help")->associatedObjects().isEmpty());
+}
+
+// Qt's own texts are Chinese: the edit fields' context menu and the file dialog (the
+// Windows program shows the system's own dialog).
+TEST_F(MainWindowGui, QtsOwnTextsAreChinese) {
+    if constexpr (platform::kWindows)
+        GTEST_SKIP() << "Windows shows its own file dialog";
+    QLineEdit edit;
+    std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    ASSERT_FALSE(texts.isEmpty());
+    // "撤消(&U)" and its shortcut.
+    EXPECT_TRUE(texts.front().startsWith("撤")) << texts.join("|").toStdString();
+
+    QFileDialog dialog(window.get(), "保存的文件位置及名称:");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.show();
+    auto* lookIn = dialog.findChild<QLabel*>("lookInLabel");
+    ASSERT_NE(lookIn, nullptr);
+    EXPECT_NE(lookIn->text(), "Look in:");
+    EXPECT_TRUE(lookIn->text().contains(QRegularExpression("[\\x{4e00}-\\x{9fff}]")))
+        << lookIn->text().toStdString();
+    auto* buttons = dialog.findChild<QDialogButtonBox*>("buttonBox");
+    ASSERT_NE(buttons, nullptr);
+    EXPECT_NE(buttons->button(QDialogButtonBox::Cancel)->text(), "Cancel");
+    dialog.reject();
+}
+
+// The list follows the picker: closing its drop-down after a tick reloads the list.
+TEST_F(MainWindowGui, ClosingThePickerReloadsTheList) {
+    auto* picker = window->itemPage()->groupPicker();
+    QListWidget* list = picker->listWidget();
+    picker->showPopup();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(1)).center());
+    EXPECT_EQ(window->itemPage()->listView()->model()->rowCount(), 2);
+    picker->hidePopup();
+    EXPECT_EQ(window->itemPage()->listView()->model()->rowCount(), 0);
+    EXPECT_EQ(child<QLabel>("_StatusText")->text(), "共 2 项，当前显示 0 项，已勾选 0 项");
+}
+
+// Size, place, column widths and the sort arrow come back after a restart.
+TEST_F(MainWindowGui, LayoutIsKeptAcrossARestart) {
+    window->showNormal();
+    window->setGeometry(30, 40, 900, 640);
+    QTreeView* view = window->itemPage()->listView();
+    view->header()->resizeSection(2, 222);
+    QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(view->header()->sectionViewportPosition(3) + 10, 5));
+    EXPECT_TRUE(view->header()->isSortIndicatorShown());
+    EXPECT_EQ(view->header()->sortIndicatorSection(), 3);
+    EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    window->close();
+
+    window.reset();
+    logic = std::make_unique<MainWindowLogic>(Ports{*db, dialogs, desktop, loop, clock}, *frame,
+                                              dir.path());
+    logic->homeFolder = dir.path();
+    logic->loadDelayMs = 0;
+    window = std::make_unique<MainWindowWidget>(*logic, *frame);
+    logic->initialise();
+    window->showAsRemembered();
+    logic->onShown();
+    ASSERT_TRUE(waitFor([&] { return logic->trayMenuAttached(); }));
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_EQ(window->geometry().size(), QSize(900, 640));
+    EXPECT_EQ(window->geometry().topLeft(), QPoint(30, 40));
+    view = window->itemPage()->listView();
+    EXPECT_EQ(view->header()->sectionSize(2), 222);
+    EXPECT_TRUE(view->header()->isSortIndicatorShown());
+    EXPECT_EQ(view->header()->sortIndicatorSection(), 3);
+    EXPECT_EQ(view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(logic->list().row(0).sub[kSubSales], "10");
+}
+
+// The panel grows to its caption: both lines during the pictures, none cut.
+TEST_F(MainWindowGui, ProgressPanelShowsItsWholeTwoLineText) {
+    const std::string caption =
+        "正在处理中...(12/345)\r\n进度:属性图片1(12/20) 属性图片2(8/16) 描述图片(30/42)";
+    logic->state().panel.show("正在处理中...(1/2)");
+    auto* panel = child<QFrame>("_ProcessPanel");
+    auto* label = child<QLabel>("_lblCaption");
+    EXPECT_GE(panel->width(), 340);
+    EXPECT_GE(panel->height(), 120);
+    const QPoint centre = panel->geometry().center();
+    logic->state().panel.setCaption(caption);
+    EXPECT_EQ(label->text(),
+              QStringLiteral("正在处理中...(12/345)\n进度:属性图片1(12/20) 属性图片2(8/16) "
+                             "描述图片(30/42)"));
+    const QFontMetrics metrics(label->font());
+    for (const QString& line : label->text().split('\n'))
+        EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width())
+            << line.toStdString();
+    // Two lines: the leading of the last one is not needed.
+    EXPECT_GE(label->height(), metrics.lineSpacing() + metrics.height());
+    // The label lies inside the panel, and the panel stays centred where it was.
+    EXPECT_TRUE(panel->rect().contains(label->geometry()));
+    EXPECT_LE(std::abs(panel->geometry().center().x() - centre.x()), 1);
+    // The Cancel button is still there below the text.
+    auto* cancel = child<QPushButton>("_Cancel");
+    EXPECT_GE(cancel->geometry().top(), label->geometry().bottom());
+    EXPECT_TRUE(panel->rect().contains(cancel->geometry()));
+    logic->state().panel.hide();
 }

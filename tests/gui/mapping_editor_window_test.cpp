@@ -110,8 +110,12 @@ TEST_F(MappingEditorWindowTest, AddThroughTheDialogWithEnterMovingOn) {
         EXPECT_TRUE(third->hasFocus());
         type(third, "牛仔裤");
         QTest::keyClick(third, Qt::Key_Return);
-        EXPECT_TRUE(dialog->isVisible()); // Enter never confirms
-        dialog->findChild<QPushButton*>("_OK")->click();
+        EXPECT_TRUE(dialog->isVisible()); // Enter in a field never confirms
+        // Enter on the focused 确认 presses it.
+        auto* ok = dialog->findChild<QPushButton*>("_OK");
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Return);
+        EXPECT_FALSE(dialog->isVisible());
     });
     child<QAction>("_Add")->trigger();
 

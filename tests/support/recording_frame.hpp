@@ -4,6 +4,7 @@
 #include "app/window_frame.hpp"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,18 @@ public:
     std::vector<std::string> acts;
     std::function<bool(const std::string& caption, std::int64_t targetGroup)> harvest;
     std::string aboutLabel;
+    // The price rule dialog's answer; unset: cancelled.
+    std::function<std::optional<PriceRule>(const PriceRule& shown)> priceRule;
 
     bool showHarvest(const std::string& caption, std::int64_t targetGroup) override {
         acts.push_back("harvest");
         return harvest ? harvest(caption, targetGroup) : false;
     }
     void showMappingEditor() override { acts.push_back("mapping editor"); }
+    std::optional<PriceRule> editPriceRule(const PriceRule& rule) override {
+        acts.push_back("price rule");
+        return priceRule ? priceRule(rule) : std::nullopt;
+    }
     void showAbout(const AboutBox& about) override {
         acts.push_back("about");
         aboutLabel = about.versionLabel();

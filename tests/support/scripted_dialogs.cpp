@@ -10,6 +10,7 @@ Answer ScriptedDialogs::show(const MessageRequest& request) {
     s.text = request.text;
     s.icon = request.icon;
     s.buttons = request.buttons;
+    s.defaultNo = request.defaultNo;
     shown.push_back(s);
     if (request.buttons == Buttons::Ok)
         return Answer::Ok;

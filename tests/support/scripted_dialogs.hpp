@@ -18,6 +18,7 @@ struct Shown {
     std::string text;
     Icon icon = Icon::None;
     Buttons buttons = Buttons::Ok;
+    bool defaultNo = false;         // Yes/No whose default button is No
     std::vector<std::string> items; // choice lists
     FileDialogRequest file;         // file choosers
 };

@@ -61,9 +61,11 @@ TEST(Config, NoFileGivesTheDeliveredPasswordAndNamesMissingValues) {
     EXPECT_EQ(c.sourceFile, "");
     EXPECT_EQ(c.dbPassword, testDatabasePassword());
     std::string missing = c.missingRelayValue();
-    EXPECT_NE(missing.find("app_key"), std::string::npos);
-    EXPECT_NE(missing.find(dir.file("absent.conf")), std::string::npos);
-    EXPECT_NE(missing.find("LISTWRIGHT_APP_KEY"), std::string::npos);
+    // In words, with where to fill it in; no environment variables.
+    EXPECT_EQ(missing, "还没有填写 Relay 的App Key。请在 工具 → \"Relay 设置...\" 中填写（命令行: "
+                       "listwright-cli config set relay.app_key 值），设置保存在 " +
+                           dir.file("absent.conf") + "。");
+    EXPECT_EQ(c.fromEnvironment, std::set<std::string>{"relay.host"});
 }
 
 TEST(Config, DataFolderChoiceAndFirstStartCopy) {

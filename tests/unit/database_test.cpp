@@ -54,11 +54,13 @@ TEST(DataModule, UpgradeAddsBothColumnsAndOldRowsReadZero) {
     auto cols = columnsOf(*db, "TB_URL");
     EXPECT_NE(std::find(cols.begin(), cols.end(), "SaleNum"), cols.end());
     EXPECT_NE(std::find(cols.begin(), cols.end(), "SalePrice"), cols.end());
+    EXPECT_NE(std::find(cols.begin(), cols.end(), "CheckState"), cols.end());
     Query q = db->query("select * from tb_url");
     ASSERT_FALSE(q.eof());
     EXPECT_EQ(q.text("title"), "连衣裙 'A'");
     EXPECT_EQ(q.text("salenum"), "0");
     EXPECT_EQ(q.integer("SALEPRICE"), 0);
+    EXPECT_EQ(q.integer("CheckState"), 0);
 }
 
 TEST(DataModule, SecondStartAltersNothing) {
@@ -68,7 +70,7 @@ TEST(DataModule, SecondStartAltersNothing) {
     openDatabase(path, testDatabasePassword(), error);
     auto db = openDatabase(path, testDatabasePassword(), error);
     ASSERT_TRUE(db);
-    EXPECT_EQ(columnsOf(*db, "TB_URL").size(), 11u);
+    EXPECT_EQ(columnsOf(*db, "TB_URL").size(), 12u);
     // The schema cookie counts schema changes: a second upgrade must not bump it.
     int before = static_cast<int>(db->query("PRAGMA schema_version").integer("schema_version"));
     upgradeItemTable(*db);
@@ -125,7 +127,7 @@ TEST(DeliveredFile, HoldsEveryTableAndColumnAndIsUnreadableWithoutPassword) {
         {"TB_Groups", {"Uniqid", "GroupName", "Tag"}},
         {"TB_URL",
          {"Uniqid", "tag", "uGroup", "num_iid", "detail_url", "title", "IsDownload", "bcheck",
-          "remark", "SaleNum", "SalePrice"}},
+          "remark", "SaleNum", "SalePrice", "CheckState"}},
         {"TB_Mapping", {"Uniqid", "FromValue01", "FromValue02", "ToValue"}},
         {"TB_Itemcats",
          {"cid", "parent_cid", "name", "is_parent", "layer_level", "status", "sort_order"}},

@@ -25,11 +25,12 @@ Config relay(const std::string& sourceFile, const std::string& host) {
 TEST(FirstStart, HintOnlyWhenNoFileAndTheRelayIsNotConfigured) {
     const std::string example = "/usr/share/listwright/listwright.conf.example";
     std::string hint = missingConfigHint(relay("", ""), example);
-    EXPECT_EQ(hint, "未找到配置文件。要下载宝贝和类目，请把 Relay 的地址和密钥写入 "
-                    "/home/u/.config/listwright/listwright.conf（可复制范例 "
-                    "/usr/share/listwright/listwright.conf.example），或设置环境变量 "
-                    "LISTWRIGHT_RELAY_HOST、LISTWRIGHT_APP_KEY、LISTWRIGHT_ACCESS_TOKEN、"
-                    "LISTWRIGHT_ACCOUNT_CODE。管理组和宝贝链接不需要配置。");
+    EXPECT_EQ(hint,
+              "还没有设置 Relay。要下载宝贝和类目，请用 listwright-cli config set relay.host "
+              "地址（以及 relay.app_key、relay.access_token、relay.account_code）设置，或在"
+              "桌面程序的 工具 → \"Relay 设置...\" 中填写；设置保存在 "
+              "/home/u/.config/listwright/listwright.conf（范例: "
+              "/usr/share/listwright/listwright.conf.example）。管理组和宝贝链接不需要设置。");
     EXPECT_EQ(missingConfigHint(relay("", ""), "").find("范例"), std::string::npos);
     // A file was found (even an incomplete one: its own message names it later).
     EXPECT_EQ(missingConfigHint(relay("/etc/lw.conf", ""), example), "");

@@ -84,9 +84,11 @@ TEST(ErrorResponse, MessageFromItsTags) {
          "<sub_msg>不存在</sub_msg></error_response>",
          true, p + "Remote service error,isv.x,不存在"},
         {"<error_response><msg>Invalid app Key</msg></error_response>", true,
-         p + "Invalid app Key,,"},
+         p + "Invalid app Key"},
+        // Only the code: no empty part in between.
+        {"<error_response><msg>m</msg><sub_code>c</sub_code></error_response>", true, p + "m,c"},
         // Merely mentioned inside other text: still an Error Response.
-        {"{\"details\":\"see <error_response> here\"}", true, p + ",,"},
+        {"{\"details\":\"see <error_response> here\"}", true, p},
         {"{\"result\":{\"toReturn\":[]}}", false, ""},
         {"<error_response/>", false, ""},
     };

@@ -304,7 +304,9 @@ std::string RecordedRequest::param(std::string_view name) const {
 }
 
 struct Server::Impl {
-    httplib::Server http;
+    // Made by start (plain) or startTls.
+    std::unique_ptr<httplib::Server> http;
+    bool tls = false;
     std::thread listener;
     fs::path fixtures;
     int port = 0;
@@ -635,6 +637,34 @@ Server::~Server() {
 int Server::start(const std::string& fixtureDir, int port) {
     if (impl_->listener.joinable())
         throw std::runtime_error("relay-sim is already running");
+    if (!impl_->http || impl_->tls) {
+        impl_->http = std::make_unique<httplib::Server>();
+        impl_->tls = false;
+    }
+    return listen(fixtureDir, port);
+}
+
+int Server::startTls(const std::string& fixtureDir, const std::string& certFile,
+                     const std::string& keyFile, int port) {
+    if (impl_->listener.joinable())
+        throw std::runtime_error("relay-sim is already running");
+#ifdef CPPHTTPLIB_OPENSSL_SUPPORT
+    auto server = std::make_unique<httplib::SSLServer>(certFile.c_str(), keyFile.c_str());
+    if (!server->is_valid())
+        throw std::runtime_error("relay-sim cannot use the certificate " + certFile);
+    impl_->http = std::move(server);
+    impl_->tls = true;
+    return listen(fixtureDir, port);
+#else
+    (void)fixtureDir;
+    (void)certFile;
+    (void)keyFile;
+    (void)port;
+    throw std::runtime_error("this relay-sim was built without TLS");
+#endif
+}
+
+int Server::listen(const std::string& fixtureDir, int port) {
     impl_->fixtures = lw::platform::toPath(fixtureDir);
     {
         std::lock_guard lock(impl_->stopMutex);
@@ -648,35 +678,35 @@ int Server::start(const std::string& fixtureDir, int port) {
     auto handler = [impl](const httplib::Request& req, httplib::Response& res) {
         impl->handle(req, res);
     };
-    impl_->http.Get(".*", handler);
-    impl_->http.Post(".*", handler);
-    impl_->http.Put(".*", handler);
-    impl_->http.Delete(".*", handler);
-    impl_->http.set_keep_alive_timeout(1);
+    impl_->http->Get(".*", handler);
+    impl_->http->Post(".*", handler);
+    impl_->http->Put(".*", handler);
+    impl_->http->Delete(".*", handler);
+    impl_->http->set_keep_alive_timeout(1);
     // Headers and body go out in separate writes; without this every answer on a kept
     // connection waits for the client's delayed acknowledgement (about 40 ms).
-    impl_->http.set_tcp_nodelay(true);
+    impl_->http->set_tcp_nodelay(true);
     // Every kept connection holds a thread until it has been idle for the keep-alive
     // time: a run's look-ups and picture jobs keep a few dozen at once.
-    impl_->http.new_task_queue = [] { return new httplib::ThreadPool(64); };
+    impl_->http->new_task_queue = [] { return new httplib::ThreadPool(64); };
     // The library listens with a backlog of 5: a burst of connections (parallel look-ups
     // and pictures) loses SYNs and waits a second for the retry. Listening again on the
     // bound socket raises it (where the system allows; elsewhere nothing changes).
     auto listening = std::make_shared<socket_t>(INVALID_SOCKET);
-    impl_->http.set_socket_options([listening](socket_t sock) {
+    impl_->http->set_socket_options([listening](socket_t sock) {
         httplib::default_socket_options(sock);
         *listening = sock;
     });
-    int bound = port == 0 ? impl_->http.bind_to_any_port("127.0.0.1")
-                          : (impl_->http.bind_to_port("127.0.0.1", port) ? port : -1);
+    int bound = port == 0 ? impl_->http->bind_to_any_port("127.0.0.1")
+                          : (impl_->http->bind_to_port("127.0.0.1", port) ? port : -1);
     if (bound > 0 && *listening != INVALID_SOCKET)
         ::listen(*listening, 256);
     if (bound <= 0)
         throw std::runtime_error("relay-sim cannot listen on 127.0.0.1:" + std::to_string(port));
     impl_->port = bound;
-    impl_->listener = std::thread([impl] { impl->http.listen_after_bind(); });
+    impl_->listener = std::thread([impl] { impl->http->listen_after_bind(); });
     // A stop before the listener runs would be lost and leave it in accept() for good.
-    for (int i = 0; i < 2000 && !impl_->http.is_running(); ++i)
+    for (int i = 0; i < 2000 && !impl_->http->is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return bound;
 }
@@ -688,7 +718,7 @@ void Server::stop() {
     }
     impl_->stopCv.notify_all();
     if (impl_->listener.joinable()) {
-        impl_->http.stop();
+        impl_->http->stop();
         impl_->listener.join();
     }
 }
@@ -702,7 +732,7 @@ std::string Server::hostPort() const {
 }
 
 std::string Server::url() const {
-    return "http://" + hostPort();
+    return (impl_->tls ? "https://" : "http://") + hostPort();
 }
 
 std::vector<RecordedRequest> Server::requests() const {

@@ -78,12 +78,17 @@ public:
     // fixtureDir/faults.tsv when present. Returns the port. Throws
     // std::runtime_error when it cannot listen or faults.tsv is malformed.
     int start(const std::string& fixtureDir, int port = 0);
+    // The same over TLS with the certificate and key (PEM files): the Relay at
+    // "https://127.0.0.1:PORT". Throws std::runtime_error as start does, and when this
+    // build of the simulator has no TLS.
+    int startTls(const std::string& fixtureDir, const std::string& certFile,
+                 const std::string& keyFile, int port = 0);
     // Ends every transfer (stalls included) and stops listening.
     void stop();
 
     int port() const;
     std::string hostPort() const; // "127.0.0.1:PORT": a Relay host for the configuration
-    std::string url() const;      // "http://127.0.0.1:PORT": also the proxy for shops
+    std::string url() const;      // "http(s)://127.0.0.1:PORT": also the proxy for shops
 
     std::vector<RecordedRequest> requests() const;
     void clearRequests();
@@ -94,6 +99,8 @@ public:
     void clearFaults();
 
 private:
+    int listen(const std::string& fixtureDir, int port);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -1,16 +1,21 @@
-// listwright-screenshot [--window main|harvest|mapping] [--shop URL] [--keyword TEXT]
-//                       [--group NAME] OUT.png [WIDTH HEIGHT]
+// listwright-screenshot [--window main|harvest|mapping|settings|summary] [--shop URL]
+//                       [--keyword TEXT] [--group NAME] [--out FILE] OUT.png [WIDTH HEIGHT]
 // Starts a window as the program does (data folder from LISTWRIGHT_DATA_DIR), waits for
 // it to settle and saves a picture of it:
 //   main     the main window after its start-up loading;
 //   harvest  the harvest window after a search of --shop (the shop and picture hosts
 //            are reached through http_proxy), the closing question answered No so the
 //            Link Lines stay in the box;
-//   mapping  the mapping editor with the stored mappings.
+//   mapping  the mapping editor with the stored mappings;
+//   settings the Relay settings dialog after its "测试连接";
+//   summary  the end of a download run of the ticked links into --out with
+//            "出错时跳过该宝贝继续下载" ticked: the main window with the summary box.
 #include "app/application.hpp"
 #include "app/desktop_frame.hpp"
 #include "app/main_window.hpp"
 #include "app/main_window_widget.hpp"
+#include "app/relay_settings.hpp"
+#include "app/relay_settings_dialog.hpp"
 #include "app/workspace.hpp"
 #include "catalog/mapping_editor_window.hpp"
 #include "harvest/harvest_dialog.hpp"
@@ -23,10 +28,13 @@
 
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QThread>
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -51,6 +59,7 @@ struct Options {
     std::string shop;
     std::string keyword;
     std::string group;
+    std::string packageFile;
     std::vector<std::string> rest;
 };
 
@@ -70,6 +79,8 @@ Options parseOptions(int argc, char** argv) {
             value(o.keyword);
         else if (word == "--group")
             value(o.group);
+        else if (word == "--out")
+            value(o.packageFile);
         else
             o.rest.push_back(word);
     }
@@ -81,10 +92,13 @@ Options parseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
     Application app(argc, argv);
     Options options = parseOptions(argc, argv);
+    const std::vector<std::string> windows = {"main", "harvest", "mapping", "settings", "summary"};
     if (options.rest.empty() ||
-        (options.window != "main" && options.window != "harvest" && options.window != "mapping")) {
-        std::cerr << "usage: listwright-screenshot [--window main|harvest|mapping] [--shop URL] "
-                     "[--keyword TEXT] [--group NAME] OUT.png [WIDTH HEIGHT]\n";
+        std::find(windows.begin(), windows.end(), options.window) == windows.end()) {
+        std::cerr
+            << "usage: listwright-screenshot [--window main|harvest|mapping|settings|summary] "
+               "[--shop URL] [--keyword TEXT] [--group NAME] [--out FILE] OUT.png [WIDTH "
+               "HEIGHT]\n";
         return 2;
     }
     QString out = QString::fromLocal8Bit(options.rest[0].c_str());
@@ -141,6 +155,51 @@ int main(int argc, char** argv) {
         search->click();
         settle([&] { return !logic.searching(); }, 800);
         picture = dialog.grab();
+    } else if (options.window == "settings") {
+        RelaySettingsLogic logic(loop, workspace.config(), workspace.programFolder());
+        RelaySettingsDialog dialog(logic);
+        dialog.resize(width, dialog.sizeHint().height());
+        dialog.show();
+        logic.testConnection();
+        settle([&] { return !logic.testing(); }, 500);
+        picture = dialog.grab();
+    } else if (options.window == "summary") {
+        // The run's questions answered as the user would; its end shown as the box.
+        std::string summary;
+        quiet.fileExistsChoice = FileExistsChoice::Overwrite;
+        quiet.answerQuestion = [&summary](const MessageRequest& request) {
+            if (request.icon == Icon::Information) {
+                summary = request.text;
+                return Answer::No;
+            }
+            return Answer::Yes;
+        };
+        Ports ports{*db, quiet, desktop, loop, clock};
+        DesktopFrame frame(ports);
+        MainWindowLogic logic(ports, frame, workspace.programFolder(), workspace.config());
+        MainWindowWidget window(logic, frame);
+        logic.initialise();
+        window.resize(width, height);
+        window.show();
+        logic.onShown();
+        settle([&] { return logic.trayMenuAttached(); }, 800);
+        logic.setSkipFailedOffers(true);
+        logic.state().saveFile = options.packageFile;
+        logic.startDownload();
+        settle([&] { return logic.downloadRun().outcome() != RunOutcome::Running; }, 500);
+        settle([] { return false; }, 500);
+        QMessageBox box(QMessageBox::Information, "提示", QString::fromStdString(summary),
+                        QMessageBox::NoButton, &window);
+        box.addButton("是(&Y)", QMessageBox::YesRole);
+        box.setDefaultButton(box.addButton("否(&N)", QMessageBox::NoRole));
+        box.show();
+        settle([] { return false; }, 500);
+        // The window with the box in its middle, as the user sees them.
+        picture = window.grab();
+        QPainter painter(&picture);
+        const QPixmap boxPicture = box.grab();
+        painter.drawPixmap((picture.width() - boxPicture.width()) / 2,
+                           (picture.height() - boxPicture.height()) / 2, boxPicture);
     } else {
         MappingEditorWindow editor(*db, quiet);
         editor.resize(width, height);

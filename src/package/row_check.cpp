@@ -1,0 +1,173 @@
+#include "package/row_check.hpp"
+
+#include "package/package_names.hpp"
+#include "platform/platform.hpp"
+#include "store/database.hpp"
+#include "store/text_routines.hpp"
+#include "util/codec.hpp"
+
+#include <cctype>
+#include <filesystem>
+
+namespace lw {
+namespace {
+
+// Column positions, as packageColumns() lists them.
+constexpr std::size_t kTitle = 0;
+constexpr std::size_t kCid = 1;
+constexpr std::size_t kPrice = 7;
+constexpr std::size_t kNum = 9;
+constexpr std::size_t kDescription = 20;
+constexpr std::size_t kPicture = 28;
+
+bool fileExists(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(platform::toPath(path), ec);
+}
+
+// Digits with at most one point, above zero.
+bool isPositiveAmount(const std::string& text) {
+    bool digit = false;
+    bool point = false;
+    bool nonZero = false;
+    for (char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c >= '0' && c <= '9') {
+            digit = true;
+            nonZero = nonZero || c != '0';
+        } else {
+            return false;
+        }
+    }
+    return digit && nonZero;
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string out;
+    for (const std::string& item : items)
+        out += (out.empty() ? "" : ",") + item;
+    return out;
+}
+
+// The picture column's entries: "name:1:position:|;" (main) and "name:2:...|;".
+struct PictureReference {
+    std::string name;
+    bool main = false;
+};
+
+std::vector<PictureReference> pictureReferences(const std::string& column) {
+    std::vector<PictureReference> out;
+    for (const std::string& entry : splitText(column, ";")) {
+        std::string piece = trim(entry);
+        if (piece.empty())
+            continue;
+        std::vector<std::string> parts = splitText(piece, ":");
+        out.push_back({parts[0], parts.size() > 1 && parts[1] == "1"});
+    }
+    return out;
+}
+
+} // namespace
+
+std::string RowProblems::text() const {
+    std::string out;
+    if (!errors.empty())
+        out = "错误:" + joined(errors);
+    if (!warnings.empty())
+        out += (out.empty() ? "" : ";") + std::string("警告:") + joined(warnings);
+    return out;
+}
+
+CategoryTree readCategoryTree(Database& db) {
+    CategoryTree tree;
+    for (Query q = db.query("select cid,is_parent from TB_Itemcats"); !q.eof(); q.next()) {
+        std::string cid = trim(q.text("cid"));
+        tree.all.insert(cid);
+        if (q.text("is_parent") == "0")
+            tree.leaves.insert(cid);
+    }
+    tree.known = !tree.all.empty();
+    return tree;
+}
+
+std::vector<std::string> localDescriptionFiles(const std::string& description) {
+    std::vector<std::string> files;
+    const std::string marker = "file://";
+    const std::string lower = lowerAscii(description);
+    std::size_t from = 0;
+    while (true) {
+        std::size_t at = lower.find(marker, from);
+        if (at == std::string::npos)
+            return files;
+        std::size_t start = at + marker.size();
+        // The reference ends where its attribute's quote closes (a path may hold blanks
+        // and the other quote), or, unquoted, at a blank or the tag's end.
+        const char before = at > 0 ? description[at - 1] : ' ';
+        std::size_t end = before == '"' || before == '\''
+                              ? description.find_first_of(std::string(1, before) + "<>\r\n", start)
+                              : description.find_first_of(" \t<>\r\n", start);
+        std::string path = description.substr(start, end == std::string::npos ? end : end - start);
+        // A picture's address may carry a query after the local name.
+        path = path.substr(0, path.find_first_of("?#"));
+        // "file:///C:\..." names a drive.
+        if (path.size() >= 3 && path[0] == '/' && path[2] == ':' &&
+            std::isalpha(static_cast<unsigned char>(path[1])))
+            path.erase(0, 1);
+        if (!path.empty())
+            files.push_back(path);
+        from = start;
+    }
+}
+
+RowProblems checkRowFields(const std::vector<std::string>& values, const CategoryTree& tree,
+                           const std::string& pictureFolder) {
+    RowProblems p;
+    auto value = [&values](std::size_t column) {
+        return column < values.size() ? trim(values[column]) : std::string();
+    };
+
+    const std::string title = value(kTitle);
+    if (title.empty())
+        p.errors.push_back("标题为空");
+    const std::string price = value(kPrice);
+    if (!isPositiveAmount(price))
+        p.errors.push_back(price.empty() ? "价格不是正数" : "价格不是正数(" + price + ")");
+    for (const std::string& file : localDescriptionFiles(value(kDescription)))
+        if (!fileExists(file))
+            p.errors.push_back("描述图片文件不存在:" + file);
+    const std::vector<PictureReference> pictures = pictureReferences(value(kPicture));
+    for (const PictureReference& picture : pictures) {
+        std::string file = pictureFilePath(pictureFolder, picture.name);
+        if (!fileExists(file))
+            p.errors.push_back("图片文件不存在:" + file);
+    }
+
+    const std::string cid = value(kCid);
+    if (cid.empty() || cid == "0")
+        p.warnings.push_back("类目为0");
+    else if (tree.known && !tree.leaves.count(cid))
+        p.warnings.push_back("类目" + cid + "不是类目树的末级类目");
+    const std::string num = value(kNum);
+    if (num.empty() || num == "0")
+        p.warnings.push_back("数量为0");
+    std::size_t bytes = utf8ToGb18030(title).value_or(title).size();
+    if (bytes > kMaxTitleBytes)
+        p.warnings.push_back("标题超过60字节(" + std::to_string(bytes) + "字节)");
+    bool mainPicture = false;
+    for (const PictureReference& picture : pictures)
+        mainPicture = mainPicture || picture.main;
+    if (!mainPicture)
+        p.warnings.push_back("没有主图");
+    return p;
+}
+
+RowProblems checkRowValues(const PackageRowValues& row, const CategoryTree& tree,
+                           const std::string& pictureFolder) {
+    std::vector<std::string> values;
+    for (const PackageColumn& column : packageColumns())
+        values.push_back(packageColumnValue(column, row));
+    return checkRowFields(values, tree, pictureFolder);
+}
+
+} // namespace lw
