@@ -2,42 +2,15 @@
 
 #include "platform/platform.hpp"
 #include "util/gb18030.hpp"
+#include "util/utf8.hpp"
 
 namespace lw {
 namespace {
 
-// The length of the well-formed UTF-8 sequence at i (shortest form, no surrogate, at
-// most U+10FFFF), 0 when there is none.
+// The length of the well-formed UTF-8 sequence at i, 0 when there is none.
 size_t sequenceLength(std::string_view text, size_t i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t len;
-    char32_t cp;
-    if (c < 0x80) {
-        return 1;
-    } else if ((c & 0xE0) == 0xC0) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + len > text.size())
-        return 0;
-    for (size_t k = 1; k < len; ++k) {
-        unsigned char d = static_cast<unsigned char>(text[i + k]);
-        if ((d & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return len;
+    size_t end = i;
+    return utf8::decodeAt(text, end) == utf8::kNoCodePoint ? 0 : end - i;
 }
 
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
@@ -87,21 +60,7 @@ Family familyOf(const std::string& charset) {
 }
 
 void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+    utf8::append(out, cp);
 }
 
 // UTF-16LE as the package file holds it (our own, as no system converter is needed);

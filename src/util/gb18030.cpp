@@ -1,5 +1,7 @@
 #include "util/gb18030.hpp"
 
+#include "util/utf8.hpp"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -23,7 +25,6 @@ struct GbException {
 
 // Linear index of four-byte codes: 81 30 81 30 is 0; 90 30 81 30 is U+10000.
 constexpr std::uint32_t kSupplementaryBase = 189000;
-constexpr char32_t kNone = 0xFFFFFFFF;
 
 bool isTrail(unsigned char b) {
     return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
@@ -135,59 +136,6 @@ bool encode(char32_t cp, std::string& out) {
     return true;
 }
 
-// The code point of the well-formed UTF-8 sequence at text[i], kNone when there is none.
-char32_t utf8At(std::string_view text, size_t& i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t len;
-    char32_t cp;
-    if (c < 0x80) {
-        ++i;
-        return c;
-    } else if ((c & 0xE0) == 0xC0) {
-        len = 2;
-        cp = c & 0x1F;
-    } else if ((c & 0xF0) == 0xE0) {
-        len = 3;
-        cp = c & 0x0F;
-    } else if ((c & 0xF8) == 0xF0) {
-        len = 4;
-        cp = c & 0x07;
-    } else {
-        return kNone;
-    }
-    if (i + len > text.size())
-        return kNone;
-    for (size_t k = 1; k < len; ++k) {
-        unsigned char d = static_cast<unsigned char>(text[i + k]);
-        if ((d & 0xC0) != 0x80)
-            return kNone;
-        cp = (cp << 6) | (d & 0x3F);
-    }
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000) ||
-        cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return kNone;
-    i += len;
-    return cp;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 std::optional<std::string> decode(std::string_view bytes, bool gbk, bool lenient) {
     std::string out;
     out.reserve(bytes.size() * 3 / 2);
@@ -200,7 +148,7 @@ std::optional<std::string> decode(std::string_view bytes, bool gbk, bool lenient
             cp = 0xFFFD;
             len = 1;
         }
-        appendUtf8(out, cp);
+        lw::utf8::append(out, cp);
         i += len;
     }
     return out;
@@ -212,8 +160,8 @@ std::optional<std::string> fromUtf8(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (size_t i = 0; i < utf8.size();) {
-        char32_t cp = utf8At(utf8, i);
-        if (cp == kNone || !encode(cp, out))
+        char32_t cp = lw::utf8::decodeAt(utf8, i);
+        if (cp == lw::utf8::kNoCodePoint || !encode(cp, out))
             return std::nullopt;
     }
     return out;
