@@ -168,11 +168,21 @@ std::error_code resizeFile(const std::string& path, std::int64_t length) {
     return file.close();
 }
 
+// Replacing a file that another thread is replacing at the same moment (two Picture Jobs
+// fetching the same picture) is refused for as long as the other rename runs; POSIX
+// rename never fails so, so a short retry gives the same outcome here.
 std::error_code renameReplacing(const std::string& from, const std::string& to) {
-    if (!::MoveFileExW(wide(from).c_str(), wide(to).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return lastError();
-    return {};
+    const std::wstring source = wide(from);
+    const std::wstring target = wide(to);
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(source.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return {};
+        const DWORD error = ::GetLastError();
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || attempt >= 50)
+            return std::error_code(static_cast<int>(error), std::system_category());
+        ::Sleep(10);
+    }
 }
 
 // Shared for reading and deleting, as a POSIX descriptor would be.
