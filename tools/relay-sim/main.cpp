@@ -1,4 +1,4 @@
-// relay-sim --fixtures DIR [--port N] [--fault SPEC]... [--unanswered-port]
+// relay-sim --fixtures DIR [--port N] [--fault FAULT]... [--unanswered-port]
 // Prints the port it listens on as the first line (with --unanswered-port a second
 // line: a port whose connections are never completed), then serves until
 // SIGINT/SIGTERM (Ctrl+C on Windows).
