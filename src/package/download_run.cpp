@@ -595,13 +595,18 @@ void DownloadRun::completeOffer() {
         transaction.commit();
     } catch (const std::exception& e) {
         // The row is written; the panel stays until the user cancels.
-        state_.log.appendAlways(e.what());
-        offerEnded.emit(ordinal_, total_, offerId_, e.what());
-        finish(RunOutcome::Failed);
+        failOnStoreError(e.what());
         return;
     }
     offerEnded.emit(ordinal_, total_, offerId_, remark);
     goOn(file);
+}
+
+// The offer's end could not be stored: the run stops there, saying why.
+void DownloadRun::failOnStoreError(const std::string& error) {
+    state_.log.appendAlways(error);
+    offerEnded.emit(ordinal_, total_, offerId_, error);
+    finish(RunOutcome::Failed);
 }
 
 void DownloadRun::skipOffer(const std::string& reason) {
@@ -622,9 +627,7 @@ void DownloadRun::skipOffer(const std::string& reason) {
             joinSql({"update TB_URL set remark=?", ",bcheck=0", ",CheckState=0", "where uniqid=?"}),
             {remark, currentUniqid_});
     } catch (const std::exception& e) {
-        state_.log.appendAlways(e.what());
-        offerEnded.emit(ordinal_, total_, offerId_, e.what());
-        finish(RunOutcome::Failed);
+        failOnStoreError(e.what());
         return;
     }
     offerEnded.emit(ordinal_, total_, offerId_, remark);

@@ -115,6 +115,7 @@ private:
     // The current offer gives no row: its item keeps "未下载", loses its tick and tells
     // why in its remark; the run goes on with the next ticked item.
     void skipOffer(const std::string& reason);
+    void failOnStoreError(const std::string& error);
     // After an offer: the next ticked item, or the end of the run.
     void goOn(const std::string& file);
     // The current item's progress column.
