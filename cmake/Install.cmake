@@ -6,14 +6,17 @@ endif()
 include(GNUInstallDirs)
 
 # Programs: the desktop program and the command-line front end on the PATH; the Relay
-# simulator (demo and tests) beside them in the package's own libexec folder.
+# simulator (demo and tests) and the TOP router simulator (tests of a Relay) beside them
+# in the package's own libexec folder.
 install(TARGETS listwright-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET listwright)
   install(TARGETS listwright RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-if(TARGET relay-sim)
-  install(TARGETS relay-sim RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/listwright)
-endif()
+foreach(simulator relay-sim gateway-sim)
+  if(TARGET ${simulator})
+    install(TARGETS ${simulator} RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/listwright)
+  endif()
+endforeach()
 
 # The delivered database (copied into the user's data folder on first start) and the
 # configuration example the start-up hint points to. The example also goes beside the
