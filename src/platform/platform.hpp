@@ -60,6 +60,13 @@ std::error_code resizeFile(const std::string& path, std::int64_t length);
 // Renames over an existing target (Windows' rename alone refuses to).
 std::error_code renameReplacing(const std::string& from, const std::string& to);
 
+// Someone other than the owner may read the file or folder (group or others have read
+// permission). Always false on Windows, where the user's own folders keep others out.
+bool othersMayRead(const std::string& path);
+// Leaves the file or folder to its owner alone (0600, a folder 0700); nothing to do on
+// Windows.
+std::error_code restrictToOwner(const std::string& path);
+
 // A file open for writing, closed by its destructor.
 class WriteFile {
 public:

@@ -79,6 +79,23 @@ std::optional<std::int64_t> regularFileSize(const std::string& path) {
     return static_cast<std::int64_t>(info.st_size);
 }
 
+bool othersMayRead(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return false;
+    return (info.st_mode & (S_IRGRP | S_IROTH)) != 0;
+}
+
+std::error_code restrictToOwner(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return lastError();
+    mode_t mode = S_ISDIR(info.st_mode) ? 0700 : 0600;
+    if (::chmod(path.c_str(), mode) != 0)
+        return lastError();
+    return {};
+}
+
 std::error_code resizeFile(const std::string& path, std::int64_t length) {
     if (::truncate(path.c_str(), static_cast<off_t>(length)) != 0)
         return lastError();

@@ -159,6 +159,14 @@ std::optional<std::int64_t> regularFileSize(const std::string& path) {
     return (static_cast<std::int64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
+bool othersMayRead(const std::string&) {
+    return false;
+}
+
+std::error_code restrictToOwner(const std::string&) {
+    return {};
+}
+
 std::error_code resizeFile(const std::string& path, std::int64_t length) {
     WriteFile file(path, WriteFile::Mode::Existing);
     if (!file.isOpen())
