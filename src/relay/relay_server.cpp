@@ -48,10 +48,29 @@ RelayServer::~RelayServer() {
 }
 
 void RelayServer::addRoutes() {
-    http_->Post("/openapi/getdata.aspx",
-                [this](const httplib::Request& req, httplib::Response& res) {
-                    res.set_content(service_.answerApi(req.body, req.remote_addr), kXmlType);
-                });
+    // The body is read here: the library would refuse a form body over 8 KB on its own,
+    // before the endpoint can answer in words, and its limit is not a setting.
+    http_->Post("/openapi/getdata.aspx", [this](const httplib::Request& req, httplib::Response& res,
+                                                const httplib::ContentReader& read) {
+        std::string body;
+        bool tooLarge = false;
+        read([&](const char* data, std::size_t length) {
+            if (body.size() + length > kMaxPayloadBytes) {
+                tooLarge = true;
+                return false;
+            }
+            body.append(data, length);
+            return true;
+        });
+        if (tooLarge) {
+            log_.warn("拒绝 " + req.remote_addr + "：请求超过 " + std::to_string(kMaxPayloadBytes) +
+                      " 字节");
+            res.status = 413;
+            res.set_content(oversizedBodyResponse(), kXmlType);
+            return;
+        }
+        res.set_content(service_.answerApi(body, req.remote_addr), kXmlType);
+    });
     http_->Get("/xml/getxml.asp", [this](const httplib::Request& req, httplib::Response& res) {
         LookupReply reply = service_.answerLookup(queryOf(req.target), req.remote_addr);
         res.status = reply.status;
