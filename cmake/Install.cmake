@@ -5,10 +5,13 @@ endif()
 
 include(GNUInstallDirs)
 
-# Programs: the desktop program and the command-line front end on the PATH; the Relay
+# Programs: the desktop program, the command-line front end and the Relay server on the
+# PATH; the Relay
 # simulator (demo and tests) and the TOP router simulator (tests of a Relay) beside them
 # in the package's own libexec folder.
-install(TARGETS listwright-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS listwright-cli listwright-relay RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES data/listwright-relay.conf.example data/listwright-relay.service
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/listwright)
 if(TARGET listwright)
   install(TARGETS listwright RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()

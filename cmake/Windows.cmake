@@ -40,7 +40,7 @@ file(WRITE ${_lw_bin}/qt.conf "[Paths]\nPrefix = .\nPlugins = .\nTranslations = 
 # script that starts the .exe under Wine, and winepath (same Wine prefix) tells the
 # scripts the Windows form of a path and that the programs are Windows programs.
 set(LISTWRIGHT_CLI_TEST_BIN ${CMAKE_BINARY_DIR}/wine-bin)
-foreach(program listwright-cli relay-sim gateway-sim listwright-mkdb listwright winepath)
+foreach(program listwright-cli listwright-relay relay-sim gateway-sim listwright-mkdb listwright winepath)
   set(target "${_lw_bin}/${program}.exe")
   if(program STREQUAL "winepath")
     set(target winepath)

@@ -2,7 +2,7 @@
 # folder with the programs, every DLL and Qt plugin they load, the delivered database,
 # the configuration example, Qt's Chinese translations and the user guide.
 install(TARGETS listwright-cli RUNTIME DESTINATION .)
-foreach(program listwright relay-sim)
+foreach(program listwright relay-sim listwright-relay)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION .)
   endif()
@@ -10,7 +10,8 @@ endforeach()
 
 # Beside the program, not in TBData (which would make the install portable); the first
 # start copies it into the user's data folder.
-install(FILES ${LISTWRIGHT_DELIVERED_DB} data/listwright.conf.example data/icons/listwright.ico
+install(FILES ${LISTWRIGHT_DELIVERED_DB} data/listwright.conf.example
+        data/listwright-relay.conf.example data/icons/listwright.ico
         DESTINATION .)
 install(FILES README.md DESTINATION . RENAME 使用说明.md)
 install(FILES ${CMAKE_BINARY_DIR}/bin/qt.conf DESTINATION .)
