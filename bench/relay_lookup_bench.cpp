@@ -81,8 +81,8 @@ std::vector<double> run(const std::string& base, const std::vector<std::string>&
                 const std::string& query = q[static_cast<std::size_t>(i + c) % q.size()];
                 auto start = Clock::now();
                 HttpResult r = client.get(base + "/xml/getxml.asp?" + query);
-                mine.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start)
-                                   .count());
+                mine.push_back(
+                    std::chrono::duration<double, std::milli>(Clock::now() - start).count());
                 if (r.status != 200)
                     ++failures;
             }
@@ -148,8 +148,8 @@ int main() {
         std::printf("  %2d client%s: %zu look-ups, p50 %.3f ms, p99 %.3f ms, max %.3f ms, "
                     "%.0f look-ups/s (goal p99 < 5 ms)\n",
                     clients, clients == 1 ? " " : "s", ms.size(), percentile(ms, 0.5),
-                    percentile(ms, 0.99), ms.back(), static_cast<double>(ms.size()) /
-                    (seconds / clients));
+                    percentile(ms, 0.99), ms.back(),
+                    static_cast<double>(ms.size()) / (seconds / clients));
     }
     const auto after = memoryMiB();
     std::printf("memory of the process (Relay, gateway-sim and the clients): %.1f MiB before, "
