@@ -16,6 +16,31 @@ constexpr int kMaxPieces = 99999;
 
 using PieceReader = std::optional<DbParams> (*)(const std::string& piece);
 
+// A well-formed answer writes "M&amp;M"; a Relay may also send the characters as they are.
+// Only the five entities XML defines are decoded, in one pass ("&amp;lt;" stays "&lt;").
+std::string decodeXmlEntities(const std::string& text) {
+    static const std::pair<std::string_view, char> entities[] = {
+        {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}, {"&apos;", '\''}};
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool decoded = false;
+        if (text[i] == '&') {
+            for (const auto& [entity, character] : entities) {
+                if (text.compare(i, entity.size(), entity) == 0) {
+                    out += character;
+                    i += entity.size() - 1;
+                    decoded = true;
+                    break;
+                }
+            }
+        }
+        if (!decoded)
+            out += text[i];
+    }
+    return out;
+}
+
 StoreResult storePieces(Database& db, std::string_view answer, std::string_view separator,
                         const char* clearSql, const std::string& insertSql, const SplitHooks& hooks,
                         PieceReader read) {
@@ -90,7 +115,7 @@ std::vector<std::string> splitAnswer(std::string_view answer, std::string_view s
 }
 
 std::optional<DbParams> itemcatRow(const std::string& piece) {
-    std::string name = tag(piece, "name");
+    std::string name = decodeXmlEntities(tag(piece, "name"));
     if (name.empty())
         return std::nullopt;
     std::string status = tag(piece, "status");

@@ -145,6 +145,20 @@ TEST_F(CatalogDownload, ItemFieldRules) {
     }
 }
 
+TEST_F(CatalogDownload, NamesAreStoredAsCharactersWhetherEscapedOrNot) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"M&amp;M主题收藏", "M&M主题收藏"},
+        {"M&M主题收藏", "M&M主题收藏"},
+        {"&lt;精选&gt; &quot;女装&quot; &apos;新&apos;", "<精选> \"女装\" '新'"},
+        {"&amp;lt; &nbsp; &#20013;", "&lt; &nbsp; &#20013;"},
+    };
+    for (const auto& [sent, stored] : cases) {
+        SCOPED_TRACE(sent);
+        storeCategoryAnswer(*db, item("<cid>5</cid><name>" + sent + "</name>"));
+        EXPECT_EQ(rowsOf(*db, "select name from TB_Itemcats"), std::vector<Row>{{stored}});
+    }
+}
+
 TEST_F(CatalogDownload, ValuesInTheAnswerNeverBecomeSql) {
     const std::string evil = "x'); drop table TB_Itemcats; --";
     serve("itemcats.xml", item("<cid>1' or '1'='1</cid><parent_cid>0</parent_cid><name>" + evil +
