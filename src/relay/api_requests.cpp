@@ -7,8 +7,6 @@ namespace lw::relay {
 namespace {
 
 constexpr const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
-// The program waits 3.5 s for a Taobao Method Request.
-constexpr int kLiveCallBudgetMs = 3000;
 
 std::string invalidAccount() {
     return errorResponse("账户无效", "isv.invalid-account",
@@ -26,33 +24,6 @@ std::string badRequest(const std::string& what) {
     return errorResponse("请求无效", "isv.invalid-parameter", what);
 }
 
-std::string upstreamFailure(const TopError& error) {
-    if (error.failure == TopFailure::Misconfigured)
-        return errorResponse("Relay 设置有误", "isp.relay-misconfigured",
-                             "Relay 连接淘宝开放平台的设置有误，请告诉 Relay 的管理员");
-    if (error.failure == TopFailure::Throttled)
-        return errorResponse("淘宝调用受限", "isp.call-limited",
-                             "淘宝开放平台暂时限制了调用次数，请稍后再试");
-    return errorResponse("淘宝暂时没有应答", "isp.upstream-unavailable",
-                         "Relay 暂时连不上淘宝开放平台，请稍后再试");
-}
-
-std::string categoryElement(const XmlElement& cat, int layer) {
-    std::string isParent = cat.childText("is_parent") == "true" ? "true" : "false";
-    std::string status = cat.childText("status").empty() ? "normal" : cat.childText("status");
-    std::string sortOrder = cat.childText("sort_order").empty() ? "0" : cat.childText("sort_order");
-    // The program reads the text between the tags as it stands: names go as characters.
-    std::string name = cat.childText("name");
-    for (char& c : name)
-        if (c == '<' || c == '>')
-            c = ' ';
-    return "<item_cat><cid>" + cat.childText("cid") + "</cid><parent_cid>" +
-           cat.childText("parent_cid") + "</parent_cid><name>" + name + "</name><is_parent>" +
-           isParent + "</is_parent><layer_level>" + std::to_string(layer) +
-           "</layer_level><status>" + escapeXml(status) + "</status><sort_order>" +
-           escapeXml(sortOrder) + "</sort_order></item_cat>";
-}
-
 } // namespace
 
 std::string errorResponse(const std::string& msg, const std::string& subCode,
@@ -66,8 +37,9 @@ std::string oversizedBodyResponse() {
     return badRequest("请求太大，Relay 不接受");
 }
 
-ApiRequests::ApiRequests(Accounts& accounts, TopClient& top, RelayLog& log, int maxBodyBytes)
-    : accounts_(accounts), top_(top), log_(log),
+ApiRequests::ApiRequests(Accounts& accounts, CategoryTree& categories, RelayLog& log,
+                         int maxBodyBytes)
+    : accounts_(accounts), categories_(categories), log_(log),
       maxBodyBytes_(static_cast<std::size_t>(maxBodyBytes)) {}
 
 std::string ApiRequests::answer(const std::string& body, const std::string& clientAddress) {
@@ -121,21 +93,30 @@ std::string ApiRequests::answer(const std::string& body, const std::string& clie
 
 std::string ApiRequests::categories(const std::map<std::string, std::string>& fields) {
     auto parent = fields.find("parent_cid");
-    if (parent == fields.end() || parent->second != "0" || fields.count("cids"))
-        return errorResponse("类目正在准备", "isv.categories-not-ready",
-                             "这个 Relay 还不能提供整个类目树，请稍后再试");
-    TopResult result = top_.call(
-        "taobao.itemcats.get",
-        {{"parent_cid", "0"}, {"fields", "cid,parent_cid,name,is_parent,status,sort_order"}},
-        Clock::now() + std::chrono::milliseconds(kLiveCallBudgetMs));
-    if (!result.ok())
-        return upstreamFailure(result.error);
-    std::string out = std::string(kXmlHead) + "<itemcats_get_response><item_cats list=\"true\">";
-    if (const XmlElement* list = result.answer->child("item_cats"))
-        for (const XmlElement* cat : list->childrenNamed("item_cat"))
-            out += categoryElement(*cat, 1);
-    out += "</item_cats></itemcats_get_response>";
-    return out;
+    auto cids = fields.find("cids");
+    if (cids != fields.end() && !cids->second.empty()) {
+        std::vector<std::string> list;
+        std::size_t start = 0;
+        while (start <= cids->second.size()) {
+            std::size_t comma = cids->second.find(',', start);
+            if (comma == std::string::npos)
+                comma = cids->second.size();
+            std::string cid = cids->second.substr(start, comma - start);
+            if (!isDigitsId(cid))
+                return badRequest("类目编号 \"" + cid.substr(0, 40) + "\" 不是数字");
+            list.push_back(cid);
+            start = comma + 1;
+        }
+        if (list.size() > 1000)
+            return badRequest("一次最多查询 1000 个类目");
+        return categories_.categoriesAnswer(list);
+    }
+    if (parent != fields.end() && !parent->second.empty()) {
+        if (!isDigitsId(parent->second))
+            return badRequest("上级类目编号 \"" + parent->second.substr(0, 40) + "\" 不是数字");
+        return categories_.childrenAnswer(parent->second);
+    }
+    return categories_.wholeTreeAnswer();
 }
 
 } // namespace lw::relay

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "relay/accounts.hpp"
+#include "relay/category_tree.hpp"
 #include "relay/relay_log.hpp"
 #include "relay/top_client.hpp"
 
@@ -19,7 +20,7 @@ std::string errorResponse(const std::string& msg, const std::string& subCode,
 // shop keeper only as a fixed text.
 class ApiRequests {
 public:
-    ApiRequests(Accounts& accounts, TopClient& top, RelayLog& log, int maxBodyBytes);
+    ApiRequests(Accounts& accounts, CategoryTree& categories, RelayLog& log, int maxBodyBytes);
 
     std::string answer(const std::string& body, const std::string& clientAddress);
 
@@ -27,7 +28,7 @@ private:
     std::string categories(const std::map<std::string, std::string>& fields);
 
     Accounts& accounts_;
-    TopClient& top_;
+    CategoryTree& categories_;
     RelayLog& log_;
     std::size_t maxBodyBytes_;
 };

@@ -8,6 +8,8 @@
 #include "relay/relay_service.hpp"
 #include "relay/relay_store.hpp"
 
+#include <algorithm>
+#include <ctime>
 #include <memory>
 
 namespace lw::relay {
@@ -19,7 +21,8 @@ constexpr const char* kUsage =
     "  account add 名称        新建账户，印出 App Key、Access Token 和账户代码（只显示这一次）\n"
     "  account list            列出账户\n"
     "  account remove 名称     删除账户\n"
-    "  status                  显示配置（不含密钥）、账户、缓存和最近的上游错误\n";
+    "  refresh-categories      现在获取整个淘宝类目树（显示进度），完成后替换正在提供的类目树\n"
+    "  status                  显示配置（不含密钥）、账户、缓存、类目树和最近的上游错误\n";
 
 int usage(std::ostream& err) {
     err << kUsage;
@@ -66,6 +69,7 @@ int serve(const RelayConfig& config, int portOverride, std::ostream& out, std::o
         err << "listwright-relay: " << error << "\n";
         return 1;
     }
+    service->categories().startBackground();
     RelayServer server(*service, config, log);
     int bound = server.start(host, port, error);
     if (bound < 0) {
@@ -133,6 +137,48 @@ int account(const RelayConfig& config, const std::vector<std::string>& rest, std
     return 0;
 }
 
+std::string ageText(std::int64_t seconds) {
+    if (seconds < 3600)
+        return std::to_string(std::max<std::int64_t>(seconds, 0) / 60) + " 分钟";
+    if (seconds < 2 * 86400)
+        return std::to_string(seconds / 3600) + " 小时";
+    return std::to_string(seconds / 86400) + " 天";
+}
+
+std::string progressText(const CrawlProgress& p) {
+    return "类目 " + std::to_string(p.categories) + " 个，调用 " + std::to_string(p.calls) +
+           " 次，待查上级类目 " + std::to_string(p.pending) + " 个";
+}
+
+int refreshCategories(const RelayConfig& config, std::ostream& out, std::ostream& err) {
+    if (std::string problem = checkRelayConfigForServing(config); !problem.empty()) {
+        err << "listwright-relay: " << problem << "\n";
+        return 1;
+    }
+    RelayLog log(logLevelFromText(config.logLevel), &err);
+    std::string error;
+    std::unique_ptr<RelayService> service = RelayService::create(config, log, error);
+    if (!service) {
+        err << "listwright-relay: " << error << "\n";
+        return 1;
+    }
+    CrawlProgress before = service->store().crawlProgress();
+    if (before.underWay)
+        out << "接着上次的获取（开始于 " << before.started << "）：" << progressText(before)
+            << "\n";
+    CrawlResult result = service->categories().crawl(
+        {}, [&](const CrawlProgress& p) { out << "  " << progressText(p) << "\n"
+                                              << std::flush; },
+        3);
+    if (result.outcome != CrawlOutcome::Complete) {
+        err << "listwright-relay: 类目树没有取完：" << result.error
+            << "（已取得的部分保留在数据库中，下次接着获取）\n";
+        return 1;
+    }
+    out << "已保存 " << result.categories << " 个类目\n";
+    return 0;
+}
+
 int status(const RelayConfig& config, std::ostream& out, std::ostream& err) {
     out << "配置文件: " << config.file << "\n";
     for (const auto& [key, value] : describeRelayConfig(config))
@@ -150,6 +196,13 @@ int status(const RelayConfig& config, std::ostream& out, std::ostream& err) {
     StoreSizes sizes = store->sizes();
     out << "缓存: " << sizes.categories << " 个类目的属性，" << sizes.spareValues
         << " 个备用属性值\n";
+    if (std::optional<SnapshotInfo> snapshot = store->snapshotInfo())
+        out << "类目树: " << snapshot->categories << " 个类目，"
+            << ageText(std::time(nullptr) - snapshot->takenAt) << "前取得\n";
+    else
+        out << "类目树: 还没有\n";
+    if (CrawlProgress p = store->crawlProgress(); p.underWay)
+        out << "正在获取类目树（开始于 " << p.started << "）：" << progressText(p) << "\n";
     std::vector<UpstreamErrorRecord> errors = store->recentUpstreamErrors(10);
     if (errors.empty()) {
         out << "最近没有上游错误\n";
@@ -204,6 +257,8 @@ int runRelayCommand(const std::vector<std::string>& args, std::ostream& out, std
             return serve(config, portOverride, out, err);
         if (command == "account")
             return account(config, rest, out, err);
+        if (command == "refresh-categories" && rest.empty())
+            return refreshCategories(config, out, err);
         if (command == "status" && rest.empty())
             return status(config, out, err);
     } catch (const std::exception& e) {

@@ -41,6 +41,8 @@ const TextKey kTextKeys[] = {
 const NumberKey kNumberKeys[] = {
     {"server.threads", &RelayConfig::threads, 1, 256},
     {"cache.properties_days", &RelayConfig::propertiesDays, 1, 365},
+    {"categories.refresh_days", &RelayConfig::categoriesDays, 1, 365},
+    {"categories.crawl_concurrency", &RelayConfig::crawlConcurrency, 1, 8},
     {"limits.lookup_burst", &RelayConfig::lookupBurst, 1, 1000000},
     {"limits.lookup_per_second", &RelayConfig::lookupPerSecond, 1, 1000000},
     {"limits.max_body_bytes", &RelayConfig::maxBodyBytes, 1024, 1048576},

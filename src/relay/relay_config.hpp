@@ -32,6 +32,10 @@ struct RelayConfig {
     // [cache]
     int propertiesDays = 7; // properties_days: how long a category's properties are kept
 
+    // [categories]
+    int categoriesDays = 7;   // refresh_days: the category tree is crawled again after this
+    int crawlConcurrency = 3; // crawl_concurrency: calls of a crawl at once
+
     // [limits]
     int lookupBurst = 600;        // lookup_burst: look-ups one client address may send at once
     int lookupPerSecond = 100;    // lookup_per_second: and then per second

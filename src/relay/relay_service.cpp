@@ -23,6 +23,14 @@ TopClientSettings topSettings(const RelayConfig& config) {
     return s;
 }
 
+CategoryTreeSettings categoryTreeSettings(const RelayConfig& config) {
+    CategoryTreeSettings s;
+    s.refreshDays = config.categoriesDays;
+    s.concurrency = config.crawlConcurrency;
+    s.budgetMs = config.upstreamBudgetMs;
+    return s;
+}
+
 PropertyLookupSettings lookupSettings(const RelayConfig& config) {
     PropertyLookupSettings s;
     s.propertiesDays = config.propertiesDays;
@@ -45,7 +53,8 @@ RelayService::RelayService(const RelayConfig& config, RelayLog& log,
                            std::unique_ptr<RelayStore> store)
     : log_(log), store_(std::move(store)), accounts_(*store_), top_(topSettings(config), log),
       lookupLimiter_(config.lookupBurst, config.lookupPerSecond),
-      api_(accounts_, top_, log, config.maxBodyBytes),
+      categories_(top_, *store_, log, categoryTreeSettings(config)),
+      api_(accounts_, categories_, log, config.maxBodyBytes),
       lookups_(std::make_unique<PropertyLookups>(top_, *store_, log, lookupSettings(config))) {
     RelayStore* kept = store_.get();
     log_.setUpstreamErrorSink([kept](const std::string& text) {
@@ -58,6 +67,7 @@ RelayService::RelayService(const RelayConfig& config, RelayLog& log,
 }
 
 RelayService::~RelayService() {
+    categories_.stopBackground();
     lookups_.reset();
     log_.setUpstreamErrorSink({});
 }

@@ -2,6 +2,7 @@
 
 #include "relay/accounts.hpp"
 #include "relay/api_requests.hpp"
+#include "relay/category_tree.hpp"
 #include "relay/property_lookups.hpp"
 #include "relay/rate_limiter.hpp"
 #include "relay/relay_config.hpp"
@@ -32,6 +33,7 @@ public:
 
     RelayStore& store() { return *store_; }
     PropertyLookups& lookups() { return *lookups_; }
+    CategoryTree& categories() { return categories_; }
 
 private:
     RelayService(const RelayConfig& config, RelayLog& log, std::unique_ptr<RelayStore> store);
@@ -41,6 +43,7 @@ private:
     Accounts accounts_;
     TopClient top_;
     RateLimiter lookupLimiter_;
+    CategoryTree categories_;
     ApiRequests api_;
     std::unique_ptr<PropertyLookups> lookups_;
 };

@@ -3,6 +3,7 @@
 #include "platform/platform.hpp"
 #include "relay/relay_log.hpp"
 
+#include <ctime>
 #include <filesystem>
 
 namespace lw::relay {
@@ -27,6 +28,34 @@ create table if not exists spare_value (
   name text not null,
   vid text not null,
   primary key (cid, pid, name));
+create table if not exists crawl_state (
+  id integer primary key check (id = 1),
+  started text not null,
+  calls integer not null);
+create table if not exists crawl_pending (
+  cid text primary key,
+  child_layer integer not null);
+create table if not exists crawl_category (
+  cid text primary key,
+  parent_cid text not null,
+  name text not null,
+  is_parent integer not null,
+  status text not null,
+  sort_order text not null,
+  layer integer not null);
+create table if not exists category (
+  cid text primary key,
+  parent_cid text not null,
+  name text not null,
+  is_parent integer not null,
+  status text not null,
+  sort_order text not null,
+  layer integer not null);
+create index if not exists category_parent on category (parent_cid);
+create table if not exists category_snapshot (
+  id integer primary key check (id = 1),
+  taken_at integer not null,
+  categories integer not null);
 create table if not exists upstream_error (
   id integer primary key autoincrement,
   at text not null,
@@ -156,6 +185,135 @@ std::vector<UpstreamErrorRecord> RelayStore::recentUpstreamErrors(int count) {
          !q.eof(); q.next())
         found.push_back({q.text("at"), q.text("text")});
     return found;
+}
+
+namespace {
+
+CategoryRecord categoryFrom(const Query& q) {
+    CategoryRecord c;
+    c.cid = q.text("cid");
+    c.parentCid = q.text("parent_cid");
+    c.name = q.text("name");
+    c.isParent = q.integer("is_parent") != 0;
+    c.status = q.text("status");
+    c.sortOrder = q.text("sort_order");
+    c.layer = static_cast<int>(q.integer("layer"));
+    return c;
+}
+
+// Sort orders are numbers in text: compared as numbers.
+constexpr const char* kServedOrder =
+    " order by layer, parent_cid, cast(sort_order as integer), cast(cid as integer)";
+
+} // namespace
+
+void RelayStore::beginCrawl() {
+    std::lock_guard lock(mutex_);
+    if (!db_->query("select id from crawl_state").eof())
+        return;
+    Transaction t(*db_);
+    db_->exec("delete from crawl_category");
+    db_->exec("delete from crawl_pending");
+    db_->exec("insert into crawl_pending (cid, child_layer) values ('0', 1)");
+    db_->exec("insert into crawl_state (id, started, calls) values (1, ?, 0)", {logTimeText()});
+    t.commit();
+}
+
+CrawlProgress RelayStore::crawlProgress() {
+    std::lock_guard lock(mutex_);
+    CrawlProgress p;
+    Query state = db_->query("select started, calls from crawl_state");
+    if (state.eof())
+        return p;
+    p.underWay = true;
+    p.started = state.text("started");
+    p.calls = static_cast<int>(state.integer("calls"));
+    p.categories = std::stoi(db_->query("select count(*) from crawl_category").first());
+    p.pending = std::stoi(db_->query("select count(*) from crawl_pending").first());
+    return p;
+}
+
+std::vector<PendingParent> RelayStore::pendingParents(int count) {
+    std::lock_guard lock(mutex_);
+    std::vector<PendingParent> found;
+    for (Query q = db_->query("select cid, child_layer from crawl_pending order by child_layer, "
+                              "cast(cid as integer) limit ?",
+                              {std::int64_t{count}});
+         !q.eof(); q.next())
+        found.push_back({q.text("cid"), static_cast<int>(q.integer("child_layer"))});
+    return found;
+}
+
+void RelayStore::storeChildren(const PendingParent& parent,
+                               const std::vector<CategoryRecord>& children) {
+    std::lock_guard lock(mutex_);
+    Transaction t(*db_);
+    Statement insert = db_->prepare(
+        "insert or replace into crawl_category (cid, parent_cid, name, is_parent, status, "
+        "sort_order, layer) values (?, ?, ?, ?, ?, ?, ?)");
+    Statement queue =
+        db_->prepare("insert or ignore into crawl_pending (cid, child_layer) values (?, ?)");
+    for (const CategoryRecord& c : children) {
+        insert.run({c.cid, parent.cid, c.name, std::int64_t{c.isParent ? 1 : 0}, c.status,
+                    c.sortOrder, std::int64_t{parent.childLayer}});
+        if (c.isParent)
+            queue.run({c.cid, std::int64_t{parent.childLayer + 1}});
+    }
+    db_->exec("delete from crawl_pending where cid = ?", {parent.cid});
+    db_->exec("update crawl_state set calls = calls + 1");
+    t.commit();
+}
+
+int RelayStore::finishCrawl() {
+    std::lock_guard lock(mutex_);
+    Transaction t(*db_);
+    db_->exec("delete from category");
+    db_->exec("insert into category select * from crawl_category");
+    int count = std::stoi(db_->query("select count(*) from category").first());
+    db_->exec(
+        "insert or replace into category_snapshot (id, taken_at, categories) values (1, ?, ?)",
+        {static_cast<std::int64_t>(std::time(nullptr)), std::int64_t{count}});
+    db_->exec("delete from crawl_category");
+    db_->exec("delete from crawl_pending");
+    db_->exec("delete from crawl_state");
+    t.commit();
+    return count;
+}
+
+std::optional<SnapshotInfo> RelayStore::snapshotInfo() {
+    std::lock_guard lock(mutex_);
+    Query q = db_->query("select taken_at, categories from category_snapshot");
+    if (q.eof())
+        return std::nullopt;
+    return SnapshotInfo{q.integer("taken_at"), static_cast<int>(q.integer("categories"))};
+}
+
+std::vector<CategoryRecord> RelayStore::snapshotCategories() {
+    std::lock_guard lock(mutex_);
+    std::vector<CategoryRecord> all;
+    for (Query q = db_->query(std::string("select * from category") + kServedOrder); !q.eof();
+         q.next())
+        all.push_back(categoryFrom(q));
+    return all;
+}
+
+std::vector<CategoryRecord> RelayStore::snapshotChildren(const std::string& parentCid) {
+    std::lock_guard lock(mutex_);
+    std::vector<CategoryRecord> all;
+    for (Query q =
+             db_->query(std::string("select * from category where parent_cid = ?") + kServedOrder,
+                        {parentCid});
+         !q.eof(); q.next())
+        all.push_back(categoryFrom(q));
+    return all;
+}
+
+std::optional<CategoryRecord> RelayStore::snapshotCategory(const std::string& cid) {
+    std::lock_guard lock(mutex_);
+    Query q = db_->query("select * from category where cid = ?", {cid});
+    if (q.eof())
+        return std::nullopt;
+    return categoryFrom(q);
 }
 
 StoreSizes RelayStore::sizes() {

@@ -33,6 +33,36 @@ struct UpstreamErrorRecord {
     std::string text;
 };
 
+// One Taobao category as kept: layer is its depth, 1 at the top (Taobao gives none).
+struct CategoryRecord {
+    std::string cid;
+    std::string parentCid;
+    std::string name;
+    bool isParent = false;
+    std::string status;
+    std::string sortOrder;
+    int layer = 1;
+};
+
+// A category whose children the crawl has still to ask for.
+struct PendingParent {
+    std::string cid;
+    int childLayer = 1;
+};
+
+struct CrawlProgress {
+    bool underWay = false;
+    std::string started;
+    int categories = 0; // found so far
+    int pending = 0;    // parents still to ask
+    int calls = 0;
+};
+
+struct SnapshotInfo {
+    std::int64_t takenAt = 0; // seconds since the epoch
+    int categories = 0;
+};
+
 struct StoreSizes {
     int accounts = 0;
     int categories = 0; // categories whose properties are kept
@@ -65,6 +95,23 @@ public:
     // Keeps the latest few hundred.
     void addUpstreamError(const std::string& text);
     std::vector<UpstreamErrorRecord> recentUpstreamErrors(int count);
+
+    // The category crawl: its progress is kept as it goes, so a stopped crawl goes on
+    // where it was. beginCrawl does nothing while one is under way.
+    void beginCrawl();
+    CrawlProgress crawlProgress();
+    std::vector<PendingParent> pendingParents(int count);
+    // One parent's children, in one transaction: stored, the parents among them queued,
+    // the parent done.
+    void storeChildren(const PendingParent& parent, const std::vector<CategoryRecord>& children);
+    // The crawl's categories become the served snapshot in one step; returns their number.
+    int finishCrawl();
+
+    std::optional<SnapshotInfo> snapshotInfo();
+    // The snapshot in the order it is served: by layer, parent and sort order.
+    std::vector<CategoryRecord> snapshotCategories();
+    std::vector<CategoryRecord> snapshotChildren(const std::string& parentCid);
+    std::optional<CategoryRecord> snapshotCategory(const std::string& cid);
 
     StoreSizes sizes();
     std::string path() const { return path_; }
