@@ -32,7 +32,32 @@ std::string jsonText(const OfferJson& value) {
     return value.dump(-1, ' ', false, OfferJson::error_handler_t::replace);
 }
 
+// Real offers nest a few levels; a value nested deeper than this is refused before it
+// is parsed, as reading it back as text would recurse once per level.
+constexpr int kMaxNesting = 200;
+
+bool nestsTooDeep(std::string_view text) {
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            std::size_t end = stringEnd(text, i);
+            if (end == std::string_view::npos)
+                return false;
+            i = end - 1;
+        } else if (c == '{' || c == '[') {
+            if (++depth > kMaxNesting)
+                return true;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 OfferJson parseJson(std::string_view text) {
+    if (nestsTooDeep(text))
+        throw std::runtime_error("JSON嵌套超过" + std::to_string(kMaxNesting) + "层");
     return OfferJson::parse(text.begin(), text.end());
 }
 

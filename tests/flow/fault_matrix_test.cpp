@@ -71,6 +71,8 @@ const DownloadCase kDownloadCases[] = {
     // before the JSON is skipped.
     {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Skipped},
     {"OfferEmpty", "offer=2001 empty", RunOutcome::Completed, "", Row::Skipped},
+    // Nested deeper than any offer: refused before it is read back as text.
+    {"OfferDeepJson", "offer=2001 deep-json 65000", RunOutcome::Completed, "", Row::Skipped},
     {"OfferBom", "offer=2001 bom", RunOutcome::Completed, nullptr, Row::Golden},
     {"OfferNoLength", "offer=2001 no-length", RunOutcome::Completed, nullptr, Row::Golden},
     // Property look-ups: a failed look-up is "not found", the property is skipped.

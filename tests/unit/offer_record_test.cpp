@@ -165,6 +165,23 @@ TEST(ReadOfferAnswer, OddShapes) {
     }
 }
 
+TEST(ReadOfferAnswer, ValuesNestedTooDeepAreUnreadable) {
+    auto nested = [](std::size_t levels) {
+        return R"({"result":{"toReturn":[{"subject":"a","skuArray":)" + std::string(levels, '[') +
+               std::string(levels, ']') + "}]}}";
+    };
+    // A handful of levels reads as usual.
+    EXPECT_TRUE(readOfferAnswer(nested(20)).complete());
+    // Tens of thousands, as a hostile answer sends: an unreadable offer, not a crash.
+    const std::string deepText =
+        R"({"result":")" + std::string(300, '[') + std::string(300, ']') + R"("})";
+    for (const std::string& answer : {nested(65000), deepText}) {
+        AnswerReading r = readOfferAnswer(answer);
+        EXPECT_FALSE(r.offer.has_value());
+        EXPECT_EQ(r.failure, "宝贝数据无法解析:JSON嵌套超过200层");
+    }
+}
+
 TEST(ImageAddresses, EmptyWithoutOfferOrReadableList) {
     EXPECT_TRUE(imageAddresses(std::nullopt).empty());
     EXPECT_TRUE(imageAddresses(OfferJson::parse(R"({"imageList":"x"})")).empty());

@@ -248,6 +248,7 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
         {"cookie", FaultKind::Cookie},
         {"cut-chunked", FaultKind::CutChunked},
         {"slow-body", FaultKind::SlowBody},
+        {"deep-json", FaultKind::DeepJson},
     };
     Fault fault;
     fault.match = fields[0];
@@ -266,7 +267,7 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
     }
     bool needsNumber = fault.kind == FaultKind::Latency || fault.kind == FaultKind::Status ||
                        fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody ||
-                       fault.kind == FaultKind::SlowBody;
+                       fault.kind == FaultKind::SlowBody || fault.kind == FaultKind::DeepJson;
     if (needsNumber && !isNumber(fault.argument))
         return fail(fields[1] + " needs a number");
     if (fault.kind == FaultKind::Redirect && fault.argument.empty())
@@ -554,6 +555,13 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
         case FaultKind::Empty:
             a = {200, a.contentType, ""};
             break;
+        case FaultKind::DeepJson: {
+            const auto levels = static_cast<std::size_t>(number);
+            a = {200, "application/json;charset=UTF-8",
+                 R"({"result":{"toReturn":[{"subject":"deep","skuArray":)" +
+                     std::string(levels, '[') + std::string(levels, ']') + "}]}}"};
+            break;
+        }
         case FaultKind::Bom:
             a.body = "\xEF\xBB\xBF" + a.body;
             break;
