@@ -67,6 +67,11 @@ const DownloadCase kDownloadCases[] = {
      "下载失败.\r\n错误原因: 连接中断", Row::None},
     {"OfferShortBody", "offer=2001 short-body 10", RunOutcome::Failed,
      "下载失败.\r\n错误原因: 连接中断", Row::None},
+    // A chunked answer cut short or gone silent is a failed request like a short body.
+    {"OfferCutChunked", "offer=2001 cut-chunked", RunOutcome::Failed,
+     "下载失败.\r\n错误原因: 连接中断", Row::None},
+    {"OfferStallChunked", "offer=2001 stall-chunked 5000", RunOutcome::Failed,
+     "下载失败.\r\n错误原因: 连接中断", Row::None},
     // An answer that cannot be read is reported and gives no row; a byte-order mark
     // before the JSON is skipped.
     {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Skipped},
