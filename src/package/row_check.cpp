@@ -1,5 +1,6 @@
 #include "package/row_check.hpp"
 
+#include "package/package_check.hpp"
 #include "package/package_names.hpp"
 #include "platform/platform.hpp"
 #include "store/database.hpp"
@@ -162,12 +163,29 @@ RowProblems checkRowFields(const std::vector<std::string>& values, const Categor
     return p;
 }
 
+std::string rowLineProblem(std::string_view line) {
+    const std::vector<PackageFileRow> records = splitPackageRecords(line);
+    if (records.size() > 1)
+        return "导入时被读成" + std::to_string(records.size()) + "行";
+    const std::size_t fields = records.empty() ? 0 : records[0].fields.size();
+    if (fields != static_cast<std::size_t>(kPackageColumnCount))
+        return "有" + std::to_string(fields) + "个字段,应为" + std::to_string(kPackageColumnCount) +
+               "个";
+    return {};
+}
+
 RowProblems checkRowValues(const PackageRowValues& row, const CategoryTree& tree,
                            const std::string& pictureFolder) {
+    const std::string line = packageRowLine(buildPackageRow(row));
+    const std::string problem = rowLineProblem(line);
+    if (problem.empty())
+        return checkRowFields(splitPackageRecords(line)[0].fields, tree, pictureFolder);
     std::vector<std::string> values;
     for (const PackageColumn& column : packageColumns())
         values.push_back(packageColumnValue(column, row));
-    return checkRowFields(values, tree, pictureFolder);
+    RowProblems p = checkRowFields(values, tree, pictureFolder);
+    p.errors.insert(p.errors.begin(), problem);
+    return p;
 }
 
 } // namespace lw

@@ -141,6 +141,24 @@ TEST(RowCheck, LocalDescriptionFilesInEitherSystemsForm) {
     EXPECT_TRUE(localDescriptionFiles("<p>无图</p>").empty());
 }
 
+// The run reads its row line back as the importer does.
+TEST(RowCheck, ARowLineThatDoesNotReadAsOneRowIsAnError) {
+    auto line = [](const std::string& description, int columns) {
+        std::string text = "x";
+        for (int i = 1; i < columns; ++i)
+            text += "\t" + std::string(i == 20 ? description : "x");
+        return text;
+    };
+    EXPECT_EQ(rowLineProblem(line("\"<img src=\"a.jpg\" \r\n/>\"", 50)), "");
+    EXPECT_EQ(rowLineProblem(line("\"<img src=\"a.jpg\"\r\n/>\"", 50)), "导入时被读成2行");
+    EXPECT_EQ(rowLineProblem(line("x", 49)), "有49个字段,应为50个");
+    // A row about to be written is read the same way, so the check sees what the
+    // importer sees: here the quote gets its blank and the row reads whole.
+    RowFixture f;
+    f.row.description += "<img src=\"x\"\r\n/>";
+    EXPECT_EQ(f.check(), RowProblems{});
+}
+
 TEST(PackageRecords, QuotedFieldRunsToTheQuoteBeforeATabOrTheLineEnd) {
     std::vector<PackageFileRow> records = splitPackageRecords(
         "a\t\"x\"y\tz\"\tb\r\n\"line\r\nbreak\"\t\"\"\r\n\"cut\"\r\nend\"\t\r\nlast\t\"open");
