@@ -572,8 +572,11 @@ void DownloadRun::completeOffer() {
         if (!heldOffer_->originalPrice.empty())
             remark += ";原价:" + heldOffer_->originalPrice + ",按价格规则改为:" + row.price;
         if (!lookupFailures_.empty()) {
-            std::string reason = "属性查询无应答 " + std::to_string(lookupFailures_.size()) +
-                                 " 次(网络错误),属性和SKU不完整";
+            std::string failed;
+            for (const std::string& f : lookupFailures_)
+                failed += (failed.empty() ? "" : ",") + f;
+            std::string reason = "属性查询失败 " + std::to_string(lookupFailures_.size()) + " 次(" +
+                                 failed + "),属性和SKU不完整";
             remark += ";" + reason;
             incompleteOffers_.push_back({offerId_, reason});
         }

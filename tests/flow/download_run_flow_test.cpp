@@ -490,19 +490,39 @@ TEST_F(OfferSteps, AnAnswerThatCannotBeReadGivesNoRowAndTheRunGoesOn) {
 }
 
 // Look-ups that got no answer once dropped every property and SKU in silence while the
-// offer still ended "完成"; "not found" answers are normal and stay quiet.
-TEST_F(DownloadFlow, LookupsWithoutAnAnswerAreToldInTheRemarkAndAtTheEnd) {
+// offer still ended "完成"; so did an Error Response, an empty answer or one that is not
+// the look-up XML. The remark names the look-ups that failed and why; "not found"
+// answers are normal and stay quiet.
+struct LookupFailureCase {
+    const char* fault;
+    const char* why;
+};
+
+class FailedLookups : public DownloadFlowFixture,
+                      public ::testing::WithParamInterface<LookupFailureCase> {};
+
+TEST_P(FailedLookups, AreToldInTheRemarkAndAtTheEnd) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
-    sim.addFault("lookup status 500");
+    sim.addFault(GetParam().fault);
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
     EXPECT_EQ(run->rowsWritten(), 1);
     const std::string& remark = rowOf("2001").sub[kSubRemark];
-    EXPECT_NE(remark.find("属性查询无应答"), std::string::npos) << remark;
+    EXPECT_NE(remark.find("属性查询失败 "), std::string::npos) << remark;
+    EXPECT_NE(remark.find(std::string("颜色:") + GetParam().why), std::string::npos) << remark;
     ASSERT_EQ(run->incompleteOffers().size(), 1u);
     EXPECT_NE(dialogs.last().text.find("属性不完整的宝贝 1 个"), std::string::npos);
 }
+
+const LookupFailureCase kLookupFailures[] = {
+    {"lookup status 500", "网络错误"},
+    {"lookup error-response", "错误应答"},
+    {"lookup empty", "空应答"},
+    {"lookup bad-json", "应答不是查询结果"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Answers, FailedLookups, ::testing::ValuesIn(kLookupFailures));
 
 TEST_F(DownloadFlow, NotFoundLookupsStayQuiet) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
