@@ -2,6 +2,7 @@
 
 #include "items/item_list.hpp"
 #include "package/lookup_memory.hpp"
+#include "package/package_check.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
@@ -215,9 +216,16 @@ bool DownloadRun::startDownload() {
             makeFolder(descriptionFolder_);
             break;
         }
-        case FileExistsChoice::Append:
-            // Appending destroys nothing: the choice itself is the answer.
+        case FileExistsChoice::Append: {
+            // Appending destroys nothing: the choice itself is the answer. Only a whole
+            // package takes rows; an empty file becomes one.
+            const std::string problem = packageAppendProblem(file);
+            if (!problem.empty()) {
+                dialogs.message("提示", problem, Icon::Error);
+                return false;
+            }
             break;
+        }
         }
     }
 
@@ -544,8 +552,10 @@ void DownloadRun::completeOffer() {
         failure = e.what();
     }
     if (failure.empty()) {
+        // An empty file is written as a new package, with its mark and header lines.
+        const bool empty = exists && platform::regularFileSize(file).value_or(0) == 0;
         failure = appendPackageRow(buildPackageRow(row), file,
-                                   exists ? kExistingPackageFile : kNewPackageFile);
+                                   exists && !empty ? kExistingPackageFile : kNewPackageFile);
         if (!failure.empty()) {
             // The writer left the file as it was.
             try {

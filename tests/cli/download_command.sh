@@ -41,6 +41,14 @@ expect_rc 0 cli download --group "其他" --out "$pkg" --append --no-local-desc 
 grep -q $'^1/1\t2002\t完成-' "$work/out" || fail "append: $(cat "$work/out")"
 [ "$(sed -n 2p "$work/out")" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] || fail "append: $(cat "$work/out")"
 
+# --append onto a file of the user's is refused by name and writes nothing.
+cli link tick --all >/dev/null
+printf 'my notes\r\n' >"$work/notes.csv"
+expect_rc 1 cli download --group "其他" --out "$work/notes.csv" --append
+grep -qF "notes.csv\"不是淘宝助理数据包" "$work/err" || fail "not a package: $(cat "$work/err")"
+[ "$(cat "$work/notes.csv")" = "$(printf 'my notes\r\n')" ] || fail "notes changed"
+cli link untick --all >/dev/null
+
 # Nothing ticked left; unknown Group; two choices at once.
 expect_rc 1 cli download --out "$pkg" --append
 grep -q "请勾选要下载的宝贝." "$work/err" || fail "nothing ticked"

@@ -717,6 +717,47 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
     }
 }
 
+// Appending onto a file that is not a whole package: an empty file becomes one; a text
+// file of the user's, or a package cut in the middle of a row, is refused by name and
+// left as it was.
+TEST_F(FileExists, AppendTakesAWholePackageOrAnEmptyFile) {
+    const std::string one = expectedPackage({1});
+    const std::string two = expectedPackage({1, 2});
+    struct Case {
+        const char* name;
+        std::string before;
+        const char* refusal; // followed by nothing: the file's name comes first
+    };
+    const Case cases[] = {
+        {"empty", "", nullptr},
+        {"text", "我的笔记\r\n", "\"不是淘宝助理数据包(没有字节顺序标记和表头),不能追加."},
+        {"utf16 text", "\xff\xfe" + utf16("我的笔记"),
+         "\"不是淘宝助理数据包(没有字节顺序标记和表头),不能追加."},
+        {"cut", one + two.substr(one.size(), (two.size() - one.size()) / 2),
+         "\"的最后一行不完整(文件被截断),不能追加."},
+        {"odd byte", one.substr(0, one.size() - 1), "\"的最后一行不完整(文件被截断),不能追加."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFileBytes(package, c.before);
+        window->list().setTicked(0, true);
+        dialogs.clear();
+        dialogs.answers = {Answer::Yes};
+        dialogs.fileExistsChoices = {FileExistsChoice::Append};
+        window->startDownload();
+        EXPECT_EQ(run->outcome() == RunOutcome::Running, c.refusal == nullptr);
+        if (c.refusal == nullptr) {
+            runToEnd();
+            EXPECT_EQ(test::readFileBytes(package), expectedPackage({2}));
+        } else {
+            EXPECT_EQ(dialogs.last().text, "\"" + package + c.refusal);
+            EXPECT_EQ(dialogs.last().icon, Icon::Error);
+            EXPECT_EQ(test::readFileBytes(package), c.before);
+            EXPECT_TRUE(rowOf("2002").ticked);
+        }
+    }
+}
+
 TEST_F(FileExists, NewFileTwiceInOneMinuteAppendsToTheSameNewFile) {
     const std::string newName = nativePath(dir.path() + "/out/淘宝助理数据包_1203051407.csv");
     for (int round = 0; round < 2; ++round) {
