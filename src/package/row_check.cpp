@@ -26,6 +26,13 @@ bool fileExists(const std::string& path) {
     return std::filesystem::is_regular_file(platform::toPath(path), ec);
 }
 
+// Taobao takes prices below 100 000 000 yuan.
+bool beyondTaobaoPrices(const std::string& amount) {
+    std::string whole = amount.substr(0, amount.find('.'));
+    whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+    return whole.size() > 8;
+}
+
 // Digits with at most one point, above zero.
 bool isPositiveAmount(const std::string& text) {
     bool digit = false;
@@ -134,6 +141,8 @@ RowProblems checkRowFields(const std::vector<std::string>& values, const Categor
     const std::string price = value(kPrice);
     if (!isPositiveAmount(price))
         p.errors.push_back(price.empty() ? "价格不是正数" : "价格不是正数(" + price + ")");
+    else if (beyondTaobaoPrices(price))
+        p.errors.push_back("价格超过淘宝上限(" + price + "),应低于100000000元");
     for (const std::string& file : localDescriptionFiles(value(kDescription)))
         if (!fileExists(file))
             p.errors.push_back("描述图片文件不存在:" + file);

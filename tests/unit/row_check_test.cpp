@@ -65,6 +65,12 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         {"empty price", [](RowFixture& f) { f.row.price = ""; }, {"价格不是正数"}, {}},
         {"zero price", [](RowFixture& f) { f.row.price = "0.00"; }, {"价格不是正数(0.00)"}, {}},
         {"text price", [](RowFixture& f) { f.row.price = "12元"; }, {"价格不是正数(12元)"}, {}},
+        // Taobao takes prices below 100 000 000 yuan.
+        {"price beyond Taobao's",
+         [](RowFixture& f) { f.row.price = "100000000.00"; },
+         {"价格超过淘宝上限(100000000.00),应低于100000000元"},
+         {}},
+        {"highest price", [](RowFixture& f) { f.row.price = "099999999.99"; }, {}, {}},
         {"missing description picture",
          [](RowFixture& f) {
              f.row.description +=
