@@ -135,6 +135,11 @@ int runDownloadCommand(CliContext& context, Args& args) {
             return kExitFailed;
         }
     }
+    DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
+                    list, context.config);
+    // Another run on this data folder may be writing its row: nothing is touched then.
+    if (!run.holdRunLock())
+        return kExitFailed;
     // A row that a sudden end left unfinished is cut first: it may be the whole file.
     std::string repaired = repairPendingRow(*context.db);
     if (!repaired.empty())
@@ -148,8 +153,6 @@ int runDownloadCommand(CliContext& context, Args& args) {
         return kExitFailed;
     }
 
-    DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
-                    list, context.config);
     run.priceRule = priceRule;
     Connection report = run.offerEnded.connect(
         [](int ordinal, int total, const std::string& offerId, const std::string& result) {

@@ -135,9 +135,36 @@ void DownloadRun::armTimer() {
     });
 }
 
+bool DownloadRun::holdRunLock() {
+    if (runLock_)
+        return true;
+    const std::string database = ports_.db.path();
+    if (database.empty())
+        return true;
+    auto lock = std::make_unique<platform::FileLock>(database + ".run-lock");
+    if (!lock->isHeld()) {
+        ports_.dialogs.message(
+            "提示", "另一个下载正在进行(同一个数据文件夹),请等它结束后再开始下载.", Icon::Warning);
+        return false;
+    }
+    runLock_ = std::move(lock);
+    return true;
+}
+
 bool DownloadRun::startDownload() {
     if (state_.panel.visible())
         return false;
+    // Before the pending row is repaired: that row may be another run's, being written.
+    if (!holdRunLock())
+        return false;
+    // A run that does not start keeps no lock.
+    struct ReleaseUnlessRunning {
+        DownloadRun& run;
+        ~ReleaseUnlessRunning() {
+            if (run.outcome_ != RunOutcome::Running)
+                run.runLock_.reset();
+        }
+    } release{*this};
     Dialogs& dialogs = ports_.dialogs;
     // A row left half-done by a sudden end goes before anything looks at the file.
     std::string repaired = repairPendingRow(ports_.db);
@@ -409,6 +436,7 @@ void DownloadRun::finish(RunOutcome outcome) {
         ports_.loop.cancelTimer(timer_);
         timer_ = 0;
     }
+    runLock_.reset();
     ended.emit(outcome);
 }
 

@@ -665,6 +665,47 @@ TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
     }
 }
 
+// Two runs on one data folder (two windows, the window and the CLI) downloaded every
+// offer twice into one package, and the second one's start-up repair could cut the
+// first one's row while it was written. The second run refuses to start and touches
+// nothing; the lock goes with the run.
+TEST_F(DownloadFlow, OneRunAtATimeOnADataFolder) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    {
+        // Another program's run holds the data folder, its row half-written.
+        platform::FileLock other(db->path() + ".run-lock");
+        ASSERT_TRUE(other.isHeld());
+        test::writeFileBytes(package, "half");
+        rememberPendingRow(*db, package, false);
+        dialogs.answers.push_back(Answer::Yes);
+        window->startDownload();
+        EXPECT_EQ(run->outcome(), RunOutcome::Idle);
+        EXPECT_EQ(dialogs.last().text,
+                  "另一个下载正在进行(同一个数据文件夹),请等它结束后再开始下载.");
+        EXPECT_EQ(test::readFileBytes(package), "half");
+        EXPECT_NE(readSetting(*db, Setting::PendingPackageRow), "");
+        EXPECT_TRUE(rowOf("2001").ticked);
+    }
+    // That run ended (its lock went with it, as with a killed one): this one starts.
+    forgetPendingRow(*db);
+    fs::remove(platform::toPath(package));
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 1);
+    // The run's own lock ended with it.
+    EXPECT_TRUE(platform::FileLock(db->path() + ".run-lock").isHeld());
+    // While a run goes on, another cannot start.
+    window->list().setTicked(0, true);
+    dialogs.answers = {Answer::Yes};
+    dialogs.fileExistsChoices = {FileExistsChoice::Overwrite};
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_EQ(run->outcome(), RunOutcome::Running);
+    EXPECT_FALSE(platform::FileLock(db->path() + ".run-lock").isHeld());
+    runToEnd();
+}
+
 // --- the file-exists dialog ---
 
 class FileExists : public DownloadFlow {
