@@ -609,6 +609,12 @@ void DownloadRun::completeOffer() {
                  ":产品类别:" + categoryText_;
         if (!heldOffer_->originalPrice.empty())
             remark += ";原价:" + heldOffer_->originalPrice + ",按价格规则改为:" + row.price;
+        if (!heldOffer_->foreignReferences.empty()) {
+            std::string removed;
+            for (const std::string& r : heldOffer_->foreignReferences)
+                removed += (removed.empty() ? "" : ",") + r;
+            remark += ";描述中指向本机文件的图片地址已清空:" + removed;
+        }
         if (!lookupFailures_.empty()) {
             std::string failed;
             for (const std::string& f : lookupFailures_)

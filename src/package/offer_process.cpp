@@ -217,7 +217,9 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
     out.descriptionFolder = options.descriptionFolder;
     if (options.descLocal)
         listDescriptionPictures(offer.description, options.descriptionFolder, out);
-    row.description = finishDescription(out.description, everyChange(out), out.clearLinks);
+    row.description = emptyForeignLocalReferences(
+        finishDescription(out.description, everyChange(out), out.clearLinks),
+        localPictureAddress(out.descriptionFolder, ""), &out.foreignReferences);
 
     AnswerTags tags = readAnswerTags(answer);
     row.autoFill = tags.autoFill;
@@ -267,7 +269,11 @@ PackageRowValues finishRow(const ProcessedOffer& offer) {
         if (!known->second.empty())
             changes.push_back({r.address, known->second});
     }
-    row.description = finishDescription(offer.description, changes, offer.clearLinks);
+    // Only the run's own local references stay: a supplier's file address would have
+    // Taobao Assistant upload a file of this computer.
+    row.description =
+        emptyForeignLocalReferences(finishDescription(offer.description, changes, offer.clearLinks),
+                                    localPictureAddress(folder, ""));
     return row;
 }
 

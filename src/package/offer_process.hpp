@@ -88,6 +88,8 @@ struct ProcessedOffer {
     std::string descriptionFolder;
     std::vector<PictureEntry> pictureEntries;
     std::vector<DescriptionReference> descriptionReferences;
+    // Local file addresses of the supplier's description, emptied in the row.
+    std::vector<std::string> foreignReferences;
 };
 
 // Reads one offer answer (not an Error Response): the offer, its price, its category

@@ -3,6 +3,7 @@
 #include "package/package_names.hpp"
 #include "store/text_routines.hpp"
 
+#include <algorithm>
 #include <set>
 
 namespace lw {
@@ -148,6 +149,57 @@ std::string finishDescription(std::string_view description,
         cleanDescriptionText(cleaned, clearLinks);
         return cleaned;
     });
+}
+
+namespace {
+
+// A name that stays inside its folder.
+bool isPlainFileName(std::string_view name) {
+    return !name.empty() && name.find_first_of("/\\") == std::string_view::npos &&
+           name.find_first_not_of('.') != std::string_view::npos;
+}
+
+} // namespace
+
+std::string emptyForeignLocalReferences(std::string_view description, const std::string& ownPrefix,
+                                        std::vector<std::string>* removed) {
+    const std::string lower = lowerAscii(description);
+    std::string out;
+    std::size_t copied = 0;
+    std::size_t from = 0;
+    while (true) {
+        std::size_t src = lower.find("src=", from);
+        std::size_t background = lower.find("background=", from);
+        std::size_t at = std::min(src, background);
+        if (at == std::string::npos)
+            break;
+        std::size_t start = at + (at == src ? 4 : 11);
+        // The value in either quote, or unquoted up to a blank or the tag's end.
+        std::size_t end = std::string_view::npos;
+        if (start < description.size() &&
+            (description[start] == '"' || description[start] == '\'')) {
+            end = description.find(description[start], start + 1);
+            ++start;
+        } else {
+            end = description.find_first_of(" \t\r\n>", start);
+        }
+        if (end == std::string_view::npos)
+            end = description.size();
+        const std::string_view value = description.substr(start, end - start);
+        const std::string decoded = trim(decodeEntities(value));
+        const bool local = lowerAscii(decoded).rfind("file:", 0) == 0;
+        const bool own = decoded.rfind(ownPrefix, 0) == 0 &&
+                         isPlainFileName(std::string_view(decoded).substr(ownPrefix.size()));
+        if (local && !own) {
+            out += description.substr(copied, start - copied);
+            copied = end;
+            if (removed)
+                removed->emplace_back(value);
+        }
+        from = std::max(end, start + 1);
+    }
+    out += description.substr(copied);
+    return out;
 }
 
 std::string numberedName(const std::string& name, int number) {

@@ -43,6 +43,13 @@ struct AddressChange {
 std::string pointAtLocalPictures(std::string_view description,
                                  const std::vector<AddressChange>& changes);
 
+// The description with every src= and background= value (any letter case, in either
+// quote or none) that names a local file ("file:", entities decoded) emptied, except the run's own
+// references: a plain file name right after ownPrefix (the description folder's
+// localPictureAddress with an empty name). The values emptied are added to removed.
+std::string emptyForeignLocalReferences(std::string_view description, const std::string& ownPrefix,
+                                        std::vector<std::string>* removed = nullptr);
+
 // "&lt;", "&gt;", "&quot;", "&amp;" and "&nbsp;" decoded once each, in that order.
 std::string decodeEntities(std::string_view text);
 

@@ -51,6 +51,28 @@ bool isPositiveAmount(const std::string& text) {
     return digit && nonZero;
 }
 
+// A picture column name that stays inside the picture folder.
+bool isPlainName(const std::string& name) {
+    return !name.empty() && name.find_first_of("/\\:") == std::string::npos &&
+           name.find_first_not_of('.') != std::string::npos;
+}
+
+// Whether file lies right inside one of the folders (the package's picture folders).
+bool insideFolders(const std::string& file, const std::vector<std::string>& folders) {
+    std::error_code ec;
+    const std::filesystem::path path =
+        std::filesystem::absolute(platform::toPath(file), ec).lexically_normal();
+    if (ec)
+        return false;
+    for (const std::string& folder : folders) {
+        const std::filesystem::path inside =
+            std::filesystem::absolute(platform::toPath(folder), ec).lexically_normal();
+        if (!ec && path.parent_path() == inside && isPlainName(platform::fromPath(path.filename())))
+            return true;
+    }
+    return false;
+}
+
 std::string joined(const std::vector<std::string>& items) {
     std::string out;
     for (const std::string& item : items)
@@ -143,11 +165,21 @@ RowProblems checkRowFields(const std::vector<std::string>& values, const Categor
         p.errors.push_back(price.empty() ? "价格不是正数" : "价格不是正数(" + price + ")");
     else if (beyondTaobaoPrices(price))
         p.errors.push_back("价格超过淘宝上限(" + price + "),应低于100000000元");
-    for (const std::string& file : localDescriptionFiles(value(kDescription)))
-        if (!fileExists(file))
+    // Taobao Assistant uploads what a row names: a name or reference that leads out of
+    // the package's folders is not followed.
+    const std::vector<std::string> folders = {pictureFolder, pictureFolder + "_DESC"};
+    for (const std::string& file : localDescriptionFiles(value(kDescription))) {
+        if (!insideFolders(file, folders))
+            p.errors.push_back("描述图片不在数据包的文件夹中:" + file);
+        else if (!fileExists(file))
             p.errors.push_back("描述图片文件不存在:" + file);
+    }
     const std::vector<PictureReference> pictures = pictureReferences(value(kPicture));
     for (const PictureReference& picture : pictures) {
+        if (!isPlainName(picture.name)) {
+            p.errors.push_back("图片名不是文件名:" + picture.name);
+            continue;
+        }
         std::string file = pictureFilePath(pictureFolder, picture.name);
         if (!fileExists(file))
             p.errors.push_back("图片文件不存在:" + file);

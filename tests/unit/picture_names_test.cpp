@@ -160,6 +160,24 @@ TEST(PictureNames, FinishedDescriptionCleansOnlyTheOffersText) {
         EXPECT_EQ(finishDescription(c.in, c.changes, c.clearLinks), c.out) << c.in;
 }
 
+TEST(PictureNames, OnlyTheRunsOwnLocalReferencesStay) {
+    const std::string own = localPictureAddress("/p/pkg_DESC", "", false);
+    std::vector<std::string> removed;
+    EXPECT_EQ(emptyForeignLocalReferences(
+                  "<img src=\"file:///etc/passwd\"><IMG SRC=\" File:///C:/Users/a.jpg\">"
+                  "<div background=\"file:///x.gif\"></div><img src=\"" +
+                      own + "d1.jpg\"><img src=\"" + own +
+                      "../up.jpg\"><img src=\"http://a/b.jpg\"><img src=\"&#102;x\">"
+                      "<img src='file:///q.jpg'><img src=file:///u.jpg alt=x>",
+                  own, &removed),
+              "<img src=\"\"><IMG SRC=\"\"><div background=\"\"></div><img src=\"" + own +
+                  "d1.jpg\"><img src=\"\"><img src=\"http://a/b.jpg\"><img src=\"&#102;x\">"
+                  "<img src=''><img src= alt=x>");
+    EXPECT_EQ(removed, (std::vector<std::string>{"file:///etc/passwd", " File:///C:/Users/a.jpg",
+                                                 "file:///x.gif", own + "../up.jpg",
+                                                 "file:///q.jpg", "file:///u.jpg"}));
+}
+
 TEST(PictureNames, NumberedNamesAndWebAddresses) {
     EXPECT_EQ(numberedName("y.jpg", 2), "y(2).jpg");
     EXPECT_EQ(numberedName("a.b.png", 12), "a.b(12).png");

@@ -22,13 +22,15 @@ namespace {
 struct RowFixture {
     TempDir dir;
     std::string folder = dir.file("pkg");
+    std::string descFolder = folder + "_DESC";
     CategoryTree tree;
     PackageRowValues row;
 
     RowFixture() {
         std::filesystem::create_directories(platform::toPath(folder));
         writeFileBytes(pictureFilePath(folder, "abc"), "jpg");
-        writeFileBytes(dir.file("d.jpg"), "jpg");
+        std::filesystem::create_directories(platform::toPath(descFolder));
+        writeFileBytes(platform::joinPath(descFolder, "d.jpg"), "jpg");
         tree.known = true;
         tree.all = {"16", "50000671"};
         tree.leaves = {"50000671"};
@@ -37,7 +39,7 @@ struct RowFixture {
         row.price = "12.50";
         row.num = "4";
         row.picture = mainPictureEntry("abc", 0);
-        row.description = "<img src=\"" + localPictureAddress(dir.path(), "d.jpg") + "\">";
+        row.description = "<img src=\"" + localPictureAddress(descFolder, "d.jpg") + "\">";
     }
     RowProblems check() { return checkRowValues(row, tree, folder); }
 };
@@ -74,9 +76,23 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         {"missing description picture",
          [](RowFixture& f) {
              f.row.description +=
-                 "<img src=\"" + localPictureAddress(f.dir.path(), "gone.jpg") + "?size=big\">";
+                 "<img src=\"" + localPictureAddress(f.descFolder, "gone.jpg") + "?size=big\">";
          },
          {"描述图片文件不存在:@PATH@"},
+         {}},
+        // Taobao Assistant uploads what a row names: nothing outside the package's
+        // folders is followed.
+        {"local reference outside the package",
+         [](RowFixture& f) {
+             f.row.description += "<img src=\"file:///etc/passwd\">" + std::string("<img src=\"") +
+                                  localPictureAddress(f.descFolder, "../d.jpg") + "\">";
+         },
+         {"描述图片不在数据包的文件夹中:/etc/passwd",
+          "描述图片不在数据包的文件夹中:@DESC@../d.jpg"},
+         {}},
+        {"picture name that is not a file name",
+         [](RowFixture& f) { f.row.picture += mainPictureEntry("../../etc/passwd", 1); },
+         {"图片名不是文件名:../../etc/passwd"},
          {}},
         {"missing main picture file",
          [](RowFixture& f) { f.row.picture = mainPictureEntry("nothere", 0); },
@@ -103,9 +119,11 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         RowProblems p = f.check();
         std::vector<std::string> errors = c.errors;
         for (std::string& e : errors) {
+            if (std::size_t at = e.find("@DESC@"); at != std::string::npos)
+                e.replace(at, 6, platform::joinPath(f.descFolder, ""));
             if (e.find("@PATH@") == std::string::npos)
                 continue;
-            std::string file = e.find("描述") == 0 ? platform::joinPath(f.dir.path(), "gone.jpg")
+            std::string file = e.find("描述") == 0 ? platform::joinPath(f.descFolder, "gone.jpg")
                                                    : pictureFilePath(f.folder, "nothere");
             e.replace(e.find("@PATH@"), 6, file);
         }
