@@ -114,9 +114,19 @@ std::string replaceAddresses(std::string_view description,
                 continue;
             }
             std::string_view text = description.substr(piece.begin, piece.length);
+            // Only a whole attribute value, between its quotes: an address that begins
+            // another one ("x.jpg" of "x.jpg_790x10000.jpg") leaves that one alone.
+            auto whole = [&](size_t at) {
+                const size_t begin = piece.begin + at;
+                const size_t end = begin + change.address.size();
+                return begin > 0 && description[begin - 1] == '"' && end < description.size() &&
+                       description[end] == '"';
+            };
             size_t from = 0;
             for (size_t at = text.find(change.address); at != std::string_view::npos;
-                 at = text.find(change.address, from)) {
+                 at = text.find(change.address, at + 1)) {
+                if (!whole(at))
+                    continue;
                 if (at > from)
                     next.push_back({piece.begin + from, at - from, nullptr});
                 next.push_back({0, 0, &change});

@@ -36,10 +36,11 @@ struct AddressChange {
     std::string address;
     std::string local;
 };
-// Every occurrence of each address replaced, in the order given, as one replacement
-// after another would do, except that the text an earlier replacement put in is never
-// searched again: a short address that occurs in a local reference would otherwise
-// make the description grow with every further address.
+// Every occurrence of each address that is a whole attribute value (between double
+// quotes) replaced, in the order given, as one replacement after another would do,
+// except that the text an earlier replacement put in is never searched again: a short
+// address that occurs in a local reference would otherwise make the description grow
+// with every further address.
 std::string pointAtLocalPictures(std::string_view description,
                                  const std::vector<AddressChange>& changes);
 
