@@ -63,6 +63,29 @@ OfferJson parseJson(std::string_view text) {
 
 const char* const kFailurePrefix = "宝贝数据无法解析:";
 
+// The price of the first price range that has one, a JSON number read as its decimal
+// text ("price":45.0 gives "45.0"); a priceRanges text that is not such a list gives
+// the first string price found in it.
+std::string firstRangePrice(const std::string& priceRanges) {
+    if (priceRanges.empty())
+        return {};
+    try {
+        OfferJson ranges = parseJson(priceRanges);
+        if (ranges.is_array()) {
+            for (const OfferJson& range : ranges) {
+                if (!range.is_object())
+                    continue;
+                auto price = range.find("price");
+                if (price != range.end() && (price->is_string() || price->is_number()))
+                    return jsonText(*price);
+            }
+            return {};
+        }
+    } catch (const std::exception&) {
+    }
+    return textBetween(priceRanges, "\"price\":\"", "\"");
+}
+
 } // namespace
 
 std::size_t firstJsonValueLength(std::string_view answer) {
@@ -133,7 +156,7 @@ AnswerReading readOfferAnswer(std::string_view answer) {
         r.postCategryId = memberText(offer, "postCategryId");
         r.amountOnSale = memberText(offer, "amountOnSale");
         r.priceRanges = memberText(offer, "priceRanges");
-        r.jsonPrice = textBetween(r.priceRanges, "\"price\":\"", "\"");
+        r.jsonPrice = firstRangePrice(r.priceRanges);
 
         r.featureListText = memberText(offer, "productFeatureList");
         if (r.featureListText.empty())
