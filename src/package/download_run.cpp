@@ -357,6 +357,7 @@ OfferOptions DownloadRun::offerOptions() const {
     options.descriptionFolder = descriptionFolder_;
     options.offerIds = offerIds_;
     options.priceRule = priceRule;
+    options.askedOfferId = trim(offerId_);
     return options;
 }
 

@@ -164,6 +164,14 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
     if (!reading.offer)
         out.unreadable = reading.failure.empty() ? "应答中没有宝贝信息" : reading.failure;
     OfferRecord& offer = reading.record;
+    const std::string answeredId = trim(offer.offerId);
+    if (out.unreadable.empty() && !options.askedOfferId.empty() && !answeredId.empty() &&
+        answeredId != options.askedOfferId) {
+        // Written as the asked link's row, it would mark that link downloaded.
+        out.unreadable =
+            "应答中的宝贝ID(" + answeredId + ")与链接的宝贝ID(" + options.askedOfferId + ")不符";
+        return out;
+    }
 
     PackageRowValues& row = out.row;
     row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, options.offerIds,

@@ -28,6 +28,9 @@ struct OfferOptions {
     std::vector<std::string> pagePrices;
     // Applied to the row's price and to every SKU entry's price.
     PriceRule priceRule;
+    // The offer id of the link asked for; an answer for another offer is unreadable.
+    // Empty: not checked.
+    std::string askedOfferId;
 };
 
 // The services the processing uses. The look-ups are the only network work.

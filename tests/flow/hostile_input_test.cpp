@@ -370,6 +370,26 @@ TEST_F(HostileFixture, ForeignLocalReferencesAreEmptied) {
         << rowOf("4003").sub[kSubRemark];
 }
 
+// An answer for another offer was written as the asked link's row and marked it
+// downloaded; it is an offer that cannot be read now, with the reason.
+TEST_F(HostileFixture, AnAnswerForAnotherOfferFailsTheOffer) {
+    fs::copy_file(platform::toPath(fixtures + "/offers/2002.json"),
+                  platform::toPath(fixtures + "/offers/2001.json"),
+                  fs::copy_options::overwrite_existing);
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 0);
+    EXPECT_FALSE(fs::exists(platform::toPath(package)));
+    EXPECT_EQ(rowOf("2001").state, "未下载");
+    EXPECT_FALSE(rowOf("2001").ticked);
+    EXPECT_NE(rowOf("2001").sub[kSubRemark].find("应答中的宝贝ID(2002)与链接的宝贝ID(2001)不符"),
+              std::string::npos)
+        << rowOf("2001").sub[kSubRemark];
+    ASSERT_EQ(run->failedOffers().size(), 1u);
+}
+
 // An offer id is cut out of a link, which a shop page or the user supplied: it must
 // stay one field of the offer request.
 TEST_F(HostileFixture, OfferIdCannotAddFieldsToTheOfferRequest) {
