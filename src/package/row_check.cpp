@@ -7,6 +7,7 @@
 #include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 
@@ -20,6 +21,8 @@ constexpr std::size_t kPrice = 7;
 constexpr std::size_t kNum = 9;
 constexpr std::size_t kDescription = 20;
 constexpr std::size_t kPicture = 28;
+constexpr std::size_t kSkuProps = 30;
+constexpr std::size_t kPropAlias = 34;
 
 bool fileExists(const std::string& path) {
     std::error_code ec;
@@ -71,6 +74,57 @@ bool insideFolders(const std::string& file, const std::vector<std::string>& fold
             return true;
     }
     return false;
+}
+
+// Colours whose look-ups gave one value id: the alias entries "pid:vid:name" that share
+// a pair, each pair with its names as "name,name".
+std::vector<std::pair<std::string, std::string>> sameColourIds(const std::string& propAlias) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> byPair;
+    for (const std::string& entry : splitText(propAlias, ";")) {
+        std::vector<std::string> parts = splitText(entry, ":");
+        if (parts.size() < 3)
+            continue;
+        const std::string pair = parts[0] + ":" + parts[1];
+        const std::string name = entry.substr(pair.size() + 1);
+        auto it = std::find_if(byPair.begin(), byPair.end(),
+                               [&](const auto& p) { return p.first == pair; });
+        if (it == byPair.end())
+            byPair.push_back({pair, {name}});
+        else
+            it->second.push_back(name);
+    }
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const auto& [pair, names] : byPair) {
+        if (names.size() < 2)
+            continue;
+        std::string text;
+        for (const std::string& name : names)
+            text += (text.empty() ? "" : ",") + name;
+        out.push_back({pair, text});
+    }
+    return out;
+}
+
+// Sizes whose look-ups gave one value id: a size pair that comes twice with the same
+// colour among the SKU entries ("price:quantity::sizePid:sizeVid;colourPid:colourVid;"),
+// a colour that shares its id with another one left out (it is reported as such).
+std::vector<std::string> sameSizeIds(const std::string& skuProps,
+                                     const std::set<std::string>& sharedColours) {
+    std::vector<std::string> pieces = splitText(skuProps, ";");
+    std::set<std::string> seen;
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+        const std::size_t mark = pieces[i].find("::");
+        if (mark == std::string::npos)
+            continue;
+        const std::string size = pieces[i].substr(mark + 2);
+        if (sharedColours.count(pieces[i + 1]))
+            continue;
+        if (!seen.insert(size + ";" + pieces[i + 1]).second &&
+            std::find(out.begin(), out.end(), size) == out.end())
+            out.push_back(size);
+    }
+    return out;
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -184,6 +238,15 @@ RowProblems checkRowFields(const std::vector<std::string>& values, const Categor
         if (!fileExists(file))
             p.errors.push_back("图片文件不存在:" + file);
     }
+
+    // Taobao refuses an offer's SKUs when two of its values share an id.
+    std::set<std::string> sharedColours;
+    for (const auto& [pair, names] : sameColourIds(value(kPropAlias))) {
+        p.errors.push_back("颜色值ID重复:" + names);
+        sharedColours.insert(pair);
+    }
+    for (const std::string& pair : sameSizeIds(value(kSkuProps), sharedColours))
+        p.errors.push_back("尺码值ID重复:" + pair);
 
     const std::string cid = value(kCid);
     if (cid.empty() || cid == "0")

@@ -98,6 +98,33 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
          [](RowFixture& f) { f.row.picture = mainPictureEntry("nothere", 0); },
          {"图片文件不存在:@PATH@"},
          {}},
+        // Two colours (or sizes) of one offer that came back with one value id: Taobao
+        // refuses such SKUs.
+        {"two colours with one value id",
+         [](RowFixture& f) {
+             f.row.propAlias = "1627207:28326:红色;1627207:28338:蓝色;1627207:28326:酒红色";
+             f.row.skuProps = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28314;"
+                              "1627207:28338;12.50:1::20509:28314;1627207:28326;";
+         },
+         {"颜色值ID重复:红色,酒红色"},
+         {}},
+        {"two sizes with one value id",
+         [](RowFixture& f) {
+             f.row.propAlias = "1627207:28326:红色;1627207:28338:蓝色";
+             f.row.skuProps = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28314;"
+                              "1627207:28326;12.50:1::20509:28314;1627207:28338;"
+                              "12.50:1::20509:28315;1627207:28338;";
+         },
+         {"尺码值ID重复:20509:28314"},
+         {}},
+        {"every colour and size its own value id",
+         [](RowFixture& f) {
+             f.row.propAlias = "1627207:28326:红色;1627207:28338:蓝色";
+             f.row.skuProps = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28315;"
+                              "1627207:28326;12.50:1::20509:28314;1627207:28338;";
+         },
+         {},
+         {}},
         {"category 0", [](RowFixture& f) { f.row.cid = "0"; }, {}, {"类目为0"}},
         {"category not a leaf",
          [](RowFixture& f) { f.row.cid = "16"; },
