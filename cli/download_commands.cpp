@@ -121,6 +121,17 @@ int runDownloadCommand(CliContext& context, Args& args) {
     ItemList list;
     loadItemRows(*context.db, filter, list);
 
+    // --out names the package file: a folder would give a hidden ".csv" in it.
+    if (!out.empty()) {
+        std::error_code folderError;
+        const bool folder = out.back() == '/' || out.back() == '\\' ||
+                            std::filesystem::is_directory(platform::toPath(out), folderError);
+        if (folder) {
+            std::cerr << "--out \"" << out
+                      << "\" 是文件夹,请给出数据包文件名,例如 --out 文件夹/淘宝助理数据包.csv\n";
+            return kExitUsage;
+        }
+    }
     // Absolute and ending in ".csv", so the picture folders are the path without it.
     state.saveFile = packageFilePath(out.empty() ? storedPackagePath(context) : out);
     state.pagePrice = pagePrice;

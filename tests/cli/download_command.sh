@@ -49,6 +49,12 @@ grep -qF "notes.csv\"不是淘宝助理数据包" "$work/err" || fail "not a pac
 [ "$(cat "$work/notes.csv")" = "$(printf 'my notes\r\n')" ] || fail "notes changed"
 cli link untick --all >/dev/null
 
+# --out with a folder is refused in words: no hidden ".csv" inside it.
+expect_rc 2 cli download --out "$work/out-pkg/"
+grep -q "是文件夹,请给出数据包文件名" "$work/err" || fail "folder refusal: $(cat "$work/err")"
+expect_rc 2 cli download --out "$work/out-pkg"
+[ ! -e "$work/out-pkg/.csv" ] || fail "hidden .csv written"
+
 # Nothing ticked left; unknown Group; two choices at once.
 expect_rc 1 cli download --out "$pkg" --append
 grep -q "请勾选要下载的宝贝." "$work/err" || fail "nothing ticked"
