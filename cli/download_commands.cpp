@@ -121,6 +121,17 @@ int runDownloadCommand(CliContext& context, Args& args) {
     ItemList list;
     loadItemRows(*context.db, filter, list);
 
+    // --out names the package file: a folder would give a hidden ".csv" in it.
+    if (!out.empty()) {
+        std::error_code folderError;
+        const bool folder = out.back() == '/' || out.back() == '\\' ||
+                            std::filesystem::is_directory(platform::toPath(out), folderError);
+        if (folder) {
+            std::cerr << "--out \"" << out
+                      << "\" 是文件夹,请给出数据包文件名,例如 --out 文件夹/淘宝助理数据包.csv\n";
+            return kExitUsage;
+        }
+    }
     // Absolute and ending in ".csv", so the picture folders are the path without it.
     state.saveFile = packageFilePath(out.empty() ? storedPackagePath(context) : out);
     state.pagePrice = pagePrice;
@@ -135,6 +146,11 @@ int runDownloadCommand(CliContext& context, Args& args) {
             return kExitFailed;
         }
     }
+    DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
+                    list, context.config);
+    // Another run on this data folder may be writing its row: nothing is touched then.
+    if (!run.holdRunLock())
+        return kExitFailed;
     // A row that a sudden end left unfinished is cut first: it may be the whole file.
     std::string repaired = repairPendingRow(*context.db);
     if (!repaired.empty())
@@ -148,8 +164,6 @@ int runDownloadCommand(CliContext& context, Args& args) {
         return kExitFailed;
     }
 
-    DownloadRun run({*context.db, dialogs, context.desktop, context.loop, context.clock}, state,
-                    list, context.config);
     run.priceRule = priceRule;
     Connection report = run.offerEnded.connect(
         [](int ordinal, int total, const std::string& offerId, const std::string& result) {

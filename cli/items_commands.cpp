@@ -145,13 +145,27 @@ std::string cell(const std::string& text) {
     return out;
 }
 
+// Every Item Link, those whose Group is gone included (the window's 未分组).
+ItemFilter everyLink(CliContext& context) {
+    ItemFilter filter;
+    for (const Group& group : GroupStore(*context.db).list())
+        filter.groupIds.push_back(group.id);
+    filter.groupIds.push_back(kNoGroup);
+    return filter;
+}
+
 int linkList(CliContext& context, Args& args) {
     ItemFilter filter;
     for (const std::string& name : args.values("--group")) {
         std::optional<std::int64_t> id = GroupStore(*context.db).find(name);
-        // A name that is no Group shows nothing, as the window's list would.
+        // 未分组 selects the links of no Group, as the picker's last entry does; a name
+        // that is no Group shows nothing, as the window's list would.
+        if (!id && name == kNoGroupName)
+            id = kNoGroup;
         filter.groupIds.push_back(id.value_or(-1));
     }
+    if (filter.groupIds.empty())
+        filter.groupIds = everyLink(context).groupIds;
     std::string state = args.value("--state");
     filter.keyword = args.value("--keyword");
     if (args.missingValue() || !args.unknownOption().empty() || args.rest().size() != 1)
@@ -230,7 +244,7 @@ int runLinkCommand(CliContext& context, Args& args) {
         return printUsage(kLinkUsage);
 
     ItemList list;
-    loadItemRows(*context.db, {}, list);
+    loadItemRows(*context.db, everyLink(context), list);
     std::vector<int> rows;
     if (!findRows(context, list, ids, rows))
         return kExitFailed;

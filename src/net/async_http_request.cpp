@@ -191,8 +191,10 @@ void AsyncHttpRequest::complete(Job& job) {
     int status = r.status;
     std::int64_t dataSize = contentLength(r);
     std::int64_t bytesRead = stream.size();
-    bool success =
-        (status == 200 || status == 206) && (dataSize == 0 || dataSize == bytesRead) && !r.tooLarge;
+    // A transfer that ended early (cut, silent too long) failed whatever its framing said:
+    // a chunked answer has no length to compare.
+    bool success = (status == 200 || status == 206) && (dataSize == 0 || dataSize == bytesRead) &&
+                   !r.tooLarge && !r.transferFailed;
 
     bool live = true;
     if (success) {

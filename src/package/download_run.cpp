@@ -2,6 +2,7 @@
 
 #include "items/item_list.hpp"
 #include "package/lookup_memory.hpp"
+#include "package/package_check.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
@@ -134,9 +135,36 @@ void DownloadRun::armTimer() {
     });
 }
 
+bool DownloadRun::holdRunLock() {
+    if (runLock_)
+        return true;
+    const std::string database = ports_.db.path();
+    if (database.empty())
+        return true;
+    auto lock = std::make_unique<platform::FileLock>(database + ".run-lock");
+    if (!lock->isHeld()) {
+        ports_.dialogs.message(
+            "提示", "另一个下载正在进行(同一个数据文件夹),请等它结束后再开始下载.", Icon::Warning);
+        return false;
+    }
+    runLock_ = std::move(lock);
+    return true;
+}
+
 bool DownloadRun::startDownload() {
     if (state_.panel.visible())
         return false;
+    // Before the pending row is repaired: that row may be another run's, being written.
+    if (!holdRunLock())
+        return false;
+    // A run that does not start keeps no lock.
+    struct ReleaseUnlessRunning {
+        DownloadRun& run;
+        ~ReleaseUnlessRunning() {
+            if (run.outcome_ != RunOutcome::Running)
+                run.runLock_.reset();
+        }
+    } release{*this};
     Dialogs& dialogs = ports_.dialogs;
     // A row left half-done by a sudden end goes before anything looks at the file.
     std::string repaired = repairPendingRow(ports_.db);
@@ -215,9 +243,16 @@ bool DownloadRun::startDownload() {
             makeFolder(descriptionFolder_);
             break;
         }
-        case FileExistsChoice::Append:
-            // Appending destroys nothing: the choice itself is the answer.
+        case FileExistsChoice::Append: {
+            // Appending destroys nothing: the choice itself is the answer. Only a whole
+            // package takes rows; an empty file becomes one.
+            const std::string problem = packageAppendProblem(file);
+            if (!problem.empty()) {
+                dialogs.message("提示", problem, Icon::Error);
+                return false;
+            }
             break;
+        }
         }
     }
 
@@ -322,6 +357,7 @@ OfferOptions DownloadRun::offerOptions() const {
     options.descriptionFolder = descriptionFolder_;
     options.offerIds = offerIds_;
     options.priceRule = priceRule;
+    options.askedOfferId = trim(offerId_);
     return options;
 }
 
@@ -401,6 +437,7 @@ void DownloadRun::finish(RunOutcome outcome) {
         ports_.loop.cancelTimer(timer_);
         timer_ = 0;
     }
+    runLock_.reset();
     ended.emit(outcome);
 }
 
@@ -544,8 +581,10 @@ void DownloadRun::completeOffer() {
         failure = e.what();
     }
     if (failure.empty()) {
+        // An empty file is written as a new package, with its mark and header lines.
+        const bool empty = exists && platform::regularFileSize(file).value_or(0) == 0;
         failure = appendPackageRow(buildPackageRow(row), file,
-                                   exists ? kExistingPackageFile : kNewPackageFile);
+                                   exists && !empty ? kExistingPackageFile : kNewPackageFile);
         if (!failure.empty()) {
             // The writer left the file as it was.
             try {
@@ -571,9 +610,18 @@ void DownloadRun::completeOffer() {
                  ":产品类别:" + categoryText_;
         if (!heldOffer_->originalPrice.empty())
             remark += ";原价:" + heldOffer_->originalPrice + ",按价格规则改为:" + row.price;
+        if (!heldOffer_->foreignReferences.empty()) {
+            std::string removed;
+            for (const std::string& r : heldOffer_->foreignReferences)
+                removed += (removed.empty() ? "" : ",") + r;
+            remark += ";描述中指向本机文件的图片地址已清空:" + removed;
+        }
         if (!lookupFailures_.empty()) {
-            std::string reason = "属性查询无应答 " + std::to_string(lookupFailures_.size()) +
-                                 " 次(网络错误),属性和SKU不完整";
+            std::string failed;
+            for (const std::string& f : lookupFailures_)
+                failed += (failed.empty() ? "" : ",") + f;
+            std::string reason = "属性查询失败 " + std::to_string(lookupFailures_.size()) + " 次(" +
+                                 failed + "),属性和SKU不完整";
             remark += ";" + reason;
             incompleteOffers_.push_back({offerId_, reason});
         }

@@ -8,6 +8,7 @@
 #include "package/picture_job.hpp"
 #include "package/price_rule.hpp"
 #include "package/row_check.hpp"
+#include "platform/platform.hpp"
 #include "ui/clock.hpp"
 #include "ui/event_loop.hpp"
 #include "ui/main_state.hpp"
@@ -56,6 +57,12 @@ public:
     // Applied to every price the run writes (the window's stored rule, or the CLI's
     // --price-rule for one run).
     PriceRule priceRule;
+
+    // One run at a time on a data folder: takes its run lock (held by the system, so a
+    // killed run never blocks the next), or says that another run is going on and
+    // returns false. startDownload takes it; a caller that touches the package before
+    // may take it first. Released when the run ends or does not start.
+    bool holdRunLock();
 
     // "开始下载". Returns true when the run started.
     bool startDownload();
@@ -182,6 +189,7 @@ private:
     // An offer request of this run is out and its answer not yet taken.
     bool awaitingAnswer_ = false;
     TimerId timer_ = 0;
+    std::unique_ptr<platform::FileLock> runLock_;
     std::string transportError_;
     std::vector<std::unique_ptr<PictureJob>> jobs_;
     // Last: destroyed first, so that no answer arrives into a half-destroyed run.

@@ -164,6 +164,14 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
     if (!reading.offer)
         out.unreadable = reading.failure.empty() ? "应答中没有宝贝信息" : reading.failure;
     OfferRecord& offer = reading.record;
+    const std::string answeredId = trim(offer.offerId);
+    if (out.unreadable.empty() && !options.askedOfferId.empty() && !answeredId.empty() &&
+        answeredId != options.askedOfferId) {
+        // Written as the asked link's row, it would mark that link downloaded.
+        out.unreadable =
+            "应答中的宝贝ID(" + answeredId + ")与链接的宝贝ID(" + options.askedOfferId + ")不符";
+        return out;
+    }
 
     PackageRowValues& row = out.row;
     row.price = decidePrice(offer.jsonPrice, offer.offerId, options.pagePrice, options.offerIds,
@@ -217,7 +225,9 @@ ProcessedOffer processOffer(std::string_view answer, const OfferOptions& options
     out.descriptionFolder = options.descriptionFolder;
     if (options.descLocal)
         listDescriptionPictures(offer.description, options.descriptionFolder, out);
-    row.description = finishDescription(out.description, everyChange(out), out.clearLinks);
+    row.description = emptyForeignLocalReferences(
+        finishDescription(out.description, everyChange(out), out.clearLinks),
+        localPictureAddress(out.descriptionFolder, ""), &out.foreignReferences);
 
     AnswerTags tags = readAnswerTags(answer);
     row.autoFill = tags.autoFill;
@@ -267,7 +277,11 @@ PackageRowValues finishRow(const ProcessedOffer& offer) {
         if (!known->second.empty())
             changes.push_back({r.address, known->second});
     }
-    row.description = finishDescription(offer.description, changes, offer.clearLinks);
+    // Only the run's own local references stay: a supplier's file address would have
+    // Taobao Assistant upload a file of this computer.
+    row.description =
+        emptyForeignLocalReferences(finishDescription(offer.description, changes, offer.clearLinks),
+                                    localPictureAddress(folder, ""));
     return row;
 }
 

@@ -28,6 +28,9 @@ struct OfferOptions {
     std::vector<std::string> pagePrices;
     // Applied to the row's price and to every SKU entry's price.
     PriceRule priceRule;
+    // The offer id of the link asked for; an answer for another offer is unreadable.
+    // Empty: not checked.
+    std::string askedOfferId;
 };
 
 // The services the processing uses. The look-ups are the only network work.
@@ -88,6 +91,8 @@ struct ProcessedOffer {
     std::string descriptionFolder;
     std::vector<PictureEntry> pictureEntries;
     std::vector<DescriptionReference> descriptionReferences;
+    // Local file addresses of the supplier's description, emptied in the row.
+    std::vector<std::string> foreignReferences;
 };
 
 // Reads one offer answer (not an Error Response): the offer, its price, its category

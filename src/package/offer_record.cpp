@@ -32,11 +32,59 @@ std::string jsonText(const OfferJson& value) {
     return value.dump(-1, ' ', false, OfferJson::error_handler_t::replace);
 }
 
+// Real offers nest a few levels; a value nested deeper than this is refused before it
+// is parsed, as reading it back as text would recurse once per level.
+constexpr int kMaxNesting = 200;
+
+bool nestsTooDeep(std::string_view text) {
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            std::size_t end = stringEnd(text, i);
+            if (end == std::string_view::npos)
+                return false;
+            i = end - 1;
+        } else if (c == '{' || c == '[') {
+            if (++depth > kMaxNesting)
+                return true;
+        } else if (c == '}' || c == ']') {
+            --depth;
+        }
+    }
+    return false;
+}
+
 OfferJson parseJson(std::string_view text) {
+    if (nestsTooDeep(text))
+        throw std::runtime_error("JSON嵌套超过" + std::to_string(kMaxNesting) + "层");
     return OfferJson::parse(text.begin(), text.end());
 }
 
 const char* const kFailurePrefix = "宝贝数据无法解析:";
+
+// The price of the first price range that has one, a JSON number read as its decimal
+// text ("price":45.0 gives "45.0"); a priceRanges text that is not such a list gives
+// the first string price found in it.
+std::string firstRangePrice(const std::string& priceRanges) {
+    if (priceRanges.empty())
+        return {};
+    try {
+        OfferJson ranges = parseJson(priceRanges);
+        if (ranges.is_array()) {
+            for (const OfferJson& range : ranges) {
+                if (!range.is_object())
+                    continue;
+                auto price = range.find("price");
+                if (price != range.end() && (price->is_string() || price->is_number()))
+                    return jsonText(*price);
+            }
+            return {};
+        }
+    } catch (const std::exception&) {
+    }
+    return textBetween(priceRanges, "\"price\":\"", "\"");
+}
 
 } // namespace
 
@@ -108,7 +156,7 @@ AnswerReading readOfferAnswer(std::string_view answer) {
         r.postCategryId = memberText(offer, "postCategryId");
         r.amountOnSale = memberText(offer, "amountOnSale");
         r.priceRanges = memberText(offer, "priceRanges");
-        r.jsonPrice = textBetween(r.priceRanges, "\"price\":\"", "\"");
+        r.jsonPrice = firstRangePrice(r.priceRanges);
 
         r.featureListText = memberText(offer, "productFeatureList");
         if (r.featureListText.empty())

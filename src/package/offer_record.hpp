@@ -29,7 +29,7 @@ struct OfferRecord {
     std::string postCategryId; // only logged
     std::string amountOnSale;  // only logged
     std::string priceRanges;   // compact JSON text
-    std::string jsonPrice;     // first string price of priceRanges
+    std::string jsonPrice;     // first price of priceRanges, a number as its decimal text
     std::string featureListText;
     std::string categoryText;  // feature "产品类别"
     std::string gender;        // feature "适用性别"

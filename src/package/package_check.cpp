@@ -99,6 +99,40 @@ bool PackageCheck::hasWarnings() const {
     return false;
 }
 
+std::string packageAppendProblem(const std::string& path) {
+    std::optional<std::string> bytes = readBytes(path);
+    if (!bytes)
+        return "无法读取文件\"" + path + "\",不能追加.";
+    if (bytes->empty())
+        return {};
+    const std::string notPackage =
+        "\"" + path + "\"不是淘宝助理数据包(没有字节顺序标记和表头),不能追加.";
+    std::string_view data = *bytes;
+    if (data.substr(0, 2) != "\xff\xfe")
+        return notPackage;
+    data.remove_prefix(2);
+    const std::string cut = "\"" + path + "\"的最后一行不完整(文件被截断),不能追加.";
+    std::optional<std::string> text = toUtf8(data, "utf-16le");
+    if (!text)
+        return data.size() % 2 ? cut : notPackage;
+    const std::vector<std::string> headers = packageHeaderLines();
+    std::string head;
+    for (const std::string& header : headers)
+        head += header + "\r\n";
+    if (text->rfind(head.substr(0, head.size() - 2), 0) != 0)
+        return notPackage;
+    // The writer ends the file right after the last row's last field.
+    const std::vector<PackageFileRow> records = splitPackageRecords(*text);
+    if (records.size() < headers.size())
+        return notPackage;
+    const bool endsAtRow =
+        records.size() == headers.size()
+            ? *text == head.substr(0, head.size() - 2)
+            : records.back().fields.size() == static_cast<std::size_t>(kPackageColumnCount) &&
+                  text->back() != '\n' && text->back() != '\r';
+    return endsAtRow ? std::string() : cut;
+}
+
 PackageCheck checkPackageFile(const std::string& path, const CategoryTree& tree) {
     PackageCheck check;
     std::optional<std::string> bytes = readBytes(path);

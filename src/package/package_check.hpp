@@ -35,6 +35,11 @@ struct PackageCheck {
     bool hasWarnings() const;
 };
 
+// Why rows cannot be appended to the existing file at path: it is not a package (no
+// byte-order mark and header lines) or it does not end where a row ends (cut in the
+// middle of one). Empty when they can, and for an empty file (written as a new package).
+std::string packageAppendProblem(const std::string& path);
+
 // Reads and checks the package file at path (a UTF-8 path): byte-order mark, UTF-16LE,
 // the three header lines, 50 fields per row, and each row as the download run checks
 // it, with the picture files in the folder beside the file.

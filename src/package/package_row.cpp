@@ -69,10 +69,18 @@ std::string packageColumnValue(const PackageColumn& column, const PackageRowValu
 }
 
 std::string fieldText(std::string_view value, bool keepLineBreaks) {
-    std::string out(value);
-    for (char& c : out)
-        if (c == '\t' || (!keepLineBreaks && (c == '\r' || c == '\n')))
-            c = ' ';
+    std::string out;
+    out.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        const bool lineBreak = c == '\r' || c == '\n';
+        out += c == '\t' || (!keepLineBreaks && lineBreak) ? ' ' : c;
+        // The importer ends a quoted field at a quote before a line break; a blank
+        // between them is harmless in HTML.
+        if (c == '"' && keepLineBreaks && i + 1 < value.size() &&
+            (value[i + 1] == '\r' || value[i + 1] == '\n'))
+            out += ' ';
+    }
     return out;
 }
 

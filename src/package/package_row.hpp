@@ -56,7 +56,9 @@ std::string packageColumnValue(const PackageColumn& column, const PackageRowValu
 using PackageRow = std::vector<std::string>;
 
 // A value made one field: every tab becomes a blank, and so does every CR and LF unless
-// the column keeps line breaks (the description, which the importer reads quoted).
+// the column keeps line breaks (the description, which the importer reads quoted); there
+// a double quote right before a line break gets a blank after it, as the importer would
+// end the field at that quote.
 std::string fieldText(std::string_view value, bool keepLineBreaks);
 
 // The 50 fields in column order, each value made one field (fieldText), quoted ones in

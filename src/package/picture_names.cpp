@@ -3,6 +3,7 @@
 #include "package/package_names.hpp"
 #include "store/text_routines.hpp"
 
+#include <algorithm>
 #include <set>
 
 namespace lw {
@@ -113,9 +114,19 @@ std::string replaceAddresses(std::string_view description,
                 continue;
             }
             std::string_view text = description.substr(piece.begin, piece.length);
+            // Only a whole attribute value, between its quotes: an address that begins
+            // another one ("x.jpg" of "x.jpg_790x10000.jpg") leaves that one alone.
+            auto whole = [&](size_t at) {
+                const size_t begin = piece.begin + at;
+                const size_t end = begin + change.address.size();
+                return begin > 0 && description[begin - 1] == '"' && end < description.size() &&
+                       description[end] == '"';
+            };
             size_t from = 0;
             for (size_t at = text.find(change.address); at != std::string_view::npos;
-                 at = text.find(change.address, from)) {
+                 at = text.find(change.address, at + 1)) {
+                if (!whole(at))
+                    continue;
                 if (at > from)
                     next.push_back({piece.begin + from, at - from, nullptr});
                 next.push_back({0, 0, &change});
@@ -148,6 +159,57 @@ std::string finishDescription(std::string_view description,
         cleanDescriptionText(cleaned, clearLinks);
         return cleaned;
     });
+}
+
+namespace {
+
+// A name that stays inside its folder.
+bool isPlainFileName(std::string_view name) {
+    return !name.empty() && name.find_first_of("/\\") == std::string_view::npos &&
+           name.find_first_not_of('.') != std::string_view::npos;
+}
+
+} // namespace
+
+std::string emptyForeignLocalReferences(std::string_view description, const std::string& ownPrefix,
+                                        std::vector<std::string>* removed) {
+    const std::string lower = lowerAscii(description);
+    std::string out;
+    std::size_t copied = 0;
+    std::size_t from = 0;
+    while (true) {
+        std::size_t src = lower.find("src=", from);
+        std::size_t background = lower.find("background=", from);
+        std::size_t at = std::min(src, background);
+        if (at == std::string::npos)
+            break;
+        std::size_t start = at + (at == src ? 4 : 11);
+        // The value in either quote, or unquoted up to a blank or the tag's end.
+        std::size_t end = std::string_view::npos;
+        if (start < description.size() &&
+            (description[start] == '"' || description[start] == '\'')) {
+            end = description.find(description[start], start + 1);
+            ++start;
+        } else {
+            end = description.find_first_of(" \t\r\n>", start);
+        }
+        if (end == std::string_view::npos)
+            end = description.size();
+        const std::string_view value = description.substr(start, end - start);
+        const std::string decoded = trim(decodeEntities(value));
+        const bool local = lowerAscii(decoded).rfind("file:", 0) == 0;
+        const bool own = decoded.rfind(ownPrefix, 0) == 0 &&
+                         isPlainFileName(std::string_view(decoded).substr(ownPrefix.size()));
+        if (local && !own) {
+            out += description.substr(copied, start - copied);
+            copied = end;
+            if (removed)
+                removed->emplace_back(value);
+        }
+        from = std::max(end, start + 1);
+    }
+    out += description.substr(copied);
+    return out;
 }
 
 std::string numberedName(const std::string& name, int number) {

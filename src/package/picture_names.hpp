@@ -36,12 +36,20 @@ struct AddressChange {
     std::string address;
     std::string local;
 };
-// Every occurrence of each address replaced, in the order given, as one replacement
-// after another would do, except that the text an earlier replacement put in is never
-// searched again: a short address that occurs in a local reference would otherwise
-// make the description grow with every further address.
+// Every occurrence of each address that is a whole attribute value (between double
+// quotes) replaced, in the order given, as one replacement after another would do,
+// except that the text an earlier replacement put in is never searched again: a short
+// address that occurs in a local reference would otherwise make the description grow
+// with every further address.
 std::string pointAtLocalPictures(std::string_view description,
                                  const std::vector<AddressChange>& changes);
+
+// The description with every src= and background= value (any letter case, in either
+// quote or none) that names a local file ("file:", entities decoded) emptied, except the run's own
+// references: a plain file name right after ownPrefix (the description folder's
+// localPictureAddress with an empty name). The values emptied are added to removed.
+std::string emptyForeignLocalReferences(std::string_view description, const std::string& ownPrefix,
+                                        std::vector<std::string>* removed = nullptr);
 
 // "&lt;", "&gt;", "&quot;", "&amp;" and "&nbsp;" decoded once each, in that order.
 std::string decodeEntities(std::string_view text);

@@ -1,5 +1,6 @@
 #include "package/price_rule.hpp"
 
+#include <algorithm>
 #include <vector>
 
 namespace lw {
@@ -69,6 +70,44 @@ std::string shortestScaled(std::int64_t value, int decimals) {
     while (!fraction.empty() && fraction.back() == '0')
         fraction.pop_back();
     return fraction.empty() ? text : text + "." + fraction;
+}
+
+// A price text in 1e-4 yuan. A price with more decimals, or with more whole digits
+// than the rule works on, is first rounded to the fen (half up), so the rule still
+// applies; exact is false then. nullopt when the text is no amount at all.
+struct PriceAmount {
+    std::int64_t scaled = 0;
+    bool exact = true;
+};
+
+std::optional<PriceAmount> parsePrice(std::string_view text) {
+    if (std::optional<std::int64_t> scaled = parseScaled(text, 4))
+        return PriceAmount{*scaled, true};
+    text = trimmed(text);
+    constexpr int kMaxPriceWholeDigits = 12;
+    std::int64_t whole = 0;
+    int wholeDigits = 0;
+    std::string fraction;
+    bool point = false;
+    for (char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+        } else if (c < '0' || c > '9') {
+            return std::nullopt;
+        } else if (point) {
+            fraction += c;
+        } else {
+            if (++wholeDigits > kMaxPriceWholeDigits)
+                return std::nullopt;
+            whole = whole * 10 + (c - '0');
+        }
+    }
+    if (wholeDigits == 0 && fraction.empty())
+        return std::nullopt;
+    fraction.resize(std::max<std::size_t>(fraction.size(), 3), '0');
+    const std::int64_t fen =
+        whole * 100 + (fraction[0] - '0') * 10 + (fraction[1] - '0') + (fraction[2] >= '5' ? 1 : 0);
+    return PriceAmount{fen * 100, false};
 }
 
 std::int64_t floorDiv(std::int64_t a, std::int64_t b) {
@@ -291,11 +330,16 @@ std::optional<PriceRule> priceRuleFromFields(const PriceRuleFields& fields, std:
 std::string applyPriceRule(const PriceRule& rule, const std::string& price) {
     if (!rule.active())
         return price;
-    std::optional<std::int64_t> scaled = parseScaled(price, 4);
-    if (!scaled || *scaled <= 0)
+    std::optional<PriceAmount> amount = parsePrice(price);
+    if (!amount || amount->scaled <= 0)
         return price;
-    const std::int64_t original = *scaled * (kUnitsPerFen * 100 / kPriceScale);
-    std::int64_t units = *scaled * rule.factorTenThousandths + rule.additionFen * kUnitsPerFen;
+    const std::int64_t scaled = amount->scaled;
+    std::int64_t units = 0;
+    // A price too large to work on exactly is far beyond what Taobao takes; it is
+    // written in fen for the row check to report.
+    if (__builtin_mul_overflow(scaled, rule.factorTenThousandths, &units) ||
+        __builtin_add_overflow(units, rule.additionFen * kUnitsPerFen, &units))
+        return formatFen(scaled / (kPriceScale / 100));
     std::int64_t fen = 0;
     switch (rule.rounding) {
     case PriceRounding::None:
@@ -313,7 +357,7 @@ std::string applyPriceRule(const PriceRule& rule, const std::string& price) {
     }
     if (fen < rule.minimumFen)
         fen = rule.minimumFen;
-    if (fen * kUnitsPerFen == original)
+    if (amount->exact && fen * (kPriceScale / 100) == scaled)
         return price;
     return formatFen(fen);
 }

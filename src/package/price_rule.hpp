@@ -41,7 +41,8 @@ std::string priceRuleCaption(const PriceRule& rule);
 
 // The price a rule makes of a price text: two decimals when the rule changed it, the
 // text unchanged when the rule is off, the text is not a positive amount or the rule
-// gives the same amount.
+// gives the same amount. A price with more than four decimals or more than eight whole
+// digits is rounded to the fen first (and so always written with two decimals).
 std::string applyPriceRule(const PriceRule& rule, const std::string& price);
 
 // skuProps with the rule applied to the price of every SKU entry

@@ -25,6 +25,12 @@ bool isSize(const std::string& name) {
     return startsWithNoCase(name, "尺码");
 }
 
+// Supplier text inside a list field: its separators become their full-width forms, so
+// the text can never add an entry or a pair of its own.
+std::string supplierText(const std::string& text) {
+    return replaceAll(replaceAll(replaceAll(text, ";", "；"), ":", "："), ",", "，");
+}
+
 } // namespace
 
 std::vector<LookupKey>
@@ -105,7 +111,7 @@ PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
                 appendItem(m.cateProps, ids.pid + ":" + ids.vid);
             } else if (f.name == "品牌") {
                 m.inputPids = pid;
-                m.inputValues = f.value + ";型号;" + articleNumber;
+                m.inputValues = supplierText(f.value) + ";型号;" + supplierText(articleNumber);
             }
         }
     }
@@ -118,7 +124,7 @@ PropertyMapping mapProperties(PropertyLookup& lookup, const std::string& cid,
             continue;
         const std::string pair = colourPid + ":" + vid;
         appendItem(m.cateProps, pair);
-        appendItem(m.propAlias, pair + ":" + colour);
+        appendItem(m.propAlias, pair + ":" + supplierText(colour));
         for (const std::string& size : sizes) {
             ValueIds ids = lookup.valueIds(cid, sizePid, size);
             if (ids.vid.empty())

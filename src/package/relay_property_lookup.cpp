@@ -15,8 +15,8 @@ namespace {
 // The answer text a remembered id stands for.
 std::string rememberedAnswer(const LookupKey& key, const ValueIds& ids) {
     if (key.pid.empty())
-        return "<pid>" + ids.pid + "</pid>";
-    return "<pid>" + ids.pid + "</pid><vid>" + ids.vid + "</vid>";
+        return "<result><pid>" + ids.pid + "</pid></result>";
+    return "<result><pid>" + ids.pid + "</pid><vid>" + ids.vid + "</vid></result>";
 }
 
 // The answers of queries, asked over up to concurrency connections at once, each
@@ -42,6 +42,19 @@ std::vector<std::string> askAll(const std::string& endpoint,
 }
 
 } // namespace
+
+std::string lookupAnswerFailure(const std::string& answer) {
+    if (isNetworkFailure(answer))
+        return "网络错误";
+    if (isErrorResponse(answer))
+        return "错误应答";
+    if (trim(answer).empty())
+        return "空应答";
+    const bool result = answer.find("<result>") != std::string::npos ||
+                        answer.find("<result/>") != std::string::npos ||
+                        answer.find("<result ") != std::string::npos;
+    return result ? std::string() : "应答不是查询结果";
+}
 
 std::string lookupQuery(const LookupKey& key) {
     return key.pid.empty() ? propertyLookupQuery(key.cid, key.name)
@@ -86,7 +99,7 @@ void RelayPropertyLookup::prefetch(const std::vector<LookupKey>& keys) {
         std::string answer =
             answers ? (*answers)[i]
                     : "网络错误:Request cancelled\r\n" + app_.lookupEndpoint + "?" + queries[i];
-        if (!isNetworkFailure(answer)) {
+        if (lookupAnswerFailure(answer).empty()) {
             ValueIds found{textBetween(answer, "<pid>", "</pid>"),
                            textBetween(answer, "<vid>", "</vid>")};
             bool wasFound = key.pid.empty() ? !found.pid.empty() : !found.vid.empty();
@@ -102,7 +115,9 @@ std::string RelayPropertyLookup::prefetchedPropertyId(const std::string& cid,
                                                       const std::string& name) {
     const LookupKey key{cid, "", name};
     if (auto known = answers_.find(key); known != answers_.end())
-        return textBetween(known->second, "<pid>", "</pid>");
+        return lookupAnswerFailure(known->second).empty()
+                   ? textBetween(known->second, "<pid>", "</pid>")
+                   : std::string();
     if (workers_ && app_.missing.empty())
         if (std::optional<ValueIds> remembered = workers_->memory.find(key))
             return remembered->pid;
@@ -125,12 +140,14 @@ std::string RelayPropertyLookup::propertyId(const std::string& cid, const std::s
     log_.append(app_.lookupEndpoint + "?tablename=TB_ItemProps&cid=" + cid + "&name=" + name);
     if (!app_.missing.empty()) {
         log_.append(app_.missing);
-        failures_.push_back(name);
+        failures_.push_back(name + ":未设置Relay");
         return {};
     }
     const std::string answer = answerOf(LookupKey{cid, "", name});
-    if (isNetworkFailure(answer))
-        failures_.push_back(name);
+    if (std::string why = lookupAnswerFailure(answer); !why.empty()) {
+        failures_.push_back(name + ":" + why);
+        return {};
+    }
     return textBetween(answer, "<pid>", "</pid>");
 }
 
@@ -140,12 +157,14 @@ ValueIds RelayPropertyLookup::valueIds(const std::string& cid, const std::string
                 "&name=" + name);
     if (!app_.missing.empty()) {
         log_.append(app_.missing);
-        failures_.push_back(name);
+        failures_.push_back(name + ":未设置Relay");
         return {};
     }
     const std::string answer = answerOf(LookupKey{cid, pid, name});
-    if (isNetworkFailure(answer))
-        failures_.push_back(name);
+    if (std::string why = lookupAnswerFailure(answer); !why.empty()) {
+        failures_.push_back(name + ":" + why);
+        return {};
+    }
     return {textBetween(answer, "<pid>", "</pid>"), textBetween(answer, "<vid>", "</vid>")};
 }
 

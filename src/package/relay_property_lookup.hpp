@@ -44,8 +44,9 @@ public:
     void prefetch(const std::vector<LookupKey>& keys) override;
     std::string prefetchedPropertyId(const std::string& cid, const std::string& name) override;
 
-    // The look-ups that got no answer (network, missing configuration), as
-    // "cid:name" texts; "not found" answers are not among them.
+    // The look-ups that failed (network, an Error Response, an empty or foreign answer,
+    // missing configuration), as "name:why" texts; "not found" answers are not among
+    // them.
     const std::vector<std::string>& failures() const { return failures_; }
     // Look-ups sent to the Relay so far.
     int sent() const { return sent_; }
@@ -63,6 +64,10 @@ private:
     std::vector<std::string> failures_;
     int sent_ = 0;
 };
+
+// Why a look-up answer is no look-up result: "网络错误", "错误应答", "空应答" or
+// "应答不是查询结果"; empty for the look-up XML, found or not found (no tag).
+std::string lookupAnswerFailure(const std::string& answer);
 
 // The query of one look-up.
 std::string lookupQuery(const LookupKey& key);

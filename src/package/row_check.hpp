@@ -37,7 +37,12 @@ inline constexpr std::size_t kMaxTitleBytes = 60;
 // column's entries name files in pictureFolder.
 RowProblems checkRowFields(const std::vector<std::string>& values, const CategoryTree& tree,
                            const std::string& pictureFolder);
-// The same for a row about to be written.
+// Why a written row line does not read back as one row of 50 fields when the importer
+// (and listwright-cli check) reads it; empty when it does.
+std::string rowLineProblem(std::string_view line);
+
+// The same for a row about to be written, read back from its line as the importer reads
+// it.
 RowProblems checkRowValues(const PackageRowValues& row, const CategoryTree& tree,
                            const std::string& pictureFolder);
 

@@ -92,6 +92,24 @@ private:
     std::error_code openError_;
 };
 
+// An exclusive lock on a file (made when missing) that every process sees, another
+// lock of this process on the same file included. Tried once, held until destroyed;
+// the system drops it when the process ends, however it ends.
+class FileLock {
+public:
+    explicit FileLock(const std::string& path);
+    ~FileLock();
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    // The lock was got.
+    bool isHeld() const { return held_; }
+
+private:
+    std::intptr_t handle_;
+    bool held_ = false;
+};
+
 // The local time of a moment (thread-safe).
 std::tm localTime(std::time_t moment);
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <pthread.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -169,6 +170,18 @@ std::error_code WriteFile::close() {
     if (::close(fd) != 0)
         return lastError();
     return {};
+}
+
+FileLock::FileLock(const std::string& path) {
+    handle_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // flock, not fcntl: its locks belong to the open file, so a second lock of this
+    // process on the same file is refused too.
+    held_ = handle_ >= 0 && ::flock(static_cast<int>(handle_), LOCK_EX | LOCK_NB) == 0;
+}
+
+FileLock::~FileLock() {
+    if (handle_ >= 0)
+        ::close(static_cast<int>(handle_));
 }
 
 std::tm localTime(std::time_t moment) {

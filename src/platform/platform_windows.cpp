@@ -257,6 +257,22 @@ std::error_code WriteFile::close() {
     return {};
 }
 
+FileLock::FileLock(const std::string& path) {
+    HANDLE h = ::CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = reinterpret_cast<std::intptr_t>(h);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    OVERLAPPED at{};
+    held_ = ::LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at);
+}
+
+FileLock::~FileLock() {
+    if (asHandle(handle_) != INVALID_HANDLE_VALUE)
+        ::CloseHandle(asHandle(handle_));
+}
+
 std::tm localTime(std::time_t moment) {
     std::tm tm{};
     localtime_s(&tm, &moment);

@@ -195,6 +195,11 @@ void Statement::run(const DbParams& params) {
         throw DbError(error);
 }
 
+std::string Database::path() const {
+    const char* name = sqlite3_db_filename(db_, "main");
+    return name ? std::string(name) : std::string();
+}
+
 std::int64_t Database::lastInsertId() const {
     return sqlite3_last_insert_rowid(db_);
 }

@@ -69,6 +69,8 @@ public:
     void rollback();
 
     sqlite3* handle() const { return db_; }
+    // The file of the main database; empty for one in memory.
+    std::string path() const;
 
 private:
     explicit Database(sqlite3* db) : db_(db) {}

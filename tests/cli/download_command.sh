@@ -41,6 +41,20 @@ expect_rc 0 cli download --group "其他" --out "$pkg" --append --no-local-desc 
 grep -q $'^1/1\t2002\t完成-' "$work/out" || fail "append: $(cat "$work/out")"
 [ "$(sed -n 2p "$work/out")" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] || fail "append: $(cat "$work/out")"
 
+# --append onto a file of the user's is refused by name and writes nothing.
+cli link tick --all >/dev/null
+printf 'my notes\r\n' >"$work/notes.csv"
+expect_rc 1 cli download --group "其他" --out "$work/notes.csv" --append
+grep -qF "notes.csv\"不是淘宝助理数据包" "$work/err" || fail "not a package: $(cat "$work/err")"
+[ "$(cat "$work/notes.csv")" = "$(printf 'my notes\r\n')" ] || fail "notes changed"
+cli link untick --all >/dev/null
+
+# --out with a folder is refused in words: no hidden ".csv" inside it.
+expect_rc 2 cli download --out "$work/out-pkg/"
+grep -q "是文件夹,请给出数据包文件名" "$work/err" || fail "folder refusal: $(cat "$work/err")"
+expect_rc 2 cli download --out "$work/out-pkg"
+[ ! -e "$work/out-pkg/.csv" ] || fail "hidden .csv written"
+
 # Nothing ticked left; unknown Group; two choices at once.
 expect_rc 1 cli download --out "$pkg" --append
 grep -q "请勾选要下载的宝贝." "$work/err" || fail "nothing ticked"
@@ -78,5 +92,5 @@ cli link untick --all >/dev/null
 cli link tick "$(cli link list | grep "${P}2001.html" | cut -f8)" >/dev/null
 expect_rc 1 cli download --group "女装" --out "$pkg" --overwrite
 [ "$(sed -n 2p "$work/out")" = "$(printf '%s\t1' "$(host_path "$pkg")")" ] || fail "package line: $(cat "$work/out")"
-sed -n 3p "$work/out" | grep -q $'^不完整\t2001\t属性查询无应答' || fail "incomplete line: $(cat "$work/out")"
+sed -n 3p "$work/out" | grep -q $'^不完整\t2001\t属性查询失败 [0-9]* 次(.*颜色:网络错误' || fail "incomplete line: $(cat "$work/out")"
 echo ok

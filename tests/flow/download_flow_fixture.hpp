@@ -144,6 +144,10 @@ protected:
     void withoutPictures(std::vector<std::string>& fields) {
         fields.at(26) = "";
         fields.at(28) = "\"\"";
+        // Each reference keeps its remote address; y.jpgsize=big is named from y.jpg?size=big.
+        fields.at(20) =
+            replaceAll(fields.at(20), localPictureAddress(descFolder(), "y.jpgsize=big"),
+                       kPictureHost + "d/y.jpg?size=big");
         fields.at(20) =
             replaceAll(fields.at(20), localPictureAddress(descFolder(), ""), kPictureHost + "d/");
     }

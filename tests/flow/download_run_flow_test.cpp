@@ -490,19 +490,39 @@ TEST_F(OfferSteps, AnAnswerThatCannotBeReadGivesNoRowAndTheRunGoesOn) {
 }
 
 // Look-ups that got no answer once dropped every property and SKU in silence while the
-// offer still ended "完成"; "not found" answers are normal and stay quiet.
-TEST_F(DownloadFlow, LookupsWithoutAnAnswerAreToldInTheRemarkAndAtTheEnd) {
+// offer still ended "完成"; so did an Error Response, an empty answer or one that is not
+// the look-up XML. The remark names the look-ups that failed and why; "not found"
+// answers are normal and stay quiet.
+struct LookupFailureCase {
+    const char* fault;
+    const char* why;
+};
+
+class FailedLookups : public DownloadFlowFixture,
+                      public ::testing::WithParamInterface<LookupFailureCase> {};
+
+TEST_P(FailedLookups, AreToldInTheRemarkAndAtTheEnd) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
-    sim.addFault("lookup status 500");
+    sim.addFault(GetParam().fault);
     startWindow();
     startAndRun();
     EXPECT_EQ(run->outcome(), RunOutcome::Completed);
     EXPECT_EQ(run->rowsWritten(), 1);
     const std::string& remark = rowOf("2001").sub[kSubRemark];
-    EXPECT_NE(remark.find("属性查询无应答"), std::string::npos) << remark;
+    EXPECT_NE(remark.find("属性查询失败 "), std::string::npos) << remark;
+    EXPECT_NE(remark.find(std::string("颜色:") + GetParam().why), std::string::npos) << remark;
     ASSERT_EQ(run->incompleteOffers().size(), 1u);
     EXPECT_NE(dialogs.last().text.find("属性不完整的宝贝 1 个"), std::string::npos);
 }
+
+const LookupFailureCase kLookupFailures[] = {
+    {"lookup status 500", "网络错误"},
+    {"lookup error-response", "错误应答"},
+    {"lookup empty", "空应答"},
+    {"lookup bad-json", "应答不是查询结果"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Answers, FailedLookups, ::testing::ValuesIn(kLookupFailures));
 
 TEST_F(DownloadFlow, NotFoundLookupsStayQuiet) {
     addLink(group, "2001", "T恤", "0", "0", false, true);
@@ -645,6 +665,47 @@ TEST_F(DownloadFlow, RowLeftUnfinishedBySuddenEndIsCutAtTheNextStart) {
     }
 }
 
+// Two runs on one data folder (two windows, the window and the CLI) downloaded every
+// offer twice into one package, and the second one's start-up repair could cut the
+// first one's row while it was written. The second run refuses to start and touches
+// nothing; the lock goes with the run.
+TEST_F(DownloadFlow, OneRunAtATimeOnADataFolder) {
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    {
+        // Another program's run holds the data folder, its row half-written.
+        platform::FileLock other(db->path() + ".run-lock");
+        ASSERT_TRUE(other.isHeld());
+        test::writeFileBytes(package, "half");
+        rememberPendingRow(*db, package, false);
+        dialogs.answers.push_back(Answer::Yes);
+        window->startDownload();
+        EXPECT_EQ(run->outcome(), RunOutcome::Idle);
+        EXPECT_EQ(dialogs.last().text,
+                  "另一个下载正在进行(同一个数据文件夹),请等它结束后再开始下载.");
+        EXPECT_EQ(test::readFileBytes(package), "half");
+        EXPECT_NE(readSetting(*db, Setting::PendingPackageRow), "");
+        EXPECT_TRUE(rowOf("2001").ticked);
+    }
+    // That run ended (its lock went with it, as with a killed one): this one starts.
+    forgetPendingRow(*db);
+    fs::remove(platform::toPath(package));
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 1);
+    // The run's own lock ended with it.
+    EXPECT_TRUE(platform::FileLock(db->path() + ".run-lock").isHeld());
+    // While a run goes on, another cannot start.
+    window->list().setTicked(0, true);
+    dialogs.answers = {Answer::Yes};
+    dialogs.fileExistsChoices = {FileExistsChoice::Overwrite};
+    dialogs.answers.push_back(Answer::Yes);
+    window->startDownload();
+    ASSERT_EQ(run->outcome(), RunOutcome::Running);
+    EXPECT_FALSE(platform::FileLock(db->path() + ".run-lock").isHeld());
+    runToEnd();
+}
+
 // --- the file-exists dialog ---
 
 class FileExists : public DownloadFlow {
@@ -694,6 +755,47 @@ TEST_F(FileExists, ChoicesAndTheirConfirmations) {
             EXPECT_EQ(dialogs.shown[2].text.rfind("完成下载并生成淘宝助理数据包.", 0), 0u);
         }
         EXPECT_EQ(test::readFileBytes(package), expectedPackage(c.rows));
+    }
+}
+
+// Appending onto a file that is not a whole package: an empty file becomes one; a text
+// file of the user's, or a package cut in the middle of a row, is refused by name and
+// left as it was.
+TEST_F(FileExists, AppendTakesAWholePackageOrAnEmptyFile) {
+    const std::string one = expectedPackage({1});
+    const std::string two = expectedPackage({1, 2});
+    struct Case {
+        const char* name;
+        std::string before;
+        const char* refusal; // followed by nothing: the file's name comes first
+    };
+    const Case cases[] = {
+        {"empty", "", nullptr},
+        {"text", "我的笔记\r\n", "\"不是淘宝助理数据包(没有字节顺序标记和表头),不能追加."},
+        {"utf16 text", "\xff\xfe" + utf16("我的笔记"),
+         "\"不是淘宝助理数据包(没有字节顺序标记和表头),不能追加."},
+        {"cut", one + two.substr(one.size(), (two.size() - one.size()) / 2),
+         "\"的最后一行不完整(文件被截断),不能追加."},
+        {"odd byte", one.substr(0, one.size() - 1), "\"的最后一行不完整(文件被截断),不能追加."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::writeFileBytes(package, c.before);
+        window->list().setTicked(0, true);
+        dialogs.clear();
+        dialogs.answers = {Answer::Yes};
+        dialogs.fileExistsChoices = {FileExistsChoice::Append};
+        window->startDownload();
+        EXPECT_EQ(run->outcome() == RunOutcome::Running, c.refusal == nullptr);
+        if (c.refusal == nullptr) {
+            runToEnd();
+            EXPECT_EQ(test::readFileBytes(package), expectedPackage({2}));
+        } else {
+            EXPECT_EQ(dialogs.last().text, "\"" + package + c.refusal);
+            EXPECT_EQ(dialogs.last().icon, Icon::Error);
+            EXPECT_EQ(test::readFileBytes(package), c.before);
+            EXPECT_TRUE(rowOf("2002").ticked);
+        }
     }
 }
 

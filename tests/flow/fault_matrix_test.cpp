@@ -67,10 +67,17 @@ const DownloadCase kDownloadCases[] = {
      "下载失败.\r\n错误原因: 连接中断", Row::None},
     {"OfferShortBody", "offer=2001 short-body 10", RunOutcome::Failed,
      "下载失败.\r\n错误原因: 连接中断", Row::None},
+    // A chunked answer cut short or gone silent is a failed request like a short body.
+    {"OfferCutChunked", "offer=2001 cut-chunked", RunOutcome::Failed,
+     "下载失败.\r\n错误原因: 连接中断", Row::None},
+    {"OfferStallChunked", "offer=2001 stall-chunked 5000", RunOutcome::Failed,
+     "下载失败.\r\n错误原因: 连接中断", Row::None},
     // An answer that cannot be read is reported and gives no row; a byte-order mark
     // before the JSON is skipped.
     {"OfferBadJson", "offer=2001 bad-json", RunOutcome::Completed, "", Row::Skipped},
     {"OfferEmpty", "offer=2001 empty", RunOutcome::Completed, "", Row::Skipped},
+    // Nested deeper than any offer: refused before it is read back as text.
+    {"OfferDeepJson", "offer=2001 deep-json 65000", RunOutcome::Completed, "", Row::Skipped},
     {"OfferBom", "offer=2001 bom", RunOutcome::Completed, nullptr, Row::Golden},
     {"OfferNoLength", "offer=2001 no-length", RunOutcome::Completed, nullptr, Row::Golden},
     // Property look-ups: a failed look-up is "not found", the property is skipped.

@@ -7,6 +7,7 @@
 #include "download_flow_fixture.hpp"
 #include "harvest/harvest_window.hpp"
 #include "items/group_store.hpp"
+#include "package/package_check.hpp"
 #include "package_check.hpp"
 #include "platform/platform.hpp"
 #include "relay_sim_setup.hpp"
@@ -343,6 +344,51 @@ INSTANTIATE_TEST_SUITE_P(Addresses, HostilePicture, ::testing::ValuesIn(kPicture
                          PictureCaseName);
 
 } // namespace
+
+// Taobao Assistant uploads what a description names: a supplier's local file address
+// is emptied, the remark says so, and the run's own references stay.
+TEST_F(HostileFixture, ForeignLocalReferencesAreEmptied) {
+    writeFileBytes(fixtures + "/offers/4003.json",
+                   "{\"result\":{\"toReturn\":[{\"subject\":\"s\",\"details\":" +
+                       jsonString("<img src=\"file:///etc/passwd\"><div background=\"FILE:///C:/"
+                                  "Users/u/a.jpg\">x</div><img src=\"http://img.example.com/d/"
+                                  "x.jpg\">") +
+                       ",\"offerId\":4003}]}}");
+    addLink(group, "4003", "", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    const std::string bytes = readFileBytes(package);
+    const std::vector<PackageFileRow> records =
+        splitPackageRecords(*toUtf8(std::string_view(bytes).substr(2), "utf-16le"));
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[3].fields[20], "<img src=\"\"><div background=\"\">x</div><img src=\"" +
+                                         localPictureAddress(descFolder(), "x.jpg") + "\">");
+    EXPECT_NE(rowOf("4003").sub[kSubRemark].find(
+                  "描述中指向本机文件的图片地址已清空:file:///etc/passwd,FILE:///C:/Users/u/a.jpg"),
+              std::string::npos)
+        << rowOf("4003").sub[kSubRemark];
+}
+
+// An answer for another offer was written as the asked link's row and marked it
+// downloaded; it is an offer that cannot be read now, with the reason.
+TEST_F(HostileFixture, AnAnswerForAnotherOfferFailsTheOffer) {
+    fs::copy_file(platform::toPath(fixtures + "/offers/2002.json"),
+                  platform::toPath(fixtures + "/offers/2001.json"),
+                  fs::copy_options::overwrite_existing);
+    addLink(group, "2001", "T恤", "0", "0", false, true);
+    startWindow();
+    startAndRun();
+    EXPECT_EQ(run->outcome(), RunOutcome::Completed);
+    EXPECT_EQ(run->rowsWritten(), 0);
+    EXPECT_FALSE(fs::exists(platform::toPath(package)));
+    EXPECT_EQ(rowOf("2001").state, "未下载");
+    EXPECT_FALSE(rowOf("2001").ticked);
+    EXPECT_NE(rowOf("2001").sub[kSubRemark].find("应答中的宝贝ID(2002)与链接的宝贝ID(2001)不符"),
+              std::string::npos)
+        << rowOf("2001").sub[kSubRemark];
+    ASSERT_EQ(run->failedOffers().size(), 1u);
+}
 
 // An offer id is cut out of a link, which a shop page or the user supplied: it must
 // stay one field of the offer request.

@@ -28,7 +28,7 @@ protected:
     std::string fixtureFolder() override {
         fs::copy(platform::toPath(testDataPath("download")), platform::toPath(fixtures),
                  fs::copy_options::recursive);
-        // No title, no price, no picture, and a description naming a file that is not there.
+        // No title, no price, no picture, and a description naming a file of this computer.
         writeFileBytes(fixtures + "/offers/5001.json",
                        offerAnswer("5001", "", "", "<img src='file:///nowhere/gone.jpg'>", ""));
         // A title of 31 Chinese characters: 62 bytes in GBK.
@@ -57,21 +57,23 @@ TEST_F(RowCheckFlow, RowsWithProblemsAreWrittenAndNamedInRemarkReportAndFilter) 
     // Every row is written: the user decides.
     EXPECT_EQ(run->rowsWritten(), 3);
 
-    const std::string errors5001 =
-        "错误:标题为空,价格不是正数,描述图片文件不存在:/nowhere/gone.jpg";
+    // The supplier's local file address is emptied, not followed.
+    const std::string errors5001 = "错误:标题为空,价格不是正数";
     const std::string warnings5001 = "警告:类目为0,数量为0,没有主图";
     const std::string warnings5002 = "警告:类目为0,数量为0,标题超过60字节(62字节)";
     EXPECT_EQ(rowOf("2001").sub[kSubCheck], "通过");
     EXPECT_EQ(rowOf("5001").sub[kSubCheck], "错误");
     EXPECT_EQ(rowOf("5002").sub[kSubCheck], "警告");
     EXPECT_EQ(rowOf("5001").sub[kSubRemark],
-              "完成-2012:03:05 14:07:00:产品类别:;" + errors5001 + ";" + warnings5001);
+              "完成-2012:03:05 14:07:00:产品类别:;"
+              "描述中指向本机文件的图片地址已清空:file:///nowhere/gone.jpg;" +
+                  errors5001 + ";" + warnings5001);
     EXPECT_EQ(rowOf("5002").sub[kSubRemark], "完成-2012:03:05 14:07:00:产品类别:;" + warnings5002);
 
     // The run's value for a summary, and its end-of-run report.
     ASSERT_EQ(run->rowChecks().size(), 3u);
     EXPECT_EQ(run->rowChecks()[1].offerId, "5001");
-    EXPECT_EQ(run->rowChecks()[1].problems.errors.size(), 3u);
+    EXPECT_EQ(run->rowChecks()[1].problems.errors.size(), 2u);
     EXPECT_EQ(run->problemsReport(), "数据有错误的宝贝 1 个:\r\n  5001 " + errors5001 + ";" +
                                          warnings5001 + "\r\n数据有警告的宝贝 1 个:\r\n  5002 " +
                                          warnings5002 + "\r\n");

@@ -247,7 +247,7 @@ TEST_F(OfferProcessTest, BuildsWholeRows) {
          true,
          plain,
          {},
-         {{1, R"("衬衫")"}, {2, "0"}, {10, "0"}, {34, R"("K-2")"}, {37, R"("3003")"}},
+         {{1, R"("衬衫")"}, {2, "0"}, {8, "8.5"}, {10, "0"}, {34, R"("K-2")"}, {37, R"("3003")"}},
          "",
          ""},
         {"answer that is not JSON", "not_json.txt", true, plain, {}, {}, "", "宝贝数据无法解析:"},

@@ -102,12 +102,13 @@ TEST(ReadOfferAnswer, FullOfferWithTaggedExtras) {
                                         "http://img.example.com/图片.jpg"}));
 }
 
-TEST(ReadOfferAnswer, NamesMustMatchExactlyAndNumericPriceIsNotTaken) {
+TEST(ReadOfferAnswer, NamesMustMatchExactlyAndANumericPriceIsTaken) {
     AnswerReading r = readOfferAnswer(Answer("category_with_blank.json"));
     ASSERT_TRUE(r.complete()) << r.failure;
     EXPECT_EQ(r.record.categoryText, "");
     EXPECT_EQ(r.record.articleNumber, "K-2");
-    EXPECT_EQ(r.record.jsonPrice, "");
+    // "price":8.5, a JSON number: its decimal text.
+    EXPECT_EQ(r.record.jsonPrice, "8.5");
     EXPECT_EQ(r.record.features.size(), 3u);
 }
 
@@ -162,6 +163,45 @@ TEST(ReadOfferAnswer, OddShapes) {
         AnswerReading r = readOfferAnswer(c.answer);
         EXPECT_EQ(!r.failure.empty(), c.failure) << c.answer << ": " << r.failure;
         EXPECT_EQ(r.record.title, c.title) << c.answer;
+    }
+}
+
+TEST(ReadOfferAnswer, ValuesNestedTooDeepAreUnreadable) {
+    auto nested = [](std::size_t levels) {
+        return R"({"result":{"toReturn":[{"subject":"a","skuArray":)" + std::string(levels, '[') +
+               std::string(levels, ']') + "}]}}";
+    };
+    // A handful of levels reads as usual.
+    EXPECT_TRUE(readOfferAnswer(nested(20)).complete());
+    // Tens of thousands, as a hostile answer sends: an unreadable offer, not a crash.
+    const std::string deepText =
+        R"({"result":")" + std::string(300, '[') + std::string(300, ']') + R"("})";
+    for (const std::string& answer : {nested(65000), deepText}) {
+        AnswerReading r = readOfferAnswer(answer);
+        EXPECT_FALSE(r.offer.has_value());
+        EXPECT_EQ(r.failure, "宝贝数据无法解析:JSON嵌套超过200层");
+    }
+}
+
+TEST(ReadOfferAnswer, PriceOfTheFirstRangeAsText) {
+    struct Case {
+        const char* ranges;
+        const char* price;
+    };
+    const Case cases[] = {
+        {R"([{"startQuantity":1,"price":45.0}])", "45.0"},
+        {R"([{"price":12.35},{"price":"11.00"}])", "12.35"},
+        {R"([{"price":"12.50"},{"price":11}])", "12.50"},
+        {R"([{"startQuantity":1},{"price":7}])", "7"},
+        {R"([{"price":null}])", ""},
+        {R"([])", ""},
+    };
+    for (const Case& c : cases) {
+        AnswerReading r =
+            readOfferAnswer(std::string(R"({"result":{"toReturn":[{"subject":"a","priceRanges":)") +
+                            c.ranges + "}]}}");
+        ASSERT_TRUE(r.complete()) << c.ranges << ": " << r.failure;
+        EXPECT_EQ(r.record.jsonPrice, c.price) << c.ranges;
     }
 }
 

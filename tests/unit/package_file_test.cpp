@@ -1,3 +1,4 @@
+#include "package/package_check.hpp"
 #include "package/package_file.hpp"
 #include "package/package_names.hpp"
 #include "package/package_path.hpp"
@@ -222,4 +223,23 @@ TEST(appendPackageRow, ValuesNeverAddFieldsOrLines) {
             expected = "\"" + expected + "\"";
         EXPECT_EQ(fields[i], expected);
     }
+}
+
+// Supplier HTML often has a quote right before a line break (<img src="..."\r\n/>): the
+// importer would end the description there, so the row gets a blank between them and
+// reads back as one row of 50 fields.
+TEST(appendPackageRow, AQuoteBeforeALineBreakDoesNotEndTheDescription) {
+    PackageRowValues values;
+    values.title = "T恤";
+    values.description = "<img src=\"a.jpg\"\r\n/><img src=\"b.jpg\"\n/>\"";
+    TempDir dir;
+    const std::string file = dir.file("p.csv");
+    ASSERT_EQ(appendPackageRow(buildPackageRow(values), file, kNewPackageFile), "");
+    const std::string bytes = readFileBytes(file);
+    const std::vector<PackageFileRow> records =
+        splitPackageRecords(*toUtf8(std::string_view(bytes).substr(2), "UTF-16LE"));
+    ASSERT_EQ(records.size(), 4u);
+    ASSERT_EQ(records[3].fields.size(), static_cast<std::size_t>(kPackageColumnCount));
+    EXPECT_EQ(records[3].fields[20], "<img src=\"a.jpg\" \r\n/><img src=\"b.jpg\" \n/>\"");
+    EXPECT_EQ(records[3].fields[21], "");
 }

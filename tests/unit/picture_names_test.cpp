@@ -115,15 +115,19 @@ TEST(PictureNames, PointingAtLocalPicturesSearchesOnlyTheOriginalText) {
         const char* out;
     };
     const Case cases[] = {
-        // Every occurrence; an earlier address wins over a later one that holds it.
+        // Every occurrence, only where it stands whole: an address that begins another
+        // one (1688's size variants) never rewrites the start of that one.
         {"<img src=\"h/y.jpg\"><img src=\"h/y.jpg?s=1\"><img src=\"h/y.jpg\">",
          {{"h/y.jpg", "L/y"}, {"h/y.jpg?s=1", "L/ys"}},
-         "<img src=\"L/y\"><img src=\"L/y?s=1\"><img src=\"L/y\">"},
+         "<img src=\"L/y\"><img src=\"L/ys\"><img src=\"L/y\">"},
+        {"<img src=\"h/p1.jpg\"><img src=\"h/p1.jpg_files/800.jpg\"> h/p1.jpg",
+         {{"h/p1.jpg", "L/p1.jpg"}},
+         "<img src=\"L/p1.jpg\"><img src=\"h/p1.jpg_files/800.jpg\"> h/p1.jpg"},
         // A later address is not looked for inside what an earlier one put in.
         {"src=\"e\" src=\"f\"",
          {{"e", "file:///f/e"}, {"f", "file:///f/f"}},
          "src=\"file:///f/e\" src=\"file:///f/f\""},
-        {"abc", {{"", "x"}, {"b", ""}}, "ac"},
+        {"a\"b\"c", {{"", "x"}, {"b", ""}}, "a\"\"c"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(pointAtLocalPictures(c.in, c.changes), c.out) << c.in;
@@ -158,6 +162,24 @@ TEST(PictureNames, FinishedDescriptionCleansOnlyTheOffersText) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(finishDescription(c.in, c.changes, c.clearLinks), c.out) << c.in;
+}
+
+TEST(PictureNames, OnlyTheRunsOwnLocalReferencesStay) {
+    const std::string own = localPictureAddress("/p/pkg_DESC", "", false);
+    std::vector<std::string> removed;
+    EXPECT_EQ(emptyForeignLocalReferences(
+                  "<img src=\"file:///etc/passwd\"><IMG SRC=\" File:///C:/Users/a.jpg\">"
+                  "<div background=\"file:///x.gif\"></div><img src=\"" +
+                      own + "d1.jpg\"><img src=\"" + own +
+                      "../up.jpg\"><img src=\"http://a/b.jpg\"><img src=\"&#102;x\">"
+                      "<img src='file:///q.jpg'><img src=file:///u.jpg alt=x>",
+                  own, &removed),
+              "<img src=\"\"><IMG SRC=\"\"><div background=\"\"></div><img src=\"" + own +
+                  "d1.jpg\"><img src=\"\"><img src=\"http://a/b.jpg\"><img src=\"&#102;x\">"
+                  "<img src=''><img src= alt=x>");
+    EXPECT_EQ(removed, (std::vector<std::string>{"file:///etc/passwd", " File:///C:/Users/a.jpg",
+                                                 "file:///x.gif", own + "../up.jpg",
+                                                 "file:///q.jpg", "file:///u.jpg"}));
 }
 
 TEST(PictureNames, NumberedNamesAndWebAddresses) {

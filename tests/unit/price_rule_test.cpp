@@ -52,6 +52,13 @@ TEST(PriceRule, TableOfRulesAndPrices) {
         {"x0.5-10,min=1", "4", "1.00"},
         {"x1.5+3,round=0.9,min=5", "1", "5.00"},
         {"x1.5+3,round=0.9,min=5", "36.9", "58.90"},
+        // More than four decimals, or more whole digits than the rule works on: rounded
+        // to the fen, then the rule applies; never the supplier's price unchanged.
+        {"x1.5", "12.345678", "18.53"},
+        {"min=5", "12.345678", "12.35"},
+        {"+1", "123456789", "123456790.00"},
+        {"x1.5", "123456789.999", "185185185.00"},
+        {"x100", "999999999999", "999999999999.00"}, // too large to work on
         // Not a positive amount: left for the row check to report.
         {"x2", "", ""},
         {"x2", "abc", "abc"},

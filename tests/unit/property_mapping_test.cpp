@@ -79,6 +79,20 @@ TEST(MapProperties, Cases) {
     }
 }
 
+// Separators inside supplier text once forged entries: a false alias for another value,
+// false pairs in the user-input fields. They are written full-width.
+TEST(MapProperties, SupplierTextNeverBecomesASeparator) {
+    test::TableLookup lookup = fixtureLookup();
+    lookup.addValue(kCid, "1627207", "粉色;1627207:28341:假黑", "28340");
+    const PropertyMapping m = mapProperties(
+        lookup, kCid, {{"颜色", "粉色;1627207:28341:假黑"}, {"品牌", "花漾;20000:999"}}, "K;1:2,3",
+        "12.50");
+    EXPECT_EQ(m.propAlias, "1627207:28340:粉色；1627207：28341：假黑");
+    EXPECT_EQ(m.cateProps, "1627207:28340");
+    EXPECT_EQ(m.inputPids, "20000");
+    EXPECT_EQ(m.inputValues, "花漾；20000：999;型号;K；1：2，3");
+}
+
 TEST(MapProperties, LookUpsFollowTheDescribedOrder) {
     test::TableLookup lookup = fixtureLookup();
     mapProperties(lookup, kCid, {{"颜色", "红色|绿色|蓝色"}, {"尺码", "S|M"}, {"材质", "棉"}}, "",

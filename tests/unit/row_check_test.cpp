@@ -22,13 +22,15 @@ namespace {
 struct RowFixture {
     TempDir dir;
     std::string folder = dir.file("pkg");
+    std::string descFolder = folder + "_DESC";
     CategoryTree tree;
     PackageRowValues row;
 
     RowFixture() {
         std::filesystem::create_directories(platform::toPath(folder));
         writeFileBytes(pictureFilePath(folder, "abc"), "jpg");
-        writeFileBytes(dir.file("d.jpg"), "jpg");
+        std::filesystem::create_directories(platform::toPath(descFolder));
+        writeFileBytes(platform::joinPath(descFolder, "d.jpg"), "jpg");
         tree.known = true;
         tree.all = {"16", "50000671"};
         tree.leaves = {"50000671"};
@@ -37,7 +39,7 @@ struct RowFixture {
         row.price = "12.50";
         row.num = "4";
         row.picture = mainPictureEntry("abc", 0);
-        row.description = "<img src=\"" + localPictureAddress(dir.path(), "d.jpg") + "\">";
+        row.description = "<img src=\"" + localPictureAddress(descFolder, "d.jpg") + "\">";
     }
     RowProblems check() { return checkRowValues(row, tree, folder); }
 };
@@ -65,16 +67,63 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         {"empty price", [](RowFixture& f) { f.row.price = ""; }, {"价格不是正数"}, {}},
         {"zero price", [](RowFixture& f) { f.row.price = "0.00"; }, {"价格不是正数(0.00)"}, {}},
         {"text price", [](RowFixture& f) { f.row.price = "12元"; }, {"价格不是正数(12元)"}, {}},
+        // Taobao takes prices below 100 000 000 yuan.
+        {"price beyond Taobao's",
+         [](RowFixture& f) { f.row.price = "100000000.00"; },
+         {"价格超过淘宝上限(100000000.00),应低于100000000元"},
+         {}},
+        {"highest price", [](RowFixture& f) { f.row.price = "099999999.99"; }, {}, {}},
         {"missing description picture",
          [](RowFixture& f) {
              f.row.description +=
-                 "<img src=\"" + localPictureAddress(f.dir.path(), "gone.jpg") + "?size=big\">";
+                 "<img src=\"" + localPictureAddress(f.descFolder, "gone.jpg") + "?size=big\">";
          },
          {"描述图片文件不存在:@PATH@"},
+         {}},
+        // Taobao Assistant uploads what a row names: nothing outside the package's
+        // folders is followed.
+        {"local reference outside the package",
+         [](RowFixture& f) {
+             f.row.description += "<img src=\"file:///etc/passwd\">" + std::string("<img src=\"") +
+                                  localPictureAddress(f.descFolder, "../d.jpg") + "\">";
+         },
+         {"描述图片不在数据包的文件夹中:/etc/passwd",
+          "描述图片不在数据包的文件夹中:@DESC@../d.jpg"},
+         {}},
+        {"picture name that is not a file name",
+         [](RowFixture& f) { f.row.picture += mainPictureEntry("../../etc/passwd", 1); },
+         {"图片名不是文件名:../../etc/passwd"},
          {}},
         {"missing main picture file",
          [](RowFixture& f) { f.row.picture = mainPictureEntry("nothere", 0); },
          {"图片文件不存在:@PATH@"},
+         {}},
+        // Two colours (or sizes) of one offer that came back with one value id: Taobao
+        // refuses such SKUs.
+        {"two colours with one value id",
+         [](RowFixture& f) {
+             f.row.propAlias = "1627207:28326:红色;1627207:28338:蓝色;1627207:28326:酒红色";
+             f.row.skuProps = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28314;"
+                              "1627207:28338;12.50:1::20509:28314;1627207:28326;";
+         },
+         {"颜色值ID重复:红色,酒红色"},
+         {}},
+        {"two sizes with one value id",
+         [](RowFixture& f) {
+             f.row.propAlias = "1627207:28326:红色;1627207:28338:蓝色";
+             f.row.skuProps = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28314;"
+                              "1627207:28326;12.50:1::20509:28314;1627207:28338;"
+                              "12.50:1::20509:28315;1627207:28338;";
+         },
+         {"尺码值ID重复:20509:28314"},
+         {}},
+        {"every colour and size its own value id",
+         [](RowFixture& f) {
+             f.row.propAlias = "1627207:28326:红色;1627207:28338:蓝色";
+             f.row.skuProps = "12.50:1::20509:28314;1627207:28326;12.50:1::20509:28315;"
+                              "1627207:28326;12.50:1::20509:28314;1627207:28338;";
+         },
+         {},
          {}},
         {"category 0", [](RowFixture& f) { f.row.cid = "0"; }, {}, {"类目为0"}},
         {"category not a leaf",
@@ -97,9 +146,11 @@ TEST(RowCheck, EachFaultGivesItsProblem) {
         RowProblems p = f.check();
         std::vector<std::string> errors = c.errors;
         for (std::string& e : errors) {
+            if (std::size_t at = e.find("@DESC@"); at != std::string::npos)
+                e.replace(at, 6, platform::joinPath(f.descFolder, ""));
             if (e.find("@PATH@") == std::string::npos)
                 continue;
-            std::string file = e.find("描述") == 0 ? platform::joinPath(f.dir.path(), "gone.jpg")
+            std::string file = e.find("描述") == 0 ? platform::joinPath(f.descFolder, "gone.jpg")
                                                    : pictureFilePath(f.folder, "nothere");
             e.replace(e.find("@PATH@"), 6, file);
         }
@@ -139,6 +190,24 @@ TEST(RowCheck, LocalDescriptionFilesInEitherSystemsForm) {
     EXPECT_EQ(localDescriptionFiles("<img src='file:///tmp/O\"Neil/a.jpg'><img src=file:///b.jpg>"),
               (std::vector<std::string>{"/tmp/O\"Neil/a.jpg", "/b.jpg"}));
     EXPECT_TRUE(localDescriptionFiles("<p>无图</p>").empty());
+}
+
+// The run reads its row line back as the importer does.
+TEST(RowCheck, ARowLineThatDoesNotReadAsOneRowIsAnError) {
+    auto line = [](const std::string& description, int columns) {
+        std::string text = "x";
+        for (int i = 1; i < columns; ++i)
+            text += "\t" + std::string(i == 20 ? description : "x");
+        return text;
+    };
+    EXPECT_EQ(rowLineProblem(line("\"<img src=\"a.jpg\" \r\n/>\"", 50)), "");
+    EXPECT_EQ(rowLineProblem(line("\"<img src=\"a.jpg\"\r\n/>\"", 50)), "导入时被读成2行");
+    EXPECT_EQ(rowLineProblem(line("x", 49)), "有49个字段,应为50个");
+    // A row about to be written is read the same way, so the check sees what the
+    // importer sees: here the quote gets its blank and the row reads whole.
+    RowFixture f;
+    f.row.description += "<img src=\"x\"\r\n/>";
+    EXPECT_EQ(f.check(), RowProblems{});
 }
 
 TEST(PackageRecords, QuotedFieldRunsToTheQuoteBeforeATabOrTheLineEnd) {

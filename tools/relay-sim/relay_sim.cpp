@@ -248,6 +248,8 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
         {"cookie", FaultKind::Cookie},
         {"cut-chunked", FaultKind::CutChunked},
         {"slow-body", FaultKind::SlowBody},
+        {"stall-chunked", FaultKind::StallChunked},
+        {"deep-json", FaultKind::DeepJson},
     };
     Fault fault;
     fault.match = fields[0];
@@ -266,7 +268,8 @@ std::optional<Fault> parseFault(const std::string& rawLine, std::string* error) 
     }
     bool needsNumber = fault.kind == FaultKind::Latency || fault.kind == FaultKind::Status ||
                        fault.kind == FaultKind::Stall || fault.kind == FaultKind::StallBody ||
-                       fault.kind == FaultKind::SlowBody;
+                       fault.kind == FaultKind::SlowBody || fault.kind == FaultKind::StallChunked ||
+                       fault.kind == FaultKind::DeepJson;
     if (needsNumber && !isNumber(fault.argument))
         return fail(fields[1] + " needs a number");
     if (fault.kind == FaultKind::Redirect && fault.argument.empty())
@@ -554,6 +557,13 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
         case FaultKind::Empty:
             a = {200, a.contentType, ""};
             break;
+        case FaultKind::DeepJson: {
+            const auto levels = static_cast<std::size_t>(number);
+            a = {200, "application/json;charset=UTF-8",
+                 R"({"result":{"toReturn":[{"subject":"deep","skuArray":)" +
+                     std::string(levels, '[') + std::string(levels, ']') + "}]}}"};
+            break;
+        }
         case FaultKind::Bom:
             a.body = "\xEF\xBB\xBF" + a.body;
             break;
@@ -571,7 +581,7 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
     res.status = a.status;
     bool streamed = fault && (kind == FaultKind::NoLength || kind == FaultKind::ShortBody ||
                               kind == FaultKind::StallBody || kind == FaultKind::CutChunked ||
-                              kind == FaultKind::SlowBody);
+                              kind == FaultKind::StallChunked || kind == FaultKind::SlowBody);
     if (!streamed) {
         res.set_content(a.body, a.contentType.c_str());
         return;
@@ -591,6 +601,16 @@ void Server::Impl::handle(const httplib::Request& req, httplib::Response& res) {
         res.set_chunked_content_provider(a.contentType.c_str(),
                                          [body](size_t, httplib::DataSink& sink) {
                                              sink.write(body->data(), body->size() / 2);
+                                             return false;
+                                         });
+        return;
+    }
+    if (kind == FaultKind::StallChunked) {
+        // Half the body in one chunk, ms of silence, then the end without the last chunk.
+        res.set_chunked_content_provider(a.contentType.c_str(),
+                                         [this, body, number](size_t, httplib::DataSink& sink) {
+                                             sink.write(body->data(), body->size() / 2);
+                                             wait(number);
                                              return false;
                                          });
         return;

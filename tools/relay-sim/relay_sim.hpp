@@ -27,6 +27,8 @@ enum class FaultKind {
     Cookie,        // answer normally with "Set-Cookie: argument"
     CutChunked,    // chunked, half the body, then the connection closes without the end
     SlowBody,      // the body in ten pieces, argument ms of silence before each
+    StallChunked,  // chunked, half the body, argument ms of silence, then close
+    DeepJson,      // answer 200 with an offer whose skuArray nests argument levels deep
 };
 
 // One thing to break. match selects the requests:

@@ -47,7 +47,7 @@ offer_a = {
     "description": '<p>纯棉&lt;舒适 "夏"</p><img src="file://@DESC@/x.jpg" alt="""">'
                    '<div style="x" background="file://@DESC@/bg.gif">底</div>'
                    '<img src="file://@DESC@/x.jpg"><img src="HTTP://IMG.EXAMPLE.COM/d/x.jpg">'
-                   '<img src="file://@DESC@/y.jpg"><img src="file://@DESC@/y.jpg?size=big">'
+                   '<img src="file://@DESC@/y.jpg"><img src="file://@DESC@/y.jpgsize=big">'
                    '<img src="http://img.example.com/d/"><div href="http://shop.example.com/">店铺</div>X</div>',
     "cateProps": "20021:105255;1627207:28326;20509:28314;20509:28315;1627207:28338;20509:28314;20509:28315",
     "picture_status": "1;1;1;1;",
