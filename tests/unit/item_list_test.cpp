@@ -70,8 +70,8 @@ TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
     EXPECT_EQ(s.sql(), "select * from TB_URL where uGroup in (\r\n"
                        "select Uniqid from Tb_Groups where 1=1 and Uniqid in (?,?)\r\n"
                        "and Tag=?)\r\n"
-                       "and (detail_url like ?\r\n"
-                       "or title like ?)\r\n"
+                       "and (detail_url like ? escape '\\'\r\n"
+                       "or title like ? escape '\\')\r\n"
                        "and isDownload=0");
     ASSERT_EQ(s.params.size(), 5u);
     EXPECT_EQ(std::get<std::int64_t>(s.params[0]), 7);
