@@ -47,9 +47,16 @@ ItemStatement buildItemStatement(const ItemFilter& filter) {
         }
     }
     if (!filter.keyword.empty()) {
-        std::string pattern = "%" + filter.keyword + "%";
-        s.lines.push_back("and (detail_url like ?");
-        s.lines.push_back("or title like ?)");
+        // The typed text matches literally: % and _ are no wildcards.
+        std::string literal;
+        for (char c : filter.keyword) {
+            if (c == '%' || c == '_' || c == '\\')
+                literal += '\\';
+            literal += c;
+        }
+        std::string pattern = "%" + literal + "%";
+        s.lines.push_back("and (detail_url like ? escape '\\'");
+        s.lines.push_back("or title like ? escape '\\')");
         s.params.emplace_back(pattern);
         s.params.emplace_back(pattern);
     }

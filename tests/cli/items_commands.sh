@@ -46,6 +46,13 @@ expect_rc 0 cli link list --group "Tom's"
 [ "$(cut -f6 "$work/out")" = "13" ] || fail "group filter: $(cat "$work/out")"
 expect_rc 0 cli link list --keyword "连衣裙"
 [ "$(cut -f6 "$work/out")" = "12" ] || fail "keyword filter"
+# The keyword is matched literally: % and _ are no wildcards.
+expect_rc 0 cli link list --keyword "_"
+[ ! -s "$work/out" ] || fail "_ as a wildcard: $(cat "$work/out")"
+expect_rc 0 cli link list --keyword "%"
+[ ! -s "$work/out" ] || fail "% as a wildcard: $(cat "$work/out")"
+expect_rc 0 cli link list --keyword "色连衣"
+[ "$(cut -f6 "$work/out")" = "12" ] || fail "keyword inside the title"
 expect_rc 0 cli link list --state downloaded
 [ ! -s "$work/out" ] || fail "nothing is downloaded"
 expect_rc 2 cli link list --state sometimes
