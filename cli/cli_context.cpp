@@ -1,8 +1,32 @@
 #include "cli_context.hpp"
 
+#include <algorithm>
 #include <iostream>
 
 namespace lw::cli {
+
+Args::Args(std::vector<std::string> words) {
+    auto dashes = std::find(words.begin(), words.end(), "--");
+    words_.assign(words.begin(), dashes);
+    if (dashes != words.end()) {
+        dashes_ = true;
+        tail_.assign(dashes + 1, words.end());
+    }
+    updateRest();
+}
+
+std::vector<std::string> Args::forwarded() const {
+    std::vector<std::string> words = words_;
+    if (dashes_)
+        words.push_back("--");
+    words.insert(words.end(), tail_.begin(), tail_.end());
+    return words;
+}
+
+void Args::updateRest() {
+    rest_ = words_;
+    rest_.insert(rest_.end(), tail_.begin(), tail_.end());
+}
 
 bool Args::flag(const std::string& name) {
     bool found = false;
@@ -14,6 +38,7 @@ bool Args::flag(const std::string& name) {
             ++it;
         }
     }
+    updateRest();
     return found;
 }
 
@@ -32,6 +57,7 @@ std::vector<std::string> Args::values(const std::string& name) {
             ++it;
         }
     }
+    updateRest();
     return found;
 }
 

@@ -31,22 +31,31 @@ struct CliContext {
 };
 
 // The command's words after the global options, with helpers to take options out.
+// The words after a "--" are never options: "group add -- --名" names the Group "--名".
 class Args {
 public:
-    explicit Args(std::vector<std::string> words) : words_(std::move(words)) {}
+    explicit Args(std::vector<std::string> words);
     // Removes "--name" and returns whether it was there.
     bool flag(const std::string& name);
     // Removes every "--name VALUE" and returns the values; sets error when a value is
     // missing.
     std::vector<std::string> values(const std::string& name);
     std::string value(const std::string& name);
-    const std::vector<std::string>& rest() const { return words_; }
+    // The words no option took, those after "--" included (the "--" left out).
+    const std::vector<std::string>& rest() const { return rest_; }
+    // The words no option took with the "--" kept, for the Args of a command.
+    std::vector<std::string> forwarded() const;
     bool missingValue() const { return missingValue_; }
     // The remaining words start with "--": an option nobody took.
     std::string unknownOption() const;
 
 private:
-    std::vector<std::string> words_;
+    void updateRest();
+
+    std::vector<std::string> words_; // before the first "--"
+    std::vector<std::string> tail_;  // after it
+    std::vector<std::string> rest_;
+    bool dashes_ = false;
     bool missingValue_ = false;
 };
 

@@ -55,7 +55,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
 
-    std::vector<std::string> rest = global.rest();
+    // The command's own words, a "--" among them kept for its options.
+    std::vector<std::string> rest = global.forwarded();
     std::string name = rest.front();
     rest.erase(rest.begin());
     const Command* command = nullptr;

@@ -27,11 +27,38 @@ std::optional<std::int64_t> GroupStore::find(const std::string& name) {
 
 namespace {
 
+// Control bytes, C1 controls and the direction marks and overrides: they break the
+// lists a name is shown in.
+bool hasControlCharacters(const std::string& name) {
+    static const char* const kMarks[] = {
+        "\xD8\x9C", // U+061C
+        "\xE2\x80\x8E", "\xE2\x80\x8F", "\xE2\x80\xAA", "\xE2\x80\xAB",
+        "\xE2\x80\xAC", "\xE2\x80\xAD", "\xE2\x80\xAE", "\xE2\x81\xA6",
+        "\xE2\x81\xA7", "\xE2\x81\xA8", "\xE2\x81\xA9",
+    };
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (c < 0x20 || c == 0x7F)
+            return true;
+        // U+0080 to U+009F.
+        if (c == 0xC2 && i + 1 < name.size() && static_cast<unsigned char>(name[i + 1]) >= 0x80 &&
+            static_cast<unsigned char>(name[i + 1]) <= 0x9F)
+            return true;
+    }
+    for (const char* mark : kMarks)
+        if (name.find(mark) != std::string::npos)
+            return true;
+    return false;
+}
+
 std::optional<Refusal> checkName(const std::string& name, const char* emptyText) {
     if (name.empty())
         return Refusal{emptyText, Icon::Information};
     if (name.find(',') != std::string::npos)
         return Refusal{"组名不能包含逗号\",\",请重新输入组名.", Icon::Warning};
+    if (hasControlCharacters(name))
+        return Refusal{"组名不能包含控制字符(换行、制表符、方向控制符等),请重新输入组名.",
+                       Icon::Warning};
     return std::nullopt;
 }
 

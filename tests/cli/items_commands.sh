@@ -17,6 +17,15 @@ grep -q '^\[提示\] "女装"该组已存在,请重新输入组名.$' "$work/err
 expect_rc 1 cli group add ""
 expect_rc 1 cli group add "A,B"
 grep -q "组名不能包含逗号" "$work/err" || fail "comma refused"
+# Control characters break the lists a name is shown in: refused like the comma.
+for bad in $'A\nB' $'A\tB' $'A\e[31mB' $'A\u202eB' $'A\u2066B'; do
+  expect_rc 1 cli group add "$bad"
+  grep -q "组名不能包含控制字符" "$work/err" || fail "control refused: $(cat "$work/err")"
+done
+# A name that starts with "--" is given after "--".
+expect_rc 0 cli group add -- "--特价"
+cli group list | grep -qxF -- "--特价" || fail "-- name: $(cli group list)"
+expect_rc 0 cli --yes group delete -- "--特价"
 expect_rc 1 cli group add " 女装 "
 expect_rc 0 cli group list
 [ "$(cat "$work/out")" = "$(printf '女装\nTom'"'"'s')" ] || fail "group list: $(cat "$work/out")"
