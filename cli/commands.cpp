@@ -16,7 +16,8 @@ const std::vector<Command>& allCommands() {
         {"mapping", "mapping list|add|modify|delete|import ...", true, mappingCommand},
         {"group", "group list | add NAME | rename OLD NEW | delete NAME...", true, runGroupCommand},
         {"link",
-         "link add --group NAME [--no-autocorrect] LINE...\n  link list [--group NAME]... [--state "
+         "link add --group NAME [--no-autocorrect] [--no-move] LINE...\n  link list [--group "
+         "NAME]... [--state "
          "all|downloaded|pending|problems] [--keyword TEXT]\n  link tick|untick ID...|--all\n  "
          "link delete "
          "ID...\n  link move --to NAME ID...\n  link export --out FILE ID...",

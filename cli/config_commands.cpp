@@ -36,10 +36,13 @@ std::string valueOf(const Config& config, const std::string& key) {
     return config.accountCode;
 }
 
-// The token is shown by its end only: a screen or a log may be seen by others.
+// The token is shown by its end only, and a short one not at all: a screen or a log
+// may be seen by others.
 std::string shownValue(const std::string& key, const std::string& value) {
-    if (key != "relay.access_token" || value.size() <= 4)
+    if (key != "relay.access_token" || value.empty())
         return value;
+    if (value.size() <= 8)
+        return std::string(value.size(), '*');
     return std::string(value.size() - 4, '*') + value.substr(value.size() - 4);
 }
 

@@ -214,6 +214,9 @@ std::string charsetIn(std::string_view text) {
 
 std::string decodeListingPage(std::string_view bytes, std::string_view contentType) {
     std::string charset = charsetIn(contentType);
+    // A UTF-8 byte-order mark says the charset when nothing else does.
+    if (charset.empty() && bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        charset = "UTF-8";
     if (charset.empty()) {
         // Only the head can declare it; look at the start of the page.
         std::string_view head = bytes.substr(0, std::min<size_t>(bytes.size(), 4096));

@@ -26,6 +26,11 @@ cli config set relay.account_code acc >/dev/null 2>&1
 expect_rc 0 cli config show
 grep -q "^relay.host	127.0.0.1:$port$" "$work/out" || fail "host: $(cat "$work/out")"
 grep -qxF "relay.access_token	********oken" "$work/out" || fail "token shown masked: $(cat "$work/out")"
+# A short token is not shown at all.
+cli config set relay.access_token abcd1234 >/dev/null 2>&1
+cli config show >"$work/out" 2>/dev/null
+grep -qxF "relay.access_token	********" "$work/out" || fail "short token hidden: $(cat "$work/out")"
+cli config set relay.access_token secret-token >/dev/null 2>&1
 grep -q "^地址	http://127.0.0.1:$port$" "$work/out" || fail "address: $(cat "$work/out")"
 if [ ! -x "$bin/winepath" ]; then
   [ "$(stat -c %a "$conf")" = 600 ] || fail "mode $(stat -c %a "$conf")"

@@ -120,4 +120,8 @@ if command -v sqlcipher >/dev/null; then
   expect_rc 0 cli link tick "$(cli link list --group "未分组" | cut -f8)"
   [ "$(cli link list | cut -f9)" = 1 ] || fail "orphan ticked"
 fi
+
+# --help names every option of link add.
+"$bin/listwright-cli" --help | grep -q -- "link add --group NAME \[--no-autocorrect\] \[--no-move\]" ||
+  fail "--help lacks --no-move"
 echo "ok"

@@ -66,7 +66,7 @@ TEST(ItemExport, OnlyFieldsThatNeedItAreQuoted) {
 }
 
 TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
-    ItemStatement s = buildItemStatement({{7, 9}, "x'y", StateFilter::Pending});
+    ItemStatement s = buildItemStatement({{7, 9}, "x'y_%", StateFilter::Pending});
     EXPECT_EQ(s.sql(), "select * from TB_URL where uGroup in (\r\n"
                        "select Uniqid from Tb_Groups where 1=1 and Uniqid in (?,?)\r\n"
                        "and Tag=?)\r\n"
@@ -75,7 +75,8 @@ TEST(ItemQuery, StatementKeepsTheDescribedShapeWithBoundValues) {
                        "and isDownload=0");
     ASSERT_EQ(s.params.size(), 5u);
     EXPECT_EQ(std::get<std::int64_t>(s.params[0]), 7);
-    EXPECT_EQ(std::get<std::string>(s.params[3]), "%x'y%");
+    // The typed text literally: % and _ escaped.
+    EXPECT_EQ(std::get<std::string>(s.params[3]), "%x'y\\_\\%%");
 }
 
 TEST(ItemQuery, TheLinksOfNoGroupAloneOrBesideGroups) {

@@ -228,6 +228,12 @@ TEST(ListingPage, StallsSilentlyOnANegativeCount) {
     EXPECT_EQ(r.outcome, PageOutcome::Stalled);
 }
 
+TEST(ListingPageDecode, AByteOrderMarkWithoutCharsetIsUtf8) {
+    const std::string page = "\xEF\xBB\xBF<html>没有找到符合</html>";
+    EXPECT_EQ(decodeListingPage(page, "text/html"), page);
+    EXPECT_EQ(decodeListingPage(page, ""), page);
+}
+
 TEST(ListingPageDecode, DeclaredCharsetOrGbk) {
     std::string gbk = utf8ToGb18030("没有找到符合").value();
     EXPECT_EQ(decodeListingPage(gbk, ""), "没有找到符合");
