@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include <chrono>
+#include <memory>
 
 namespace lw::relay {
 namespace {
@@ -122,8 +123,18 @@ int RelayServer::start(const std::string& host, int port, std::string& error) {
     http_->set_keep_alive_max_count(1000);
     http_->set_tcp_nodelay(true);
 
+    // The library listens with a backlog of 5: a burst of connections (a run's parallel
+    // look-ups, several shop keepers at once) loses SYNs and waits a second or more for
+    // the retry. Listening again on the bound socket raises it.
+    auto listening = std::make_shared<socket_t>(INVALID_SOCKET);
+    http_->set_socket_options([listening](socket_t sock) {
+        httplib::default_socket_options(sock);
+        *listening = sock;
+    });
     int bound =
         port == 0 ? http_->bind_to_any_port(host) : (http_->bind_to_port(host, port) ? port : -1);
+    if (bound > 0 && *listening != INVALID_SOCKET)
+        ::listen(*listening, 256);
     if (bound <= 0) {
         error =
             "无法在 " + host + ":" + std::to_string(port) + " 上监听（地址不对，或端口已被占用）";
