@@ -1,6 +1,8 @@
 #include "relay/accounts.hpp"
 
 #include "relay/relay_log.hpp"
+#include "relay/top_signature.hpp"
+#include "store/text_routines.hpp"
 #include "util/codec.hpp"
 
 #include <openssl/crypto.h>
@@ -38,13 +40,7 @@ bool sameHash(const std::string& a, const std::string& b) {
 } // namespace
 
 std::string randomHex(int count) {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char b : randomBytes(count)) {
-        out += digits[b >> 4];
-        out += digits[b & 0x0F];
-    }
-    return out;
+    return lowerAscii(upperHex(randomBytes(count)));
 }
 
 std::string secretHash(const std::string& salt, const std::string& secret) {
@@ -52,13 +48,7 @@ std::string secretHash(const std::string& salt, const std::string& secret) {
     unsigned int length = 0;
     std::string input = salt + secret;
     EVP_Digest(input.data(), input.size(), digest, &length, EVP_sha256(), nullptr);
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned int i = 0; i < length; ++i) {
-        out += digits[digest[i] >> 4];
-        out += digits[digest[i] & 0x0F];
-    }
-    return out;
+    return lowerAscii(upperHex(std::string_view(reinterpret_cast<const char*>(digest), length)));
 }
 
 bool isValidAccountName(const std::string& name) {

@@ -6,8 +6,6 @@
 namespace lw::relay {
 namespace {
 
-constexpr const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
-
 std::string invalidAccount() {
     return errorResponse("账户无效", "isv.invalid-account",
                          "App Key 或账户代码不对。请在 工具 → Relay 设置 中核对，"
@@ -28,8 +26,8 @@ std::string badRequest(const std::string& what) {
 
 std::string errorResponse(const std::string& msg, const std::string& subCode,
                           const std::string& subMsg) {
-    return std::string(kXmlHead) + "<error_response><msg>" + escapeXml(msg) + "</msg><sub_code>" +
-           escapeXml(subCode) + "</sub_code><sub_msg>" + escapeXml(subMsg) +
+    return std::string(kXmlDeclaration) + "<error_response><msg>" + escapeXml(msg) +
+           "</msg><sub_code>" + escapeXml(subCode) + "</sub_code><sub_msg>" + escapeXml(subMsg) +
            "</sub_msg></error_response>";
 }
 

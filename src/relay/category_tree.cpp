@@ -9,24 +9,15 @@
 namespace lw::relay {
 namespace {
 
-constexpr const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 // The program waits 3.5 s for a Taobao Method Request.
 constexpr int kLiveCallBudgetMs = 3000;
 // A failed crawl is tried again after this; a throttled call after a growing wait.
 constexpr auto kRetryFailedCrawl = std::chrono::minutes(10);
 constexpr auto kLongestBackoff = std::chrono::minutes(5);
 
-bool sleepFor(std::chrono::milliseconds wait, std::stop_token stop) {
-    std::mutex m;
-    std::condition_variable_any cv;
-    std::unique_lock lock(m);
-    cv.wait_for(lock, stop, wait, [] { return false; });
-    return !stop.stop_requested();
-}
-
 std::string wrapped(const std::string& items) {
-    return std::string(kXmlHead) + "<itemcats_get_response><item_cats list=\"true\">" + items +
-           "</item_cats></itemcats_get_response>";
+    return std::string(kXmlDeclaration) + "<itemcats_get_response><item_cats list=\"true\">" +
+           items + "</item_cats></itemcats_get_response>";
 }
 
 std::string upstreamFailure(const TopError& error) {
@@ -159,7 +150,7 @@ CrawlResult CategoryTree::crawl(std::stop_token stop,
                 break;
             }
             // Throttled, quota spent or Taobao down: wait longer each time, then go on.
-            if (!sleepFor(backoff, stop))
+            if (!sleepUntil(Clock::now() + backoff, stop))
                 break;
             backoff =
                 std::min(std::chrono::duration_cast<std::chrono::milliseconds>(kLongestBackoff),
@@ -192,11 +183,12 @@ void CategoryTree::runBackground(std::stop_token stop) {
         if (!snapshot || old || store_.crawlProgress().underWay) {
             log_.info(snapshot ? "开始更新类目树" : "还没有类目树，开始获取");
             CrawlResult result = crawl(stop);
-            if (result.outcome == CrawlOutcome::Failed && !sleepFor(kRetryFailedCrawl, stop))
+            if (result.outcome == CrawlOutcome::Failed &&
+                !sleepUntil(Clock::now() + kRetryFailedCrawl, stop))
                 return;
             continue;
         }
-        if (!sleepFor(std::chrono::minutes(1), stop))
+        if (!sleepUntil(Clock::now() + std::chrono::minutes(1), stop))
             return;
     }
 }

@@ -1,13 +1,12 @@
 #include "relay/property_lookups.hpp"
 
 #include "relay/property_matching.hpp"
+#include "relay/xml_reader.hpp"
 
 #include <ctime>
 
 namespace lw::relay {
 namespace {
-
-constexpr const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
 
 std::string fetchKey(const std::string& cid, const std::string& pid) {
     return pid.empty() ? cid : cid + ":" + pid;
@@ -18,8 +17,8 @@ std::int64_t nowSeconds() {
 }
 
 LookupReply unanswered() {
-    return {503,
-            std::string(kXmlHead) + "<result><error>淘宝暂时没有应答，请稍后再试</error></result>"};
+    return {503, std::string(kXmlDeclaration) +
+                     "<result><error>淘宝暂时没有应答，请稍后再试</error></result>"};
 }
 
 } // namespace
@@ -32,15 +31,16 @@ struct PropertyLookups::Fetch {
 };
 
 std::string propertyAnswer(const std::string& pid) {
-    return std::string(kXmlHead) + "<result><pid>" + pid + "</pid></result>";
+    return std::string(kXmlDeclaration) + "<result><pid>" + pid + "</pid></result>";
 }
 
 std::string valueAnswer(const std::string& pid, const std::string& vid) {
-    return std::string(kXmlHead) + "<result><pid>" + pid + "</pid><vid>" + vid + "</vid></result>";
+    return std::string(kXmlDeclaration) + "<result><pid>" + pid + "</pid><vid>" + vid +
+           "</vid></result>";
 }
 
 std::string notFoundAnswer() {
-    return std::string(kXmlHead) + "<result></result>";
+    return std::string(kXmlDeclaration) + "<result></result>";
 }
 
 PropertyLookups::PropertyLookups(TopClient& top, RelayStore& store, RelayLog& log,

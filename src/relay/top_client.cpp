@@ -23,14 +23,6 @@ std::int64_t nowMs() {
         .count();
 }
 
-// Sleeps until the moment or until stop is requested; false when stopped.
-bool sleepUntil(Clock::time_point until, std::stop_token stop) {
-    std::mutex m;
-    std::condition_variable_any cv;
-    std::unique_lock lock(m);
-    return !cv.wait_until(lock, stop, until, [] { return false; }) && !stop.stop_requested();
-}
-
 std::string paramsForLog(const std::map<std::string, std::string>& params) {
     std::string text;
     for (const auto& [name, value] : params) {
@@ -112,6 +104,13 @@ std::string TopError::describe() const {
     if (!detail.empty())
         text += " (" + detail + ")";
     return text;
+}
+
+bool sleepUntil(Clock::time_point until, std::stop_token stop) {
+    std::mutex m;
+    std::condition_variable_any cv;
+    std::unique_lock lock(m);
+    return !cv.wait_until(lock, stop, until, [] { return false; }) && !stop.stop_requested();
 }
 
 int statedBanSeconds(const std::string& subMsg) {

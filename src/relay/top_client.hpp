@@ -86,6 +86,9 @@ private:
     std::atomic<std::int64_t> bannedUntilMs_{0};
 };
 
+// Waits until the moment or until stop is requested; false when stopped.
+bool sleepUntil(Clock::time_point until, std::stop_token stop);
+
 // "yyyy-MM-dd HH:mm:ss" of a moment in GMT+8, the platform's time zone.
 std::string topTimestamp(std::chrono::system_clock::time_point moment);
 

@@ -35,6 +35,9 @@ struct XmlReadResult {
 };
 XmlReadResult readXml(std::string_view text, int maxDepth = 64);
 
+// The declaration every answer of the Relay starts with.
+inline constexpr const char* kXmlDeclaration = "<?xml version=\"1.0\" encoding=\"utf-8\"?>";
+
 // Text with & < > " written as entities, for element texts of our own answers.
 std::string escapeXml(std::string_view text);
 
